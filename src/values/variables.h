@@ -1,0 +1,116 @@
+#pragma once
+// The variable store: five tables of named entries (integer, long, float,
+// string, area), the four arrays and the parameter slots.
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "core/shortstring.h"
+#include "values/value.h"
+
+namespace vestil {
+
+struct Runtime;
+
+constexpr int kMaxVariables = 499;
+constexpr int kMaxArrayBound = 32767;
+constexpr int kParameterSlotCount = 13;
+
+struct AreaBlock {
+  std::unique_ptr<uint8_t[]> bytes;  // size + 1 bytes
+  int32_t size = 0;
+  uint32_t handle = 0;  // the 32-bit value scripts see
+};
+
+// One table of one kind. Entries are numbered from 1 in order of creation;
+// names may repeat and the newest entry of a name wins for reads and writes.
+// The name index keeps that rule without scanning.
+struct NameHash {
+  using is_transparent = void;
+  size_t operator()(std::string_view v) const { return std::hash<std::string_view>{}(v); }
+};
+
+template <typename V>
+class VariableTable {
+ public:
+  struct Entry {
+    ShortString name;
+    V value{};
+  };
+
+  int count() const { return static_cast<int>(entries_.size()); }
+  bool full() const { return count() >= kMaxVariables; }
+
+  void Append(const ShortString& name, V value) {
+    entries_.push_back(Entry{name, std::move(value)});
+    index_[name.str()].push_back(count() - 1);
+  }
+
+  // The newest entry of the name, or nullptr.
+  Entry* Find(std::string_view name) {
+    auto it = index_.find(name);
+    if (it == index_.end() || it->second.empty()) return nullptr;
+    return &entries_[it->second.back()];
+  }
+
+  // Drops every entry from count n on (the return from a procedure).
+  void Truncate(int n) {
+    while (count() > n) {
+      auto it = index_.find(entries_.back().name.view());
+      it->second.pop_back();
+      if (it->second.empty()) index_.erase(it);
+      entries_.pop_back();
+    }
+  }
+
+  Entry& at(int i) { return entries_[i]; }
+
+ private:
+  std::vector<Entry> entries_;
+  std::unordered_map<std::string, std::vector<int>, NameHash, std::equal_to<>> index_;
+};
+
+struct ScalarCounts {
+  int integer = 0, long_ = 0, string = 0, float_ = 0;
+};
+
+struct VariableStore {
+  VariableTable<int32_t> integers;
+  VariableTable<int32_t> longs;
+  VariableTable<double> floats;
+  VariableTable<ShortString> strings;
+  VariableTable<std::shared_ptr<AreaBlock>> areas;
+  uint32_t next_area_handle = 0x00010000;
+
+  // The four arrays; a bound of -1 means not dimensioned.
+  int bound_int = -1, bound_long = -1, bound_float = -1, bound_string = -1;
+  std::vector<int32_t> array_int, array_long;
+  std::vector<double> array_float;
+  std::vector<ShortString> array_string;
+
+  std::array<SlotValue, kParameterSlotCount> slots{};
+
+  ScalarCounts SaveCounts() const {
+    return ScalarCounts{integers.count(), longs.count(), strings.count(), floats.count()};
+  }
+  void RestoreCounts(const ScalarCounts& c) {
+    integers.Truncate(c.integer);
+    longs.Truncate(c.long_);
+    strings.Truncate(c.string);
+    floats.Truncate(c.float_);
+  }
+
+  // Resolves a block handle handed out to scripts (used by the DLL layer).
+  AreaBlock* ResolveArea(uint32_t handle);
+};
+
+// Declares one item as DECLARE does; returns false when the item was skipped.
+void DeclareVariable(Runtime& rt, const ShortString& name);
+
+void RegisterVariableStatements(Runtime& rt);
+void RegisterVariableFunctions(Runtime& rt);
+
+}  // namespace vestil
