@@ -70,7 +70,9 @@ struct ErrorState {
 
 struct EvalState {
   ResultRegisters rr;
+  ShortString arg_token;  // the text of the element just taken off
   ShortString delimiter;
+  int call_nesting = 0;   // nested function calls, to stop runaway recursion
   bool list_end = false;
   std::array<FunctionHandler, 256> functions{};
 };

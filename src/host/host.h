@@ -57,6 +57,19 @@ class Host {
   virtual uint32_t TickCount() = 0;
   // The end of the program: release the window and what the platform holds.
   virtual void EndProgram() {}
+
+  // --- system queries -------------------------------------------------------
+  virtual std::string CurrentDirectory() = 0;  // in the script's (Windows) form
+  virtual std::string WindowsDirectory() = 0;
+  virtual std::string SystemDirectory() = 0;
+  virtual uint32_t PlatformVersion() = 0;
+  virtual uint32_t WindowsVersion() = 0;
+  virtual int ScreenWidth() = 0;
+  virtual int ScreenHeight() = 0;
+  virtual int ColorBits() = 0;
+  virtual int32_t DesktopHandle() { return 0; }
+  virtual int32_t InstanceHandle() { return 0; }
+  virtual int32_t FocusHandle() { return 0; }
 };
 
 }  // namespace vestil

@@ -22,22 +22,66 @@ struct SlotValue {
   ShortString text;
 };
 
+// Text views of numbers: decimal digits right-aligned in width; a float as
+// fixed-point text with `decimals` places (scientific notation when negative).
+ShortString FormatInteger(int32_t v, int width);
+ShortString FormatFloat(double v, int decimals, int width);
+
 // The one value holder of the process. Each evaluation overwrites it; a view
-// that an evaluation does not fill keeps what the previous one left.
-struct ResultRegisters {
+// that an evaluation does not fill keeps what the previous one left. The text
+// view of a number is formatted only when somebody reads it.
+class ResultRegisters {
+ public:
   uint8_t type = kTypeNone;
   int32_t i = 0;
   int32_t l = 0;
   double f = 0.0;
-  ShortString text;  // the text view (ArgToken for text values)
 
-  SlotValue Views() const { return SlotValue{i, l, f, text}; }
+  const ShortString& text() const {
+    if (pending_ != kNone) Materialize();
+    return text_;
+  }
+  ShortString& mutable_text() {
+    if (pending_ != kNone) Materialize();
+    return text_;
+  }
+  void set_text(std::string_view v) {
+    pending_ = kNone;
+    text_.assign(v);
+  }
+  void set_text_integer(int32_t v, int width) {
+    pending_ = kInt;
+    pending_int_ = v;
+    pending_width_ = width;
+  }
+  void set_text_float(double v, int decimals, int width) {
+    pending_ = kFloat;
+    pending_float_ = v;
+    pending_decimals_ = decimals;
+    pending_width_ = width;
+  }
+
+  SlotValue Views() const { return SlotValue{i, l, f, text()}; }
   void SetViews(const SlotValue& v) {
     i = v.i;
     l = v.l;
     f = v.f;
-    text = v.text;
+    set_text(v.text);
   }
+
+ private:
+  enum Pending : uint8_t { kNone, kInt, kFloat };
+  void Materialize() const {
+    text_ = pending_ == kInt ? FormatInteger(pending_int_, pending_width_)
+                             : FormatFloat(pending_float_, pending_decimals_, pending_width_);
+    pending_ = kNone;
+  }
+  mutable Pending pending_ = kNone;
+  int32_t pending_int_ = 0;
+  int pending_width_ = 0;
+  int pending_decimals_ = 0;
+  double pending_float_ = 0.0;
+  mutable ShortString text_;
 };
 
 }  // namespace vestil

@@ -1,0 +1,151 @@
+// Console text: PRINT, INPUT, LOCATE and the number-format statements. The
+// host owns the grid (the window's character console, or the terminal of the
+// console runner); these handlers format and read.
+#include <algorithm>
+#include <string>
+
+#include "core/errors.h"
+#include "core/runtime.h"
+#include "core/statements.h"
+#include "host/host.h"
+#include "values/eval.h"
+#include "values/real48.h"
+
+namespace vestil {
+namespace {
+
+constexpr int kGridColumns = 80;
+constexpr int kGridRows = 32;
+constexpr size_t kConsoleLineChars = 126;
+
+// The channel forms ("#" channel ",") belong to the file channels.
+bool ChannelForm(Runtime& rt, const char* keyword) {
+  if (!rt.loop.arg_text.empty() && rt.loop.arg_text[0] == '#') {
+    NotImplemented(rt, std::string(keyword) + " #");
+    rt.loop.statement_handled = true;
+    return true;
+  }
+  if (!rt.host->HasConsole()) {
+    NotImplemented(rt, keyword);
+    rt.loop.statement_handled = true;
+    return true;
+  }
+  return false;
+}
+
+void Print(Runtime& rt) {
+  auto& rr = rt.eval.rr;
+  Host& host = *rt.host;
+  if (rt.loop.arg_text.empty()) {
+    if (host.HasConsole()) {
+      host.WriteText("\n");
+    } else {
+      NotImplemented(rt, "PRINT");
+    }
+    rt.loop.statement_handled = true;
+    return;
+  }
+  if (ChannelForm(rt, "PRINT")) return;
+  rt.eval.list_end = false;
+  do {
+    EvalArg(rt, kList, kAnyType);
+    ShortString item;
+    switch (rr.type) {
+      case kTypeInteger:
+      case kTypeLong:
+        item = FormatInteger(rr.i, rt.format.number_width);
+        break;
+      case kTypeFloat:
+        item = FormatFloat(rr.f, rt.format.decimal_places, rt.format.number_width);
+        break;
+      default: {
+        const ShortString& t = rr.text();
+        for (int n = static_cast<int>(t.size()); n < rt.format.string_width && item.size() < ShortString::kMax; ++n)
+          item.push_back(' ');
+        item.append(t);
+        break;
+      }
+    }
+    if (rt.eval.delimiter == ",") item.push_back(' ');
+    else if (rt.eval.delimiter == " ") item.push_back('\n');
+    host.WriteText(item);
+  } while (!rt.eval.list_end);
+  rt.loop.statement_handled = true;
+}
+
+void Input(Runtime& rt) {
+  rt.loop.statement_handled = true;
+  if (ChannelForm(rt, "INPUT")) return;
+  ShortString name = Upper(rt.loop.arg_text);
+  rt.loop.arg_text = std::string_view();
+  auto& v = rt.vars;
+  const char kind = name.empty() ? '\0' : name[name.size() - 1];
+  bool exists = (kind == '$' && v.strings.Find(name)) || (kind == '%' && v.integers.Find(name)) ||
+                (kind == '!' && v.floats.Find(name)) || (kind == '&' && v.longs.Find(name));
+  if (!exists) {
+    RuntimeError(rt, 215, name);
+    return;
+  }
+  std::string line;
+  if (!rt.host->ReadLine(line, kConsoleLineChars)) {
+    // The input has ended: nobody can answer any more, as when the user
+    // closes the window.
+    throw ProgramExit{255};
+  }
+  auto& c = rt.console;
+  switch (kind) {
+    case '$':
+      c.input_text = ShortString(line);
+      v.strings.Find(name)->value = c.input_text;
+      break;
+    case '%':
+      TextToInt(line, c.input_int);
+      v.integers.Find(name)->value = c.input_int;
+      break;
+    case '&':
+      TextToInt(line, c.input_long);
+      v.longs.Find(name)->value = c.input_long;
+      break;
+    case '!':
+      TextToFloat(line, c.input_float);
+      v.floats.Find(name)->value = c.input_float;
+      break;
+  }
+}
+
+void Locate(Runtime& rt) {
+  EvalArg(rt, ',', kNumberDemand);
+  int row = rt.eval.rr.i;
+  EvalArg(rt, kRest, kNumberDemand);
+  int column = rt.eval.rr.i;
+  rt.loop.statement_handled = true;
+  if (!rt.host->HasConsole()) {
+    NotImplemented(rt, "LOCATE");
+    return;
+  }
+  rt.host->Locate(std::clamp(column - 1, 0, kGridColumns - 1), std::clamp(row - 1, 0, kGridRows - 1));
+}
+
+int NumberArgument(Runtime& rt) {
+  EvalArg(rt, kRest, kNumberDemand);
+  rt.loop.statement_handled = true;
+  return rt.eval.rr.i;
+}
+
+void Decimals(Runtime& rt) { rt.format.decimal_places = NumberArgument(rt); }
+void StrWidth(Runtime& rt) { rt.format.string_width = NumberArgument(rt); }
+void NumWidth(Runtime& rt) { rt.format.number_width = NumberArgument(rt); }
+
+}  // namespace
+
+void RegisterConsoleStatements(Runtime& rt) {
+  auto& s = rt.statements;
+  s[0xa2] = Print;
+  s[0xcd] = Input;
+  s[0xbe] = Locate;
+  s[0xa3] = Decimals;
+  s[0xa4] = StrWidth;
+  s[0xa5] = NumWidth;
+}
+
+}  // namespace vestil

@@ -1,0 +1,260 @@
+#include "host/console_host.h"
+
+#include <dirent.h>
+#include <spawn.h>
+#include <strings.h>
+#include <sys/stat.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "host/encoding.h"
+
+extern char** environ;
+
+// The appended-program slot of the native runner. An ELF file has no room at
+// offset 0x80 (its headers are there), so the native runner carries this
+// marker instead, followed by the 32-bit little-endian AppendedProgramOffset
+// that the binder writes; 0 in a plain runner.
+extern "C" {
+__attribute__((used)) volatile unsigned char vestil_append_slot[26] = {
+    '<', '<', 'V', 'E', 'S', 'T', 'I', 'L', '-', 'A', 'P', 'P', 'E',
+    'N', 'D', '-', 'S', 'L', 'O', 'T', '>', '>', 0,   0,   0,   0};
+}
+
+namespace vestil {
+
+namespace {
+
+std::string ExecutablePath(const std::string& fallback) {
+  char buf[4096];
+  ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
+  if (n <= 0) return fallback;
+  return std::string(buf, static_cast<size_t>(n));
+}
+
+bool Exists(const std::string& p) {
+  struct stat st;
+  return ::stat(p.c_str(), &st) == 0;
+}
+
+// Windows file names ignore case: when a path does not exist as written, each
+// component is looked up again without regard to case.
+std::string MatchCase(const std::string& path) {
+  if (path.empty() || Exists(path)) return path;
+  std::string out = path[0] == '/' ? "/" : "";
+  size_t i = path[0] == '/' ? 1 : 0;
+  while (i <= path.size()) {
+    size_t j = path.find('/', i);
+    if (j == std::string::npos) j = path.size();
+    std::string comp = path.substr(i, j - i);
+    if (!comp.empty()) {
+      std::string candidate = out + comp;
+      if (!Exists(candidate)) {
+        if (DIR* d = opendir(out.empty() ? "." : out.c_str())) {
+          while (dirent* e = readdir(d)) {
+            if (strcasecmp(e->d_name, comp.c_str()) == 0) {
+              candidate = out + e->d_name;
+              break;
+            }
+          }
+          closedir(d);
+        }
+      }
+      out = candidate;
+      if (j < path.size()) out += '/';
+    }
+    i = j + 1;
+  }
+  return out;
+}
+
+}  // namespace
+
+std::vector<std::string> SplitCommandLine(std::string_view line) {
+  std::vector<std::string> out;
+  size_t i = 0;
+  while (i < line.size()) {
+    while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
+    if (i >= line.size()) break;
+    std::string arg;
+    bool quoted = false;
+    while (i < line.size() && (quoted || (line[i] != ' ' && line[i] != '\t'))) {
+      if (line[i] == '"') quoted = !quoted;
+      else arg.push_back(line[i]);
+      ++i;
+    }
+    out.push_back(arg);
+  }
+  return out;
+}
+
+ConsoleHost::ConsoleHost(std::vector<std::string> args) {
+  if (args.empty()) args.emplace_back();
+  args[0] = ExecutablePath(args[0]);
+  for (auto& a : args) args_.push_back(Utf8ToCp1252(a));
+  stdin_is_tty_ = isatty(0);
+  stdout_is_tty_ = isatty(1);
+  stderr_is_tty_ = isatty(2);
+  if (const char* a = std::getenv("VESTRUN_ANSWERS")) {
+    std::string s(a);
+    size_t i = 0;
+    while (i <= s.size()) {
+      size_t j = s.find(',', i);
+      if (j == std::string::npos) j = s.size();
+      answers_.push_back(s.substr(i, j - i));
+      i = j + 1;
+    }
+  }
+}
+
+uint32_t ConsoleHost::AppendedProgramOffset() {
+  const volatile unsigned char* p = vestil_append_slot + 22;
+  return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
+}
+
+bool ConsoleHost::ChooseProgramFile(std::string_view, std::string&) {
+  // There is no file dialog on a console: the choice is always cancelled.
+  return false;
+}
+
+std::string ConsoleHost::MapPath(std::string_view name) {
+  std::string p = Cp1252ToUtf8(name);
+  if (p.size() >= 2 && std::isalpha(static_cast<unsigned char>(p[0])) && p[1] == ':') {
+    // A drive letter: VESTIL_DRIVE_<letter> names the folder it stands for;
+    // without it every drive is the root of the file system.
+    char var[] = "VESTIL_DRIVE_X";
+    var[13] = static_cast<char>(std::toupper(static_cast<unsigned char>(p[0])));
+    const char* root = std::getenv(var);
+    std::string mapped = root ? root : "";
+    if (p.size() == 2 || (p[2] != '\\' && p[2] != '/')) mapped.push_back('/');
+    mapped.append(p, 2, std::string::npos);
+    p.swap(mapped);
+  }
+  for (auto& c : p)
+    if (c == '\\') c = '/';
+  return MatchCase(p);
+}
+
+int ConsoleHost::NextAnswer(unsigned style) {
+  const unsigned buttons = style & 0x0f;
+  if (buttons == 0) return 1;  // OK only: nothing to choose
+  if (next_answer_ < answers_.size()) {
+    std::string a = answers_[next_answer_++];
+    for (auto& c : a) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (a == "ok") return 1;
+    if (a == "cancel") return 2;
+    if (a == "abort") return 3;
+    if (a == "retry") return 4;
+    if (a == "ignore") return 5;
+    if (a == "yes") return 6;
+    if (a == "no") return 7;
+  }
+  // The default answer is the box's first button.
+  switch (buttons) {
+    case 2: return 3;           // abort, retry, ignore
+    case 3: case 4: return 6;   // yes, no (, cancel)
+    case 5: return 4;           // retry, cancel
+    default: return 1;          // OK (, cancel)
+  }
+}
+
+int ConsoleHost::MessageBox(std::string_view caption, std::string_view text, unsigned style) {
+  std::fflush(stdout);
+  std::string body;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' || text[i] == '\n') {
+      if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+      body.push_back(' ');
+    } else {
+      body.push_back(text[i]);
+    }
+  }
+  std::string line = Cp1252ToUtf8(caption) + " | " + Cp1252ToUtf8(body) + "\n";
+  std::fwrite(line.data(), 1, line.size(), stderr);
+  std::fflush(stderr);
+  return NextAnswer(style);
+}
+
+void ConsoleHost::WriteText(std::string_view bytes) {
+  // The console ignores carriage returns; a line feed starts a new line.
+  std::string kept;
+  kept.reserve(bytes.size());
+  for (char c : bytes)
+    if (c != '\r') kept.push_back(c);
+  std::string out = Cp1252ToUtf8(kept);
+  std::fwrite(out.data(), 1, out.size(), stdout);
+}
+
+bool ConsoleHost::ReadLine(std::string& line, size_t max_chars) {
+  std::fflush(stdout);
+  std::string raw;
+  int c;
+  bool any = false;
+  while ((c = std::fgetc(stdin)) != EOF) {
+    any = true;
+    if (c == '\n') break;
+    raw.push_back(static_cast<char>(c));
+  }
+  if (!any) return false;
+  line.clear();
+  for (char ch : Utf8ToCp1252(raw)) {
+    uint8_t b = static_cast<uint8_t>(ch);
+    if (b == 8) {
+      if (!line.empty()) line.pop_back();
+    } else if (b >= 32 && line.size() < max_chars) {
+      line.push_back(ch);
+    }
+  }
+  // A terminal has echoed the line and its Enter; input from a file or a pipe
+  // is echoed here, so that the output reads as the console showed it.
+  if (!stdin_is_tty_) WriteText(line + "\n");
+  return true;
+}
+
+void ConsoleHost::Locate(int column, int row) {
+  if (stdout_is_tty_) std::printf("\x1b[%d;%dH", row + 1, column + 1);
+}
+
+void ConsoleHost::Execute(std::string_view command_line) {
+  std::vector<std::string> parts = SplitCommandLine(Cp1252ToUtf8(command_line));
+  if (parts.empty()) return;
+  std::vector<char*> argv;
+  for (auto& p : parts) argv.push_back(p.data());
+  argv.push_back(nullptr);
+  std::fflush(stdout);
+  pid_t pid;
+  posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ);
+}
+
+void ConsoleHost::DefaultBeep() {
+  if (stderr_is_tty_) std::fputs("\a", stderr);
+}
+
+uint32_t ConsoleHost::MillisecondsSinceMidnightUtc() {
+  timespec ts;
+  clock_gettime(CLOCK_REALTIME, &ts);
+  return static_cast<uint32_t>((ts.tv_sec % 86400) * 1000 + ts.tv_nsec / 1000000);
+}
+
+uint32_t ConsoleHost::TickCount() {
+  timespec ts;
+  clock_gettime(CLOCK_BOOTTIME, &ts);
+  return static_cast<uint32_t>(ts.tv_sec * 1000 + ts.tv_nsec / 1000000);
+}
+
+void ConsoleHost::EndProgram() { std::fflush(stdout); }
+
+std::string ConsoleHost::CurrentDirectory() {
+  char buf[4096];
+  if (!getcwd(buf, sizeof buf)) return "C:\\";
+  std::string p = std::string("C:") + buf;
+  for (auto& c : p)
+    if (c == '/') c = '\\';
+  return Utf8ToCp1252(p);
+}
+
+}  // namespace vestil

@@ -1,0 +1,60 @@
+#pragma once
+// The console runner's host: console text on stdout and stdin, message boxes
+// as one line on stderr, Windows paths mapped onto the local file system.
+#include <string>
+#include <vector>
+
+#include "host/host.h"
+
+namespace vestil {
+
+class ConsoleHost : public Host {
+ public:
+  // args: the process's command line (UTF-8); args[0] is replaced by the
+  // path of the running executable.
+  explicit ConsoleHost(std::vector<std::string> args);
+
+  const std::vector<std::string>& Arguments() override { return args_; }
+  uint32_t AppendedProgramOffset() override;
+  bool ChooseProgramFile(std::string_view caption, std::string& path) override;
+  std::string MapPath(std::string_view name) override;
+
+  int MessageBox(std::string_view caption, std::string_view text, unsigned style) override;
+
+  bool HasConsole() const override { return true; }
+  void WriteText(std::string_view bytes) override;
+  bool ReadLine(std::string& line, size_t max_chars) override;
+  void Locate(int column, int row) override;
+
+  void Execute(std::string_view command_line) override;
+  void Help(std::string_view, unsigned, std::string_view) override {}
+  void DefaultBeep() override;
+  uint32_t MillisecondsSinceMidnightUtc() override;
+  uint32_t TickCount() override;
+  void EndProgram() override;
+
+  std::string CurrentDirectory() override;
+  std::string WindowsDirectory() override { return "C:\\WINDOWS"; }
+  std::string SystemDirectory() override { return "C:\\WINDOWS\\SYSTEM32"; }
+  uint32_t PlatformVersion() override { return 0x0A280105; }
+  uint32_t WindowsVersion() override { return 0x0A280105; }
+  int ScreenWidth() override { return 1024; }
+  int ScreenHeight() override { return 768; }
+  int ColorBits() override { return 24; }
+
+ private:
+  int NextAnswer(unsigned style);
+
+  std::vector<std::string> args_;  // Windows-1252
+  std::vector<std::string> answers_;
+  size_t next_answer_ = 0;
+  bool stdin_is_tty_ = false;
+  bool stdout_is_tty_ = false;
+  bool stderr_is_tty_ = false;
+};
+
+// Splits a command line the way Windows programs split theirs: blanks separate,
+// double quotes group.
+std::vector<std::string> SplitCommandLine(std::string_view line);
+
+}  // namespace vestil

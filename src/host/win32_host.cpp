@@ -1,0 +1,178 @@
+// The host of the 32-bit Windows build: the ANSI Win32 API behind the Host
+// interface. Texts pass through unchanged as Windows-1252 bytes.
+#define NOMINMAX
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#include <commdlg.h>
+#include <stdlib.h>
+// windows.h maps MessageBox to MessageBoxA; Host has a method of that name.
+#undef MessageBox
+
+#include "host/win32_host.h"
+
+#include <cstdio>
+
+namespace vestil {
+namespace {
+
+// The full path of the running executable.
+std::string ModulePath() {
+  std::string path(MAX_PATH, '\0');
+  for (;;) {
+    DWORD n = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (n == 0) return std::string();
+    if (n < path.size()) {
+      path.resize(n);
+      return path;
+    }
+    path.resize(path.size() * 2);
+  }
+}
+
+HWND Window(void* handle) { return static_cast<HWND>(handle); }
+
+// Handles travel through scripts as 32-bit numbers.
+int32_t HandleNumber(const void* handle) {
+  return static_cast<int32_t>(reinterpret_cast<uintptr_t>(handle));
+}
+
+// A directory from one of the Get...DirectoryA functions.
+template <typename Getter>
+std::string Directory(Getter get) {
+  char buf[MAX_PATH + 1] = {0};
+  UINT n = get(buf, static_cast<UINT>(sizeof buf));
+  if (n == 0 || n >= sizeof buf) return std::string();
+  return std::string(buf, n);
+}
+
+}  // namespace
+
+Win32Host::Win32Host() {
+  // Parameter 0 is the full path of the executable, whatever the command line
+  // called it: the loader opens it to read an appended program.
+  arguments_.push_back(ModulePath());
+  for (int i = 1; i < __argc; ++i) arguments_.emplace_back(__argv[i]);
+}
+
+const std::vector<std::string>& Win32Host::Arguments() { return arguments_; }
+
+uint32_t Win32Host::AppendedProgramOffset() {
+  // The executable keeps the offset of an appended program as a 32-bit
+  // little-endian value at file offset 0x80, before its PE header.
+  HANDLE file = CreateFileA(ModulePath().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return 0;
+  unsigned char bytes[4] = {0, 0, 0, 0};
+  DWORD got = 0;
+  bool ok = SetFilePointer(file, 0x80, nullptr, FILE_BEGIN) == 0x80 &&
+            ReadFile(file, bytes, sizeof bytes, &got, nullptr) && got == sizeof bytes;
+  CloseHandle(file);
+  if (!ok) return 0;
+  return static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
+         static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24;
+}
+
+bool Win32Host::ChooseProgramFile(std::string_view caption, std::string& path) {
+  // The filter pairs are separated by NULs and end with two.
+  static const char kFilter[] = "Vestil-Code (*.vsc)\0*.VSC\0All (*.*)\0*.*\0";
+  std::string title(caption);
+  char name[MAX_PATH + 1] = {0};
+  OPENFILENAMEA ofn{};
+  ofn.lStructSize = sizeof ofn;
+  ofn.hwndOwner = nullptr;
+  ofn.lpstrFilter = kFilter;
+  ofn.nFilterIndex = 1;
+  ofn.lpstrFile = name;
+  ofn.nMaxFile = sizeof name;
+  ofn.lpstrTitle = title.c_str();
+  ofn.lpstrDefExt = "*.*";
+  ofn.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
+  if (!GetOpenFileNameA(&ofn)) return false;
+  path = name;
+  return true;
+}
+
+int Win32Host::MessageBox(std::string_view caption, std::string_view text, unsigned style) {
+  std::string c(caption), t(text);
+  return ::MessageBoxA(Window(owner_), t.c_str(), c.c_str(), style);
+}
+
+void Win32Host::ShowPointer() {
+  while (ShowCursor(TRUE) < 0) {
+  }
+}
+
+bool Win32Host::HasConsole() const { return false; }
+
+// The console of the Windows build lives in the main window, which does not
+// exist yet; the runtime reports PRINT and INPUT as not implemented there.
+void Win32Host::WriteText(std::string_view) {}
+bool Win32Host::ReadLine(std::string&, size_t) { return false; }
+void Win32Host::Locate(int, int) {}
+
+void Win32Host::PumpMessages() {
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+}
+
+void Win32Host::Execute(std::string_view command_line) {
+  std::string cmd(command_line);
+  WinExec(cmd.c_str(), SW_SHOWNORMAL);
+}
+
+void Win32Host::Help(std::string_view file, unsigned command, std::string_view keyword) {
+  std::string f(file), k(keyword);
+  ULONG_PTR data = 0;
+  if (command == HELP_PARTIALKEY) data = reinterpret_cast<ULONG_PTR>(k.c_str());
+  WinHelpA(nullptr, f.c_str(), command, data);
+}
+
+void Win32Host::DefaultBeep() { MessageBeep(0); }
+
+uint32_t Win32Host::MillisecondsSinceMidnightUtc() {
+  SYSTEMTIME t;
+  GetSystemTime(&t);
+  return ((static_cast<uint32_t>(t.wHour) * 60 + t.wMinute) * 60 + t.wSecond) * 1000 +
+         t.wMilliseconds;
+}
+
+uint32_t Win32Host::TickCount() { return GetTickCount(); }
+
+void Win32Host::EndProgram() {}
+
+std::string Win32Host::CurrentDirectory() {
+  return Directory([](char* buf, UINT size) { return static_cast<UINT>(GetCurrentDirectoryA(size, buf)); });
+}
+
+std::string Win32Host::WindowsDirectory() {
+  return Directory([](char* buf, UINT size) { return GetWindowsDirectoryA(buf, size); });
+}
+
+std::string Win32Host::SystemDirectory() {
+  return Directory([](char* buf, UINT size) { return GetSystemDirectoryA(buf, size); });
+}
+
+// GetVersion: the low word holds the Windows version (major in the low byte),
+// the high word the platform's (major in the high byte). Both system
+// variables take their half of the same value.
+uint32_t Win32Host::PlatformVersion() { return GetVersion(); }
+uint32_t Win32Host::WindowsVersion() { return GetVersion(); }
+
+int Win32Host::ScreenWidth() { return GetSystemMetrics(SM_CXSCREEN); }
+int Win32Host::ScreenHeight() { return GetSystemMetrics(SM_CYSCREEN); }
+
+int Win32Host::ColorBits() {
+  HDC screen = GetDC(nullptr);
+  int bits = GetDeviceCaps(screen, BITSPIXEL) * GetDeviceCaps(screen, PLANES);
+  ReleaseDC(nullptr, screen);
+  return bits;
+}
+
+int32_t Win32Host::DesktopHandle() { return HandleNumber(GetDesktopWindow()); }
+int32_t Win32Host::InstanceHandle() { return HandleNumber(GetModuleHandleA(nullptr)); }
+int32_t Win32Host::FocusHandle() { return HandleNumber(GetFocus()); }
+
+}  // namespace vestil

@@ -1,0 +1,55 @@
+#pragma once
+// The host of the 32-bit Windows build. This header stays free of windows.h;
+// window handles are kept as void*.
+#include <string>
+#include <vector>
+
+#include "host/host.h"
+
+namespace vestil {
+
+class Win32Host : public Host {
+ public:
+  Win32Host();
+
+  const std::vector<std::string>& Arguments() override;
+  uint32_t AppendedProgramOffset() override;
+  bool ChooseProgramFile(std::string_view caption, std::string& path) override;
+
+  int MessageBox(std::string_view caption, std::string_view text, unsigned style) override;
+  void ShowPointer() override;
+
+  bool HasConsole() const override;
+  void WriteText(std::string_view bytes) override;
+  bool ReadLine(std::string& line, size_t max_chars) override;
+  void Locate(int column, int row) override;
+
+  void PumpMessages() override;
+  void Execute(std::string_view command_line) override;
+  void Help(std::string_view file, unsigned command, std::string_view keyword) override;
+  void DefaultBeep() override;
+  uint32_t MillisecondsSinceMidnightUtc() override;
+  uint32_t TickCount() override;
+  void EndProgram() override;
+
+  std::string CurrentDirectory() override;
+  std::string WindowsDirectory() override;
+  std::string SystemDirectory() override;
+  uint32_t PlatformVersion() override;
+  uint32_t WindowsVersion() override;
+  int ScreenWidth() override;
+  int ScreenHeight() override;
+  int ColorBits() override;
+  int32_t DesktopHandle() override;
+  int32_t InstanceHandle() override;
+  int32_t FocusHandle() override;
+
+  // The owner of message boxes: the main window once it exists (an HWND).
+  void SetOwnerWindow(void* window) { owner_ = window; }
+
+ private:
+  std::vector<std::string> arguments_;
+  void* owner_ = nullptr;
+};
+
+}  // namespace vestil

@@ -1,0 +1,123 @@
+#include "values/dispatch.h"
+
+#include <memory>
+#include <string>
+
+#include "core/errors.h"
+#include "core/runtime.h"
+#include "core/tokens.h"
+#include "host/host.h"
+#include "values/eval.h"
+
+namespace vestil {
+namespace {
+
+// User-declared functions may call each other without limit in principle; a
+// runaway recursion must end with an error, not with a crashed process.
+constexpr int kMaxCallNesting = 1000;
+
+constexpr uint8_t kParamFloat = '!', kParamText = '$', kParamInteger = '%', kParamLong = '&';
+
+void ParameterFunction(Runtime& rt, uint8_t token) {
+  auto& rr = rt.eval.rr;
+  EvalArg(rt, ')', kAnyType);
+  int n = rr.i;
+  if (n < 0 || n >= kParameterSlotCount) {
+    RuntimeError(rt, 211, "");
+    n = 0;
+  }
+  rr.SetViews(rt.vars.slots[n]);
+  switch (token) {
+    case kParamFloat: rr.type = kTypeFloat; break;
+    case kParamText: rr.type = kTypeString; break;
+    case kParamInteger: rr.type = kTypeInteger; break;
+    default: rr.type = kTypeLong; break;
+  }
+}
+
+void UserFunction(Runtime& rt) {
+  auto& rr = rt.eval.rr;
+  auto& at = rt.loop.arg_text;
+  int line = 0;
+  if (at.size() >= 2) line = Byte(at[0]) | (Byte(at[1]) << 8);
+  at.remove_prefix(at.size() >= 2 ? 2 : at.size());
+  const auto& prog = rt.program;
+  if (line < 1 || line > prog.line_count || prog.Line(line).empty() || Byte(prog.Line(line)[0]) != tok::kDefFn) {
+    RuntimeError(rt, 101, "");
+    return;
+  }
+  const std::string& def = prog.Line(line);
+  std::string_view def_text = def.size() > 5 ? std::string_view(def).substr(5) : std::string_view();
+
+  // The parameter count, then the body.
+  std::string_view caller = at;
+  at = def_text;
+  EvalArg(rt, ')', kAnyType);
+  int count = rr.i;
+  std::string_view body = at;
+  at = caller;
+  if (count < 0 || count > 12) {
+    RuntimeError(rt, 211, "");
+    return;
+  }
+
+  // The arguments, with the slots kept stable around each evaluation.
+  auto saved = std::make_unique<std::array<SlotValue, kParameterSlotCount>>();
+  for (int k = 1; k <= count; ++k) {
+    *saved = rt.vars.slots;
+    EvalArg(rt, k < count ? ',' : ')', kAnyType);
+    rt.vars.slots = *saved;
+    rt.vars.slots[k] = rr.Views();
+  }
+
+  caller = at;
+  at = body;
+  if (!body.empty() && (body[0] == '!' || body[0] == '*')) {
+    NotImplemented(rt, "DLL-Aufruf");
+  } else {
+    EvalArg(rt, kRest, kAnyType);
+  }
+  at = caller;
+}
+
+}  // namespace
+
+void FunctionNotImplemented(Runtime& rt, CallContext& ctx) {
+  std::string name = "@";
+  const char* n = FunctionName(ctx.token);
+  name += n ? n : "?";
+  name += " (nicht implementiert)";
+  RuntimeError(rt, 101, name);
+  ctx.handled = true;
+}
+
+void DispatchFunction(Runtime& rt, uint8_t token) {
+  auto& rr = rt.eval.rr;
+  if (rt.eval.call_nesting >= kMaxCallNesting) {
+    RuntimeError(rt, 114, "");
+    rr.type = kTypeNone;
+    return;
+  }
+  ++rt.eval.call_nesting;
+  struct Unnest {
+    int& n;
+    ~Unnest() { --n; }
+  } unnest{rt.eval.call_nesting};
+
+  CallContext ctx;
+  ctx.token = token;
+  if (FunctionHandler h = rt.eval.functions[token]) h(rt, ctx);
+  if (rr.type != kTypeString) rr.i = rr.l;
+  if (rr.type >= kTypeString && rr.type <= kTypeLong) rr.f = rr.l;
+  if (token == kParamFloat || token == kParamText || token == kParamInteger || token == kParamLong) {
+    ParameterFunction(rt, token);
+    return;
+  }
+  if (!ctx.handled) {
+    UserFunction(rt);
+    return;
+  }
+  if (rr.type == kTypeString) rt.eval.arg_token = rr.text();
+}
+
+}  // namespace vestil

@@ -1,0 +1,31 @@
+#pragma once
+// Function dispatch and system variables.
+#include <cstdint>
+
+#include "core/shortstring.h"
+#include "values/real48.h"
+
+namespace vestil {
+
+struct Runtime;
+
+// The per-call record shared with the handler it runs.
+struct CallContext {
+  uint8_t token = 0;
+  bool handled = false;
+  Extended scratch_real[2] = {0, 0};
+  int32_t scratch_int[2] = {0, 0};
+};
+
+// Runs the function named by the token; EvalArg has removed "@" and the token.
+void DispatchFunction(Runtime& rt, uint8_t token);
+// Fills the views for the system variable in `element` (kind char + token).
+void ReadSystemVariable(Runtime& rt, const ShortString& element);
+
+// The handler of a built-in function whose Part is still to be built.
+void FunctionNotImplemented(Runtime& rt, CallContext& ctx);
+
+// Registration of the built-in functions, one call per family.
+void RegisterArithmeticFunctions(Runtime& rt);
+
+}  // namespace vestil

@@ -1,0 +1,346 @@
+// The argument evaluator: takes one argument off the front of ArgText, works
+// out its value into the ResultRegisters and reports the separator.
+#include "values/eval.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <string>
+
+#include "core/errors.h"
+#include "core/runtime.h"
+#include "core/tokens.h"
+#include "values/dispatch.h"
+#include "values/real48.h"
+
+namespace vestil {
+
+size_t FindSeparator(char c, std::string_view text) {
+  int depth = 0;
+  const size_t n = text.size();
+  for (size_t i = 0; i < n; ++i) {
+    if (depth == 0 && text[i] == c) return i + 1;
+    if (text[i] == '"') {
+      size_t q = text.find('"', i + 1);
+      if (q == std::string_view::npos) return 0;
+      i = q;
+    }
+    if (text[i] == '(') {
+      ++depth;
+    } else if (text[i] == ')') {
+      --depth;
+    }
+  }
+  return 0;
+}
+
+ShortString ReplaceAll(std::string_view text, std::string_view pattern, std::string_view replacement) {
+  ShortString out;
+  if (pattern.empty()) {
+    out.assign(text);
+    return out;
+  }
+  size_t pos = 0;
+  for (;;) {
+    size_t hit = text.find(pattern, pos);
+    if (hit == std::string_view::npos) break;
+    out.append(text.substr(pos, hit - pos));
+    out.append(replacement);
+    pos = hit + pattern.size();
+  }
+  out.append(text.substr(pos));
+  return out;
+}
+
+bool TextToInt(std::string_view t, int32_t& value, bool* overflow) {
+  size_t i = 0;
+  const size_t n = t.size();
+  if (overflow) *overflow = false;
+  value = 0;
+  while (i < n && t[i] == ' ') ++i;
+  bool neg = false;
+  if (i < n && (t[i] == '-' || t[i] == '+')) neg = t[i++] == '-';
+  int64_t v = 0;
+  const int64_t limit = neg ? 2147483648LL : 2147483647LL;
+  bool any = false;
+  if (i < n && t[i] == '$') {
+    ++i;
+    for (; i < n; ++i) {
+      int d;
+      char c = t[i];
+      if (c >= '0' && c <= '9') d = c - '0';
+      else if (c >= 'a' && c <= 'f') d = c - 'a' + 10;
+      else if (c >= 'A' && c <= 'F') d = c - 'A' + 10;
+      else break;
+      // Hexadecimal digits fill the 32 bits: $FFFFFFFF reads as -1.
+      if (v * 16 + d > 0xFFFFFFFFLL) {
+        if (overflow) *overflow = true;
+        break;
+      }
+      v = v * 16 + d;
+      any = true;
+    }
+    int32_t r = static_cast<int32_t>(static_cast<uint32_t>(v));
+    value = neg ? static_cast<int32_t>(0u - static_cast<uint32_t>(r)) : r;
+    return any && i == n;
+  }
+  for (; i < n; ++i) {
+    char c = t[i];
+    if (c < '0' || c > '9') break;
+    if (v * 10 + (c - '0') > limit) {
+      if (overflow) *overflow = true;
+      break;
+    }
+    v = v * 10 + (c - '0');
+    any = true;
+  }
+  value = static_cast<int32_t>(neg ? -v : v);
+  return any && i == n;
+}
+
+bool TextToFloat(std::string_view t, double& value) {
+  size_t i = 0;
+  const size_t n = t.size();
+  while (i < n && t[i] == ' ') ++i;
+  size_t start = i;
+  if (i < n && (t[i] == '-' || t[i] == '+')) ++i;
+  if (i >= n) {
+    value = 0;
+    return false;
+  }
+  size_t digits = 0;
+  while (i < n && t[i] >= '0' && t[i] <= '9') ++i, ++digits;
+  if (i < n && t[i] == '.') {
+    ++i;
+    while (i < n && t[i] >= '0' && t[i] <= '9') ++i, ++digits;
+  }
+  if (i < n && (t[i] == 'E' || t[i] == 'e')) {
+    ++i;
+    if (i < n && (t[i] == '-' || t[i] == '+')) ++i;
+    size_t ed = 0;
+    while (i < n && t[i] >= '0' && t[i] <= '9') ++i, ++ed;
+    if (ed == 0) {
+      value = 0;
+      return false;
+    }
+  }
+  if (i != n) {
+    value = 0;
+    return false;
+  }
+  // strtod reads the same grammar; "." alone and "-." read as 0.
+  std::string s(t.substr(start));
+  if (digits == 0) {
+    value = 0;
+    return true;
+  }
+  errno = 0;
+  value = std::strtod(s.c_str(), nullptr);
+  if (errno == ERANGE && std::isinf(value)) {
+    value = 0;
+    return false;
+  }
+  return true;
+}
+
+void EvalText(Runtime& rt, std::string_view text, char terminator, int demand) {
+  std::string_view saved = rt.loop.arg_text;
+  rt.loop.arg_text = text;
+  EvalArg(rt, terminator, demand);
+  rt.loop.arg_text = saved;
+}
+
+namespace {
+
+void DecodeLiteral(Runtime& rt, std::string_view body, int demand) {
+  auto& rr = rt.eval.rr;
+  if (body.find('\\') == std::string_view::npos && body.find('\x01') == std::string_view::npos) {
+    rr.set_text(body);
+    return;
+  }
+  ShortString s = ReplaceAll(body, "\\\\", "\x01");
+  if (demand != kFileNameDemand) {
+    s = ReplaceAll(s, "\\n", "\r");
+    s = ReplaceAll(s, "\\a", "\x08");
+    s = ReplaceAll(s, "\\t", "\t");
+    s = ReplaceAll(s, "\\.", "\\");
+  }
+  s = ReplaceAll(s, "\x01", "\\");
+  rr.set_text(s);
+}
+
+// Looks a name up by the read rule and fills the views; false when no entry.
+bool ReadVariable(Runtime& rt, const ShortString& name, char kind) {
+  auto& rr = rt.eval.rr;
+  auto& vars = rt.vars;
+  const int width = rt.format.number_width;
+  switch (kind) {
+    case '#': {
+      auto* e = vars.areas.Find(name);
+      if (!e) return false;
+      const AreaBlock* b = e->value.get();
+      int32_t h = (b && b->bytes) ? static_cast<int32_t>(b->handle) : 0;
+      rr.l = rr.i = h;
+      rr.f = h;
+      rr.set_text_integer(h, width);
+      if (h == 0) RuntimeError(rt, 243, "");
+      return true;
+    }
+    case '$': {
+      auto* e = vars.strings.Find(name);
+      if (!e) return false;
+      rr.set_text(e->value);
+      TextToInt(e->value, rr.i);
+      rr.l = rr.i;
+      TextToFloat(e->value, rr.f);
+      return true;
+    }
+    case '!': {
+      auto* e = vars.floats.Find(name);
+      if (!e) return false;
+      rr.f = e->value;
+      rr.l = rr.i = FloatToLong(e->value);
+      rr.set_text_float(e->value, rt.format.decimal_places, width);
+      return true;
+    }
+    case '&':
+    case '%': {
+      auto* e = kind == '&' ? vars.longs.Find(name) : vars.integers.Find(name);
+      if (!e) return false;
+      rr.l = rr.i = e->value;
+      rr.f = e->value;
+      rr.set_text_integer(e->value, width);
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+void EvalArg(Runtime& rt, char terminator, int demand) {
+  auto& ev = rt.eval;
+  auto& rr = ev.rr;
+  auto& at = rt.loop.arg_text;
+  const bool list = terminator == kList;
+  rr.type = kTypeNone;
+  if (at.empty() && !list) RuntimeError(rt, 212, "");
+
+  if (!at.empty() && at[0] == '@') {
+    // A function call.
+    uint8_t token = at.size() > 1 ? Byte(at[1]) : 0;
+    at.remove_prefix(at.size() > 1 ? 2 : 1);
+    DispatchFunction(rt, token);
+    if (!at.empty() && at[0] == ')') at.remove_prefix(1);
+    if (at.empty()) {
+      ev.delimiter = " ";
+      if (list) ev.list_end = true;
+    } else if (at[0] == terminator || (list && (at[0] == ',' || at[0] == ';'))) {
+      ev.delimiter = std::string_view(at.data(), 1);
+      at.remove_prefix(1);
+      // A separator that closes the text ends the list, as it does after a
+      // plain element: PRINT @ADD(1,2); leaves no empty element behind.
+      if (list && at.empty()) ev.list_end = true;
+    }
+  } else {
+    // Cut the element.
+    std::string_view elem;
+    if (list) {
+      size_t c = FindSeparator(',', at), s = FindSeparator(';', at);
+      size_t p = (c && s) ? (c < s ? c : s) : (c ? c : s);
+      if (!p) {
+        elem = at;
+        at = std::string_view();
+        ev.delimiter = " ";
+        ev.list_end = true;
+      } else {
+        elem = at.substr(0, p - 1);
+        ev.delimiter = std::string_view(at.data() + p - 1, 1);
+        at.remove_prefix(p);
+        if (at.empty()) ev.list_end = true;
+      }
+    } else if (terminator == kRest) {
+      elem = at;
+      at = std::string_view();
+      ev.delimiter = " ";
+    } else {
+      size_t p = FindSeparator(terminator, at);
+      if (p) {
+        elem = at.substr(0, p - 1);
+        at.remove_prefix(p);
+      } else {
+        elem = at;
+        at = std::string_view();
+      }
+      ev.delimiter = std::string_view(&terminator, 1);
+    }
+
+    if (!elem.empty() && elem.front() == '"' && elem.back() == '"') {
+      // A text literal.
+      rr.type = kTypeString;
+      DecodeLiteral(rt, elem.size() >= 2 ? elem.substr(1, elem.size() - 2) : std::string_view(), demand);
+      ev.arg_token = rr.text();
+    } else {
+      ShortString name = Upper(elem);
+      ev.arg_token = name;
+      char first = name.empty() ? '\0' : name[0];
+      char last = name.empty() ? '\0' : name[name.size() - 1];
+      bool is_var = true, found = true;
+      if (last == '#') {
+        rr.type = kTypeLong;
+        found = ReadVariable(rt, name, '#');
+      } else if (last == '$' || first == '$') {
+        rr.type = kTypeString;
+        if (first == '$') ReadSystemVariable(rt, name);
+        else found = ReadVariable(rt, name, '$');
+      } else if (last == '!' || first == '!') {
+        rr.type = kTypeFloat;
+        if (first == '!') {
+          ReadSystemVariable(rt, name);
+          rr.set_text_float(rr.f, rt.format.decimal_places, rt.format.number_width);
+        } else {
+          found = ReadVariable(rt, name, '!');
+        }
+      } else if (last == '&' || first == '&' || last == '%' || first == '%') {
+        char kind = (last == '&' || first == '&') ? '&' : '%';
+        rr.type = kind == '&' ? kTypeLong : kTypeInteger;
+        if (first == kind) {
+          ReadSystemVariable(rt, name);
+          rr.set_text_integer(rr.l, rt.format.number_width);
+        } else {
+          found = ReadVariable(rt, name, kind);
+        }
+      } else {
+        // A number literal.
+        is_var = false;
+        rr.type = name.view().find('.') != std::string_view::npos ? kTypeFloat : kTypeLong;
+        bool overflow = false;
+        TextToInt(name, rr.i, &overflow);
+        double f = 0;
+        bool ok = TextToFloat(name, f);
+        if (overflow && ok) {
+          // Digits beyond the 32-bit range: the integer views saturate.
+          rr.i = f < 0 ? INT32_MIN : INT32_MAX;
+        }
+        rr.l = rr.i;
+        rr.f = f;
+        rr.set_text(name);
+        if (!ok) {
+          rr.type = kTypeString;
+          RuntimeWarning(rt, 214, name);
+        }
+      }
+      if (is_var && !found) {
+        uint8_t tk = rt.loop.command_token;
+        if (tk != tok::kDeclare && tk != tok::kParameters) RuntimeWarning(rt, 215, name);
+      }
+    }
+  }
+
+  // The type demand.
+  if (demand == kFileNameDemand) demand = kTextDemand;
+  if ((demand == kTextDemand && rr.type != kTypeString) || (demand == kNumberDemand && rr.type == kTypeString))
+    RuntimeError(rt, 216, ev.arg_token);
+}
+
+}  // namespace vestil

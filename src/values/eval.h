@@ -1,0 +1,38 @@
+#pragma once
+// The argument evaluator and its text helpers.
+#include <cstdint>
+#include <string_view>
+
+#include "core/shortstring.h"
+
+namespace vestil {
+
+struct Runtime;
+
+// Terminators: ' ' takes the rest of the text, 'p' selects list mode.
+constexpr char kRest = ' ';
+constexpr char kList = 'p';
+
+enum Demand { kAnyType = 0, kTextDemand = 1, kNumberDemand = 2, kFileNameDemand = 9 };
+
+// Takes the next argument off the front of ArgText into the ResultRegisters.
+void EvalArg(Runtime& rt, char terminator, int demand);
+
+// 1-based position of c at parenthesis depth 0 outside double quotes; 0: none.
+size_t FindSeparator(char c, std::string_view text);
+
+// Every occurrence of pattern replaced, from the left, without rescanning.
+ShortString ReplaceAll(std::string_view text, std::string_view pattern, std::string_view replacement);
+
+// Integer conversion of a text: blanks, sign, decimal digits or "$" and hex
+// digits. Returns true when the whole text was used; value holds what was read
+// before the stop. overflow tells that the stop was a digit that did not fit.
+bool TextToInt(std::string_view text, int32_t& value, bool* overflow = nullptr);
+// Float conversion of a text; the decimal separator is always ".".
+bool TextToFloat(std::string_view text, double& value);
+
+
+// Evaluates a separate text (saving and restoring ArgText).
+void EvalText(Runtime& rt, std::string_view text, char terminator, int demand);
+
+}  // namespace vestil

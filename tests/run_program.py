@@ -1,0 +1,150 @@
+#!/usr/bin/env python3
+"""Runs one program test: compiles tests/programs/NAME.vsl with vestcomp, runs
+it with vestrun in a fresh folder and compares stdout, stderr, the exit code
+and written files with NAME.expect.
+
+NAME.expect is made of sections, each started by a line "== KIND [ARG]":
+  == args            arguments after the program file, one per line
+  == env             NAME=VALUE lines added to the environment
+  == stdin           text fed to standard input
+  == setup           Python code run in the test folder before the run; it
+                     may call prog(lines, marker=b'  ') -> bytes of a program
+                     file made of raw lines, and write(name, bytes)
+  == run FILE        run FILE instead of the compiled NAME.VSC ("-" for none)
+  == bind            bind the compiled program to a copy of vestrun and run that
+  == scramble XY     compile with the scramble marker XY
+  == stdout [noeol]  expected standard output ("noeol": no final line end)
+  == stderr [noeol]  expected standard error
+  == exit            expected exit code (default 0)
+  == file NAME [noeol]  expected content of a file the program wrote
+Text is UTF-8; the runtime's Windows-1252 crosses the terminal converted.
+Lines starting with "#" before the first section are comments.
+"""
+import argparse
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+
+
+def parse(path):
+    sections = []
+    cur = None
+    with open(path, encoding="utf-8") as f:
+        for line in f:
+            if line.startswith("== "):
+                parts = line[3:].split()
+                cur = [parts[0], parts[1:], []]
+                sections.append(cur)
+            elif cur is not None:
+                cur[2].append(line)
+    out = []
+    for kind, args, lines in sections:
+        text = "".join(lines)
+        if "noeol" in args:
+            args = [a for a in args if a != "noeol"]
+            if text.endswith("\n"):
+                text = text[:-1]
+        out.append((kind, args, text))
+    return out
+
+
+def prog(lines, marker=b"  "):
+    header = bytearray(b" KVN-VESTIL3" + b"\0" * 20)
+    header[20:22] = marker
+    key = 0 if marker == b"  " else marker[0] | marker[1]
+    data = bytes(header)
+    for line in lines:
+        data += bytes([len(line) & 0xFF]) + bytes(c ^ key for c in line)
+    return data
+
+
+def main():
+    ap = argparse.ArgumentParser()
+    ap.add_argument("--vestcomp", required=True)
+    ap.add_argument("--vestrun", required=True)
+    ap.add_argument("--keep", action="store_true")
+    ap.add_argument("expect")
+    a = ap.parse_args()
+    a.vestcomp = os.path.abspath(a.vestcomp)
+    a.vestrun = os.path.abspath(a.vestrun)
+
+    name = os.path.splitext(os.path.basename(a.expect))[0]
+    source = os.path.splitext(a.expect)[0] + ".vsl"
+    sections = parse(a.expect)
+    kinds = {k: (args, text) for k, args, text in sections}
+    work = tempfile.mkdtemp(prefix="vestil-" + name + "-")
+    failures = []
+    try:
+        program = name.upper() + ".VSC"
+        if os.path.exists(source):
+            cmd = [a.vestcomp, source, "-o", os.path.join(work, program)]
+            if "scramble" in kinds:
+                cmd += ["--scramble", kinds["scramble"][0][0]]
+            r = subprocess.run(cmd, capture_output=True)
+            if r.returncode != 0:
+                print("compile failed:", r.stdout.decode(), r.stderr.decode())
+                return 1
+        if "setup" in kinds:
+            def write(fname, data):
+                with open(os.path.join(work, fname), "wb") as f:
+                    f.write(data if isinstance(data, bytes) else data.encode("utf-8"))
+            exec(kinds["setup"][1], {"prog": prog, "write": write, "work": work, "os": os})
+
+        runner = a.vestrun
+        argv = []
+        if "bind" in kinds:
+            runner = os.path.join(work, "bound")
+            r = subprocess.run([a.vestcomp, "bind", a.vestrun, os.path.join(work, program), "-o", runner],
+                               capture_output=True)
+            if r.returncode != 0:
+                print("bind failed:", r.stdout.decode(), r.stderr.decode())
+                return 1
+        elif "run" in kinds:
+            if kinds["run"][0] and kinds["run"][0][0] != "-":
+                argv.append(kinds["run"][0][0])
+        else:
+            argv.append(program)
+        if "args" in kinds:
+            argv += [l for l in kinds["args"][1].split("\n") if l != ""]
+
+        env = dict(os.environ)
+        env.pop("VESTRUN_ANSWERS", None)
+        if "env" in kinds:
+            for l in kinds["env"][1].splitlines():
+                if "=" in l:
+                    k, v = l.split("=", 1)
+                    env[k] = v
+        stdin = kinds.get("stdin", ([], ""))[1].encode("utf-8")
+        r = subprocess.run([runner] + argv, input=stdin, capture_output=True, cwd=work, env=env, timeout=120)
+
+        def compare(what, got, want):
+            if got != want:
+                failures.append("%s differs\n--- expected\n%s\n--- got\n%s" % (what, want, got))
+
+        compare("stdout", r.stdout.decode("utf-8", "replace"), kinds.get("stdout", ([], ""))[1])
+        compare("stderr", r.stderr.decode("utf-8", "replace"), kinds.get("stderr", ([], ""))[1])
+        want_exit = int(kinds["exit"][1].strip()) if "exit" in kinds else 0
+        if r.returncode != want_exit:
+            failures.append("exit code %d, expected %d" % (r.returncode, want_exit))
+        for kind, args, text in sections:
+            if kind == "file":
+                p = os.path.join(work, args[0])
+                if not os.path.exists(p):
+                    failures.append("file %s was not written" % args[0])
+                else:
+                    with open(p, "rb") as f:
+                        compare("file " + args[0], f.read().decode("cp1252", "replace"), text)
+    finally:
+        if a.keep:
+            print("kept", work)
+        else:
+            shutil.rmtree(work, ignore_errors=True)
+    for f in failures:
+        print(f)
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
