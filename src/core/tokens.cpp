@@ -12,6 +12,15 @@ const TokenName kCommandTokens[] = {
     {0x83, "DEFFN"},      // definition line of a user-declared function
     {0xce, "="},          // assignment
     {0xfe, ":"},          // label line
+    {0x49, "LOADMENU"},
+    {0x4a, "SETEXTCURSOR"},
+    {0x4b, "MCOPYSIZEDBMP"},
+    {0x4c, "DRAWSIZEDEXTBMP"},
+    {0x4d, "DRAWEXTBMP"},
+    {0x4e, "KILLTIMER"},
+    {0x4f, "SETTIMER"},
+    {0x50, "PAINTMODE"},
+    {0x51, "ENDPAINT"},
     {0x52, "STARTPAINT"},
     {0x53, "NEWPAGE"},
     {0x54, "BLOCKWRITE"},
