@@ -19,6 +19,9 @@ NAME.expect is made of sections, each started by a line "== KIND [ARG]":
   == file NAME [noeol]  expected content of a file the program wrote
 Text is UTF-8; the runtime's Windows-1252 crosses the terminal converted.
 Lines starting with "#" before the first section are comments.
+
+NAME.cases groups several such programs in one file: each starts with a line
+"=== CASE title", followed by its source and then its sections.
 """
 import argparse
 import os
@@ -28,17 +31,16 @@ import sys
 import tempfile
 
 
-def parse(path):
+def parse(lines):
     sections = []
     cur = None
-    with open(path, encoding="utf-8") as f:
-        for line in f:
-            if line.startswith("== "):
-                parts = line[3:].split()
-                cur = [parts[0], parts[1:], []]
-                sections.append(cur)
-            elif cur is not None:
-                cur[2].append(line)
+    for line in lines:
+        if line.startswith("== "):
+            parts = line[3:].split()
+            cur = [parts[0], parts[1:], []]
+            sections.append(cur)
+        elif cur is not None:
+            cur[2].append(line)
     out = []
     for kind, args, lines in sections:
         text = "".join(lines)
@@ -71,12 +73,40 @@ def main():
     a.vestrun = os.path.abspath(a.vestrun)
 
     name = os.path.splitext(os.path.basename(a.expect))[0]
-    source = os.path.splitext(a.expect)[0] + ".vsl"
-    sections = parse(a.expect)
+    with open(a.expect, encoding="utf-8") as f:
+        lines = f.readlines()
+    if not a.expect.endswith(".cases"):
+        return run_case(a, name, os.path.splitext(a.expect)[0] + ".vsl", None, parse(lines))
+    # A .cases file holds several programs: "=== CASE title", the source, then
+    # the sections of that case.
+    cases = []
+    for line in lines:
+        if line.startswith("=== CASE"):
+            cases.append([line[8:].strip(), [], []])
+        elif cases:
+            c = cases[-1]
+            if c[2] or line.startswith("== "):
+                c[2].append(line)
+            else:
+                c[1].append(line)
+    failed = 0
+    for title, src, rest in cases:
+        if run_case(a, name, None, "".join(src), parse(rest)) != 0:
+            print("^^^ in case:", title)
+            failed += 1
+    print("%d passed, %d failed" % (len(cases) - failed, failed))
+    return 1 if failed else 0
+
+
+def run_case(a, name, source, source_text, sections):
     kinds = {k: (args, text) for k, args, text in sections}
     work = tempfile.mkdtemp(prefix="vestil-" + name + "-")
     failures = []
     try:
+        if source_text is not None:
+            source = os.path.join(work, name + ".vsl")
+            with open(source, "w", encoding="utf-8") as f:
+                f.write(source_text)
         program = name.upper() + ".VSC"
         if os.path.exists(source):
             cmd = [a.vestcomp, source, "-o", os.path.join(work, program)]
