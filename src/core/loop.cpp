@@ -118,6 +118,7 @@ Runtime::Runtime(Host* h) : host(h) {
   for (int i = 0; i < kFunctionTokenCount; ++i) eval.functions[kFunctionTokens[i].token] = FunctionNotImplemented;
   RegisterVariableFunctions(*this);
   RegisterArithmeticFunctions(*this);
+  RegisterTextFunctions(*this);
 }
 
 int RunProgram(Runtime& rt) {

@@ -27,5 +27,6 @@ void FunctionNotImplemented(Runtime& rt, CallContext& ctx);
 
 // Registration of the built-in functions, one call per family.
 void RegisterArithmeticFunctions(Runtime& rt);
+void RegisterTextFunctions(Runtime& rt);
 
 }  // namespace vestil

@@ -1,0 +1,143 @@
+// Text functions. Results are cut to 255 bytes; positions count from 1.
+#include <string>
+
+#include "core/errors.h"
+#include "core/runtime.h"
+#include "values/dispatch.h"
+#include "values/eval.h"
+
+namespace vestil {
+namespace {
+
+ShortString TextArg(Runtime& rt, char terminator, int demand = kAnyType) {
+  EvalArg(rt, terminator, demand);
+  return rt.eval.rr.text();
+}
+
+int32_t NumberArg(Runtime& rt, char terminator) {
+  EvalArg(rt, terminator, kAnyType);
+  return rt.eval.rr.i;
+}
+
+void TextResult(Runtime& rt, CallContext& ctx, std::string_view v) {
+  rt.eval.rr.set_text(v);
+  rt.eval.rr.type = kTypeString;
+  ctx.handled = true;
+}
+
+void NumberResult(Runtime& rt, CallContext& ctx, int32_t v) {
+  rt.eval.rr.l = v;
+  rt.eval.rr.type = kTypeInteger;
+  ctx.handled = true;
+}
+
+void AddText(Runtime& rt, CallContext& c) {
+  ShortString a = TextArg(rt, ',');
+  a.append(TextArg(rt, ')'));
+  TextResult(rt, c, a);
+}
+
+void Chr(Runtime& rt, CallContext& c) {
+  char ch = static_cast<char>(NumberArg(rt, ')') & 0xff);
+  TextResult(rt, c, std::string_view(&ch, 1));
+}
+
+void Ord(Runtime& rt, CallContext& c) {
+  ShortString s = TextArg(rt, ')');
+  NumberResult(rt, c, s.empty() ? 0 : s.byte(0));
+}
+
+void Len(Runtime& rt, CallContext& c) { NumberResult(rt, c, static_cast<int32_t>(TextArg(rt, ')').size())); }
+
+void InStr(Runtime& rt, CallContext& c) {
+  ShortString needle = TextArg(rt, ',');
+  ShortString s = TextArg(rt, ')');
+  size_t p = needle.empty() ? std::string_view::npos : s.view().find(needle.view());
+  NumberResult(rt, c, p == std::string_view::npos ? 0 : static_cast<int32_t>(p + 1));
+}
+
+// Evaluates a position and raises 204 when it is below 1.
+bool Position(Runtime& rt, char terminator, int32_t& pos) {
+  pos = NumberArg(rt, terminator);
+  if (pos >= 1) return true;
+  RuntimeError(rt, 204, "");
+  return false;
+}
+
+void Mid(Runtime& rt, CallContext& c) {
+  ShortString s = TextArg(rt, ',');
+  int32_t pos;
+  bool ok = Position(rt, ',', pos);
+  int32_t count = NumberArg(rt, ')');
+  if (!ok || pos > static_cast<int32_t>(s.size()) || count <= 0) return TextResult(rt, c, "");
+  TextResult(rt, c, s.view().substr(pos - 1, static_cast<size_t>(count)));
+}
+
+void Del(Runtime& rt, CallContext& c) {
+  ShortString s = TextArg(rt, ',');
+  int32_t pos;
+  bool ok = Position(rt, ',', pos);
+  int32_t count = NumberArg(rt, ')');
+  if (!ok || pos > static_cast<int32_t>(s.size()) || count <= 0) return TextResult(rt, c, s);
+  std::string r = s.str();
+  r.erase(pos - 1, static_cast<size_t>(count));
+  TextResult(rt, c, r);
+}
+
+void Ins(Runtime& rt, CallContext& c) {
+  ShortString ins = TextArg(rt, ',');
+  ShortString s = TextArg(rt, ',');
+  int32_t pos;
+  if (!Position(rt, ')', pos)) return TextResult(rt, c, s);
+  std::string r = s.str();
+  size_t at = pos > static_cast<int32_t>(s.size()) + 1 ? s.size() : static_cast<size_t>(pos - 1);
+  r.insert(at, ins.view());
+  TextResult(rt, c, r);
+}
+
+void SubStr(Runtime& rt, CallContext& c) {
+  ShortString s = TextArg(rt, ',');
+  int32_t n = NumberArg(rt, ',');
+  bool ok = n >= 1;
+  if (!ok) RuntimeError(rt, 205, "");
+  ShortString sep = TextArg(rt, ')');
+  if (!ok) return TextResult(rt, c, "");
+  std::string_view rest = s.view();
+  for (int32_t k = 1; k < n && !rest.empty(); ++k) {
+    size_t p = rest.find(sep.view());
+    rest = p == std::string_view::npos ? std::string_view() : rest.substr(p + sep.size());
+  }
+  size_t p = rest.find(sep.view());
+  TextResult(rt, c, p == std::string_view::npos ? rest : rest.substr(0, p));
+}
+
+void Trim(Runtime& rt, CallContext& c) { TextResult(rt, c, TrimView(TextArg(rt, ')'))); }
+
+void UpperText(Runtime& rt, CallContext& c) { TextResult(rt, c, Upper(TextArg(rt, ')'))); }
+
+void LowerText(Runtime& rt, CallContext& c) {
+  ShortString s = TextArg(rt, ')');
+  for (size_t i = 0; i < s.size(); ++i) {
+    uint8_t b = s.byte(i);
+    if ((b >= 'A' && b <= 'Z') || (b >= 0xC0 && b <= 0xDE && b != 0xD7)) s[i] = static_cast<char>(b + 32);
+  }
+  TextResult(rt, c, s);
+}
+
+void Translate(Runtime& rt, CallContext& c) {
+  ShortString s = TextArg(rt, ',');
+  ShortString find = TextArg(rt, ',', kTextDemand);
+  ShortString replace = TextArg(rt, ')', kTextDemand);
+  TextResult(rt, c, ReplaceAll(s, find, replace));
+}
+
+}  // namespace
+
+void RegisterTextFunctions(Runtime& rt) {
+  auto& f = rt.eval.functions;
+  f[0x92] = AddText; f[0x91] = Chr; f[0x98] = Ord; f[0x96] = Len; f[0x97] = InStr;
+  f[0x93] = Mid; f[0x94] = Del; f[0x95] = Ins; f[0x7e] = SubStr; f[0x99] = Trim;
+  f[0xa1] = UpperText; f[0x7f] = LowerText; f[0x62] = Translate;
+}
+
+}  // namespace vestil
