@@ -1,0 +1,714 @@
+#include "vestcomp/compiler.h"
+
+#include <fstream>
+#include <sstream>
+
+#include "core/tokens.h"
+#include "vestcomp/encoding.h"
+#include "vestcomp/program_file.h"
+
+namespace vestcomp {
+namespace {
+
+using vestil::CommandTokenOf;
+using vestil::FunctionTokenOf;
+using vestil::SysVarTokenOf;
+namespace tok = vestil::tok;
+
+constexpr int kMaxNesting = 100;    // nested function calls in one argument text
+constexpr size_t kMaxErrors = 50;
+
+bool Is(const Unit& u, char c) { return !u.escaped && u.byte == static_cast<uint8_t>(c); }
+
+size_t SkipBlanks(const Units& u, size_t i, size_t e) {
+  while (i < e && !u[i].escaped && IsBlank(u[i].byte)) ++i;
+  return i;
+}
+
+void Trim(const Units& u, size_t& b, size_t& e) {
+  b = SkipBlanks(u, b, e);
+  while (e > b && !u[e - 1].escaped && IsBlank(u[e - 1].byte)) --e;
+}
+
+// Characters that end a word: blanks and the punctuation of the syntax.
+bool IsStop(const Unit& u) {
+  if (u.escaped) return false;
+  switch (u.byte) {
+    case ' ': case '\t': case '"': case '=': case ':': case ',': case ';':
+    case '(': case ')': case '@': case '\'':
+      return true;
+    default:
+      return false;
+  }
+}
+
+size_t WordEnd(const Units& u, size_t b, size_t e) {
+  while (b < e && !IsStop(u[b])) ++b;
+  return b;
+}
+
+// Position of the next unescaped double quote after `open`, or e.
+size_t QuoteEnd(const Units& u, size_t open, size_t e) {
+  for (size_t j = open + 1; j < e; ++j)
+    if (Is(u[j], '"')) return j;
+  return e;
+}
+
+std::string Show(const Units& u, size_t b, size_t e) { return Cp1252ToUtf8(UnitBytes(u, b, e)); }
+
+// How a trimmed, non-empty line begins.
+struct Head {
+  enum Kind { kEscapedToken, kComment, kCallStatement, kDirective, kWord, kOther } kind = kOther;
+  size_t word_end = 0;
+  bool assignment = false;  // the word is followed by "="
+  bool label = false;       // the word is followed directly by ":"
+  std::string upper;        // the word, upper-cased
+};
+
+Head ReadHead(const Units& u, size_t b, size_t e) {
+  Head h;
+  const Unit& f = u[b];
+  if (f.escaped) { h.kind = Head::kEscapedToken; return h; }
+  if (f.byte == '\'') { h.kind = Head::kComment; return h; }
+  if (f.byte == '@') { h.kind = Head::kCallStatement; return h; }
+  if (f.byte == '#') { h.kind = Head::kDirective; return h; }
+  h.word_end = WordEnd(u, b, e);
+  if (h.word_end == b) return h;
+  h.kind = Head::kWord;
+  size_t p = SkipBlanks(u, h.word_end, e);
+  h.assignment = p < e && Is(u[p], '=');
+  h.label = !h.assignment && h.word_end < e && Is(u[h.word_end], ':');
+  h.upper = Upper(UnitBytes(u, b, h.word_end));
+  return h;
+}
+
+bool IsPlainWord(const Head& h, std::string_view upper) {
+  return h.kind == Head::kWord && !h.assignment && !h.label && h.upper == upper;
+}
+
+// The name of a PROC line: [name_begin, name_end).
+bool ProcName(const Units& u, size_t after_keyword, size_t e, size_t& nb, size_t& ne) {
+  nb = SkipBlanks(u, after_keyword, e);
+  ne = nb;
+  if (ne >= e || u[ne].escaped || !IsIdentStart(u[ne].byte)) return false;
+  while (ne < e && !u[ne].escaped && IsIdentChar(u[ne].byte)) ++ne;
+  return true;
+}
+
+// The parts of a DEFFN line: DEFFN name(count) body.
+struct DefFnParts {
+  size_t name_b, name_e, open, close;
+};
+
+class StatementCompiler {
+ public:
+  explicit StatementCompiler(const Symbols& symbols) : syms_(symbols) {}
+
+  const std::string& error() const { return error_; }
+
+  bool Statement(const Units& u, size_t b, size_t e, bool in_case, std::string& out) {
+    Trim(u, b, e);
+    if (b == e) return Fail(in_case ? "statement missing after ':'" : "statement missing");
+    Head h = ReadHead(u, b, e);
+    switch (h.kind) {
+      case Head::kEscapedToken:
+        out += static_cast<char>(u[b].byte);
+        return Args(u, b + 1, e, out);
+      case Head::kComment:
+        out += static_cast<char>(tok::kComment);
+        out += UnitBytes(u, b + 1, e);
+        return true;
+      case Head::kCallStatement:
+        out += static_cast<char>(tok::kCallStatement);
+        return Args(u, b, e, out);
+      case Head::kDirective:
+        return Fail("a directive must stand on a line of its own");
+      case Head::kOther:
+        return Fail("statement expected at '" + Show(u, b, b + 1) + "'");
+      case Head::kWord:
+        break;
+    }
+    const size_t w = h.word_end;
+    if (h.assignment) {
+      out += static_cast<char>(tok::kAssign);
+      out += UnitBytes(u, b, w);
+      out += '=';
+      return Args(u, SkipBlanks(u, w, e) + 1, e, out);
+    }
+    if (h.label) {
+      if (in_case) return Fail("a label cannot follow CASE or CASENOT");
+      out += static_cast<char>(tok::kLabel);
+      out += UnitBytes(u, b, w + 1);
+      out += UnitBytes(u, w + 1, e);
+      return true;
+    }
+    if (h.upper == "CASE" || h.upper == "CASENOT") return Case(u, w, e, h.upper == "CASE", out);
+    if (h.upper == "DEFFN") {
+      if (in_case) return Fail("DEFFN must stand on a line of its own");
+      return DefFn(u, w, e, out);
+    }
+    if (h.upper == "PROC") {
+      if (in_case) return Fail("PROC must stand on a line of its own");
+      size_t nb, ne;
+      if (!ProcName(u, w, e, nb, ne)) return Fail("PROC needs a procedure name");
+      out += static_cast<char>(tok::kProc);
+      out += UnitBytes(u, nb, e);
+      return true;
+    }
+    if (h.upper == "INCLUDE") return Fail("INCLUDE must stand on a line of its own");
+    int token = CommandTokenOf(h.upper);
+    if (token >= 0) {
+      out += static_cast<char>(token);
+      return Args(u, w, e, out);
+    }
+    auto proc = syms_.procs.find(h.upper);
+    if (proc != syms_.procs.end()) {
+      if (in_case)
+        return Fail("a procedure call cannot follow CASE or CASENOT (use IF ... ENDIF)");
+      out += static_cast<char>(tok::kProcCall);
+      out += static_cast<char>(proc->second & 0xff);
+      out += static_cast<char>((proc->second >> 8) & 0xff);
+      return Args(u, w, e, out);
+    }
+    return Fail("unknown keyword or procedure: " + Show(u, b, w));
+  }
+
+  // Argument text: blanks outside quotes go, "@NAME(...)" becomes "@" + token
+  // + arguments + ")", system variables become kind character + token.
+  bool Args(const Units& u, size_t b, size_t e, std::string& out, int depth = 0) {
+    bool element_start = true;
+    size_t i = b;
+    while (i < e) {
+      const Unit x = u[i];
+      if (x.escaped) {
+        out += static_cast<char>(x.byte);
+        element_start = false;
+        ++i;
+        continue;
+      }
+      const uint8_t c = x.byte;
+      if (IsBlank(c)) {
+        element_start = true;
+        ++i;
+        continue;
+      }
+      if (c == '"') {
+        size_t j = QuoteEnd(u, i, e);
+        if (j == e) return Fail("unbalanced quotes");
+        out += UnitBytes(u, i, j + 1);
+        element_start = true;
+        i = j + 1;
+        continue;
+      }
+      if (c == '@') {
+        if (!Call(u, i, e, out, depth)) return false;
+        element_start = true;
+        continue;
+      }
+      if (IsKindChar(c) && element_start) {
+        size_t k = i + 1;
+        while (k < e && !u[k].escaped && IsNameChar(u[k].byte)) ++k;
+        if (k > i + 1) {
+          std::string name(1, static_cast<char>(c));
+          name += Upper(UnitBytes(u, i + 1, k));
+          int token = SysVarTokenOf(name);
+          if (token >= 0) {
+            out += static_cast<char>(c);
+            out += static_cast<char>(token);
+            element_start = false;
+            i = k;
+            continue;
+          }
+        }
+      }
+      out += static_cast<char>(c);
+      element_start = !IsNameChar(c);
+      ++i;
+    }
+    return true;
+  }
+
+  bool ParseDefFn(const Units& u, size_t w, size_t e, DefFnParts& p) {
+    p.name_b = SkipBlanks(u, w, e);
+    p.name_e = p.name_b;
+    if (p.name_e >= e || u[p.name_e].escaped || !IsIdentStart(u[p.name_e].byte))
+      return Fail("DEFFN needs a function name");
+    while (p.name_e < e && !u[p.name_e].escaped && IsIdentChar(u[p.name_e].byte)) ++p.name_e;
+    if (p.name_e < e && !u[p.name_e].escaped && IsKindChar(u[p.name_e].byte)) ++p.name_e;
+    p.open = SkipBlanks(u, p.name_e, e);
+    if (p.open >= e || !Is(u[p.open], '('))
+      return Fail("DEFFN " + Show(u, p.name_b, p.name_e) + " needs its parameter count in parentheses");
+    return MatchParen(u, p.open, e, p.close);
+  }
+
+  // The compiled parameter count: "0" for an empty count.
+  bool Count(const Units& u, const DefFnParts& p, std::string& out) {
+    size_t cb = p.open + 1, ce = p.close;
+    Trim(u, cb, ce);
+    if (cb == ce) {
+      out = "0";
+      return true;
+    }
+    return Args(u, cb, ce, out);
+  }
+
+ private:
+  bool Fail(std::string message) {
+    if (error_.empty()) error_ = std::move(message);
+    return false;
+  }
+
+  bool MatchParen(const Units& u, size_t open, size_t e, size_t& close) {
+    int depth = 0;
+    for (size_t k = open; k < e; ++k) {
+      if (u[k].escaped) continue;
+      if (u[k].byte == '"') {
+        k = QuoteEnd(u, k, e);
+        if (k == e) return Fail("unbalanced quotes");
+      } else if (u[k].byte == '(') {
+        ++depth;
+      } else if (u[k].byte == ')' && --depth == 0) {
+        close = k;
+        return true;
+      }
+    }
+    return Fail("missing ')'");
+  }
+
+  static int CountArguments(const Units& u, size_t b, size_t e) {
+    if (SkipBlanks(u, b, e) == e) return 0;
+    int n = 1, depth = 0;
+    for (size_t k = b; k < e; ++k) {
+      if (u[k].escaped) continue;
+      switch (u[k].byte) {
+        case '"': k = QuoteEnd(u, k, e); break;
+        case '(': ++depth; break;
+        case ')': --depth; break;
+        case ',': if (depth == 0) ++n; break;
+        default: break;
+      }
+      if (k >= e) break;
+    }
+    return n;
+  }
+
+  bool Call(const Units& u, size_t& i, size_t e, std::string& out, int depth) {
+    if (depth >= kMaxNesting) return Fail("functions nested too deeply");
+    size_t j = i + 1;
+    if (j < e && u[j].escaped) {
+      // "@" with the token (and more) written as escapes: the bytes as they
+      // are, then an optional argument list in parentheses.
+      out += '@';
+      while (j < e && u[j].escaped) out += static_cast<char>(u[j++].byte);
+      if (j < e && Is(u[j], '(')) {
+        size_t close;
+        if (!MatchParen(u, j, e, close) || !Args(u, j + 1, close, out, depth + 1)) return false;
+        out += ')';
+        j = close + 1;
+      }
+      i = j;
+      return true;
+    }
+    if (j < e && !u[j].escaped && IsKindChar(u[j].byte)) {
+      // @%(n), @&(n), @!(n), @$(n): the parameter functions.
+      size_t open = j + 1, close;
+      if (open >= e || !Is(u[open], '('))
+        return Fail(std::string("'(' expected after @") + static_cast<char>(u[j].byte));
+      if (!MatchParen(u, open, e, close)) return false;
+      out += '@';
+      out += static_cast<char>(u[j].byte);
+      if (!Args(u, open + 1, close, out, depth + 1)) return false;
+      out += ')';
+      i = close + 1;
+      return true;
+    }
+    size_t k = j;
+    while (k < e && !u[k].escaped && (IsIdentChar(u[k].byte) || IsKindChar(u[k].byte))) ++k;
+    if (k == j) return Fail("function name expected after '@'");
+    const std::string name = Show(u, j, k);
+    const std::string upper = Upper(UnitBytes(u, j, k));
+    size_t open = SkipBlanks(u, k, e), close;
+    if (open >= e || !Is(u[open], '(')) return Fail("'(' expected after @" + name);
+    if (!MatchParen(u, open, e, close)) return false;
+    int token = FunctionTokenOf(upper);
+    if (token >= 0) {
+      out += '@';
+      out += static_cast<char>(token);
+    } else {
+      auto fn = syms_.functions.find(upper);
+      if (fn == syms_.functions.end()) return Fail("unknown function @" + name);
+      int given = CountArguments(u, open + 1, close);
+      if (fn->second.count >= 0 && given != fn->second.count)
+        return Fail("@" + name + " takes " + std::to_string(fn->second.count) + " argument(s), not " +
+                    std::to_string(given));
+      out += '@';
+      out += static_cast<char>(tok::kUserFunction);
+      out += static_cast<char>(fn->second.line & 0xff);
+      out += static_cast<char>((fn->second.line >> 8) & 0xff);
+    }
+    if (!Args(u, open + 1, close, out, depth + 1)) return false;
+    out += ')';
+    i = close + 1;
+    return true;
+  }
+
+  // CASE cond : statement; the ":" is the first outside quotes and parentheses.
+  bool Case(const Units& u, size_t w, size_t e, bool is_case, std::string& out) {
+    const char* keyword = is_case ? "CASE" : "CASENOT";
+    int depth = 0;
+    size_t colon = e;
+    for (size_t k = w; k < e && colon == e; ++k) {
+      if (u[k].escaped) continue;
+      switch (u[k].byte) {
+        case '"':
+          k = QuoteEnd(u, k, e);
+          if (k == e) return Fail("unbalanced quotes");
+          break;
+        case '(': ++depth; break;
+        case ')': --depth; break;
+        case ':': if (depth == 0) colon = k; break;
+        default: break;
+      }
+    }
+    if (colon == e) return Fail(std::string(keyword) + " needs ':' before its statement");
+    if (SkipBlanks(u, w, colon) == colon) return Fail(std::string(keyword) + " needs a condition");
+    out += static_cast<char>(is_case ? tok::kCase : tok::kCaseNot);
+    if (!Args(u, w, colon, out)) return false;
+    out += ':';
+    return Statement(u, colon + 1, e, true, out);
+  }
+
+  bool DefFn(const Units& u, size_t w, size_t e, std::string& out) {
+    DefFnParts p;
+    if (!ParseDefFn(u, w, e, p)) return false;
+    const std::string name = Show(u, p.name_b, p.name_e);
+    if (FunctionTokenOf(Upper(UnitBytes(u, p.name_b, p.name_e))) >= 0)
+      return Fail("DEFFN " + name + ": the name of a built-in function");
+    std::string count;
+    if (!Count(u, p, count)) return false;
+    if (LiteralCount(count) > kMaxParameters)
+      return Fail("DEFFN " + name + ": the parameter count must lie in 0..12");
+    size_t bb = p.close + 1, be = e;
+    Trim(u, bb, be);
+    if (bb == be) return Fail("DEFFN " + name + " needs a body");
+    out += static_cast<char>(tok::kDefFn);
+    out += kDefFnMarker;
+    out += count;
+    out += ')';
+    return Args(u, bb, be, out);
+  }
+
+  const Symbols& syms_;
+  std::string error_;
+};
+
+bool ParseHex(const Units& u, size_t b, size_t e, std::string& out) {
+  std::string digits;
+  for (size_t k = b; k < e; ++k) {
+    uint8_t c = u[k].byte;
+    if (!u[k].escaped && IsBlank(c)) continue;
+    bool hex = !u[k].escaped && (IsDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'));
+    if (!hex) return false;
+    digits += static_cast<char>(c);
+  }
+  if (digits.size() % 2) return false;
+  for (size_t k = 0; k < digits.size(); k += 2)
+    out += static_cast<char>(std::stoi(digits.substr(k, 2), nullptr, 16));
+  return true;
+}
+
+bool ReadWholeFile(const std::filesystem::path& path, std::string& out) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  std::ostringstream ss;
+  ss << in.rdbuf();
+  if (in.bad()) return false;
+  out = ss.str();
+  return true;
+}
+
+std::filesystem::path PathFromCp1252(std::string_view bytes) {
+  std::string utf8 = Cp1252ToUtf8(bytes);
+  return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+struct Where {
+  std::string file;
+  int line = 0;
+};
+
+struct SourceStatement {
+  Where where;
+  Units units;
+  size_t b, e;
+  bool raw;  // a #RAW line: the units are the body
+};
+
+class Compilation {
+ public:
+  explicit Compilation(const CompileOptions& options) : options_(options) {}
+
+  void AddFile(std::string_view text, const std::filesystem::path& name, bool included) {
+    Where where{name.string(), 0};
+    size_t pos = 0;
+    if (text.substr(0, 3) == "\xEF\xBB\xBF") pos = 3;
+    while (pos <= text.size()) {
+      size_t nl = text.find('\n', pos);
+      if (nl == std::string_view::npos) nl = text.size();
+      std::string_view line = text.substr(pos, nl - pos);
+      if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+      ++where.line;
+      AddLine(line, where, name, included);
+      pos = nl + 1;
+    }
+  }
+
+  CompileResult Finish() {
+    CompileResult result;
+    if (statements_.size() > kMaxLines)
+      Error(statements_[kMaxLines].where, "more than 32767 program lines");
+    Symbols symbols = Declarations();
+    ProgramImage image;
+    for (const auto& st : statements_) {
+      std::string body;
+      if (st.raw) {
+        body = UnitBytes(st.units, st.b, st.e);
+      } else {
+        StatementCompiler sc(symbols);
+        if (!sc.Statement(st.units, st.b, st.e, false, body)) {
+          Error(st.where, sc.error());
+          continue;
+        }
+      }
+      if (body.size() > kMaxLineLength)
+        Error(st.where, "error 902: Zeile zu lang (max. 254 Zeichen)! (" + std::to_string(body.size()) +
+                            " bytes after compilation)", false);
+      image.lines.push_back(std::move(body));
+    }
+    image.header = header_ ? *header_ : StandardHeader();
+    SetMarker(image.header, marker_, marker_where_);
+    if (options_.scramble) {
+      Units m;
+      std::string err;
+      if (!DecodeSourceLine(*options_.scramble, m, err) || m.size() != 2)
+        Error({"--scramble", 0}, "the scramble marker must be two characters");
+      else
+        SetMarker(image.header, UnitBytes(m, 0, 2), {"--scramble", 0});
+    }
+    image.trailer = trailer_;
+    if (image.header.size() < kHeaderSize && (!image.lines.empty() || !image.trailer.empty()))
+      Error(header_where_, "a #HEADER shorter than 32 bytes leaves no room for lines");
+    result.errors = std::move(errors_);
+    if (result.errors.empty()) {
+      result.ok = true;
+      result.program = SerializeProgram(image);
+    }
+    return result;
+  }
+
+ private:
+  void Error(const Where& w, const std::string& message, bool prefix = true) {
+    if (errors_.size() > kMaxErrors) return;
+    if (errors_.size() == kMaxErrors) {
+      errors_.push_back("vestcomp: too many errors");
+      return;
+    }
+    std::string s = w.line > 0 ? w.file + ":" + std::to_string(w.line) + ": " : w.file + ": ";
+    s += prefix ? "error: " + message : message;
+    errors_.push_back(std::move(s));
+  }
+
+  void SetMarker(std::string& header, const std::optional<std::string>& marker, const Where& where) {
+    if (!marker) return;
+    if (header.size() < kScrambleMarkerOffset + 2) {
+      Error(where, "the header is too short to hold a scramble marker");
+      return;
+    }
+    header.replace(kScrambleMarkerOffset, 2, *marker);
+  }
+
+  void AddLine(std::string_view line, const Where& where, const std::filesystem::path& name, bool included) {
+    Units u;
+    std::string err;
+    if (!DecodeSourceLine(line, u, err)) {
+      Error(where, err);
+      return;
+    }
+    size_t b = 0, e = u.size();
+    Trim(u, b, e);
+    if (b == e) return;
+    Head h = ReadHead(u, b, e);
+    if (h.kind == Head::kDirective) {
+      Directive(u, b, e, where);
+      return;
+    }
+    if (IsPlainWord(h, "INCLUDE")) {
+      if (included) {
+        Error(where, "error 904: INCLUDE-Verschachtelung verboten!", false);
+        return;
+      }
+      size_t q = SkipBlanks(u, h.word_end, e);
+      size_t qe = q < e && Is(u[q], '"') ? QuoteEnd(u, q, e) : e;
+      if (qe == e || qe + 1 != e) {
+        Error(where, "INCLUDE expects a file name in double quotes");
+        return;
+      }
+      std::filesystem::path file = name.parent_path() / PathFromCp1252(UnitBytes(u, q + 1, qe));
+      std::string text;
+      bool read = options_.read_file ? options_.read_file(file, text) : ReadWholeFile(file, text);
+      if (!read) {
+        Error(where, "error 903: INCLUDE-Datei nicht gefunden! (" + file.string() + ")", false);
+        return;
+      }
+      AddFile(text, file, true);
+      return;
+    }
+    statements_.push_back({where, std::move(u), b, e, false});
+  }
+
+  void Directive(const Units& u, size_t b, size_t e, const Where& where) {
+    size_t n = b + 1;
+    while (n < e && !u[n].escaped && IsAsciiLetter(u[n].byte)) ++n;
+    const std::string name = Upper(UnitBytes(u, b + 1, n));
+    if (n < e && !(Is(u[n], ' ') || Is(u[n], '\t'))) {
+      Error(where, "unknown directive " + Show(u, b, WordEnd(u, b, e)));
+      return;
+    }
+    const size_t arg = SkipBlanks(u, n, e);
+    if (name == "RAW") {
+      statements_.push_back({where, u, arg, e, true});
+    } else if (name == "HEADER") {
+      std::string bytes;
+      if (header_) {
+        Error(where, "a second #HEADER");
+      } else if (!ParseHex(u, arg, e, bytes) || bytes.size() > kHeaderSize) {
+        Error(where, "#HEADER expects up to 32 bytes in hex");
+      } else {
+        header_ = bytes;
+        header_where_ = where;
+      }
+    } else if (name == "TRAILER") {
+      if (!ParseHex(u, arg, e, trailer_)) Error(where, "#TRAILER expects bytes in hex");
+    } else if (name == "SCRAMBLE") {
+      if (marker_) {
+        Error(where, "a second #SCRAMBLE");
+      } else if (e - arg != 2) {
+        Error(where, "#SCRAMBLE expects the two characters of the scramble marker");
+      } else {
+        marker_ = UnitBytes(u, arg, e);
+        marker_where_ = where;
+      }
+    } else {
+      Error(where, "unknown directive #" + Show(u, b + 1, n));
+    }
+  }
+
+  // First pass: the line numbers of procedures and user-declared functions.
+  Symbols Declarations() {
+    Symbols symbols;
+    std::map<std::string, Where> seen_fn;
+    const Symbols none;
+    for (size_t idx = 0; idx < statements_.size() && idx < kMaxLines; ++idx) {
+      const auto& st = statements_[idx];
+      if (st.raw) continue;
+      const int line = static_cast<int>(idx + 1);
+      Head h = ReadHead(st.units, st.b, st.e);
+      if (IsPlainWord(h, "PROC")) {
+        size_t nb, ne;
+        if (!ProcName(st.units, h.word_end, st.e, nb, ne)) continue;
+        std::string key = Upper(UnitBytes(st.units, nb, ne));
+        auto it = symbols.procs.find(key);
+        if (it != symbols.procs.end())
+          Error(st.where, "procedure " + Show(st.units, nb, ne) + " is already defined in program line " +
+                              std::to_string(it->second));
+        else
+          symbols.procs[key] = line;
+      } else if (IsPlainWord(h, "DEFFN")) {
+        StatementCompiler sc(none);
+        DefFnParts p;
+        if (!sc.ParseDefFn(st.units, h.word_end, st.e, p)) continue;
+        std::string key = Upper(UnitBytes(st.units, p.name_b, p.name_e));
+        if (FunctionTokenOf(key) >= 0) continue;  // reported by the second pass
+        std::string count;
+        int n = sc.Count(st.units, p, count) ? LiteralCount(count) : -1;
+        auto it = symbols.functions.find(key);
+        if (it != symbols.functions.end())
+          Error(st.where, "function " + Show(st.units, p.name_b, p.name_e) +
+                              " is already defined in program line " + std::to_string(it->second.line));
+        else
+          symbols.functions[key] = {line, n};
+      }
+    }
+    return symbols;
+  }
+
+  const CompileOptions& options_;
+  std::vector<SourceStatement> statements_;
+  std::vector<std::string> errors_;
+  std::optional<std::string> header_, marker_;
+  Where header_where_, marker_where_;
+  std::string trailer_;
+};
+
+}  // namespace
+
+int LiteralCount(std::string_view s) {
+  if (s.empty() || s.find_first_not_of("0123456789") != s.npos) return -1;
+  if (s.size() > 4) return 9999;
+  return std::stoi(std::string(s));
+}
+
+bool IsReservedWord(std::string_view upper_word) {
+  return upper_word == "INCLUDE" || CommandTokenOf(upper_word) >= 0;
+}
+
+CompileResult CompileSource(std::string_view text, const std::filesystem::path& name,
+                            const CompileOptions& options) {
+  Compilation c(options);
+  c.AddFile(text, name, false);
+  return c.Finish();
+}
+
+CompileResult CompileFile(const std::filesystem::path& path, const CompileOptions& options) {
+  std::string text;
+  if (!ReadWholeFile(path, text)) {
+    CompileResult r;
+    r.errors.push_back(path.string() + ": error: cannot read the file");
+    return r;
+  }
+  return CompileSource(text, path, options);
+}
+
+bool CompileSingleLine(std::string_view utf8_line, const Symbols& symbols, std::string& body) {
+  Units u;
+  std::string err;
+  if (!DecodeSourceLine(utf8_line, u, err)) return false;
+  size_t b = 0, e = u.size();
+  Trim(u, b, e);
+  if (b == e) return false;
+  Head h = ReadHead(u, b, e);
+  body.clear();
+  if (h.kind == Head::kDirective) {
+    size_t n = b + 1;
+    while (n < e && !u[n].escaped && IsAsciiLetter(u[n].byte)) ++n;
+    if (Upper(UnitBytes(u, b + 1, n)) != "RAW" || (n < e && !(Is(u[n], ' ') || Is(u[n], '\t'))))
+      return false;
+    body = UnitBytes(u, SkipBlanks(u, n, e), e);
+  } else {
+    if (IsPlainWord(h, "INCLUDE")) return false;
+    StatementCompiler sc(symbols);
+    if (!sc.Statement(u, b, e, false, body)) return false;
+  }
+  return body.size() <= kMaxLineLength;
+}
+
+bool CompileArgumentText(std::string_view utf8, const Symbols& symbols, std::string& bytes) {
+  Units u;
+  std::string err;
+  if (!DecodeSourceLine(utf8, u, err)) return false;
+  StatementCompiler sc(symbols);
+  bytes.clear();
+  return sc.Args(u, 0, u.size(), bytes);
+}
+
+}  // namespace vestcomp

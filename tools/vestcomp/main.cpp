@@ -1,0 +1,145 @@
+// vestcomp: compiler, lister and binder of VESTIL programs.
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "vestcomp/binder.h"
+#include "vestcomp/compiler.h"
+#include "vestcomp/lister.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kUsage =
+    "usage:\n"
+    "  vestcomp SOURCE.vsl [-o OUT.VSC] [--scramble XY]\n"
+    "      compile; the default output is SOURCE with the extension .VSC;\n"
+    "      --scramble writes the lines scrambled with the marker XY\n"
+    "  vestcomp list PROGRAM.VSC [-o OUT.vsl]\n"
+    "      list a program file as source (default: standard output)\n"
+    "  vestcomp bind RUNNER PROGRAM.VSC -o OUTPUT [--unchecked]\n"
+    "      make a stand-alone application: RUNNER with PROGRAM appended\n"
+    "  vestcomp --help\n";
+
+int Usage(const char* problem) {
+  if (problem) std::fprintf(stderr, "vestcomp: %s\n", problem);
+  std::fputs(kUsage, problem ? stderr : stdout);
+  return problem ? 2 : 0;
+}
+
+bool WriteFile(const fs::path& path, const std::string& bytes) {
+  std::ofstream f(path, std::ios::binary | std::ios::trunc);
+  return f && f.write(bytes.data(), static_cast<std::streamsize>(bytes.size())) && f.flush();
+}
+
+bool ReadFile(const fs::path& path, std::string& out) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  std::ostringstream ss;
+  ss << in.rdbuf();
+  out = ss.str();
+  return !in.bad();
+}
+
+struct Args {
+  std::vector<std::string> positional;
+  std::optional<std::string> output, scramble;
+  bool unchecked = false;
+};
+
+// Options may stand anywhere; "--" ends them.
+bool ParseArgs(int argc, char** argv, int first, Args& a, std::string& problem) {
+  bool options = true;
+  for (int i = first; i < argc; ++i) {
+    std::string arg = argv[i];
+    if (options && arg == "--") {
+      options = false;
+    } else if (options && (arg == "-o" || arg == "--scramble")) {
+      if (i + 1 >= argc) {
+        problem = arg + " needs a value";
+        return false;
+      }
+      (arg == "-o" ? a.output : a.scramble) = argv[++i];
+    } else if (options && arg == "--unchecked") {
+      a.unchecked = true;
+    } else if (options && arg.size() > 1 && arg[0] == '-') {
+      problem = "unknown option " + arg;
+      return false;
+    } else {
+      a.positional.push_back(arg);
+    }
+  }
+  return true;
+}
+
+int Compile(const Args& a) {
+  if (a.positional.size() != 1) return Usage("compile one source file at a time");
+  fs::path source = a.positional[0];
+  fs::path out = a.output ? fs::path(*a.output) : fs::path(source).replace_extension(".VSC");
+  vestcomp::CompileOptions options;
+  options.scramble = a.scramble;
+  vestcomp::CompileResult r = vestcomp::CompileFile(source, options);
+  for (const auto& e : r.errors) std::fprintf(stderr, "%s\n", e.c_str());
+  if (!r.ok) return 1;
+  if (!WriteFile(out, r.program)) {
+    std::fprintf(stderr, "vestcomp: cannot write %s\n", out.string().c_str());
+    return 1;
+  }
+  return 0;
+}
+
+int List(const Args& a) {
+  if (a.positional.size() != 1 || a.scramble || a.unchecked) return Usage("list takes one program file and -o");
+  std::string bytes;
+  if (!ReadFile(a.positional[0], bytes)) {
+    std::fprintf(stderr, "vestcomp: cannot read %s\n", a.positional[0].c_str());
+    return 1;
+  }
+  vestcomp::ListResult r = vestcomp::ListProgram(bytes);
+  if (r.raw_fallback)
+    std::fprintf(stderr, "vestcomp: warning: the listing of %s is written as raw lines\n", a.positional[0].c_str());
+  if (a.output) {
+    if (!WriteFile(*a.output, r.text)) {
+      std::fprintf(stderr, "vestcomp: cannot write %s\n", a.output->c_str());
+      return 1;
+    }
+  } else {
+    std::fwrite(r.text.data(), 1, r.text.size(), stdout);
+  }
+  return 0;
+}
+
+int Bind(const Args& a) {
+  if (a.positional.size() != 2 || !a.output || a.scramble)
+    return Usage("bind takes a runner, a program file and -o OUTPUT");
+  vestcomp::BindOptions options;
+  options.unchecked_program = a.unchecked;
+  std::string error;
+  if (!vestcomp::BindFiles(a.positional[0], a.positional[1], *a.output, error, options)) {
+    std::fprintf(stderr, "vestcomp: bind: %s\n", error.c_str());
+    return 1;
+  }
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) return Usage("nothing to do");
+  std::string first = argv[1];
+  if (first == "--help" || first == "-h") return Usage(nullptr);
+  Args a;
+  std::string problem;
+  bool sub = first == "list" || first == "bind";
+  if (!ParseArgs(argc, argv, sub ? 2 : 1, a, problem)) return Usage(problem.c_str());
+  if (first == "list") return List(a);
+  if (first == "bind") return Bind(a);
+  if (a.unchecked) return Usage("--unchecked belongs to bind");
+  return Compile(a);
+}
