@@ -66,9 +66,9 @@ void Print(Runtime& rt) {
         break;
       }
     }
-    if (rt.eval.delimiter == ",") item.push_back(' ');
-    else if (rt.eval.delimiter == " ") item.push_back('\n');
     host.WriteText(item);
+    if (rt.eval.delimiter == ",") host.WriteText(" ");
+    else if (rt.eval.delimiter == " ") host.WriteText("\n");
   } while (!rt.eval.list_end);
   rt.loop.statement_handled = true;
 }
