@@ -106,7 +106,9 @@ class StatementCompiler {
 
   const std::string& error() const { return error_; }
 
-  bool Statement(const Units& u, size_t b, size_t e, bool in_case, std::string& out) {
+  // case_level: 0 for a line of its own, 1 after CASE, 2 after CASENOT.
+  bool Statement(const Units& u, size_t b, size_t e, int case_level, std::string& out) {
+    const bool in_case = case_level > 0;
     Trim(u, b, e);
     if (b == e) return Fail(in_case ? "statement missing after ':'" : "statement missing");
     Head h = ReadHead(u, b, e);
@@ -142,7 +144,7 @@ class StatementCompiler {
       out += UnitBytes(u, w + 1, e);
       return true;
     }
-    if (h.upper == "CASE" || h.upper == "CASENOT") return Case(u, w, e, h.upper == "CASE", out);
+    if (h.upper == "CASE" || h.upper == "CASENOT") return Case(u, w, e, h.upper == "CASE", case_level, out);
     if (h.upper == "DEFFN") {
       if (in_case) return Fail("DEFFN must stand on a line of its own");
       return DefFn(u, w, e, out);
@@ -353,8 +355,13 @@ class StatementCompiler {
   }
 
   // CASE cond : statement; the ":" is the first outside quotes and parentheses.
-  bool Case(const Units& u, size_t w, size_t e, bool is_case, std::string& out) {
+  // The statement loop resolves a CASE first and a CASENOT after it, once
+  // each: CASE may only begin a line, CASENOT may follow it.
+  bool Case(const Units& u, size_t w, size_t e, bool is_case, int case_level, std::string& out) {
     const char* keyword = is_case ? "CASE" : "CASENOT";
+    if (is_case && case_level > 0)
+      return Fail("CASE after CASE or CASENOT would not be run (CASENOT may follow CASE)");
+    if (!is_case && case_level == 2) return Fail("CASENOT after CASENOT would not be run");
     int depth = 0;
     size_t colon = e;
     for (size_t k = w; k < e && colon == e; ++k) {
@@ -375,7 +382,7 @@ class StatementCompiler {
     out += static_cast<char>(is_case ? tok::kCase : tok::kCaseNot);
     if (!Args(u, w, colon, out)) return false;
     out += ':';
-    return Statement(u, colon + 1, e, true, out);
+    return Statement(u, colon + 1, e, is_case ? 1 : 2, out);
   }
 
   bool DefFn(const Units& u, size_t w, size_t e, std::string& out) {
@@ -475,7 +482,7 @@ class Compilation {
         body = UnitBytes(st.units, st.b, st.e);
       } else {
         StatementCompiler sc(symbols);
-        if (!sc.Statement(st.units, st.b, st.e, false, body)) {
+        if (!sc.Statement(st.units, st.b, st.e, 0, body)) {
           Error(st.where, sc.error());
           continue;
         }
@@ -697,7 +704,7 @@ bool CompileSingleLine(std::string_view utf8_line, const Symbols& symbols, std::
   } else {
     if (IsPlainWord(h, "INCLUDE")) return false;
     StatementCompiler sc(symbols);
-    if (!sc.Statement(u, b, e, false, body)) return false;
+    if (!sc.Statement(u, b, e, 0, body)) return false;
   }
   return body.size() <= kMaxLineLength;
 }

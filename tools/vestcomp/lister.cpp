@@ -255,16 +255,15 @@ std::string ListArgsExact(std::string_view s, const Context& ctx, size_t force_p
 }
 
 // Text the compiler takes as it stands (comments, the rest of label and PROC
-// lines, #RAW and #SCRAMBLE): only what would be lost is escaped.
-std::string Verbatim(std::string_view s, bool escape_leading_blanks) {
-  size_t first = s.find_first_not_of(' ');
-  size_t last = s.find_last_not_of(' ');
+// lines, #RAW and #SCRAMBLE): only what would be lost is escaped, including a
+// blank at the end of the line (and at the start, where the compiler skips
+// blanks before the text).
+std::string Verbatim(std::string_view s, bool escape_leading_blank) {
   std::string out;
   for (size_t k = 0; k < s.size(); ++k) {
     const auto b = static_cast<uint8_t>(s[k]);
-    bool blank_at_edge = b == ' ' && (last == std::string_view::npos || k > last ||
-                                      (escape_leading_blanks && k < first));
-    if (AlwaysEscaped(b) || blank_at_edge || (b == '\\' && FollowedByEscapeIntro(s, k)))
+    bool edge = b == ' ' && (k + 1 == s.size() || (escape_leading_blank && k == 0));
+    if (AlwaysEscaped(b) || edge || (b == '\\' && FollowedByEscapeIntro(s, k)))
       out += EscapeByte(b);
     else
       AppendCp1252AsUtf8(b, out);
@@ -333,10 +332,10 @@ std::vector<std::string> Candidates(std::string_view body, int line, bool in_cas
         if (n.type != Node::kByte || args[n.pos] != ':') continue;
         std::string cond = ListArgs(args.substr(0, n.pos), ctx, true);
         std::string head = std::string(t == tok::kCase ? "CASE " : "CASENOT ") + cond + " : ";
-        for (const auto& stmt : Candidates(args.substr(n.pos + 1), line, true, ctx)) {
-          out.push_back(head + stmt);
-          if (out.size() == 2) break;
-        }
+        // The statement fully structured, or with its token escaped.
+        std::vector<std::string> inner = Candidates(args.substr(n.pos + 1), line, true, ctx);
+        if (!inner.empty()) out.push_back(head + inner.front());
+        if (inner.size() > 1) out.push_back(head + inner.back());
         break;
       }
       break;

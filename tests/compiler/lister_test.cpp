@@ -1,0 +1,252 @@
+// The lister: readable listings of compiled programs, exact listings of odd
+// and random files.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "test_util.h"
+#include "vestcomp/lister.h"
+
+namespace vestcomp_test {
+namespace {
+
+using vestcomp::ListProgram;
+
+// Compiling the listing gives the bytes back; returns the listing.
+std::string RoundTrip(const std::string& bytes) {
+  auto listed = ListProgram(bytes);
+  EXPECT_FALSE(listed.raw_fallback) << listed.text;
+  vestcomp::CompileOptions options;
+  options.read_file = [](const std::filesystem::path&, std::string&) { return false; };
+  auto back = vestcomp::CompileSource(listed.text, "listing.vsl", options);
+  EXPECT_TRUE(back.ok) << listed.text << "\n" << (back.errors.empty() ? "" : back.errors[0]);
+  EXPECT_EQ(back.program, bytes) << listed.text;
+  return listed.text;
+}
+
+std::string Program(const std::vector<std::string>& lines, const std::string& header = vestcomp::StandardHeader()) {
+  vestcomp::ProgramImage image{header, lines, ""};
+  return vestcomp::SerializeProgram(image);
+}
+
+// The listing of one line in a plain program.
+std::string ListOne(const std::string& body) {
+  std::string text = RoundTrip(Program({body}));
+  if (!text.empty() && text.back() == '\n') text.pop_back();
+  return text;
+}
+
+const char* const kRichSource =
+    "' sample: every construct\n"
+    "DECLARE a%, s$\n"
+    "a% = @ADD(1, @MUL(2, 3))\n"
+    "s$ = \"Grüße, \\n\", $VERSION; %TIMER\n"
+    "SHOW a%, s$\n"
+    "IF @GT(a%, 2)\n"
+    "WHILE @LT(a%, 10)\n"
+    "INC a%\n"
+    "WEND\n"
+    "ELSEIF @EQU(a%, 0)\n"
+    "PRINT @SQUARE(a%), @ANSWER()\n"
+    "ELSE\n"
+    "CASE @EQU(a%, 1) : CASENOT @EQU$(s$, \"x:y\") : GOTO \"DONE\"\n"
+    "ENDIF\n"
+    "DONE: ' the end\n"
+    "END\n"
+    "DEFFN SQUARE(1) @MUL(@%(1), @%(1))\n"
+    "DEFFN ANSWER(0) 42\n"
+    "PROC SHOW ' n%, s$\n"
+    "PARAMETERS n%, t$\n"
+    "PRINT n%; t$, @$(0)\n"
+    "ENDPROC\n";
+
+TEST(Listing, CompiledProgramsListReadablyWithNamesAndIndentation) {
+  auto r = Compile(kRichSource);
+  ASSERT_TRUE(r.ok);
+  EXPECT_EQ(RoundTrip(r.program),
+            "' sample: every construct\n"
+            "DECLARE a%, s$\n"
+            "a% = @ADD(1, @MUL(2, 3))\n"
+            "s$ = \"Grüße, \\n\", $VERSION; %TIMER\n"
+            "SHOW a%, s$\n"
+            "IF @GT(a%, 2)\n"
+            "  WHILE @LT(a%, 10)\n"
+            "    INC a%\n"
+            "  ENDWHILE\n"
+            "ELSEIF @EQU(a%, 0)\n"
+            "  PRINT @FN17(a%), @FN18()\n"
+            "ELSE\n"
+            "  CASE @EQU(a%, 1) : CASENOT @EQU$(s$, \"x:y\") : GOTO \"DONE\"\n"
+            "ENDIF\n"
+            "DONE: ' the end\n"
+            "END\n"
+            "DEFFN FN17(1) @MUL(@%(1), @%(1))\n"
+            "DEFFN FN18(0) 42\n"
+            "PROC SHOW ' n%, s$\n"
+            "  PARAMETERS n%, t$\n"
+            "  PRINT n%; t$, @$(0)\n"
+            "ENDPROC\n");
+}
+
+TEST(Listing, ScrambledProgramsKeepTheirMarker) {
+  auto r = Compile("PRINT 1", {}, " \\x{01}");
+  ASSERT_TRUE(r.ok);
+  EXPECT_EQ(RoundTrip(r.program), "#SCRAMBLE \\x{20}\\x{01}\nPRINT 1\n");
+  r = Compile("PRINT 1", {}, "Q ");
+  EXPECT_EQ(RoundTrip(r.program), "#SCRAMBLE Q\\x{20}\nPRINT 1\n");
+}
+
+TEST(Listing, ForeignHeadersShortFilesAndBrokenLinesAreKeptExactly) {
+  EXPECT_EQ(RoundTrip(""), "#HEADER\n");
+  EXPECT_EQ(RoundTrip(" KVN"), "#HEADER 20 4B 56 4E\n");
+  std::string header(" KVN-VESTIL3" + std::string(20, '\0'));
+  header[20] = 'a';
+  header[21] = 'b';
+  std::string text = RoundTrip(Program({"\xa2" "1"}, header));
+  EXPECT_EQ(text.substr(0, 8), "#HEADER ");
+  EXPECT_NE(text.find("\nPRINT 1\n"), std::string::npos);
+  // A length of 255 and a truncated line end the lines; the rest is a trailer.
+  text = RoundTrip(Program({"\xbf"}) + "\xff" + std::string(255, '\''));
+  EXPECT_NE(text.find("END\n#TRAILER FF 27 27"), std::string::npos);
+  text = RoundTrip(Program({"\xbf"}) + "\x05" "ab");
+  EXPECT_EQ(text, "END\n#TRAILER 05 61 62\n");
+}
+
+TEST(Listing, WhatCannotBeNamedIsEscaped) {
+  EXPECT_EQ(ListOne(""), "#RAW");
+  EXPECT_EQ(ListOne(B("\xa2" "1,@")), "PRINT 1, \\x{40}");
+  EXPECT_EQ(ListOne(B("\xa2@\x81" "1,2")), "PRINT \\x{40}\\x{81}1, 2");
+  EXPECT_EQ(ListOne(B("\xa2\"\\x{41}\"")), "PRINT \"\\x{5C}x{41}\"");
+  EXPECT_EQ(ListOne(B("\xa2%TIMER,%\xc7x")), "PRINT \\x{25}TIMER, %TIMER\\x{78}");
+  EXPECT_EQ(ListOne(B("\xa2@\x61\x01\x00" "1)")), "PRINT @\\x{61}\\x{01}\\x{00}(1)");
+  EXPECT_EQ(ListOne(B("\xa2 (x)\"")), "PRINT \\x{20}\\x{28}x\\x{29}\\x{22}");
+  EXPECT_EQ(ListOne(B("\x41\x05\x00" "1")), "\\x{41} \\x{05}\\x{00}1");
+  EXPECT_EQ(ListOne(B("\xff\x05\x00" "1")), "\\x{FF} \\x{05}\\x{00}1");
+  EXPECT_EQ(ListOne(B("\x27 tail  ")), "' tail \\x{20}");
+  EXPECT_EQ(ListOne(B("\x27\x09\x81\xa0")), "'\\x{09}\\x{81}\\x{A0}");
+  EXPECT_EQ(ListOne(B("\x82" "1:\x81" "1:\xbf")), "CASENOT 1 : \\x{81} 1:¿");
+  EXPECT_EQ(ListOne(B("\x81" "1:")), "\\x{81} 1:");
+  EXPECT_EQ(ListOne(B("\xa2" "=1")), "\\x{A2} =1");
+  EXPECT_EQ(ListOne(B("\xfe" "A B:")), "\\x{FE} A\\x{20}B:");
+}
+
+TEST(Listing, CallsAreNamedOnlyWhenTheNameCompilesBack) {
+  // A procedure with a keyword name, twice the same name, a call to a line
+  // that is no PROC.
+  std::string text = RoundTrip(Program({B("\x8f" "PRINT"), B("\x8c"), B("\xff\x01\x00"), B("\x8f" "p"),
+                                        B("\x8f" "P"), B("\xff\x04\x00" "1"), B("\xff\x05\x00"),
+                                        B("\xff\x02\x00")}));
+  EXPECT_EQ(text,
+            "PROC PRINT\n"
+            "ENDPROC\n"
+            "\\x{FF} \\x{01}\\x{00}\n"
+            "PROC p\n"
+            "  \\x{8F} P\n"
+            "    p 1\n"
+            "    \\x{FF} \\x{05}\\x{00}\n"
+            "    \\x{FF} \\x{02}\\x{00}\n");
+  // Definitions without our marker cannot be written as DEFFN; calls whose
+  // argument count differs from the definition are written raw.
+  text = RoundTrip(Program({B("\x83" "XXXX1)@%1)"), B("\x83" "DEFN2)@%1)"), B("\xa2@\x60\x01\x00" "5)"),
+                            B("\xa2@\x60\x02\x00" "5)"), B("\xa2@\x60\x02\x00" "5,6)")}));
+  EXPECT_EQ(text,
+            "\\x{83} XXXX1\\x{29}@%(1)\n"
+            "DEFFN FN2(2) @%(1)\n"
+            "PRINT @\\x{60}\\x{01}\\x{00}(5)\n"
+            "PRINT @\\x{60}\\x{02}\\x{00}(5)\n"
+            "PRINT @FN2(5, 6)\n");
+}
+
+TEST(Listing, LinesBeyond32767BecomeTheTrailer) {
+  std::vector<std::string> lines(32768, B("\xbf"));
+  std::string text = RoundTrip(Program(lines));
+  EXPECT_EQ(text.substr(text.size() - 19), "END\n#TRAILER 01 BF\n");
+}
+
+// Bytes that mean something to the compiler, lister or runtime.
+const std::string kInteresting = B("@\"():,;%$&!#'=\\x{} \t\x60\x81\x82\x83\x8f\xc7\xc4\xff\x00");
+
+std::string RandomBody(std::mt19937& rng) {
+  std::uniform_int_distribution<int> pct(0, 99), byte(0, 255);
+  static const uint8_t kTokens[] = {0x27, 0x40, 0x81, 0x82, 0x83, 0x8f, 0x8c, 0xa2, 0xce, 0xfe, 0xff, 0x41, 0x85, 0x84};
+  std::string body;
+  int len = pct(rng) < 3 ? std::uniform_int_distribution<int>(200, 254)(rng)
+                         : std::uniform_int_distribution<int>(0, 24)(rng);
+  if (len > 0) body += static_cast<char>(pct(rng) < 80 ? kTokens[byte(rng) % sizeof kTokens] : byte(rng));
+  if (len > 1 && static_cast<uint8_t>(body[0]) == 0x83 && pct(rng) < 70) body += "DEFN";
+  while (static_cast<int>(body.size()) < len) {
+    int p = pct(rng);
+    if (p < 45)
+      body += kInteresting[byte(rng) % kInteresting.size()];
+    else if (p < 75)
+      body += "AZaz09_."[byte(rng) % 8];
+    else if (p < 85)
+      body += "@\x81";  // a call header
+    else
+      body += static_cast<char>(byte(rng));
+  }
+  return body.substr(0, std::min<size_t>(body.size(), 254));
+}
+
+std::string RandomProgram(std::mt19937& rng) {
+  std::uniform_int_distribution<int> pct(0, 99), byte(0, 255);
+  std::string header;
+  int h = pct(rng);
+  if (h < 60) {
+    header = vestcomp::StandardHeader();
+  } else if (h < 80) {
+    header = vestcomp::StandardHeader(static_cast<uint8_t>(byte(rng)), static_cast<uint8_t>(byte(rng)));
+  } else if (h < 95) {
+    for (int i = 0; i < 32; ++i) header += static_cast<char>(byte(rng));
+  } else {
+    for (int i = byte(rng) % 32; i > 0; --i) header += static_cast<char>(byte(rng));
+    return header;
+  }
+  std::vector<std::string> lines(std::uniform_int_distribution<int>(0, 12)(rng));
+  for (auto& l : lines) l = RandomBody(rng);
+  std::string bytes = Program(lines, header);
+  if (pct(rng) < 10) bytes += static_cast<char>(255);
+  if (pct(rng) < 15)
+    for (int i = byte(rng) % 8; i > 0; --i) bytes += static_cast<char>(byte(rng));
+  return bytes;
+}
+
+TEST(ListingFuzz, RandomFilesListAndCompileBackExactly) {
+  std::mt19937 rng(20261206);
+  for (int i = 0; i < 3000; ++i) {
+    std::string bytes = RandomProgram(rng);
+    SCOPED_TRACE("random file " + std::to_string(i));
+    RoundTrip(bytes);
+    if (HasFailure()) return;
+  }
+}
+
+TEST(ListingFuzz, MutatedProgramsListAndCompileBackExactly) {
+  auto r = Compile(kRichSource);
+  ASSERT_TRUE(r.ok);
+  std::mt19937 rng(4711);
+  std::uniform_int_distribution<int> pct(0, 99), byte(0, 255);
+  for (int i = 0; i < 3000; ++i) {
+    std::string bytes = r.program;
+    for (int m = std::uniform_int_distribution<int>(1, 6)(rng); m > 0; --m) {
+      size_t pos = std::uniform_int_distribution<size_t>(32, bytes.size() - 1)(rng);
+      int kind = pct(rng);
+      if (kind < 50)
+        bytes[pos] = static_cast<char>(byte(rng));
+      else if (kind < 70)
+        bytes[pos] = kInteresting[byte(rng) % kInteresting.size()];
+      else if (kind < 85)
+        bytes.erase(pos, 1);
+      else
+        bytes.insert(pos, 1, static_cast<char>(byte(rng)));
+      if (bytes.size() < 34) break;
+    }
+    if (pct(rng) < 5) bytes.resize(std::uniform_int_distribution<size_t>(0, bytes.size())(rng));
+    SCOPED_TRACE("mutation " + std::to_string(i));
+    RoundTrip(bytes);
+    if (HasFailure()) return;
+  }
+}
+
+}  // namespace
+}  // namespace vestcomp_test
