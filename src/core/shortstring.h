@@ -13,6 +13,15 @@ class ShortString {
   static constexpr size_t kMax = 255;
 
   ShortString() = default;
+  // Copies move only the bytes in use.
+  ShortString(const ShortString& o) : len_(o.len_) { std::memcpy(buf_, o.buf_, len_); }
+  ShortString& operator=(const ShortString& o) {
+    if (this != &o) {
+      len_ = o.len_;
+      std::memmove(buf_, o.buf_, len_);
+    }
+    return *this;
+  }
   ShortString(std::string_view v) { assign(v); }  // NOLINT: implicit on purpose
   ShortString(const char* s) { assign(std::string_view(s)); }  // NOLINT
 

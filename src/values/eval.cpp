@@ -128,12 +128,34 @@ bool TextToFloat(std::string_view t, double& value) {
     value = 0;
     return false;
   }
-  // strtod reads the same grammar; "." alone and "-." read as 0.
-  std::string s(t.substr(start));
-  if (digits == 0) {
+  if (digits == 0) {  // "." alone and "-." read as 0
     value = 0;
     return true;
   }
+  // Short texts without an exponent: the digits and the power of ten are
+  // exact doubles, so one division rounds correctly.
+  if (digits <= 15 && t.find_first_of("Ee", start) == std::string_view::npos) {
+    static const double kPow10[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8,
+                                    1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    int64_t m = 0;
+    int frac = -1;
+    bool neg = false;
+    for (size_t k = start; k < n; ++k) {
+      char c = t[k];
+      if (c == '-') neg = true;
+      else if (c == '.') frac = 0;
+      else if (c >= '0' && c <= '9') {
+        m = m * 10 + (c - '0');
+        if (frac >= 0) ++frac;
+      }
+    }
+    double v = static_cast<double>(m);
+    if (frac > 0) v /= kPow10[frac];
+    value = neg ? -v : v;
+    return true;
+  }
+  // strtod reads the same grammar.
+  std::string s(t.substr(start));
   errno = 0;
   value = std::strtod(s.c_str(), nullptr);
   if (errno == ERANGE && std::isinf(value)) {
@@ -315,9 +337,14 @@ void EvalArg(Runtime& rt, char terminator, int demand) {
         is_var = false;
         rr.type = name.view().find('.') != std::string_view::npos ? kTypeFloat : kTypeLong;
         bool overflow = false;
-        TextToInt(name, rr.i, &overflow);
         double f = 0;
-        bool ok = TextToFloat(name, f);
+        bool ok;
+        if (TextToInt(name, rr.i, &overflow) && name[0] != '$') {
+          f = rr.i;  // a whole decimal number: the float conversion agrees
+          ok = true;
+        } else {
+          ok = TextToFloat(name, f);
+        }
         if (overflow && ok) {
           // Digits beyond the 32-bit range: the integer views saturate.
           rr.i = f < 0 ? INT32_MIN : INT32_MAX;
