@@ -122,6 +122,7 @@ Runtime::Runtime(Host* h) : host(h) {
 }
 
 int RunProgram(Runtime& rt) {
+  rt.eval.stack_base = reinterpret_cast<uintptr_t>(__builtin_frame_address(0));
   try {
     LoadProgram(rt);
   } catch (const ProgramExit& e) {

@@ -72,7 +72,7 @@ struct EvalState {
   ResultRegisters rr;
   ShortString arg_token;  // the text of the element just taken off
   ShortString delimiter;
-  int call_nesting = 0;   // nested function calls, to stop runaway recursion
+  uintptr_t stack_base = 0;  // the stack address where the run began
   bool list_end = false;
   std::array<FunctionHandler, 256> functions{};
 };

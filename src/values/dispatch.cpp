@@ -12,9 +12,11 @@
 namespace vestil {
 namespace {
 
-// User-declared functions may call each other without limit in principle; a
-// runaway recursion must end with an error, not with a crashed process.
-constexpr int kMaxCallNesting = 1000;
+// User-declared functions may call each other as deep as the machine stack
+// allows; a runaway recursion must end with an error, not with a crashed
+// process. Nested calls may use this much of the stack (the runners have 8 MB
+// on Linux and 16 MB on Windows).
+constexpr uintptr_t kCallStackBudget = 3u << 20;
 
 constexpr uint8_t kParamFloat = '!', kParamText = '$', kParamInteger = '%', kParamLong = '&';
 
@@ -93,16 +95,12 @@ void FunctionNotImplemented(Runtime& rt, CallContext& ctx) {
 
 void DispatchFunction(Runtime& rt, uint8_t token) {
   auto& rr = rt.eval.rr;
-  if (rt.eval.call_nesting >= kMaxCallNesting) {
+  const uintptr_t here = reinterpret_cast<uintptr_t>(__builtin_frame_address(0));
+  if (rt.eval.stack_base > here && rt.eval.stack_base - here > kCallStackBudget) {
     RuntimeError(rt, 114, "");
     rr.type = kTypeNone;
     return;
   }
-  ++rt.eval.call_nesting;
-  struct Unnest {
-    int& n;
-    ~Unnest() { --n; }
-  } unnest{rt.eval.call_nesting};
 
   CallContext ctx;
   ctx.token = token;
