@@ -1,0 +1,40 @@
+#!/bin/bash
+# Installs what building and testing need, on Debian 12, as root (or through
+# sudo): compilers, GoogleTest, the mingw-w64 cross compiler, Wine (32-bit),
+# Xvfb and the X tools the Wine tests drive it with, and the dBase readers the
+# data tests use. Idempotent: when everything is installed it only checks.
+set -euo pipefail
+export DEBIAN_FRONTEND=noninteractive
+
+PACKAGES=(
+  cmake g++ clang libgtest-dev googletest python3
+  g++-mingw-w64-i686
+  wine wine32:i386
+  xvfb xauth xdotool imagemagick x11-utils
+  python3-dbf python3-dbfread
+)
+
+SUDO=
+if [ "$(id -u)" -ne 0 ]; then SUDO=sudo; fi
+
+# wine32 is an i386 package.
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  echo "install_deps: adding the i386 architecture"
+  $SUDO dpkg --add-architecture i386
+fi
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+if [ ${#missing[@]} -eq 0 ]; then
+  echo "install_deps: all ${#PACKAGES[@]} packages are installed"
+  exit 0
+fi
+
+echo "install_deps: installing ${missing[*]}"
+$SUDO apt-get update -q -o Acquire::Retries=3
+$SUDO apt-get install -y -q -o Acquire::Retries=3 -o Dpkg::Use-Pty=0 "${missing[@]}"
+echo "install_deps: done"

@@ -1,0 +1,75 @@
+#!/bin/bash
+# Builds every tree (tools/build_all.sh) and runs every test:
+#   1. ctest in build/ (unit, program and compiler tests),
+#   2. the same in build-asan/ (AddressSanitizer and UBSan),
+#   3. the Wine tests of build-win32/vestrun.exe (tests/wine/run_wine_tests.py,
+#      in Xvfb with a fresh Wine prefix under build-win32/wine-tests/).
+# A tree that does not build counts as one failure; its tests still run as far
+# as they were built. The last line is "N passed, N failed" over everything;
+# the exit code is 0 only when nothing failed.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+
+passed=0
+failed=0
+failures=()
+log_dir=$(mktemp -d)
+trap 'rm -rf "$log_dir"' EXIT
+
+fail() {
+  failed=$((failed + 1))
+  failures+=("$1")
+}
+
+for tree in native asan win32; do
+  bash tools/build_all.sh "$tree" || fail "build of $tree"
+done
+
+# ctest prints "NN% tests passed, F tests failed out of T".
+run_ctest() {
+  local dir=$1 log="$log_dir/ctest-$1.log"
+  echo "=== test_all: ctest in $dir"
+  if [ ! -f "$dir/CTestTestfile.cmake" ]; then
+    fail "ctest in $dir (not configured)"
+    return
+  fi
+  (cd "$dir" && ctest --output-on-failure --timeout 900) 2>&1 | tee "$log"
+  local line
+  line=$(grep -E '[0-9]+ tests? failed out of [0-9]+' "$log" | tail -n 1)
+  if [ -z "$line" ]; then
+    if grep -q 'No tests were found' "$log"; then return; fi
+    fail "ctest in $dir (no summary)"
+    return
+  fi
+  local f t
+  f=$(sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\1/' <<<"$line")
+  t=$(sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\2/' <<<"$line")
+  passed=$((passed + t - f))
+  failed=$((failed + f))
+  if [ "$f" -ne 0 ]; then failures+=("$f in $dir"); fi
+}
+
+run_ctest build
+run_ctest build-asan
+
+# The Wine tests print "wine tests: P passed, F failed" last.
+echo "=== test_all: Wine tests"
+wine_log="$log_dir/wine.log"
+timeout 2400 python3 tests/wine/run_wine_tests.py \
+  --vestrun build-win32/vestrun.exe --vestcomp build/vestcomp 2>&1 | tee "$wine_log"
+line=$(grep -E '^wine tests: [0-9]+ passed, [0-9]+ failed' "$wine_log" | tail -n 1)
+if [ -z "$line" ]; then
+  fail "Wine tests (no summary)"
+else
+  p=$(sed -E 's/^wine tests: ([0-9]+) passed, ([0-9]+) failed.*/\1/' <<<"$line")
+  f=$(sed -E 's/^wine tests: ([0-9]+) passed, ([0-9]+) failed.*/\2/' <<<"$line")
+  passed=$((passed + p))
+  failed=$((failed + f))
+  if [ "$f" -ne 0 ]; then failures+=("$f Wine tests"); fi
+fi
+
+if [ ${#failures[@]} -ne 0 ]; then
+  echo "test_all: failures: $(IFS=';'; echo "${failures[*]}")"
+fi
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
