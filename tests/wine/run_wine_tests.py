@@ -49,6 +49,7 @@ OPEN_DEFAULT_EXT = b'*.*'
 TEXT_DIVISION_BY_ZERO = b'Division durch 0!'                       # 201
 TEXT_UNDECLARED_Y = b'Variable nicht declariert: Y%'                 # 215
 TEXT_CANCELLED = b'Programm abgebrochen!'                            # 999
+TEXT_TOO_DEEP = b'Zu tiefe GOSUB/PROC-Verschachtelung!'              # 114
 
 # Programs in source form, compiled with vestcomp. None of them writes text:
 # the runner shows nothing but its boxes.
@@ -66,6 +67,14 @@ DECLARE A%
 A% = 7
 A% = @DIV(A%, 0)
 A% = 1
+"""
+# A function that calls itself without end (@IF evaluates both branches):
+# the runtime stops it by the stack it uses, which needs the runner's big
+# stack; with the linker's default stack the process would crash instead.
+PROGRAM_RECURSING = """' line 3 recurses until the runtime stops it
+DECLARE A%
+A% = @R(10)
+DEFFN R(1) @IF(@GT(@%(1), 0), @R(@SUB(@%(1), 1)), 0)
 """
 PROGRAM_WITH_WARNING = """' line 3 reads a variable that was never declared
 DECLARE A%
@@ -731,6 +740,17 @@ def test_runtime_warning_cancel(ctx):
     s.expect_same(frames, last, ref, 'runtime-warning-cancelled')
 
 
+def test_deep_recursion(ctx):
+    """Deep recursion of a user function ends with box 114, not with a crash."""
+    s = ctx.session
+    folder = ctx.folder('deep-recursion', {})
+    ctx.compile(folder, 'rekursion', PROGRAM_RECURSING)
+    ref = s.reference_box(TEXT_TOO_DEEP, b'Zeile      3!', MB_ICONERROR, folder, 'deep-recursion')
+    proc = s.start(ctx.vestrun, ['rekursion.vsc'], folder, 'deep-recursion.log')
+    s.expect_box(proc, ref, TEXT_TOO_DEEP, MB_ICONERROR, 'deep-recursion')
+    ctx.expect_exit(s.wait_exit(proc, 'deep-recursion'), 2, 'deep recursion')
+
+
 TESTS = [
     ('pe-layout', test_pe_layout, False),
     ('resources', test_resources, False),
@@ -749,6 +769,7 @@ TESTS = [
     ('runtime-error', test_runtime_error, True),
     ('runtime-warning-ok', test_runtime_warning_ok, True),
     ('runtime-warning-cancel', test_runtime_warning_cancel, True),
+    ('deep-recursion', test_deep_recursion, True),
 ]
 
 
