@@ -76,6 +76,11 @@ DECLARE A%
 A% = @R(10)
 DEFFN R(1) @IF(@GT(@%(1), 0), @R(@SUB(@%(1), 1)), 0)
 """
+# Starts a second runner (named by %s) that cannot find its program.
+PROGRAM_STARTING_RUNNER = """' starts another program and ends
+EXECUTE "%s fehlt.vsc"
+END
+"""
 PROGRAM_WITH_WARNING = """' line 3 reads a variable that was never declared
 DECLARE A%
 A% = Y%
@@ -282,7 +287,8 @@ class Session:
         return [w for w in p.stdout.decode().split() if w]
 
     def wait_window(self, pattern, proc, what):
-        """Waits until a visible window whose name matches pattern exists."""
+        """Waits until a visible window whose name matches pattern exists; fails
+        early when proc (None: a program not started here) ends first."""
         deadline = time.monotonic() + WINDOW_TIMEOUT
         while time.monotonic() < deadline:
             windows = self.visible_windows(pattern)
@@ -290,7 +296,7 @@ class Session:
                 if len(windows) > 1:
                     raise TestFailure('%d windows match %r' % (len(windows), pattern))
                 return windows[0]
-            if proc.poll() is not None:
+            if proc is not None and proc.poll() is not None:
                 raise TestFailure('%s: the program ended (exit code %d) without showing %s'
                                   % (what, proc.returncode, pattern))
             time.sleep(0.25)
@@ -541,6 +547,66 @@ def test_pe_layout(ctx):
         raise TestFailure('machine 0x%x, subsystem %d: not a 32-bit GUI program' % (machine, subsystem))
 
 
+def synthetic_pe(sections, lfanew=0x80, size_of_headers=0x400):
+    """A PE image as GNU ld lays it out: header at lfanew, sections from
+    size_of_headers on, each 0x200 bytes of a recognisable pattern."""
+    optional_size = 224
+    data = bytearray(size_of_headers + 0x200 * sections)
+    data[0:2] = b'MZ'
+    data[0x40:0x40 + 39] = b'This program cannot be run in DOS mode.'
+    struct.pack_into('<I', data, 0x3C, lfanew)
+    data[lfanew:lfanew + 4] = b'PE\0\0'
+    struct.pack_into('<HHIIIHH', data, lfanew + 4, 0x14C, sections, 0, 0, 0, optional_size, 0x102)
+    optional = lfanew + 24
+    struct.pack_into('<H', data, optional, 0x10B)
+    struct.pack_into('<I', data, optional + 60, size_of_headers)
+    struct.pack_into('<H', data, optional + 68, 2)
+    table = optional + optional_size
+    for i in range(sections):
+        entry = table + 40 * i
+        data[entry:entry + 8] = ('.s%d' % i).encode().ljust(8, b'\0')
+        raw = size_of_headers + 0x200 * i
+        struct.pack_into('<IIII', data, entry + 8, 0x200, 0x1000 * (i + 1), 0x200, raw)
+        data[raw:raw + 0x200] = bytes([i + 1]) * 0x200
+    return bytes(data)
+
+
+def test_pe_relocate(ctx):
+    """tools/pe_relocate.py moves the headers and nothing else, and refuses
+    clearly when they would not fit before the first section."""
+    script = os.path.join(os.path.dirname(os.path.dirname(HERE)), 'tools', 'pe_relocate.py')
+    folder = ctx.folder('pe-relocate', {'fits.exe': synthetic_pe(10),
+                                        'too-many.exe': synthetic_pe(20)})
+    fits = os.path.join(folder, 'fits.exe')
+    before = open(fits, 'rb').read()
+    p = subprocess.run([sys.executable, script, fits], stdout=subprocess.PIPE,
+                       stderr=subprocess.STDOUT, timeout=60)
+    if p.returncode != 0:
+        raise TestFailure('pe_relocate.py failed: %s' % p.stdout.decode(errors='replace'))
+    after = open(fits, 'rb').read()
+    span = 24 + 224 + 40 * 10
+    expected = bytearray(before)
+    expected[0x80:0x100 + span] = bytes(0x80) + before[0x80:0x80 + span]
+    struct.pack_into('<I', expected, 0x3C, 0x100)
+    if after != bytes(expected):
+        raise TestFailure('pe_relocate.py changed more than the header position')
+    # Once moved, a second run leaves the file as it is.
+    subprocess.run([sys.executable, script, fits], check=True, timeout=60)
+    if open(fits, 'rb').read() != after:
+        raise TestFailure('a second run of pe_relocate.py changed the file')
+
+    too_many = os.path.join(folder, 'too-many.exe')
+    before = open(too_many, 'rb').read()
+    p = subprocess.run([sys.executable, script, too_many], stdout=subprocess.PIPE,
+                       stderr=subprocess.STDOUT, timeout=60)
+    message = p.stdout.decode(errors='replace')
+    if p.returncode == 0 or 'no room' not in message:
+        raise TestFailure('20 sections do not fit, yet pe_relocate.py said %r (exit %d)'
+                          % (message, p.returncode))
+    if open(too_many, 'rb').read() != before:
+        raise TestFailure('pe_relocate.py changed a file it refused')
+
+
 def test_resources(ctx):
     """The icon "VESTIL" and the version resource are in the executable."""
     windres = shutil.which('i686-w64-mingw32-windres')
@@ -751,8 +817,22 @@ def test_deep_recursion(ctx):
     ctx.expect_exit(s.wait_exit(proc, 'deep-recursion'), 2, 'deep recursion')
 
 
+def test_execute(ctx):
+    """EXECUTE starts a program: here a second runner, whose box then shows."""
+    s = ctx.session
+    folder = ctx.folder('execute', {})
+    # The runner's own folder is searched first, so its name is enough.
+    ctx.compile(folder, 'starter', PROGRAM_STARTING_RUNNER % os.path.basename(ctx.vestrun))
+    ref = s.reference_box(LOADER_CAPTION, TEXT_NOT_FOUND + b'fehlt.vsc', MB_ICONERROR, folder,
+                          'execute')
+    proc = s.start(ctx.vestrun, ['starter.vsc'], folder, 'execute.log')
+    ctx.expect_exit(s.wait_exit(proc, 'execute'), 0, 'the runner that executes')
+    s.expect_box(None, ref, LOADER_CAPTION, MB_ICONERROR, 'execute')
+
+
 TESTS = [
     ('pe-layout', test_pe_layout, False),
+    ('pe-relocate', test_pe_relocate, False),
     ('resources', test_resources, False),
     ('calibration', test_reference_is_sensitive, True),
     ('ends-at-once', test_program_that_ends_at_once, True),
@@ -770,6 +850,7 @@ TESTS = [
     ('runtime-warning-ok', test_runtime_warning_ok, True),
     ('runtime-warning-cancel', test_runtime_warning_cancel, True),
     ('deep-recursion', test_deep_recursion, True),
+    ('execute', test_execute, True),
 ]
 
 
