@@ -248,6 +248,53 @@ uint32_t ConsoleHost::TickCount() {
 
 void ConsoleHost::EndProgram() { std::fflush(stdout); }
 
+void ConsoleHost::NumberSeparators(std::string& decimal, std::string& thousands) {
+  std::string style;
+  if (const char* v = std::getenv("VESTIL_NUMBER_FORMAT"); v && *v) {
+    style = v;
+  } else {
+    for (const char* name : {"LC_ALL", "LC_NUMERIC", "LANG"}) {
+      const char* l = std::getenv(name);
+      if (l && *l) {
+        style = l;
+        break;
+      }
+    }
+  }
+  const bool german = style.size() >= 2 && std::tolower(static_cast<unsigned char>(style[0])) == 'd' &&
+                      std::tolower(static_cast<unsigned char>(style[1])) == 'e';
+  decimal.assign(1, german ? ',' : '.');
+  thousands.assign(1, german ? '.' : ',');
+}
+
+std::string ConsoleHost::IntlSetting(std::string_view key, std::string_view default_value) {
+  std::string name = "VESTIL_INTL_";
+  for (char c : key) name.push_back(static_cast<char>(std::toupper(static_cast<unsigned char>(c))));
+  const char* v = std::getenv(name.c_str());
+  return v ? Utf8ToCp1252(v) : std::string(default_value);
+}
+
+LocalTime ConsoleHost::Now() {
+  LocalTime lt;
+  if (const char* fixed = std::getenv("VESTIL_NOW"); fixed && *fixed) {
+    std::sscanf(fixed, "%d-%d-%d%*c%d:%d:%d.%d", &lt.year, &lt.month, &lt.day, &lt.hour, &lt.minute, &lt.second,
+                &lt.millisecond);
+    return lt;
+  }
+  timespec ts;
+  clock_gettime(CLOCK_REALTIME, &ts);
+  struct tm tm;
+  localtime_r(&ts.tv_sec, &tm);
+  lt.year = tm.tm_year + 1900;
+  lt.month = tm.tm_mon + 1;
+  lt.day = tm.tm_mday;
+  lt.hour = tm.tm_hour;
+  lt.minute = tm.tm_min;
+  lt.second = tm.tm_sec;
+  lt.millisecond = static_cast<int>(ts.tv_nsec / 1000000);
+  return lt;
+}
+
 std::string ConsoleHost::CurrentDirectory() {
   char buf[4096];
   if (!getcwd(buf, sizeof buf)) return "C:\\";

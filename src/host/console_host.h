@@ -33,6 +33,15 @@ class ConsoleHost : public Host {
   uint32_t TickCount() override;
   void EndProgram() override;
 
+  // Regional settings from the environment: VESTIL_NUMBER_FORMAT ("de" or
+  // "en") or else the locale of LC_ALL, LC_NUMERIC or LANG (de_* writes German
+  // separators); [intl] entries from VESTIL_INTL_<KEY> (VESTIL_INTL_SDATE,
+  // VESTIL_INTL_SSHORTDATE); the local time, or the fixed time of VESTIL_NOW
+  // ("YYYY-MM-DD HH:MM:SS.mmm").
+  void NumberSeparators(std::string& decimal, std::string& thousands) override;
+  std::string IntlSetting(std::string_view key, std::string_view default_value) override;
+  LocalTime Now() override;
+
   std::string CurrentDirectory() override;
   std::string WindowsDirectory() override { return "C:\\WINDOWS"; }
   std::string SystemDirectory() override { return "C:\\WINDOWS\\SYSTEM32"; }

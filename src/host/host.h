@@ -2,6 +2,7 @@
 // The seam between the portable runtime and the operating system. The console
 // runner (console_host.cpp) and the Windows build (win32_host.cpp) implement it;
 // core code reaches the platform only through this interface.
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -18,6 +19,12 @@ constexpr unsigned kIconWarning = 0x30;
 constexpr int kIdOk = 1;
 constexpr int kIdCancel = 2;
 }  // namespace box
+
+// A local date and time as the platform's clock gives it.
+struct LocalTime {
+  int year = 1900, month = 1, day = 1;
+  int hour = 0, minute = 0, second = 0, millisecond = 0;
+};
 
 class Host {
  public:
@@ -57,6 +64,43 @@ class Host {
   virtual uint32_t TickCount() = 0;
   // The end of the program: release the window and what the platform holds.
   virtual void EndProgram() {}
+
+  // --- regional settings, clock, code pages and ports -------------------------
+  // The decimal and thousands separators of the user's number format.
+  virtual void NumberSeparators(std::string& decimal, std::string& thousands) {
+    decimal.assign(1, '.');
+    thousands.assign(1, ',');
+  }
+  // An entry of the section [intl] of the Windows profile (sDate,
+  // sShortDate, ...); default_value when it is not set.
+  virtual std::string IntlSetting(std::string_view /*key*/, std::string_view default_value) {
+    return std::string(default_value);
+  }
+  // The local date and time; this default knows only the UTC clock.
+  virtual LocalTime Now() {
+    using namespace std::chrono;
+    const auto now = system_clock::now();
+    const auto today = floor<days>(now);
+    const year_month_day ymd{today};
+    const hh_mm_ss<milliseconds> t{duration_cast<milliseconds>(now - today)};
+    LocalTime lt;
+    lt.year = static_cast<int>(ymd.year());
+    lt.month = static_cast<int>(static_cast<unsigned>(ymd.month()));
+    lt.day = static_cast<int>(static_cast<unsigned>(ymd.day()));
+    lt.hour = static_cast<int>(t.hours().count());
+    lt.minute = static_cast<int>(t.minutes().count());
+    lt.second = static_cast<int>(t.seconds().count());
+    lt.millisecond = static_cast<int>(t.subseconds().count());
+    return lt;
+  }
+  // The platform's ANSI <-> OEM code-page conversion of a text in place;
+  // false when the platform has none (the runtime then uses code page 850).
+  virtual bool ConvertAnsiToOem(std::string& /*text*/) { return false; }
+  virtual bool ConvertOemToAnsi(std::string& /*text*/) { return false; }
+  // Hardware I/O ports (a byte, or a 16-bit word): where user programs may not
+  // reach them, reads give 0 and writes do nothing.
+  virtual uint32_t PortIn(uint16_t /*port*/, bool /*word*/) { return 0; }
+  virtual void PortOut(uint16_t /*port*/, uint16_t /*value*/, bool /*word*/) {}
 
   // --- system queries -------------------------------------------------------
   virtual std::string CurrentDirectory() = 0;  // in the script's (Windows) form

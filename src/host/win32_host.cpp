@@ -143,6 +143,90 @@ uint32_t Win32Host::TickCount() { return GetTickCount(); }
 
 void Win32Host::EndProgram() {}
 
+void Win32Host::NumberSeparators(std::string& decimal, std::string& thousands) {
+  char buf[8] = {0};
+  decimal = GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, buf, sizeof buf) > 1 ? std::string(1, buf[0]) : ".";
+  buf[0] = 0;
+  // An empty thousands separator writes none.
+  thousands = GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_STHOUSAND, buf, sizeof buf) > 1 ? std::string(1, buf[0])
+                                                                                            : std::string();
+}
+
+std::string Win32Host::IntlSetting(std::string_view key, std::string_view default_value) {
+  std::string k(key), d(default_value);
+  char buf[256] = {0};
+  DWORD n = GetProfileStringA("intl", k.c_str(), d.c_str(), buf, sizeof buf);
+  return std::string(buf, n);
+}
+
+LocalTime Win32Host::Now() {
+  SYSTEMTIME t;
+  GetLocalTime(&t);
+  LocalTime lt;
+  lt.year = t.wYear;
+  lt.month = t.wMonth;
+  lt.day = t.wDay;
+  lt.hour = t.wHour;
+  lt.minute = t.wMinute;
+  lt.second = t.wSecond;
+  lt.millisecond = t.wMilliseconds;
+  return lt;
+}
+
+bool Win32Host::ConvertAnsiToOem(std::string& text) {
+  std::string out(text.size() + 1, '\0');
+  CharToOemA(text.c_str(), out.data());
+  text.assign(out.c_str());
+  return true;
+}
+
+bool Win32Host::ConvertOemToAnsi(std::string& text) {
+  std::string out(text.size() + 1, '\0');
+  OemToCharA(text.c_str(), out.data());
+  text.assign(out.c_str());
+  return true;
+}
+
+namespace {
+
+// Windows 95, 98 and ME let programs reach I/O ports; the NT line raises a
+// privileged-instruction fault instead, so there ports read 0 and writes do
+// nothing.
+bool PortsAllowed() { return (GetVersion() & 0x80000000u) != 0; }
+
+}  // namespace
+
+uint32_t Win32Host::PortIn(uint16_t port, bool word) {
+  if (!PortsAllowed()) return 0;
+#if defined(__i386__)
+  if (word) {
+    uint16_t v;
+    __asm__ __volatile__("inw %1, %0" : "=a"(v) : "Nd"(port));
+    return v;
+  }
+  uint8_t v;
+  __asm__ __volatile__("inb %1, %0" : "=a"(v) : "Nd"(port));
+  return v;
+#else
+  (void)port, (void)word;
+  return 0;
+#endif
+}
+
+void Win32Host::PortOut(uint16_t port, uint16_t value, bool word) {
+  if (!PortsAllowed()) return;
+#if defined(__i386__)
+  if (word) {
+    __asm__ __volatile__("outw %0, %1" : : "a"(value), "Nd"(port));
+  } else {
+    uint8_t b = static_cast<uint8_t>(value);
+    __asm__ __volatile__("outb %0, %1" : : "a"(b), "Nd"(port));
+  }
+#else
+  (void)port, (void)value, (void)word;
+#endif
+}
+
 std::string Win32Host::CurrentDirectory() {
   return Directory([](char* buf, UINT size) { return static_cast<UINT>(GetCurrentDirectoryA(size, buf)); });
 }

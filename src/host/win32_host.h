@@ -32,6 +32,14 @@ class Win32Host : public Host {
   uint32_t TickCount() override;
   void EndProgram() override;
 
+  void NumberSeparators(std::string& decimal, std::string& thousands) override;
+  std::string IntlSetting(std::string_view key, std::string_view default_value) override;
+  LocalTime Now() override;
+  bool ConvertAnsiToOem(std::string& text) override;
+  bool ConvertOemToAnsi(std::string& text) override;
+  uint32_t PortIn(uint16_t port, bool word) override;
+  void PortOut(uint16_t port, uint16_t value, bool word) override;
+
   std::string CurrentDirectory() override;
   std::string WindowsDirectory() override;
   std::string SystemDirectory() override;
