@@ -8,12 +8,16 @@ take screenshots, press keys with xdotool and check the exit code.
 Boxes and dialogs are checked against a reference: reference_box.c (built here
 with mingw-w64) shows the expected box or open dialog straight from the Win32
 API, and a screenshot of vestrun.exe's window must equal a screenshot of the
-reference pixel for pixel, so caption, text, icon and buttons are all
-compared. The caption is also read back from the X window name, and the
-error icon is looked for in the screenshot.
+reference pixel for pixel, so text, icon and buttons are all compared. The
+X server runs no window manager, so windows have no title bar: the caption is
+read back from the X window name instead (Wine gives it as UTF-8). The icon of
+each box is also looked for by its colour.
 
 usage: run_wine_tests.py --vestrun build-win32/vestrun.exe
            [--vestcomp build/vestcomp] [--work DIR] [--keep-prefix] [TEST ...]
+
+The tests that run compiled programs need the native vestcomp (default:
+build/vestcomp of this repository, when it exists).
 
 The last line printed is "wine tests: N passed, N failed"; the exit code is 0
 when every test passed. Screenshots and logs stay in the work directory
@@ -854,10 +858,18 @@ TESTS = [
 ]
 
 
+# Profile files, the clipboard and the system functions, with the console
+# runner as the other side (profile_wine.py).
+from profile_wine import profile_tests  # noqa: E402
+TESTS += profile_tests(TestFailure)
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.strip().splitlines()[0])
     parser.add_argument('--vestrun', required=True, help='the vestrun.exe to test')
-    parser.add_argument('--vestcomp', help='the native vestcomp (for its binder)')
+    default_vestcomp = os.path.join(os.path.dirname(os.path.dirname(HERE)), 'build', 'vestcomp')
+    parser.add_argument('--vestcomp', default=default_vestcomp if os.path.isfile(default_vestcomp) else None,
+                        help='the native vestcomp, to compile and bind test programs')
     parser.add_argument('--work', help='work directory (prefix, screenshots, logs)')
     parser.add_argument('--keep-prefix', action='store_true',
                         help='reuse the Wine prefix of an earlier run instead of a fresh one')
