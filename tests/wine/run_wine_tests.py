@@ -58,7 +58,8 @@ TEXT_TOO_DEEP = b'Zu tiefe GOSUB/PROC-Verschachtelung!'              # 114
 # Programs in source form, compiled with vestcomp. None of them writes text:
 # the runner shows nothing but its boxes.
 PROGRAM_THAT_COMPUTES = """' computes and ends
-DECLARE A%, B!
+DECLARE A%, B!, C$
+C$ = "1234"
 A% = @ADD(40, 2)
 B! = @DIV(A%, 8)
 IF @EQU(A%, 42)
@@ -834,6 +835,33 @@ def test_execute(ctx):
     s.expect_box(None, ref, LOADER_CAPTION, MB_ICONERROR, 'execute')
 
 
+def test_vestcomp_exe(ctx):
+    """The Windows vestcomp.exe compiles to the same bytes as the native one
+    (no text-mode line ends in a binary file) and binds a runnable program."""
+    s = ctx.session
+    vestcomp_exe = os.path.join(os.path.dirname(ctx.vestrun), 'vestcomp.exe')
+    if not os.path.isfile(vestcomp_exe):
+        raise TestFailure('%s does not exist' % vestcomp_exe)
+    folder = ctx.folder('vestcomp-exe', {})
+    native = ctx.compile(folder, 'rechnen', PROGRAM_THAT_COMPUTES)
+    with open(native, 'rb') as f:
+        expected = f.read()
+    if b'\n' not in expected:
+        raise TestFailure('the test program has no byte 0x0A; it would not show text mode')
+    code = ctx.run_to_exit(vestcomp_exe, ['rechnen.vsl', '-o', 'windows.vsc'], folder,
+                           'vestcomp-exe')
+    ctx.expect_exit(code, 0, 'vestcomp.exe')
+    with open(os.path.join(folder, 'windows.vsc'), 'rb') as f:
+        if f.read() != expected:
+            raise TestFailure('vestcomp.exe and vestcomp compile to different bytes')
+    shutil.copy(ctx.vestrun, os.path.join(folder, 'vestrun.exe'))
+    code = ctx.run_to_exit(vestcomp_exe, ['bind', 'vestrun.exe', 'windows.vsc', '-o', 'app.exe'],
+                           folder, 'vestcomp-exe-bind')
+    ctx.expect_exit(code, 0, 'vestcomp.exe bind')
+    code = ctx.run_to_exit(os.path.join(folder, 'app.exe'), [], folder, 'vestcomp-exe-app')
+    ctx.expect_exit(code, 0, 'program bound by vestcomp.exe')
+
+
 TESTS = [
     ('pe-layout', test_pe_layout, False),
     ('pe-relocate', test_pe_relocate, False),
@@ -855,6 +883,7 @@ TESTS = [
     ('runtime-warning-cancel', test_runtime_warning_cancel, True),
     ('deep-recursion', test_deep_recursion, True),
     ('execute', test_execute, True),
+    ('vestcomp-exe', test_vestcomp_exe, True),
 ]
 
 
