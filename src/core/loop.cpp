@@ -7,8 +7,10 @@
 #include "core/runtime.h"
 #include "core/statements.h"
 #include "core/tokens.h"
+#include "data/dates.h"
 #include "host/host.h"
 #include "values/dispatch.h"
+#include "values/convert.h"
 #include "values/eval.h"
 
 namespace vestil {
@@ -119,6 +121,9 @@ Runtime::Runtime(Host* h) : host(h) {
   RegisterVariableFunctions(*this);
   RegisterArithmeticFunctions(*this);
   RegisterTextFunctions(*this);
+  RegisterConversionFunctions(*this);
+  RegisterDateFunctions(*this);
+  RegisterScrambleAndPorts(*this);
 }
 
 int RunProgram(Runtime& rt) {

@@ -11,6 +11,7 @@
 #include "core/shortstring.h"
 #include "values/value.h"
 #include "values/variables.h"
+#include "values/convert.h"
 
 namespace vestil {
 
@@ -105,6 +106,7 @@ struct Runtime {
   VariableStore vars;
   EventState events;
   ConsoleState console;
+  ConversionState conversion;
   uint32_t random_seed = 0;
   std::array<StatementHandler, 256> statements{};
 
