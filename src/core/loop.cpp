@@ -7,6 +7,7 @@
 #include "core/runtime.h"
 #include "core/statements.h"
 #include "core/tokens.h"
+#include "data/profile.h"
 #include "data/dates.h"
 #include "host/host.h"
 #include "values/dispatch.h"
@@ -121,6 +122,7 @@ Runtime::Runtime(Host* h) : host(h) {
   RegisterVariableFunctions(*this);
   RegisterArithmeticFunctions(*this);
   RegisterTextFunctions(*this);
+  RegisterProfile(*this);
   RegisterConversionFunctions(*this);
   RegisterDateFunctions(*this);
   RegisterScrambleAndPorts(*this);

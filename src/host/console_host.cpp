@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <spawn.h>
+#include <sys/wait.h>
 #include <strings.h>
 #include <sys/stat.h>
 #include <time.h>
@@ -9,8 +10,13 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <algorithm>
+#include <cerrno>
 #include <cstring>
+#include <fstream>
+#include <sstream>
 
+#include "data/profile.h"
 #include "host/encoding.h"
 
 extern char** environ;
@@ -228,6 +234,152 @@ void ConsoleHost::Execute(std::string_view command_line) {
   std::fflush(stdout);
   pid_t pid;
   posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ);
+}
+
+namespace {
+
+// Starts the program of a Windows-style command line; false with the error
+// number when it could not start.
+bool Spawn(std::string_view command_line, pid_t& pid, int& error) {
+  std::vector<std::string> parts = SplitCommandLine(Cp1252ToUtf8(command_line));
+  if (parts.empty()) {
+    error = ENOENT;
+    return false;
+  }
+  std::vector<char*> argv;
+  for (auto& p : parts) argv.push_back(p.data());
+  argv.push_back(nullptr);
+  std::fflush(stdout);
+  error = posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ);
+  return error == 0;
+}
+
+// Windows file name patterns: * and ? without regard to case. A star
+// remembers where it stood, so a mismatch retries from there: no recursion.
+bool Matches(std::string_view name, std::string_view mask) {
+  size_t n = 0, m = 0, star = std::string_view::npos, star_n = 0;
+  auto same = [](char a, char b) {
+    return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+  };
+  while (n < name.size()) {
+    if (m < mask.size() && mask[m] == '*') {
+      star = m++;
+      star_n = n;
+    } else if (m < mask.size() && (mask[m] == '?' || same(mask[m], name[n]))) {
+      ++m;
+      ++n;
+    } else if (star != std::string_view::npos) {
+      m = star + 1;
+      n = ++star_n;
+    } else {
+      return false;
+    }
+  }
+  while (m < mask.size() && mask[m] == '*') ++m;
+  return m == mask.size();
+}
+
+// "*.*" matches every name; a pattern ending in a dot ("*.", "ab.") matches
+// the names without an extension.
+bool MatchesPattern(const std::string& name, std::string mask) {
+  if (mask == "*.*") return true;
+  if (mask.size() > 1 && mask.back() == '.' && mask != "..") {
+    mask.pop_back();
+    if (name != "." && name != ".." && name.find('.') != std::string::npos) return false;
+  }
+  return Matches(name, mask);
+}
+
+bool ReadWholeFile(const std::string& path, std::string& content) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  std::ostringstream s;
+  s << in.rdbuf();
+  content = s.str();
+  return true;
+}
+
+}  // namespace
+
+int32_t ConsoleHost::StartProgram(std::string_view command_line, int) {
+  pid_t pid;
+  int error = 0;
+  if (Spawn(command_line, pid, error)) return 33;
+  // The codes WinExec gives: 2 file not found, 5 access denied, 11 bad format.
+  switch (error) {
+    case ENOENT: case ENOTDIR: return 2;
+    case EACCES: case EPERM: return 5;
+    case ENOEXEC: return 11;
+    default: return 0;
+  }
+}
+
+bool ConsoleHost::StartProgramAndWait(std::string_view command_line, int) {
+  pid_t pid;
+  int error = 0;
+  if (!Spawn(command_line, pid, error)) return false;
+  int status;
+  while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  }
+  return true;
+}
+
+std::string ConsoleHost::EnvironmentValue(std::string_view name) {
+  const char* v = std::getenv(Cp1252ToUtf8(name).c_str());
+  return v ? Utf8ToCp1252(v) : std::string();
+}
+
+std::vector<FoundFile> ConsoleHost::FindFiles(std::string_view pattern) {
+  std::string p(pattern);
+  size_t slash = p.rfind('/');
+  std::string dir = slash == std::string::npos ? "." : (slash == 0 ? "/" : p.substr(0, slash));
+  std::string mask = slash == std::string::npos ? p : p.substr(slash + 1);
+  std::vector<FoundFile> found;
+  DIR* d = opendir(dir.c_str());
+  if (!d) return found;
+  while (dirent* e = readdir(d)) {
+    std::string name = e->d_name;
+    if ((name == "." || name == "..") && dir == "/") continue;  // a root has neither
+    if (!MatchesPattern(name, mask)) continue;
+    struct stat st;
+    if (::stat((dir + "/" + name).c_str(), &st) != 0) continue;
+    FoundFile f;
+    f.name = Utf8ToCp1252(name);
+    f.attributes = S_ISDIR(st.st_mode) ? kAttributeDirectory : kAttributeArchive;
+    if (!(st.st_mode & S_IWUSR)) f.attributes |= kAttributeReadOnly;
+    // Names starting with a dot are the hidden files of this platform.
+    if (name[0] == '.' && name != "." && name != "..") f.attributes |= kAttributeHidden;
+    found.push_back(std::move(f));
+  }
+  closedir(d);
+  // "." and ".." first, then by name without regard to case.
+  auto rank = [](const std::string& n) { return n == "." ? 0 : n == ".." ? 1 : 2; };
+  std::sort(found.begin(), found.end(), [&](const FoundFile& a, const FoundFile& b) {
+    if (rank(a.name) != rank(b.name)) return rank(a.name) < rank(b.name);
+    return strcasecmp(a.name.c_str(), b.name.c_str()) < 0;
+  });
+  return found;
+}
+
+std::string ConsoleHost::ReadProfileString(std::string_view file, std::string_view section,
+                                           std::string_view key) {
+  std::string content, value;
+  if (!ReadWholeFile(std::string(file), content)) return std::string();
+  IniLookup(content, section, key, value);
+  return value;
+}
+
+bool ConsoleHost::WriteProfileString(std::string_view file, std::string_view section,
+                                     std::string_view key, std::string_view value) {
+  const std::string path(file);
+  std::string content;
+  ReadWholeFile(path, content);  // a missing file starts empty
+  std::string updated = IniUpdate(content, section, key, value);
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  if (!out) return false;
+  out.write(updated.data(), static_cast<std::streamsize>(updated.size()));
+  out.close();
+  return static_cast<bool>(out);
 }
 
 void ConsoleHost::DefaultBeep() {

@@ -51,6 +51,21 @@ class ConsoleHost : public Host {
   int ScreenHeight() override { return 768; }
   int ColorBits() override { return 24; }
 
+  int32_t StartProgram(std::string_view command_line, int show) override;
+  bool StartProgramAndWait(std::string_view command_line, int show) override;
+  std::string EnvironmentValue(std::string_view name) override;
+  std::vector<FoundFile> FindFiles(std::string_view pattern) override;
+
+  // Profile files: our own reader and writer of INI texts (data/profile.h).
+  std::string ReadProfileString(std::string_view file, std::string_view section,
+                                std::string_view key) override;
+  bool WriteProfileString(std::string_view file, std::string_view section, std::string_view key,
+                          std::string_view value) override;
+  // The clipboard of the console runner lasts for the run.
+  void ClearClipboard() override { clipboard_.clear(); }
+  void SetClipboardText(std::string_view text) override { clipboard_.assign(text); }
+  std::string ClipboardText() override { return clipboard_; }
+
  private:
   int NextAnswer(unsigned style);
 
@@ -60,6 +75,7 @@ class ConsoleHost : public Host {
   bool stdin_is_tty_ = false;
   bool stdout_is_tty_ = false;
   bool stderr_is_tty_ = false;
+  std::string clipboard_;
 };
 
 // Splits a command line the way Windows programs split theirs: blanks separate,

@@ -10,6 +10,16 @@
 
 namespace vestil {
 
+// A directory entry found by Host::FindFiles, with its Windows attributes.
+struct FoundFile {
+  std::string name;
+  uint32_t attributes = 0;
+};
+constexpr uint32_t kAttributeReadOnly = 0x01;
+constexpr uint32_t kAttributeHidden = 0x02;
+constexpr uint32_t kAttributeDirectory = 0x10;
+constexpr uint32_t kAttributeArchive = 0x20;
+
 // MessageBoxA styles and answers, as the Windows API numbers them.
 namespace box {
 constexpr unsigned kOk = 0x00;
@@ -114,6 +124,41 @@ class Host {
   virtual int32_t DesktopHandle() { return 0; }
   virtual int32_t InstanceHandle() { return 0; }
   virtual int32_t FocusHandle() { return 0; }
+
+  // --- programs, environment, multimedia --------------------------------------
+  // WinExec: starts a program and returns at once; above 31 when it started,
+  // else an error code (2: not found).
+  virtual int32_t StartProgram(std::string_view /*command_line*/, int /*show*/) { return 2; }
+  // Starts a program and waits until it has ended; false when it did not start.
+  virtual bool StartProgramAndWait(std::string_view /*command_line*/, int /*show*/) { return false; }
+  // A variable of the process environment; empty when it does not exist.
+  virtual std::string EnvironmentValue(std::string_view /*name*/) { return std::string(); }
+  // mciSendString: the code (0 success) and the reply, or the error text.
+  virtual uint32_t MciCommand(std::string_view /*command*/, std::string& reply) {
+    reply = "MCI ist nicht verf\xfcgbar.";
+    return kMciNotAvailable;
+  }
+  static constexpr uint32_t kMciNotAvailable = 263;  // MCIERR_INVALID_DEVICE_NAME
+  // The entries matching a pattern (a path whose last part may hold * and ?),
+  // directories, hidden and system entries included, in the platform's order.
+  virtual std::vector<FoundFile> FindFiles(std::string_view /*pattern*/) { return {}; }
+
+  // --- profile files and clipboard --------------------------------------------
+  // GetPrivateProfileString; file is a mapped path. Empty when absent.
+  virtual std::string ReadProfileString(std::string_view /*file*/, std::string_view /*section*/,
+                                        std::string_view /*key*/) {
+    return std::string();
+  }
+  // WritePrivateProfileString; false when the file could not be written.
+  virtual bool WriteProfileString(std::string_view /*file*/, std::string_view /*section*/,
+                                  std::string_view /*key*/, std::string_view /*value*/) {
+    return false;
+  }
+  virtual void ClearClipboard() {}
+  // Puts a text on the clipboard, beside what is there in other formats.
+  virtual void SetClipboardText(std::string_view /*text*/) {}
+  // The clipboard's text; empty when it holds none.
+  virtual std::string ClipboardText() { return std::string(); }
 };
 
 }  // namespace vestil

@@ -4,6 +4,7 @@
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 #include <commdlg.h>
+#include <mmsystem.h>
 #include <stdlib.h>
 // windows.h maps MessageBox to MessageBoxA; Host has a method of that name.
 #undef MessageBox
@@ -11,6 +12,7 @@
 #include "host/win32_host.h"
 
 #include <cstdio>
+#include <cstring>
 
 namespace vestil {
 namespace {
@@ -258,5 +260,116 @@ int Win32Host::ColorBits() {
 int32_t Win32Host::DesktopHandle() { return HandleNumber(GetDesktopWindow()); }
 int32_t Win32Host::InstanceHandle() { return HandleNumber(GetModuleHandleA(nullptr)); }
 int32_t Win32Host::FocusHandle() { return HandleNumber(GetFocus()); }
+
+int32_t Win32Host::StartProgram(std::string_view command_line, int show) {
+  std::string cmd(command_line);
+  return static_cast<int32_t>(WinExec(cmd.c_str(), static_cast<UINT>(show)));
+}
+
+bool Win32Host::StartProgramAndWait(std::string_view command_line, int show) {
+  std::string cmd(command_line);
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  si.dwFlags = STARTF_USESHOWWINDOW;
+  si.wShowWindow = static_cast<WORD>(show);
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+    return false;
+  }
+  // Waits for the program's main thread without pumping window messages.
+  WaitForSingleObject(pi.hThread, INFINITE);
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  return true;
+}
+
+std::string Win32Host::EnvironmentValue(std::string_view name) {
+  std::string n(name);
+  std::string value(256, '\0');
+  for (;;) {
+    DWORD got = GetEnvironmentVariableA(n.c_str(), value.data(), static_cast<DWORD>(value.size()));
+    if (got < value.size()) {
+      value.resize(got);
+      return value;
+    }
+    value.resize(got);  // the size it needs, its NUL included
+  }
+}
+
+uint32_t Win32Host::MciCommand(std::string_view command, std::string& reply) {
+  std::string cmd(command);
+  char buf[256] = {0};
+  MCIERROR code = mciSendStringA(cmd.c_str(), buf, 255, nullptr);
+  if (code != 0) {
+    buf[0] = '\0';
+    mciGetErrorStringA(code, buf, 255);
+  }
+  reply = buf;
+  return static_cast<uint32_t>(code);
+}
+
+std::vector<FoundFile> Win32Host::FindFiles(std::string_view pattern) {
+  std::vector<FoundFile> found;
+  std::string p(pattern);
+  WIN32_FIND_DATAA data;
+  HANDLE h = FindFirstFileA(p.c_str(), &data);
+  if (h == INVALID_HANDLE_VALUE) return found;
+  do {
+    found.push_back({data.cFileName, data.dwFileAttributes});
+  } while (FindNextFileA(h, &data));
+  FindClose(h);
+  return found;
+}
+
+std::string Win32Host::ReadProfileString(std::string_view file, std::string_view section,
+                                         std::string_view key) {
+  std::string f(file), s(section), k(key);
+  char buf[256] = {0};
+  DWORD n = GetPrivateProfileStringA(s.c_str(), k.c_str(), "", buf, 255, f.c_str());
+  return std::string(buf, n);
+}
+
+bool Win32Host::WriteProfileString(std::string_view file, std::string_view section,
+                                   std::string_view key, std::string_view value) {
+  std::string f(file), s(section), k(key), v(value);
+  return WritePrivateProfileStringA(s.c_str(), k.c_str(), v.c_str(), f.c_str()) != 0;
+}
+
+void Win32Host::ClearClipboard() {
+  if (!OpenClipboard(Window(owner_))) return;
+  EmptyClipboard();
+  CloseClipboard();
+}
+
+void Win32Host::SetClipboardText(std::string_view text) {
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT | GMEM_SHARE, text.size() + 1);
+  if (!block) return;
+  if (void* p = GlobalLock(block)) {
+    std::memcpy(p, text.data(), text.size());
+    GlobalUnlock(block);
+  }
+  // The clipboard owns the block once SetClipboardData has taken it.
+  bool taken = false;
+  if (OpenClipboard(Window(owner_))) {
+    taken = SetClipboardData(CF_TEXT, block) != nullptr;
+    CloseClipboard();
+  }
+  if (!taken) GlobalFree(block);
+}
+
+std::string Win32Host::ClipboardText() {
+  std::string text;
+  if (!OpenClipboard(Window(owner_))) return text;
+  if (IsClipboardFormatAvailable(CF_OEMTEXT)) {
+    if (HANDLE data = GetClipboardData(CF_TEXT)) {
+      if (const char* p = static_cast<const char*>(GlobalLock(data))) {
+        text.assign(p, strnlen(p, 255));
+        GlobalUnlock(data);
+      }
+    }
+  }
+  CloseClipboard();
+  return text;
+}
 
 }  // namespace vestil

@@ -52,6 +52,20 @@ class Win32Host : public Host {
   int32_t InstanceHandle() override;
   int32_t FocusHandle() override;
 
+  int32_t StartProgram(std::string_view command_line, int show) override;
+  bool StartProgramAndWait(std::string_view command_line, int show) override;
+  std::string EnvironmentValue(std::string_view name) override;
+  uint32_t MciCommand(std::string_view command, std::string& reply) override;
+  std::vector<FoundFile> FindFiles(std::string_view pattern) override;
+
+  std::string ReadProfileString(std::string_view file, std::string_view section,
+                                std::string_view key) override;
+  bool WriteProfileString(std::string_view file, std::string_view section, std::string_view key,
+                          std::string_view value) override;
+  void ClearClipboard() override;
+  void SetClipboardText(std::string_view text) override;
+  std::string ClipboardText() override;
+
   // The owner of message boxes: the main window once it exists (an HWND).
   void SetOwnerWindow(void* window) { owner_ = window; }
 
