@@ -13,6 +13,7 @@
 #include "values/dispatch.h"
 #include "values/convert.h"
 #include "values/eval.h"
+#include "values/system.h"
 
 namespace vestil {
 namespace {
@@ -122,6 +123,7 @@ Runtime::Runtime(Host* h) : host(h) {
   RegisterVariableFunctions(*this);
   RegisterArithmeticFunctions(*this);
   RegisterTextFunctions(*this);
+  RegisterSystemFunctions(*this);
   RegisterProfile(*this);
   RegisterConversionFunctions(*this);
   RegisterDateFunctions(*this);

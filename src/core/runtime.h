@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/shortstring.h"
+#include "values/system.h"
 #include "values/value.h"
 #include "values/variables.h"
 #include "values/convert.h"
@@ -106,6 +107,7 @@ struct Runtime {
   VariableStore vars;
   EventState events;
   ConsoleState console;
+  SystemState system;
   ConversionState conversion;
   uint32_t random_seed = 0;
   std::array<StatementHandler, 256> statements{};

@@ -36,7 +36,7 @@ void ReadSystemVariable(Runtime& rt, const ShortString& element) {
       host.PumpMessages();
       break;
     case 0x8c: iv = rt.events.command_code; break;     // %COMMAND
-    case 0x8d: break;                                  // &MCIERROR
+    case 0x8d: rr.l = rt.system.mci_error; break;      // &MCIERROR
     case 0x8e: case 0x8f: break;                       // %WAITRESULT, %VKEY
     case 0x90: case 0x91: case 0x92: break;            // %TARGETDC, %SHADOWDC, %HWND
     case 0x93: break;                                  // %IORESULT (read and cleared)
