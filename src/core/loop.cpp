@@ -7,6 +7,7 @@
 #include "core/runtime.h"
 #include "core/statements.h"
 #include "core/tokens.h"
+#include "data/dialog_list.h"
 #include "data/profile.h"
 #include "data/dates.h"
 #include "host/host.h"
@@ -124,6 +125,7 @@ Runtime::Runtime(Host* h) : host(h) {
   RegisterArithmeticFunctions(*this);
   RegisterTextFunctions(*this);
   RegisterSystemFunctions(*this);
+  RegisterDialogList(*this);
   RegisterProfile(*this);
   RegisterConversionFunctions(*this);
   RegisterDateFunctions(*this);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/shortstring.h"
+#include "data/dialog_list.h"
 #include "values/system.h"
 #include "values/value.h"
 #include "values/variables.h"
@@ -107,6 +108,7 @@ struct Runtime {
   VariableStore vars;
   EventState events;
   ConsoleState console;
+  DialogListState dialog_list;
   SystemState system;
   ConversionState conversion;
   uint32_t random_seed = 0;

@@ -28,7 +28,7 @@ void ReadSystemVariable(Runtime& rt, const ShortString& element) {
     case 0x83: rr.l = rt.console.input_long; break;    // &INPUTLONG
     case 0x84: rr.f = rt.console.input_float; break;   // !INPUTFLOAT
     case 0x85: rr.set_text(rt.console.input_text); break;  // $INPUTTEXT
-    case 0x86: iv = -1; break;                         // %LISTLAST: the list is empty
+    case 0x86: iv = rt.dialog_list.last; break;        // %LISTLAST
     case 0x87: rr.set_text(""); break;                 // $INPUTDLG
     case 0x88: rr.set_text(""); break;                 // $CHOSEN
     case 0x89: case 0x8a: break;                       // %MOUSEX, %MOUSEY

@@ -1,0 +1,33 @@
+#pragma once
+// The DialogList: the program-wide list of text items that the list and edit
+// dialogs show, list and combo fills use, and the list statements fill.
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "core/shortstring.h"
+
+namespace vestil {
+
+struct Runtime;
+
+constexpr int32_t kMaxDialogListItems = 10000;
+
+struct DialogListState {
+  std::vector<ShortString> items;  // items[0..last]
+  int32_t last = -1;               // %LISTLAST; -1 while the list is empty
+};
+
+// Empties the list.
+void ListClear(Runtime& rt);
+// Appends an item; false when the list already holds kMaxDialogListItems.
+bool ListAdd(Runtime& rt, std::string_view text);
+// Replaces item index; false when there is no such item.
+bool ListSet(Runtime& rt, int32_t index, std::string_view text);
+// Item index; the empty text when there is no such item.
+ShortString ListGet(const Runtime& rt, int32_t index);
+
+// CLEARLIST, ADDLIST, SETLIST, ADDFILES and @LISTITEM$.
+void RegisterDialogList(Runtime& rt);
+
+}  // namespace vestil
