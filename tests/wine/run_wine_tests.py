@@ -888,6 +888,12 @@ TESTS = [
 
 
 
+# Profile files, the clipboard and the system functions, with the console
+# runner as the other side (profile_wine.py).
+from profile_wine import profile_tests  # noqa: E402
+TESTS += profile_tests(TestFailure)
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.strip().splitlines()[0])
     parser.add_argument('--vestrun', required=True, help='the vestrun.exe to test')
