@@ -9,6 +9,7 @@ Used by run_wine_tests.py: TESTS += profile_tests(TestFailure).
 import configparser
 import os
 import random
+import shutil
 import subprocess
 
 # Names and values without separators of either reader, quotes, backslashes.
@@ -191,7 +192,38 @@ def profile_tests(TestFailure):
         if got != want:
             raise TestFailure('results %r, expected %r' % (got, want))
 
+    def test_clipboard_foreign(ctx):
+        """What other programs put on the clipboard: a text of 300 characters
+        reads as its first 255, a bitmap alone as the empty text."""
+        s = ctx.session
+        folder = ctx.folder('clipboard-foreign', {})
+        helper = os.path.join(folder, 'clip_helper.exe')
+        cc = next((c for c in ('i686-w64-mingw32-gcc-posix', 'i686-w64-mingw32-gcc') if shutil.which(c)), None)
+        if not cc:
+            raise TestFailure('no i686-w64-mingw32-gcc to build the clipboard helper')
+        subprocess.run([cc, '-std=c11', '-O2', '-Wall', '-Wextra', '-Werror', '-mwindows', '-static', '-s',
+                        '-o', helper, os.path.join(os.path.dirname(os.path.abspath(__file__)), 'clip_helper.c')],
+                       check=True, timeout=300)
+        compile_program(ctx, folder, 'liest', '\n'.join([
+            'DECLARE N%',
+            'N% = @LEN(@GETCLIP$())',
+            'WRITEINI ".\\ERGEBNIS.INI", "R", @PAR$(2) = N%',
+            'WRITEINI ".\\ERGEBNIS.INI", "R", @ADD$(@PAR$(2), "text") = @GETCLIP$()',
+        ]) + '\n')
+        for what in (['text', '300'], ['bitmap']):
+            code = ctx.run_to_exit(helper, what, folder, 'clipboard-helper')
+            ctx.expect_exit(code, 0, 'the clipboard helper (%s)' % what[0])
+            ctx.expect_exit(ctx.run_to_exit(ctx.vestrun, ['liest.vsc', what[0]], folder, 'clipboard-foreign'),
+                            0, 'reading the clipboard (%s)' % what[0])
+        r = read_ini(os.path.join(folder, 'ERGEBNIS.INI'))
+        letters = ''.join(chr(ord('a') + i % 26) for i in range(255))
+        got = (r.get('R', 'text', fallback=None), r.get('R', 'texttext', fallback=None),
+               r.get('R', 'bitmap', fallback=None), r.get('R', 'bitmaptext', fallback=None))
+        if got != ('255', letters, '0', ''):
+            raise TestFailure('clipboard results %r' % (got,))
+
     return [
         ('ini-both-ways', test_ini_both_ways, True),
+        ('clipboard-foreign', test_clipboard_foreign, True),
         ('clipboard-system', test_clipboard_and_system, True),
     ]

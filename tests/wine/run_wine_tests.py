@@ -887,7 +887,6 @@ TESTS = [
 ]
 
 
-
 # Profile files, the clipboard and the system functions, with the console
 # runner as the other side (profile_wine.py).
 from profile_wine import profile_tests  # noqa: E402
