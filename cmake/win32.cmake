@@ -28,9 +28,9 @@ add_custom_command(
 set_source_files_properties(${CMAKE_CURRENT_SOURCE_DIR}/resources/vestrun.rc PROPERTIES
   OBJECT_DEPENDS ${VESTIL_RESOURCE_DIR}/vestil.ico)
 
-add_library(vestil_win32_host STATIC src/host/win32_host.cpp)
+add_library(vestil_win32_host STATIC src/host/win32_host.cpp src/host/win32_files.cpp)
 target_compile_definitions(vestil_win32_host PUBLIC __USE_MINGW_ANSI_STDIO=1)
-target_link_libraries(vestil_win32_host PUBLIC vestil_core comdlg32 user32 gdi32 kernel32 winmm)
+target_link_libraries(vestil_win32_host PUBLIC vestil_core comdlg32 user32 gdi32 kernel32 shell32 ole32 winmm)
 
 add_executable(vestrun WIN32 src/host/win32_main.cpp resources/vestrun.rc)
 target_include_directories(vestrun PRIVATE ${VESTIL_RESOURCE_DIR})

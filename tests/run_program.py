@@ -16,7 +16,8 @@ NAME.expect is made of sections, each started by a line "== KIND [ARG]":
   == stdout [noeol]  expected standard output ("noeol": no final line end)
   == stderr [noeol]  expected standard error
   == exit            expected exit code (default 0)
-  == file NAME [noeol]  expected content of a file the program wrote
+  == file NAME [noeol] [crlf]  expected content of a file the program wrote
+                     ("crlf": its lines end with CR LF)
 Text is UTF-8; the runtime's Windows-1252 crosses the terminal converted.
 Lines starting with "#" before the first section are comments.
 
@@ -48,6 +49,9 @@ def parse(lines):
             args = [a for a in args if a != "noeol"]
             if text.endswith("\n"):
                 text = text[:-1]
+        if "crlf" in args:
+            args = [a for a in args if a != "crlf"]
+            text = text.replace("\n", "\r\n")
         out.append((kind, args, text))
     return out
 

@@ -7,6 +7,7 @@
 #include "core/errors.h"
 #include "core/runtime.h"
 #include "core/statements.h"
+#include "data/channels.h"
 #include "host/host.h"
 #include "values/eval.h"
 #include "values/real48.h"
@@ -18,19 +19,19 @@ constexpr int kGridColumns = 80;
 constexpr int kGridRows = 32;
 constexpr size_t kConsoleLineChars = 126;
 
-// The channel forms ("#" channel ",") belong to the file channels.
-bool ChannelForm(Runtime& rt, const char* keyword) {
+// The channel form ("#" channel ",") takes the channel off ArgText: 1..8, or
+// -1 after an error. 0 is the console, which the host must have.
+int ChannelForm(Runtime& rt, const char* keyword) {
+  rt.loop.statement_handled = true;
   if (!rt.loop.arg_text.empty() && rt.loop.arg_text[0] == '#') {
-    NotImplemented(rt, std::string(keyword) + " #");
-    rt.loop.statement_handled = true;
-    return true;
+    int n = TakeChannelPrefix(rt);
+    return n ? n : -1;
   }
   if (!rt.host->HasConsole()) {
     NotImplemented(rt, keyword);
-    rt.loop.statement_handled = true;
-    return true;
+    return -1;
   }
-  return false;
+  return 0;
 }
 
 void Print(Runtime& rt) {
@@ -45,7 +46,18 @@ void Print(Runtime& rt) {
     rt.loop.statement_handled = true;
     return;
   }
-  if (ChannelForm(rt, "PRINT")) return;
+  const int channel = ChannelForm(rt, "PRINT");
+  if (channel < 0) return;
+  if (channel && rt.loop.arg_text.empty()) {
+    // "PRINT #n" alone writes an empty line.
+    ChannelWrite(rt, channel, "\r\n");
+    return;
+  }
+  // A channel gets each item at once, and its lines end with CR LF.
+  auto write = [&](std::string_view bytes) {
+    if (channel) ChannelWrite(rt, channel, bytes);
+    else host.WriteText(bytes);
+  };
   rt.eval.list_end = false;
   do {
     EvalArg(rt, kList, kAnyType);
@@ -66,16 +78,16 @@ void Print(Runtime& rt) {
         break;
       }
     }
-    host.WriteText(item);
-    if (rt.eval.delimiter == ",") host.WriteText(" ");
-    else if (rt.eval.delimiter == " ") host.WriteText("\n");
+    write(item);
+    if (rt.eval.delimiter == ",") write(" ");
+    else if (rt.eval.delimiter == " ") write(channel ? "\r\n" : "\n");
   } while (!rt.eval.list_end);
   rt.loop.statement_handled = true;
 }
 
 void Input(Runtime& rt) {
-  rt.loop.statement_handled = true;
-  if (ChannelForm(rt, "INPUT")) return;
+  const int channel = ChannelForm(rt, "INPUT");
+  if (channel < 0) return;
   ShortString name = Upper(rt.loop.arg_text);
   rt.loop.arg_text = std::string_view();
   auto& v = rt.vars;
@@ -87,7 +99,11 @@ void Input(Runtime& rt) {
     return;
   }
   std::string line;
-  if (!rt.host->ReadLine(line, kConsoleLineChars)) {
+  if (channel) {
+    ShortString text;
+    ChannelReadLine(rt, channel, text);
+    line = text.str();
+  } else if (!rt.host->ReadLine(line, kConsoleLineChars)) {
     // The input has ended: nobody can answer any more, as when the user
     // closes the window.
     throw ProgramExit{255};

@@ -7,6 +7,7 @@
 #include "core/runtime.h"
 #include "core/statements.h"
 #include "core/tokens.h"
+#include "data/channels.h"
 #include "data/dialog_list.h"
 #include "data/profile.h"
 #include "data/dates.h"
@@ -124,6 +125,7 @@ Runtime::Runtime(Host* h) : host(h) {
   RegisterVariableFunctions(*this);
   RegisterArithmeticFunctions(*this);
   RegisterTextFunctions(*this);
+  RegisterFileChannels(*this);
   RegisterSystemFunctions(*this);
   RegisterDialogList(*this);
   RegisterProfile(*this);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/shortstring.h"
+#include "data/channels.h"
 #include "data/dialog_list.h"
 #include "values/system.h"
 #include "values/value.h"
@@ -108,6 +109,7 @@ struct Runtime {
   VariableStore vars;
   EventState events;
   ConsoleState console;
+  ChannelState channels;
   DialogListState dialog_list;
   SystemState system;
   ConversionState conversion;

@@ -102,6 +102,8 @@ ConsoleHost::ConsoleHost(std::vector<std::string> args) {
   if (args.empty()) args.emplace_back();
   args[0] = ExecutablePath(args[0]);
   for (auto& a : args) args_.push_back(Utf8ToCp1252(a));
+  char cwd[4096];
+  if (getcwd(cwd, sizeof cwd)) start_directory_ = cwd;
   stdin_is_tty_ = isatty(0);
   stdout_is_tty_ = isatty(1);
   stderr_is_tty_ = isatty(2);
@@ -134,8 +136,7 @@ std::string ConsoleHost::MapPath(std::string_view name) {
     // without it every drive is the root of the file system.
     char var[] = "VESTIL_DRIVE_X";
     var[13] = static_cast<char>(std::toupper(static_cast<unsigned char>(p[0])));
-    const char* root = std::getenv(var);
-    std::string mapped = root ? root : "";
+    std::string mapped = DriveFolder(var[13]);
     if (p.size() == 2 || (p[2] != '\\' && p[2] != '/')) mapped.push_back('/');
     mapped.append(p, 2, std::string::npos);
     p.swap(mapped);

@@ -66,6 +66,26 @@ class ConsoleHost : public Host {
   void SetClipboardText(std::string_view text) override { clipboard_.assign(text); }
   std::string ClipboardText() override { return clipboard_; }
 
+  // Files and folders (console_files.cpp): POSIX calls, Windows error codes.
+  int OpenHostFile(const std::string& path, FileAccess access, bool create,
+                   std::unique_ptr<HostFile>& file) override;
+  int EraseFile(const std::string& path) override;
+  int RenameFile(const std::string& from, const std::string& to) override;
+  bool SameFile(const std::string& a, const std::string& b) override;
+  int GetAttributes(const std::string& path, uint32_t& attributes) override;
+  int SetAttributes(const std::string& path, uint32_t attributes) override;
+  int FileDate(const std::string& path, int& year, int& month, int& day) override;
+  int ChangeDirectory(const std::string& path) override;
+  int MakeDirectory(const std::string& path) override;
+  int DeleteDirectory(const std::string& path) override;
+  bool DiskSpace(int drive, int64_t& free_bytes, int64_t& total_bytes) override;
+  std::string DriveDirectory(int drive) override;
+  bool ChooseDirectory(std::string_view title, std::string& path) override;
+  // The folder that drive letter stands for: VESTIL_DRIVE_<letter> (a relative
+  // folder counts from the directory the runner started in), else the root
+  // of the file system, given as "" ("C:\\X" maps to "/X").
+  std::string DriveFolder(char letter) const;
+
  private:
   int NextAnswer(unsigned style);
 
@@ -75,11 +95,15 @@ class ConsoleHost : public Host {
   bool stdin_is_tty_ = false;
   bool stdout_is_tty_ = false;
   bool stderr_is_tty_ = false;
+  std::string start_directory_;  // a relative VESTIL_DRIVE_<letter> starts here
   std::string clipboard_;
 };
 
 // Splits a command line the way Windows programs split theirs: blanks separate,
 // double quotes group.
 std::vector<std::string> SplitCommandLine(std::string_view line);
+
+// The Windows error code of a failed POSIX call on path (console_files.cpp).
+int WindowsErrorOf(int error_number, const std::string& path);
 
 }  // namespace vestil

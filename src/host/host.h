@@ -4,6 +4,7 @@
 // core code reaches the platform only through this interface.
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -35,6 +36,27 @@ struct LocalTime {
   int year = 1900, month = 1, day = 1;
   int hour = 0, minute = 0, second = 0, millisecond = 0;
 };
+
+// --- files ------------------------------------------------------------------
+// File operations report 0 or a Windows error code (2 file not found, 3 path
+// not found, 5 access denied, ...). Paths are the platform's, after MapPath.
+namespace fs_error {
+constexpr int kNotSupported = 50;
+}
+
+// An open file of the host: byte-addressed reads, writes and positions.
+class HostFile {
+ public:
+  virtual ~HostFile() = default;
+  virtual int Read(void* buffer, size_t count, size_t& done) = 0;
+  virtual int Write(const void* buffer, size_t count, size_t& done) = 0;
+  virtual int Seek(int64_t position) = 0;  // from the start of the file
+  virtual int Position(int64_t& position) = 0;
+  virtual int Size(int64_t& size) = 0;
+};
+
+// The access of a file handle that OpenHostFile opens.
+enum class FileAccess { kRead = 0, kWrite = 1, kReadWrite = 2 };
 
 class Host {
  public:
@@ -159,6 +181,45 @@ class Host {
   virtual void SetClipboardText(std::string_view /*text*/) {}
   // The clipboard's text; empty when it holds none.
   virtual std::string ClipboardText() { return std::string(); }
+
+  // --- files and folders (results: 0 or a Windows error code, see fs_error) ---
+  // Opens an existing file, or with `create` creates (or truncates) it.
+  virtual int OpenHostFile(const std::string& path, FileAccess access, bool create,
+                           std::unique_ptr<HostFile>& file) {
+    (void)path, (void)access, (void)create, (void)file;
+    return fs_error::kNotSupported;
+  }
+  virtual int EraseFile(const std::string& path) { return (void)path, fs_error::kNotSupported; }
+  // Fails when `to` exists (183), as MoveFile does.
+  virtual int RenameFile(const std::string& from, const std::string& to) {
+    return (void)from, (void)to, fs_error::kNotSupported;
+  }
+  // True when both paths name one existing file.
+  virtual bool SameFile(const std::string& a, const std::string& b) { return (void)a, (void)b, false; }
+  virtual int GetAttributes(const std::string& path, uint32_t& attributes) {
+    return (void)path, (void)attributes, fs_error::kNotSupported;
+  }
+  virtual int SetAttributes(const std::string& path, uint32_t attributes) {
+    return (void)path, (void)attributes, fs_error::kNotSupported;
+  }
+  // The local date of the last write of a file or folder.
+  virtual int FileDate(const std::string& path, int& year, int& month, int& day) {
+    return (void)path, (void)year, (void)month, (void)day, fs_error::kNotSupported;
+  }
+  virtual int ChangeDirectory(const std::string& path) { return (void)path, fs_error::kNotSupported; }
+  virtual int MakeDirectory(const std::string& path) { return (void)path, fs_error::kNotSupported; }
+  virtual int DeleteDirectory(const std::string& path) { return (void)path, fs_error::kNotSupported; }
+  // Drive numbers: 0 the current drive, 1 A:, 2 B:, ... False for an invalid drive.
+  virtual bool DiskSpace(int drive, int64_t& free_bytes, int64_t& total_bytes) {
+    return (void)drive, (void)free_bytes, (void)total_bytes, false;
+  }
+  // The current directory of a drive, in the script's (Windows) form.
+  virtual std::string DriveDirectory(int drive) { return (void)drive, CurrentDirectory(); }
+  // Lets the user pick a folder (the main window owns the browser); false
+  // when cancelled.
+  virtual bool ChooseDirectory(std::string_view title, std::string& path) {
+    return (void)title, (void)path, false;
+  }
 };
 
 }  // namespace vestil

@@ -66,6 +66,22 @@ class Win32Host : public Host {
   void SetClipboardText(std::string_view text) override;
   std::string ClipboardText() override;
 
+  // Files and folders (win32_files.cpp).
+  int OpenHostFile(const std::string& path, FileAccess access, bool create,
+                   std::unique_ptr<HostFile>& file) override;
+  int EraseFile(const std::string& path) override;
+  int RenameFile(const std::string& from, const std::string& to) override;
+  bool SameFile(const std::string& a, const std::string& b) override;
+  int GetAttributes(const std::string& path, uint32_t& attributes) override;
+  int SetAttributes(const std::string& path, uint32_t attributes) override;
+  int FileDate(const std::string& path, int& year, int& month, int& day) override;
+  int ChangeDirectory(const std::string& path) override;
+  int MakeDirectory(const std::string& path) override;
+  int DeleteDirectory(const std::string& path) override;
+  bool DiskSpace(int drive, int64_t& free_bytes, int64_t& total_bytes) override;
+  std::string DriveDirectory(int drive) override;
+  bool ChooseDirectory(std::string_view title, std::string& path) override;
+
   // The owner of message boxes: the main window once it exists (an HWND).
   void SetOwnerWindow(void* window) { owner_ = window; }
 

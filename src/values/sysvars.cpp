@@ -3,6 +3,7 @@
 
 #include "core/errors.h"
 #include "core/runtime.h"
+#include "data/channels.h"
 #include "host/host.h"
 #include "values/dispatch.h"
 #include "values/eval.h"
@@ -39,7 +40,7 @@ void ReadSystemVariable(Runtime& rt, const ShortString& element) {
     case 0x8d: rr.l = rt.system.mci_error; break;      // &MCIERROR
     case 0x8e: case 0x8f: break;                       // %WAITRESULT, %VKEY
     case 0x90: case 0x91: case 0x92: break;            // %TARGETDC, %SHADOWDC, %HWND
-    case 0x93: break;                                  // %IORESULT (read and cleared)
+    case 0x93: iv = TakeIoResult(rt); break;           // %IORESULT (read and cleared)
     case 0x94:                                         // %ERRORKIND (read and cleared)
       iv = rt.errors.last_error_kind;
       rt.errors.last_error_kind = 0;
