@@ -892,6 +892,10 @@ TESTS = [
 from profile_wine import profile_tests  # noqa: E402
 TESTS += profile_tests(TestFailure)
 
+# File channels in both runners (channels_wine.py).
+from channels_wine import channel_tests  # noqa: E402
+TESTS += channel_tests(TestFailure)
+
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.strip().splitlines()[0])
