@@ -5,12 +5,14 @@
 #include "core/errors.h"
 #include "core/loader.h"
 #include "core/runtime.h"
+#include "core/console_font.h"
 #include "core/statements.h"
 #include "core/tokens.h"
 #include "data/channels.h"
 #include "data/dialog_list.h"
 #include "data/profile.h"
 #include "data/dates.h"
+#include "data/dbase.h"
 #include "host/host.h"
 #include "values/dispatch.h"
 #include "values/convert.h"
@@ -125,6 +127,8 @@ Runtime::Runtime(Host* h) : host(h) {
   RegisterVariableFunctions(*this);
   RegisterArithmeticFunctions(*this);
   RegisterTextFunctions(*this);
+  RegisterDbase(*this);
+  RegisterConsoleFont(*this);
   RegisterFileChannels(*this);
   RegisterSystemFunctions(*this);
   RegisterDialogList(*this);

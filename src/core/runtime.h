@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/shortstring.h"
+#include "data/dbase.h"
 #include "data/channels.h"
 #include "data/dialog_list.h"
 #include "values/system.h"
@@ -96,6 +97,7 @@ struct ConsoleState {
   int32_t input_long = 0;
   double input_float = 0.0;
   ShortString input_text;
+  int text_font_index = 2;  // TextFontIndex: the stock font of the console cells
 };
 
 struct Runtime {
@@ -109,6 +111,7 @@ struct Runtime {
   VariableStore vars;
   EventState events;
   ConsoleState console;
+  DbaseState dbase;
   ChannelState channels;
   DialogListState dialog_list;
   SystemState system;

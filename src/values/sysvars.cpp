@@ -3,6 +3,7 @@
 
 #include "core/errors.h"
 #include "core/runtime.h"
+#include "data/dbase.h"
 #include "data/channels.h"
 #include "host/host.h"
 #include "values/dispatch.h"
@@ -63,11 +64,11 @@ void ReadSystemVariable(Runtime& rt, const ShortString& element) {
     }
     case 0x9b: case 0x9c: case 0x9d: case 0x9e: break;  // window edges: no window yet
     case 0x9f: iv = host.FocusHandle(); break;          // %FOCUS
-    case 0xa0: case 0xa1: case 0xa2: case 0xa3: case 0xa4:  // the current dBase table:
-    case 0xa7: case 0xa8: case 0xa9: case 0xab: case 0xac:  // none open yet
-    case 0xc2: case 0xc3:
+    case 0xa0: case 0xa1: case 0xa2: case 0xa3: case 0xa4:  // the current dBase table
+    case 0xa5: case 0xa6: case 0xa7: case 0xa8: case 0xa9:
+    case 0xaa: case 0xab: case 0xac: case 0xc2: case 0xc3:
+      ReadDbaseVariable(rt, token);
       break;
-    case 0xa5: case 0xa6: case 0xaa: rr.set_text(""); break;
     case 0xad: iv = host.ScreenWidth(); break;
     case 0xae: iv = host.ScreenHeight(); break;
     case 0xaf: iv = host.DesktopHandle(); break;

@@ -1,0 +1,23 @@
+// FONT n: the stock font of the console cells. Values from 4 up are ignored;
+// negative values keep their two low bits.
+#include "core/console_font.h"
+
+#include "core/errors.h"
+#include "core/runtime.h"
+#include "values/eval.h"
+
+namespace vestil {
+namespace {
+
+void Font(Runtime& rt) {
+  rt.loop.statement_handled = true;
+  EvalArg(rt, kRest, kNumberDemand);
+  int32_t n = rt.eval.rr.l;
+  if (n < 4) rt.console.text_font_index = n & 3;
+}
+
+}  // namespace
+
+void RegisterConsoleFont(Runtime& rt) { rt.statements[0xdb] = Font; }
+
+}  // namespace vestil
