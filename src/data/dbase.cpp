@@ -844,6 +844,7 @@ void RegisterDbase(Runtime& rt) {
   f[0xe3] = DbAppend;
   rt.statements[0xf9] = DbCreate;
   RegisterDbaseIndex(rt);
+  RegisterDbaseMemo(rt);
 }
 
 }  // namespace vestil
