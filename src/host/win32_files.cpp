@@ -164,7 +164,8 @@ std::string Win32Host::DriveDirectory(int drive) {
 }
 
 bool Win32Host::ChooseDirectory(std::string_view title, std::string& path) {
-  CoInitialize(nullptr);
+  // The browser needs COM on this thread; each successful start is balanced.
+  const HRESULT com = CoInitialize(nullptr);
   HWND owner = static_cast<HWND>(owner_);
   LPITEMIDLIST root = nullptr;
   SHGetSpecialFolderLocation(owner, CSIDL_DRIVES, &root);
@@ -188,6 +189,7 @@ bool Win32Host::ChooseDirectory(std::string_view title, std::string& path) {
     CoTaskMemFree(chosen);
   }
   if (root) CoTaskMemFree(root);
+  if (SUCCEEDED(com)) CoUninitialize();
   if (owner) {
     InvalidateRect(owner, nullptr, TRUE);
     UpdateWindow(owner);
