@@ -210,7 +210,8 @@ void DimArea(Runtime& rt) {
     RuntimeError(rt, 241, "");
     return;
   }
-  uint8_t* bytes = size < 0 ? nullptr : new (std::nothrow) uint8_t[static_cast<size_t>(size) + 1];
+  // The block starts cleared, so no run depends on what memory held before.
+  uint8_t* bytes = size < 0 ? nullptr : new (std::nothrow) uint8_t[static_cast<size_t>(size) + 1]();
   if (!bytes) {
     RuntimeError(rt, 240, "");
     return;
