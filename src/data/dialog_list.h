@@ -16,6 +16,7 @@ constexpr int32_t kMaxDialogListItems = 10000;
 struct DialogListState {
   std::vector<ShortString> items;  // items[0..last]
   int32_t last = -1;               // %LISTLAST; -1 while the list is empty
+  int32_t dialog_result = 0;       // %DLGRESULT: 1 OK, 2 Cancel, or a box's button
 };
 
 // Empties the list.

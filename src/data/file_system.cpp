@@ -171,7 +171,9 @@ void ChooseDir(Runtime& rt, CallContext& ctx) {
   EvalArg(rt, ')', kAnyType);
   ShortString title = rt.eval.rr.text();
   std::string path;
-  if (!rt.host->ChooseDirectory(title, path)) path.clear();
+  const bool chosen = rt.host->ChooseDirectory(title, path);
+  if (!chosen) path.clear();
+  rt.dialog_list.dialog_result = chosen ? 1 : 2;
   TextResult(rt, ctx, path);
 }
 

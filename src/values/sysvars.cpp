@@ -25,7 +25,7 @@ void ReadSystemVariable(Runtime& rt, const ShortString& element) {
   bool found = true;
   int32_t iv = 0;
   switch (token) {
-    case 0x81: iv = 0; break;                          // %DLGRESULT
+    case 0x81: iv = rt.dialog_list.dialog_result; break;  // %DLGRESULT
     case 0x82: iv = rt.console.input_int; break;       // %INPUTINT
     case 0x83: rr.l = rt.console.input_long; break;    // &INPUTLONG
     case 0x84: rr.f = rt.console.input_float; break;   // !INPUTFLOAT
