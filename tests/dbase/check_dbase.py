@@ -32,13 +32,13 @@ def check(cond, what):
         raise Failure(what)
 
 
-def run_program(args, folder, lines, name="T", stderr=""):
+def run_program(args, folder, lines, name="T", stderr="", exit_code=0):
     src = os.path.join(folder, name + ".vsl")
     with open(src, "w", encoding="cp1252", newline="\n") as f:
         f.write("\n".join(lines) + "\n")
     subprocess.run([args.vestcomp, src], check=True, cwd=folder, stdout=subprocess.DEVNULL)
     p = subprocess.run([args.vestrun, name + ".VSC"], cwd=folder, capture_output=True)
-    if p.returncode != 0 or p.stderr.decode("utf-8") != stderr:
+    if p.returncode != exit_code or p.stderr.decode("utf-8") != stderr:
         raise Failure("vestrun failed (%d): %s" % (p.returncode, p.stderr.decode("cp1252", "replace")))
     return p.stdout.decode("cp1252").split("\n")
 
@@ -108,7 +108,10 @@ def walk_ndx(path):
                 out.append((data[base + 12 + i * esize: base + 12 + i * esize + klen], rec))
             return
         for i in range(n + 1):
-            child, rec = struct.unpack_from("<II", data, base + 4 + i * esize)
+            # The entry behind the last key holds only the rightmost pointer:
+            # in a full page its record field would lie beyond the page.
+            child = struct.unpack_from("<I", data, base + 4 + i * esize)[0]
+            rec = struct.unpack_from("<I", data, base + 8 + i * esize)[0] if i < n else 0
             check(child != 0 and rec == 0, "interior entry")
             before = len(out)
             walk(child, depth + 1)
@@ -259,6 +262,21 @@ def case_ndx(args, folder):
     entries, h = walk_ndx(os.path.join(folder, "IXNUM.NDX"))
     check((h["klen"], h["esize"], h["maxk"], h["ktype"]) == (8, 16, 31, 1), "N header %r" % h)
     check(entries == [(float(nums[i]), i + 1) for i in norder], "numeric index entries")
+
+    # A fatal error ends the program with the table open: the records are
+    # all there and the index pages waiting in the cache are written.
+    src = ["DBCREATE " + q("S.TXT") + " > " + q("FATAL"), "@DBOPEN(#1, " + q("FATAL") + ")",
+           "DBINDEX " + q("NAME") + " > " + q("FNAME")]
+    for n, v in zip(names[:400], nums[:400]):
+        src += ["@DBPUT(" + q("NAME") + "," + q(n) + ")", "@DBPUT(" + q("NUM") + "," + q(v) + ")", "@DBAPPEND()"]
+    src += ["@DBSELECT(#5)"]
+    run_program(args, folder, src, "F", stderr="Tabellennummer noch nicht vergeben! | Zeile %6d!\n" % len(src),
+                exit_code=2)
+    fields, records = read_dbf(os.path.join(folder, "FATAL.DBF"))
+    check([r["NAME"].rstrip() for _, r in records] == names[:400], "records after a fatal error")
+    entries, _ = walk_ndx(os.path.join(folder, "FNAME.NDX"))
+    forder = sorted(range(400), key=lambda i: (names[i], i))
+    check(entries == [(names[i].ljust(20).encode(), i + 1) for i in forder], "index after a fatal error")
     return 0
 
 
