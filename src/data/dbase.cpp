@@ -12,6 +12,7 @@
 #include "core/console_font.h"
 #include "core/errors.h"
 #include "core/runtime.h"
+#include "data/channels.h"
 #include "data/dbase_dbt.h"
 #include "data/dbase_ndx.h"
 #include "host/host.h"
@@ -23,10 +24,11 @@ namespace vestil {
 
 // --- files ------------------------------------------------------------------
 
-FileHandle OpenDataFile(const std::string& path, int& error) {
+FileHandle OpenDataFile(const std::string& path, int& error, bool read_only) {
   error = 0;
   errno = 0;
-  std::FILE* f = std::fopen(path.c_str(), "r+b");
+  std::FILE* f = read_only ? nullptr : std::fopen(path.c_str(), "r+b");
+  if (read_only) f = std::fopen(path.c_str(), "rb");
   if (!f && (errno == EACCES || errno == EPERM || errno == EROFS)) f = std::fopen(path.c_str(), "rb");
   if (!f) {
     error = (errno == EACCES || errno == EPERM) ? 5 : (errno == EMFILE ? 4 : 2);
@@ -36,6 +38,8 @@ FileHandle OpenDataFile(const std::string& path, int& error) {
   std::setvbuf(f, nullptr, _IONBF, 0);
   return FileHandle(f);
 }
+
+bool ReadOnlyMode(const Runtime& rt) { return rt.channels.file_open_mode == 0; }
 
 bool ReadAt(std::FILE* f, int64_t pos, void* buffer, size_t count) {
   if (!f || std::fseek(f, static_cast<long>(pos), SEEK_SET) != 0) return false;
@@ -312,7 +316,12 @@ int32_t WriteRecordBuffer(Runtime& rt, DbTable& t, int32_t target) {
     target = t.record_count;
   }
   int64_t pos = int64_t(t.header_length) + int64_t(target - 1) * t.record_length;
-  if (!t.cache.Write(t.dbf.get(), pos, t.record.data(), t.record.size())) SetEngineError(rt, 5, t.file_name);
+  if (!t.cache.Write(t.dbf.get(), pos, t.record.data(), t.record.size())) {
+    // Not written (a read-only table): the record does not count.
+    if (!existed) --t.record_count;
+    SetEngineError(rt, 5, t.file_name);
+    return t.current_record;
+  }
   if (!existed) WriteCountAndEnd(t);
   t.current_record = target;
   t.deleted = !t.record.empty() && t.record[0] == '*';
@@ -372,7 +381,7 @@ void SetLastUpdate(DbTable& t) {
 // Reads the header and the descriptors; false with an engine error.
 bool LoadStructure(Runtime& rt, DbTable& t) {
   int error = 0;
-  FileHandle f = OpenDataFile(t.path, error);
+  FileHandle f = OpenDataFile(t.path, error, true);
   if (!f) {
     SetEngineError(rt, error, t.file_name);
     return false;
@@ -448,7 +457,8 @@ void DbOpen(Runtime& rt, CallContext& ctx) {
   }
   if (!ok) return;
   int error = 0;
-  t->dbf = OpenDataFile(t->path, error);
+  t->read_only = ReadOnlyMode(rt);
+  t->dbf = OpenDataFile(t->path, error, t->read_only);
   if (!t->dbf) {
     SetEngineError(rt, error, name);
     RaiseEngineFatal(rt);
@@ -623,6 +633,12 @@ void DbPack(Runtime& rt, CallContext& ctx) {
   NumberResult(rt, ctx, 0);
   DbTable* t = RequireTable(rt);
   if (!t) return;
+  if (t->read_only) {
+    // Packing moves records and shortens the file: not on a read-only table.
+    SetEngineError(rt, 5, t->file_name);
+    RaiseEngineWarning(rt);
+    return NumberResult(rt, ctx, t->record_count);
+  }
   CloseIndexes(rt, *t);
   MemoPack pack;
   if (t->has_memo && t->memo) BeginMemoPack(rt, *t, pack);
@@ -647,7 +663,7 @@ void DbPack(Runtime& rt, CallContext& ctx) {
     std::error_code ec;
     std::filesystem::resize_file(std::filesystem::path(t->path), static_cast<uintmax_t>(length), ec);
     int error = 0;
-    t->dbf = OpenDataFile(t->path, error);
+    t->dbf = OpenDataFile(t->path, error, t->read_only);
     t->cache.Reset();
     if (!t->dbf) SetEngineError(rt, error, t->file_name);
     else WriteCountAndEnd(*t);

@@ -31,9 +31,12 @@ struct FileCloser {
 };
 using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 
-// Opens a mapped path for reading and writing (read only when writing is not
-// allowed). error receives a Windows-style code (2 not found, 5 denied).
-FileHandle OpenDataFile(const std::string& path, int& error);
+// Opens a mapped path for reading and writing (read only when read_only is
+// set or writing is not allowed). error receives a Windows-style code (2 not
+// found, 5 denied).
+FileHandle OpenDataFile(const std::string& path, int& error, bool read_only = false);
+// FILEMODE 0 opens tables, indexes and memo files read-only.
+bool ReadOnlyMode(const Runtime& rt);
 // Reads or writes count bytes at pos; false on a short transfer.
 bool ReadAt(std::FILE* f, int64_t pos, void* buffer, size_t count);
 bool WriteAt(std::FILE* f, int64_t pos, const void* buffer, size_t count);
@@ -76,6 +79,7 @@ struct DbTable {
   std::string memo_path;
   uint8_t header[32] = {};
   int state = 0;  // 0 closed, 1 open, 2 modified
+  bool read_only = false;  // opened under FILEMODE 0
   bool has_memo = false;
   ShortString last_update;
   int32_t record_count = 0;

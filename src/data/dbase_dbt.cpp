@@ -64,7 +64,7 @@ bool CreateMemoFile(const std::string& path) {
 void OpenMemoFile(Runtime& rt, DbTable& t) {
   t.memo_path = MemoPathOf(t.path);
   int error = 0;
-  t.memo = OpenDataFile(t.memo_path, error);
+  t.memo = OpenDataFile(t.memo_path, error, ReadOnlyMode(rt));
   t.memo_block = 0;
   t.memo_blocks = 0;
   if (!t.memo) {

@@ -558,7 +558,7 @@ std::unique_ptr<NdxIndex> NdxOpen(Runtime& rt, std::string_view name) {
   x->path.clear();
   std::string path = rt.host->MapPath(x->file_name.view());
   int error = 0;
-  x->file = OpenDataFile(path, error);
+  x->file = OpenDataFile(path, error, ReadOnlyMode(rt));
   if (!x->file) {
     SetEngineError(rt, 2, x->file_name);
     return nullptr;
