@@ -421,7 +421,10 @@ bool LoadStructure(Runtime& rt, DbTable& t) {
   return true;
 }
 
+// Closes the table in slot n; an index page that cannot be written back
+// leaves its engine error pending.
 void CloseSlot(Runtime& rt, int n) {
+  if (rt.dbase.slots[n]) CloseIndexes(rt, *rt.dbase.slots[n]);
   rt.dbase.slots[n].reset();
 }
 
