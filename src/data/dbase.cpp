@@ -371,7 +371,8 @@ void MoveTo(Runtime& rt, DbTable& t, Move m, int32_t n) {
       case Move::kNumber: target = n; break;
     }
   }
-  ReadRecord(rt, t, target);
+  // A step that cannot be read ends the walk rather than repeating it.
+  if (!ReadRecord(rt, t, target) && m == Move::kNext) t.at_end = true;
 }
 
 void SetLastUpdate(DbTable& t) {
@@ -418,6 +419,11 @@ bool LoadStructure(Runtime& rt, DbTable& t) {
   // A damaged header must not let field reads run past the record buffer.
   if (t.record_length < offset) t.record_length = static_cast<uint16_t>(std::min<uint32_t>(offset, 0xffff));
   if (t.record_count < 0) t.record_count = 0;
+  // A count beyond the records the file holds (a truncated or damaged file)
+  // would make every move past them fail: only whole records count.
+  int64_t length = FileLength(f.get());
+  int64_t fit = length > t.header_length ? (length - t.header_length) / t.record_length : 0;
+  if (t.record_count > fit) t.record_count = static_cast<int32_t>(fit);
   return true;
 }
 
