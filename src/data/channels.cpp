@@ -116,12 +116,6 @@ void LongResult(Runtime& rt, CallContext& ctx, int32_t v, uint8_t type = kTypeLo
   ctx.handled = true;
 }
 
-void TextResult(Runtime& rt, CallContext& ctx, std::string_view v) {
-  rt.eval.rr.set_text(v);
-  rt.eval.rr.type = kTypeString;
-  ctx.handled = true;
-}
-
 // --- the text side ------------------------------------------------------------
 
 void CloseText(FileChannel& c) {

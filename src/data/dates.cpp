@@ -51,12 +51,6 @@ DateSettings CurrentSettings(Runtime& rt) {
   return MakeDateSettings(rt.host->IntlSetting("sDate", "."), rt.host->IntlSetting("sShortDate", "dd.MM.yyyy"));
 }
 
-void TextResult(Runtime& rt, CallContext& ctx, std::string_view v) {
-  rt.eval.rr.set_text(v);
-  rt.eval.rr.type = kTypeString;
-  ctx.handled = true;
-}
-
 void Dtoc(Runtime& rt, CallContext& ctx) {
   EvalArg(rt, ')', kTextDemand);
   ShortString s = rt.eval.rr.text();

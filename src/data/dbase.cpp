@@ -140,12 +140,6 @@ void NumberResult(Runtime& rt, CallContext& ctx, int32_t v, uint8_t type = kType
   ctx.handled = true;
 }
 
-void TextResult(Runtime& rt, CallContext& ctx, std::string_view v) {
-  rt.eval.rr.set_text(v);
-  rt.eval.rr.type = kTypeString;
-  ctx.handled = true;
-}
-
 // The current table for a function; a warning when the slot holds none.
 DbTable* RequireTable(Runtime& rt) {
   DbTable* t = CurrentTable(rt);

@@ -17,12 +17,6 @@ namespace {
 
 constexpr size_t kCopyBuffer = 32768;
 
-void TextResult(Runtime& rt, CallContext& ctx, std::string_view v) {
-  rt.eval.rr.set_text(v);
-  rt.eval.rr.type = kTypeString;
-  ctx.handled = true;
-}
-
 void LongResult(Runtime& rt, CallContext& ctx, int64_t v) {
   // Sizes beyond the long range are held at its top instead of wrapping.
   rt.eval.rr.l = static_cast<int32_t>(std::clamp<int64_t>(v, -1, std::numeric_limits<int32_t>::max()));

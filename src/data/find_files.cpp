@@ -9,12 +9,6 @@
 namespace vestil {
 namespace {
 
-void TextResult(Runtime& rt, CallContext& ctx, std::string_view v) {
-  rt.eval.rr.set_text(v);
-  rt.eval.rr.type = kTypeString;
-  ctx.handled = true;
-}
-
 // The next result; at the end the empty text, and the stored file error code
 // becomes 18.
 void NextFound(Runtime& rt, CallContext& ctx) {

@@ -297,12 +297,6 @@ ShortString FormatPicture(std::string_view format, double value, std::string_vie
 
 namespace {
 
-void TextResult(Runtime& rt, CallContext& ctx, std::string_view v) {
-  rt.eval.rr.set_text(v);
-  rt.eval.rr.type = kTypeString;
-  ctx.handled = true;
-}
-
 // The text of the argument just evaluated; a number gives its text as a
 // variable of its kind would show it.
 ShortString ArgumentText(Runtime& rt) {

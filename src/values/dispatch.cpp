@@ -84,6 +84,12 @@ void UserFunction(Runtime& rt) {
 
 }  // namespace
 
+void TextResult(Runtime& rt, CallContext& ctx, std::string_view v) {
+  rt.eval.rr.set_text(v);
+  rt.eval.rr.type = kTypeString;
+  ctx.handled = true;
+}
+
 void FunctionNotImplemented(Runtime& rt, CallContext& ctx) {
   std::string name = "@";
   const char* n = FunctionName(ctx.token);

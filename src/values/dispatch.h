@@ -1,6 +1,7 @@
 #pragma once
 // Function dispatch and system variables.
 #include <cstdint>
+#include <string_view>
 
 #include "core/shortstring.h"
 #include "values/real48.h"
@@ -22,7 +23,10 @@ void DispatchFunction(Runtime& rt, uint8_t token);
 // Fills the views for the system variable in `element` (kind char + token).
 void ReadSystemVariable(Runtime& rt, const ShortString& element);
 
-// The handler of a built-in function whose Part is still to be built.
+// A text result (type code 1) of a function handler.
+void TextResult(Runtime& rt, CallContext& ctx, std::string_view v);
+
+// The handler of a built-in function that a later piece of work builds.
 void FunctionNotImplemented(Runtime& rt, CallContext& ctx);
 
 // Registration of the built-in functions, one call per family.

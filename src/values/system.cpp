@@ -32,12 +32,6 @@ void NumberResult(Runtime& rt, CallContext& ctx, int32_t v, uint8_t type = kType
   ctx.handled = true;
 }
 
-void TextResult(Runtime& rt, CallContext& ctx, std::string_view v) {
-  rt.eval.rr.set_text(v);
-  rt.eval.rr.type = kTypeString;
-  ctx.handled = true;
-}
-
 // --- colours ------------------------------------------------------------------
 
 // Components above the mode's maximum are capped; negative ones are taken as

@@ -19,12 +19,6 @@ int32_t NumberArg(Runtime& rt, char terminator) {
   return rt.eval.rr.i;
 }
 
-void TextResult(Runtime& rt, CallContext& ctx, std::string_view v) {
-  rt.eval.rr.set_text(v);
-  rt.eval.rr.type = kTypeString;
-  ctx.handled = true;
-}
-
 void NumberResult(Runtime& rt, CallContext& ctx, int32_t v) {
   rt.eval.rr.l = v;
   rt.eval.rr.type = kTypeInteger;
