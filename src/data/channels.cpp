@@ -110,12 +110,6 @@ int FunctionChannel(Runtime& rt, char terminator, int limit) {
   return n;
 }
 
-void LongResult(Runtime& rt, CallContext& ctx, int32_t v, uint8_t type = kTypeLong) {
-  rt.eval.rr.l = v;
-  rt.eval.rr.type = type;
-  ctx.handled = true;
-}
-
 // --- the text side ------------------------------------------------------------
 
 void CloseText(FileChannel& c) {
@@ -224,7 +218,7 @@ void Eof(Runtime& rt, CallContext& ctx) {
                                                 : io_error::kNotAssigned);
     }
   }
-  LongResult(rt, ctx, v, kTypeInteger);
+  NumberResult(rt, ctx, v, kTypeInteger);
 }
 
 // --- the binary side ------------------------------------------------------------
@@ -339,7 +333,7 @@ void BlockRead(Runtime& rt, CallContext& ctx) {
       got = static_cast<int32_t>(done);
     }
   }
-  LongResult(rt, ctx, got);
+  NumberResult(rt, ctx, got, kTypeLong);
 }
 
 // @GETBYTE(#n): the next byte, or -1 when none could be read (at the end of
@@ -355,7 +349,7 @@ void GetByte(Runtime& rt, CallContext& ctx) {
     Fail(rt, err);
     if (!err) v = b;
   }
-  LongResult(rt, ctx, v, kTypeInteger);
+  NumberResult(rt, ctx, v, kTypeInteger);
 }
 
 void GetFilePos(Runtime& rt, CallContext& ctx) {
@@ -367,7 +361,7 @@ void GetFilePos(Runtime& rt, CallContext& ctx) {
       pos = -1;
     }
   }
-  LongResult(rt, ctx, static_cast<int32_t>(pos));
+  NumberResult(rt, ctx, static_cast<int32_t>(pos), kTypeLong);
 }
 
 void GetFileSize(Runtime& rt, CallContext& ctx) {
@@ -379,7 +373,7 @@ void GetFileSize(Runtime& rt, CallContext& ctx) {
       size = -1;
     }
   }
-  LongResult(rt, ctx, static_cast<int32_t>(size));
+  NumberResult(rt, ctx, static_cast<int32_t>(size), kTypeLong);
 }
 
 // @GETFATTR(#n): the attributes of the file Name; 65535 when they cannot be read.
@@ -387,7 +381,7 @@ void GetFAttr(Runtime& rt, CallContext& ctx) {
   int n = FunctionChannel(rt, ')', kChannelCount - 1);
   uint32_t attributes = 0xFFFFFFFF;
   if (n && rt.host->GetAttributes(Mapped(rt, Channel(rt, n).name), attributes)) attributes = 0xFFFFFFFF;
-  LongResult(rt, ctx, static_cast<int32_t>(attributes & 0xFFFF), kTypeInteger);
+  NumberResult(rt, ctx, static_cast<int32_t>(attributes & 0xFFFF), kTypeInteger);
 }
 
 // @GETFDATE$(#n): the local date of the last write as YYYYMMDD; empty when

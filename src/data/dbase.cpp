@@ -134,12 +134,6 @@ std::string_view TrimRight(std::string_view v) {
   return v;
 }
 
-void NumberResult(Runtime& rt, CallContext& ctx, int32_t v, uint8_t type = kTypeLong) {
-  rt.eval.rr.l = v;
-  rt.eval.rr.type = type;
-  ctx.handled = true;
-}
-
 // The current table for a function; a warning when the slot holds none.
 DbTable* RequireTable(Runtime& rt) {
   DbTable* t = CurrentTable(rt);
@@ -475,22 +469,22 @@ void DbOpen(Runtime& rt, CallContext& ctx) {
   MoveTo(rt, table, Move::kFirst, 0);
   int32_t count = table.record_count;
   RaiseEngineWarning(rt);
-  NumberResult(rt, ctx, count);
+  NumberResult(rt, ctx, count, kTypeLong);
 }
 
 void DbSelect(Runtime& rt, CallContext& ctx) {
   int32_t n = 0;
-  NumberResult(rt, ctx, 0);
+  NumberResult(rt, ctx, 0, kTypeLong);
   if (!TableNumberArg(rt, ')', n)) return;
   if (n < 1 || n > kOpenableSlots) return RuntimeError(rt, 609, "");
   if (!rt.dbase.slots[n]) return RuntimeError(rt, 610, "");
   rt.dbase.current = n;
-  NumberResult(rt, ctx, rt.dbase.slots[n]->record_count);
+  NumberResult(rt, ctx, rt.dbase.slots[n]->record_count, kTypeLong);
 }
 
 void DbClose(Runtime& rt, CallContext& ctx) {
   int32_t n = 0;
-  NumberResult(rt, ctx, 0);
+  NumberResult(rt, ctx, 0, kTypeLong);
   if (!TableNumberArg(rt, ')', n)) return;
   if (n < 1 || n >= kTableSlots) return RuntimeError(rt, 609, "");
   if (!rt.dbase.slots[n]) return RuntimeError(rt, 610, "");
@@ -498,7 +492,7 @@ void DbClose(Runtime& rt, CallContext& ctx) {
   int32_t count = rt.dbase.slots[n]->record_count;
   CloseSlot(rt, n);
   RaiseEngineWarning(rt);
-  NumberResult(rt, ctx, count);
+  NumberResult(rt, ctx, count, kTypeLong);
 }
 
 void DbGo(Runtime& rt, CallContext& ctx) {
@@ -516,13 +510,13 @@ void DbGo(Runtime& rt, CallContext& ctx) {
   } else {
     n = rr.l;
   }
-  NumberResult(rt, ctx, 0);
+  NumberResult(rt, ctx, 0, kTypeLong);
   DbTable* t = RequireTable(rt);
   if (!t) return;
   MoveTo(rt, *t, m, n);
   int32_t r = t->current_record;
   RaiseEngineWarning(rt);
-  NumberResult(rt, ctx, r);
+  NumberResult(rt, ctx, r, kTypeLong);
 }
 
 void DbGet(Runtime& rt, CallContext& ctx) {
@@ -598,49 +592,49 @@ void DbPutN(Runtime& rt, CallContext& ctx) {
 void DbWrite(Runtime& rt, CallContext& ctx) {
   EvalArg(rt, ')', kNumberDemand);
   int32_t n = rt.eval.rr.l;
-  NumberResult(rt, ctx, 0);
+  NumberResult(rt, ctx, 0, kTypeLong);
   DbTable* t = RequireTable(rt);
   if (!t) return;
   if (n == 0) n = t->current_record;
   int32_t r = WriteRecordBuffer(rt, *t, n);
   RaiseEngineWarning(rt);
-  NumberResult(rt, ctx, r);
+  NumberResult(rt, ctx, r, kTypeLong);
 }
 
 void DbAppend(Runtime& rt, CallContext& ctx) {
-  NumberResult(rt, ctx, 0);
+  NumberResult(rt, ctx, 0, kTypeLong);
   DbTable* t = RequireTable(rt);
   if (!t) return;
   int32_t r = WriteRecordBuffer(rt, *t, -1);
   BlankRecord(*t);
   t->deleted = false;
   RaiseEngineWarning(rt);
-  NumberResult(rt, ctx, r);
+  NumberResult(rt, ctx, r, kTypeLong);
 }
 
 // Delete and recall: without a current record there is nothing to mark.
 void MarkRecord(Runtime& rt, CallContext& ctx, char mark) {
-  NumberResult(rt, ctx, 0);
+  NumberResult(rt, ctx, 0, kTypeLong);
   DbTable* t = RequireTable(rt);
   if (!t || t->current_record <= 0 || t->current_record > t->record_count) return;
   t->record[0] = static_cast<uint8_t>(mark);
   int32_t r = WriteRecordBuffer(rt, *t, t->current_record);
   RaiseEngineWarning(rt);
-  NumberResult(rt, ctx, r);
+  NumberResult(rt, ctx, r, kTypeLong);
 }
 
 void DbDelete(Runtime& rt, CallContext& ctx) { MarkRecord(rt, ctx, '*'); }
 void DbRecall(Runtime& rt, CallContext& ctx) { MarkRecord(rt, ctx, ' '); }
 
 void DbPack(Runtime& rt, CallContext& ctx) {
-  NumberResult(rt, ctx, 0);
+  NumberResult(rt, ctx, 0, kTypeLong);
   DbTable* t = RequireTable(rt);
   if (!t) return;
   if (t->read_only) {
     // Packing moves records and shortens the file: not on a read-only table.
     SetEngineError(rt, 5, t->file_name);
     RaiseEngineWarning(rt);
-    return NumberResult(rt, ctx, t->record_count);
+    return NumberResult(rt, ctx, t->record_count, kTypeLong);
   }
   CloseIndexes(rt, *t);
   MemoPack pack;
@@ -677,7 +671,7 @@ void DbPack(Runtime& rt, CallContext& ctx) {
   if (t->dbf) MoveTo(rt, *t, Move::kFirst, 0);
   int32_t count = t->record_count;
   RaiseEngineWarning(rt);
-  NumberResult(rt, ctx, count);
+  NumberResult(rt, ctx, count, kTypeLong);
 }
 
 void DbFind(Runtime& rt, CallContext& ctx) {
@@ -685,7 +679,7 @@ void DbFind(Runtime& rt, CallContext& ctx) {
   ShortString name = rt.eval.rr.text();
   EvalArg(rt, ')', kTextDemand);
   std::string want = UpperAscii(ToOemIfNeeded(rt, rt.eval.rr.text().view()));
-  NumberResult(rt, ctx, 0);
+  NumberResult(rt, ctx, 0, kTypeLong);
   DbTable* t = RequireTable(rt);
   if (!t) return;
   int i = FindField(*t, name);
@@ -693,7 +687,7 @@ void DbFind(Runtime& rt, CallContext& ctx) {
     FieldMissing(*t);
     SetEngineError(rt, 602, name);
     RaiseEngineWarning(rt);
-    return NumberResult(rt, ctx, 0);
+    return NumberResult(rt, ctx, 0, kTypeLong);
   }
   int32_t hit = 0;
   if (t->record_count > 0 && t->current_record > 0 && !t->at_end) {
@@ -708,7 +702,7 @@ void DbFind(Runtime& rt, CallContext& ctx) {
     }
   }
   RaiseEngineWarning(rt);
-  NumberResult(rt, ctx, hit);
+  NumberResult(rt, ctx, hit, kTypeLong);
 }
 
 // --- DBCREATE -------------------------------------------------------------------

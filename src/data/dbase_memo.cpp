@@ -15,12 +15,6 @@ namespace {
 
 uint32_t GetLE32(const uint8_t* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24); }
 
-void NumberResult(Runtime& rt, CallContext& ctx, int32_t v) {
-  rt.eval.rr.l = v;
-  rt.eval.rr.type = kTypeLong;
-  ctx.handled = true;
-}
-
 // Reads the memo from block `start` into the dialog list; the result is the
 // number of blocks read plus the position of 0x1A in the last one. A memo
 // without its end mark stops at the end of the file.
@@ -86,14 +80,14 @@ int FindMemoField(Runtime& rt, DbTable& t, const ShortString& name) {
 void DbGetMemo(Runtime& rt, CallContext& ctx) {
   EvalArg(rt, ')', kTextDemand);
   ShortString name = rt.eval.rr.text();
-  NumberResult(rt, ctx, -1);
+  NumberResult(rt, ctx, -1, kTypeLong);
   DbTable* t = CurrentTable(rt);
   if (!t) return RuntimeWarning(rt, 610, "");
   int i = FindMemoField(rt, *t, name);
   if (i >= 0) FieldText(*t, i);
   if (i < 0 || t->fields[i].type != 'M') {
     RaiseEngineWarning(rt);
-    return NumberResult(rt, ctx, -1);
+    return NumberResult(rt, ctx, -1, kTypeLong);
   }
   ListClear(rt);
   bool ok = true;
@@ -102,20 +96,20 @@ void DbGetMemo(Runtime& rt, CallContext& ctx) {
   // A blank or zero block number is no memo: the list stays empty.
   if (start > 0 && t->memo) result = ReadMemo(rt, *t, start);
   RaiseEngineWarning(rt);
-  NumberResult(rt, ctx, result);
+  NumberResult(rt, ctx, result, kTypeLong);
 }
 
 void DbPutMemo(Runtime& rt, CallContext& ctx) {
   EvalArg(rt, ')', kTextDemand);
   ShortString name = rt.eval.rr.text();
-  NumberResult(rt, ctx, 0);
+  NumberResult(rt, ctx, 0, kTypeLong);
   DbTable* t = CurrentTable(rt);
   if (!t) return RuntimeWarning(rt, 610, "");
   int i = FindMemoField(rt, *t, name);
   if (i < 0 || t->fields[i].type != 'M' || !t->memo) {
     if (i >= 0) FieldText(*t, i);
     RaiseEngineWarning(rt);
-    return NumberResult(rt, ctx, 0);
+    return NumberResult(rt, ctx, 0, kTypeLong);
   }
   bool ok = true;
   int32_t start = MemoBlockNumber(FieldText(*t, i).view(), ok);
@@ -145,7 +139,7 @@ void DbPutMemo(Runtime& rt, CallContext& ctx) {
   if (!written) {
     SetEngineError(rt, 100, t->memo_path);
     RaiseEngineWarning(rt);
-    return NumberResult(rt, ctx, 0);
+    return NumberResult(rt, ctx, 0, kTypeLong);
   }
   if (in_place) {
     t->memo_blocks = std::max(t->memo_blocks, needed);
@@ -156,7 +150,7 @@ void DbPutMemo(Runtime& rt, CallContext& ctx) {
   StoreMemoBlock(*t, i, start);
   t->memo_unwritten = true;
   RaiseEngineWarning(rt);
-  NumberResult(rt, ctx, 1);
+  NumberResult(rt, ctx, 1, kTypeLong);
 }
 
 }  // namespace

@@ -643,12 +643,6 @@ void NdxRecordWritten(Runtime& rt, DbTable& t, int32_t n, bool existed) {
 
 namespace {
 
-void NumberResult(Runtime& rt, CallContext& ctx, int32_t v) {
-  rt.eval.rr.l = v;
-  rt.eval.rr.type = kTypeLong;
-  ctx.handled = true;
-}
-
 void DbIndex(Runtime& rt) {
   rt.loop.statement_handled = true;
   EvalArg(rt, '>', kTextDemand);
@@ -730,7 +724,7 @@ void DbIndex(Runtime& rt) {
 void DbUseIndex(Runtime& rt, CallContext& ctx) {
   EvalArg(rt, ')', kFileNameDemand);
   std::string names(rt.eval.rr.text().view());
-  NumberResult(rt, ctx, 0);
+  NumberResult(rt, ctx, 0, kTypeLong);
   rt.dbase.pending_message = 0;
   DbTable* t = CurrentTable(rt);
   if (!t) return RuntimeWarning(rt, 610, "");
@@ -757,7 +751,7 @@ void DbUseIndex(Runtime& rt, CallContext& ctx) {
   }
   bool ok = rt.dbase.pending_message == 0;
   rt.dbase.pending_message = 0;
-  NumberResult(rt, ctx, ok ? 1 : 0);
+  NumberResult(rt, ctx, ok ? 1 : 0, kTypeLong);
 }
 
 void DbSeek(Runtime& rt, CallContext& ctx) {
@@ -765,7 +759,7 @@ void DbSeek(Runtime& rt, CallContext& ctx) {
   std::string key = ToOemIfNeeded(rt, rt.eval.rr.text().view());
   EvalArg(rt, ')', kNumberDemand);
   bool exact = rt.eval.rr.l != 0;
-  NumberResult(rt, ctx, 0);
+  NumberResult(rt, ctx, 0, kTypeLong);
   DbTable* t = CurrentTable(rt);
   if (!t) return RuntimeWarning(rt, 610, "");
   t->found = false;
@@ -801,7 +795,7 @@ void DbSeek(Runtime& rt, CallContext& ctx) {
     }
   }
   RaiseEngineWarning(rt);
-  NumberResult(rt, ctx, result);
+  NumberResult(rt, ctx, result, kTypeLong);
 }
 
 }  // namespace

@@ -19,9 +19,8 @@ constexpr size_t kCopyBuffer = 32768;
 
 void LongResult(Runtime& rt, CallContext& ctx, int64_t v) {
   // Sizes beyond the long range are held at its top instead of wrapping.
-  rt.eval.rr.l = static_cast<int32_t>(std::clamp<int64_t>(v, -1, std::numeric_limits<int32_t>::max()));
-  rt.eval.rr.type = kTypeLong;
-  ctx.handled = true;
+  NumberResult(rt, ctx, static_cast<int32_t>(std::clamp<int64_t>(v, -1, std::numeric_limits<int32_t>::max())),
+               kTypeLong);
 }
 
 // Opens a file for COPY, @FILESIZE and LOADTEXT; 0 or the error code.

@@ -90,6 +90,12 @@ void TextResult(Runtime& rt, CallContext& ctx, std::string_view v) {
   ctx.handled = true;
 }
 
+void NumberResult(Runtime& rt, CallContext& ctx, int32_t v, uint8_t type) {
+  rt.eval.rr.l = v;
+  rt.eval.rr.type = type;
+  ctx.handled = true;
+}
+
 void FunctionNotImplemented(Runtime& rt, CallContext& ctx) {
   std::string name = "@";
   const char* n = FunctionName(ctx.token);

@@ -25,6 +25,8 @@ void ReadSystemVariable(Runtime& rt, const ShortString& element);
 
 // A text result (type code 1) of a function handler.
 void TextResult(Runtime& rt, CallContext& ctx, std::string_view v);
+// A number result in the long view with its type code (2 integer, 3 long).
+void NumberResult(Runtime& rt, CallContext& ctx, int32_t v, uint8_t type);
 
 // The handler of a built-in function that a later piece of work builds.
 void FunctionNotImplemented(Runtime& rt, CallContext& ctx);

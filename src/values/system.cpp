@@ -26,12 +26,6 @@ ShortString TextArg(Runtime& rt, char terminator, int demand) {
   return rt.eval.rr.text();
 }
 
-void NumberResult(Runtime& rt, CallContext& ctx, int32_t v, uint8_t type = kTypeInteger) {
-  rt.eval.rr.l = v;
-  rt.eval.rr.type = type;
-  ctx.handled = true;
-}
-
 // --- colours ------------------------------------------------------------------
 
 // Components above the mode's maximum are capped; negative ones are taken as
@@ -50,7 +44,7 @@ void Rgb(Runtime& rt, CallContext& ctx) {
     v += static_cast<uint32_t>(k) * weight;
     weight *= step;
   }
-  NumberResult(rt, ctx, static_cast<int32_t>(v));
+  NumberResult(rt, ctx, static_cast<int32_t>(v), kTypeInteger);
 }
 
 // Component n (0 red, 1 green, 2 blue) of a colour in the current mode.
@@ -58,7 +52,7 @@ void Component(Runtime& rt, CallContext& ctx, int n) {
   const uint32_t c = static_cast<uint32_t>(NumberArg(rt, ')'));
   const bool full = rt.system.true_color_mode;
   const uint32_t bits = full ? 8 : 5;
-  NumberResult(rt, ctx, static_cast<int32_t>((c >> (bits * n)) & ((1u << bits) - 1)));
+  NumberResult(rt, ctx, static_cast<int32_t>((c >> (bits * n)) & ((1u << bits) - 1)), kTypeInteger);
 }
 
 void GetRed(Runtime& rt, CallContext& ctx) { Component(rt, ctx, 0); }
@@ -98,7 +92,7 @@ void ExecWait(Runtime& rt, CallContext& ctx) {
   ShortString command = TextArg(rt, ',', kFileNameDemand);
   int32_t show = NumberArg(rt, ')');
   if (show < 0 || show > 9) show = 0;
-  NumberResult(rt, ctx, rt.host->StartProgramAndWait(command, show) ? 1 : 0);
+  NumberResult(rt, ctx, rt.host->StartProgramAndWait(command, show) ? 1 : 0, kTypeInteger);
 }
 
 void WinExec(Runtime& rt, CallContext& ctx) {
@@ -120,7 +114,7 @@ void MciSend(Runtime& rt, CallContext& ctx) {
 
 void Nop(Runtime& rt, CallContext& ctx) {
   EvalArg(rt, ')', kAnyType);
-  NumberResult(rt, ctx, 0);
+  NumberResult(rt, ctx, 0, kTypeInteger);
 }
 
 }  // namespace

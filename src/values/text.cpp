@@ -19,12 +19,6 @@ int32_t NumberArg(Runtime& rt, char terminator) {
   return rt.eval.rr.i;
 }
 
-void NumberResult(Runtime& rt, CallContext& ctx, int32_t v) {
-  rt.eval.rr.l = v;
-  rt.eval.rr.type = kTypeInteger;
-  ctx.handled = true;
-}
-
 void AddText(Runtime& rt, CallContext& c) {
   ShortString a = TextArg(rt, ',');
   a.append(TextArg(rt, ')'));
@@ -38,16 +32,16 @@ void Chr(Runtime& rt, CallContext& c) {
 
 void Ord(Runtime& rt, CallContext& c) {
   ShortString s = TextArg(rt, ')');
-  NumberResult(rt, c, s.empty() ? 0 : s.byte(0));
+  NumberResult(rt, c, s.empty() ? 0 : s.byte(0), kTypeInteger);
 }
 
-void Len(Runtime& rt, CallContext& c) { NumberResult(rt, c, static_cast<int32_t>(TextArg(rt, ')').size())); }
+void Len(Runtime& rt, CallContext& c) { NumberResult(rt, c, static_cast<int32_t>(TextArg(rt, ')').size()), kTypeInteger); }
 
 void InStr(Runtime& rt, CallContext& c) {
   ShortString needle = TextArg(rt, ',');
   ShortString s = TextArg(rt, ')');
   size_t p = needle.empty() ? std::string_view::npos : s.view().find(needle.view());
-  NumberResult(rt, c, p == std::string_view::npos ? 0 : static_cast<int32_t>(p + 1));
+  NumberResult(rt, c, p == std::string_view::npos ? 0 : static_cast<int32_t>(p + 1), kTypeInteger);
 }
 
 // Evaluates a position and raises 204 when it is below 1.
