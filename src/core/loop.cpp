@@ -7,7 +7,7 @@
 #include "core/runtime.h"
 #include "core/console_font.h"
 #include "core/statements.h"
-#include "core/tokens.h"
+#include "base/tokens.h"
 #include "data/channels.h"
 #include "data/dialog_list.h"
 #include "data/profile.h"

@@ -5,7 +5,7 @@
 
 #include "core/errors.h"
 #include "core/runtime.h"
-#include "core/tokens.h"
+#include "base/tokens.h"
 #include "host/host.h"
 #include "values/eval.h"
 

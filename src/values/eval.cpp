@@ -9,7 +9,7 @@
 
 #include "core/errors.h"
 #include "core/runtime.h"
-#include "core/tokens.h"
+#include "base/tokens.h"
 #include "values/dispatch.h"
 #include "values/real48.h"
 

@@ -1,7 +1,7 @@
 // Text helpers of the evaluator and the number-to-text rules.
 #include <gtest/gtest.h>
 
-#include "core/tokens.h"
+#include "base/tokens.h"
 #include "values/eval.h"
 #include "values/value.h"
 

@@ -3,7 +3,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "core/tokens.h"
+#include "base/tokens.h"
 #include "vestcomp/encoding.h"
 #include "vestcomp/program_file.h"
 

@@ -6,7 +6,7 @@
 #include <set>
 #include <vector>
 
-#include "core/tokens.h"
+#include "base/tokens.h"
 #include "vestcomp/compiler.h"
 #include "vestcomp/encoding.h"
 #include "vestcomp/program_file.h"

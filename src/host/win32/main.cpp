@@ -6,7 +6,7 @@
 
 #include "core/errors.h"
 #include "core/runtime.h"
-#include "host/win32_host.h"
+#include "host/win32/win32_host.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   vestil::Win32Host host;

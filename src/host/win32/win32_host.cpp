@@ -9,7 +9,7 @@
 // windows.h maps MessageBox to MessageBoxA; Host has a method of that name.
 #undef MessageBox
 
-#include "host/win32_host.h"
+#include "host/win32/win32_host.h"
 
 #include <cstdio>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "host/console_host.h"
+#include "host/terminal/terminal_host.h"
 
 #include <dirent.h>
 #include <spawn.h>
@@ -17,7 +17,7 @@
 #include <sstream>
 
 #include "data/profile.h"
-#include "host/encoding.h"
+#include "base/cp1252.h"
 
 extern char** environ;
 
@@ -98,7 +98,7 @@ std::vector<std::string> SplitCommandLine(std::string_view line) {
   return out;
 }
 
-ConsoleHost::ConsoleHost(std::vector<std::string> args) {
+TerminalHost::TerminalHost(std::vector<std::string> args) {
   if (args.empty()) args.emplace_back();
   args[0] = ExecutablePath(args[0]);
   for (auto& a : args) args_.push_back(Utf8ToCp1252(a));
@@ -119,17 +119,17 @@ ConsoleHost::ConsoleHost(std::vector<std::string> args) {
   }
 }
 
-uint32_t ConsoleHost::AppendedProgramOffset() {
+uint32_t TerminalHost::AppendedProgramOffset() {
   const volatile unsigned char* p = vestil_append_slot + 22;
   return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
 }
 
-bool ConsoleHost::ChooseProgramFile(std::string_view, std::string&) {
+bool TerminalHost::ChooseProgramFile(std::string_view, std::string&) {
   // There is no file dialog on a console: the choice is always cancelled.
   return false;
 }
 
-std::string ConsoleHost::MapPath(std::string_view name) {
+std::string TerminalHost::MapPath(std::string_view name) {
   std::string p = Cp1252ToUtf8(name);
   if (p.size() >= 2 && std::isalpha(static_cast<unsigned char>(p[0])) && p[1] == ':') {
     // A drive letter: VESTIL_DRIVE_<letter> names the folder it stands for;
@@ -146,7 +146,7 @@ std::string ConsoleHost::MapPath(std::string_view name) {
   return MatchCase(p);
 }
 
-int ConsoleHost::NextAnswer(unsigned style) {
+int TerminalHost::NextAnswer(unsigned style) {
   const unsigned buttons = style & 0x0f;
   if (buttons == 0) return 1;  // OK only: nothing to choose
   if (next_answer_ < answers_.size()) {
@@ -169,7 +169,7 @@ int ConsoleHost::NextAnswer(unsigned style) {
   }
 }
 
-int ConsoleHost::MessageBox(std::string_view caption, std::string_view text, unsigned style) {
+int TerminalHost::MessageBox(std::string_view caption, std::string_view text, unsigned style) {
   std::fflush(stdout);
   std::string body;
   for (size_t i = 0; i < text.size(); ++i) {
@@ -186,7 +186,7 @@ int ConsoleHost::MessageBox(std::string_view caption, std::string_view text, uns
   return NextAnswer(style);
 }
 
-void ConsoleHost::WriteText(std::string_view bytes) {
+void TerminalHost::WriteText(std::string_view bytes) {
   // The console ignores carriage returns; a line feed starts a new line.
   std::string kept;
   kept.reserve(bytes.size());
@@ -196,7 +196,7 @@ void ConsoleHost::WriteText(std::string_view bytes) {
   std::fwrite(out.data(), 1, out.size(), stdout);
 }
 
-bool ConsoleHost::ReadLine(std::string& line, size_t max_chars) {
+bool TerminalHost::ReadLine(std::string& line, size_t max_chars) {
   std::fflush(stdout);
   std::string raw;
   int c;
@@ -222,11 +222,11 @@ bool ConsoleHost::ReadLine(std::string& line, size_t max_chars) {
   return true;
 }
 
-void ConsoleHost::Locate(int column, int row) {
+void TerminalHost::Locate(int column, int row) {
   if (stdout_is_tty_) std::printf("\x1b[%d;%dH", row + 1, column + 1);
 }
 
-void ConsoleHost::Execute(std::string_view command_line) {
+void TerminalHost::Execute(std::string_view command_line) {
   std::vector<std::string> parts = SplitCommandLine(Cp1252ToUtf8(command_line));
   if (parts.empty()) return;
   std::vector<char*> argv;
@@ -302,7 +302,7 @@ bool ReadWholeFile(const std::string& path, std::string& content) {
 
 }  // namespace
 
-int32_t ConsoleHost::StartProgram(std::string_view command_line, int) {
+int32_t TerminalHost::StartProgram(std::string_view command_line, int) {
   pid_t pid;
   int error = 0;
   if (Spawn(command_line, pid, error)) return 33;
@@ -315,7 +315,7 @@ int32_t ConsoleHost::StartProgram(std::string_view command_line, int) {
   }
 }
 
-bool ConsoleHost::StartProgramAndWait(std::string_view command_line, int) {
+bool TerminalHost::StartProgramAndWait(std::string_view command_line, int) {
   pid_t pid;
   int error = 0;
   if (!Spawn(command_line, pid, error)) return false;
@@ -325,12 +325,12 @@ bool ConsoleHost::StartProgramAndWait(std::string_view command_line, int) {
   return true;
 }
 
-std::string ConsoleHost::EnvironmentValue(std::string_view name) {
+std::string TerminalHost::EnvironmentValue(std::string_view name) {
   const char* v = std::getenv(Cp1252ToUtf8(name).c_str());
   return v ? Utf8ToCp1252(v) : std::string();
 }
 
-std::vector<FoundFile> ConsoleHost::FindFiles(std::string_view pattern) {
+std::vector<FoundFile> TerminalHost::FindFiles(std::string_view pattern) {
   std::string p(pattern);
   size_t slash = p.rfind('/');
   std::string dir = slash == std::string::npos ? "." : (slash == 0 ? "/" : p.substr(0, slash));
@@ -362,7 +362,7 @@ std::vector<FoundFile> ConsoleHost::FindFiles(std::string_view pattern) {
   return found;
 }
 
-std::string ConsoleHost::ReadProfileString(std::string_view file, std::string_view section,
+std::string TerminalHost::ReadProfileString(std::string_view file, std::string_view section,
                                            std::string_view key) {
   std::string content, value;
   if (!ReadWholeFile(std::string(file), content)) return std::string();
@@ -370,7 +370,7 @@ std::string ConsoleHost::ReadProfileString(std::string_view file, std::string_vi
   return value;
 }
 
-bool ConsoleHost::WriteProfileString(std::string_view file, std::string_view section,
+bool TerminalHost::WriteProfileString(std::string_view file, std::string_view section,
                                      std::string_view key, std::string_view value) {
   const std::string path(file);
   std::string content;
@@ -383,25 +383,25 @@ bool ConsoleHost::WriteProfileString(std::string_view file, std::string_view sec
   return static_cast<bool>(out);
 }
 
-void ConsoleHost::DefaultBeep() {
+void TerminalHost::DefaultBeep() {
   if (stderr_is_tty_) std::fputs("\a", stderr);
 }
 
-uint32_t ConsoleHost::MillisecondsSinceMidnightUtc() {
+uint32_t TerminalHost::MillisecondsSinceMidnightUtc() {
   timespec ts;
   clock_gettime(CLOCK_REALTIME, &ts);
   return static_cast<uint32_t>((ts.tv_sec % 86400) * 1000 + ts.tv_nsec / 1000000);
 }
 
-uint32_t ConsoleHost::TickCount() {
+uint32_t TerminalHost::TickCount() {
   timespec ts;
   clock_gettime(CLOCK_BOOTTIME, &ts);
   return static_cast<uint32_t>(ts.tv_sec * 1000 + ts.tv_nsec / 1000000);
 }
 
-void ConsoleHost::EndProgram() { std::fflush(stdout); }
+void TerminalHost::EndProgram() { std::fflush(stdout); }
 
-void ConsoleHost::NumberSeparators(std::string& decimal, std::string& thousands) {
+void TerminalHost::NumberSeparators(std::string& decimal, std::string& thousands) {
   std::string style;
   if (const char* v = std::getenv("VESTIL_NUMBER_FORMAT"); v && *v) {
     style = v;
@@ -420,14 +420,14 @@ void ConsoleHost::NumberSeparators(std::string& decimal, std::string& thousands)
   thousands.assign(1, german ? '.' : ',');
 }
 
-std::string ConsoleHost::IntlSetting(std::string_view key, std::string_view default_value) {
+std::string TerminalHost::IntlSetting(std::string_view key, std::string_view default_value) {
   std::string name = "VESTIL_INTL_";
   for (char c : key) name.push_back(static_cast<char>(std::toupper(static_cast<unsigned char>(c))));
   const char* v = std::getenv(name.c_str());
   return v ? Utf8ToCp1252(v) : std::string(default_value);
 }
 
-LocalTime ConsoleHost::Now() {
+LocalTime TerminalHost::Now() {
   LocalTime lt;
   if (const char* fixed = std::getenv("VESTIL_NOW"); fixed && *fixed) {
     std::sscanf(fixed, "%d-%d-%d%*c%d:%d:%d.%d", &lt.year, &lt.month, &lt.day, &lt.hour, &lt.minute, &lt.second,
@@ -448,7 +448,7 @@ LocalTime ConsoleHost::Now() {
   return lt;
 }
 
-std::string ConsoleHost::CurrentDirectory() {
+std::string TerminalHost::CurrentDirectory() {
   char buf[4096];
   if (!getcwd(buf, sizeof buf)) return "C:\\";
   std::string p = std::string("C:") + buf;

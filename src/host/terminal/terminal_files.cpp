@@ -11,8 +11,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "host/console_host.h"
-#include "host/encoding.h"
+#include "host/terminal/terminal_host.h"
+#include "base/cp1252.h"
 
 namespace vestil {
 namespace {
@@ -134,7 +134,7 @@ uint32_t AttributesOf(const std::string& path, const struct stat& st) {
 
 }  // namespace
 
-int ConsoleHost::OpenHostFile(const std::string& path, FileAccess access, bool create,
+int TerminalHost::OpenHostFile(const std::string& path, FileAccess access, bool create,
                               std::unique_ptr<HostFile>& file) {
   int flags = access == FileAccess::kRead ? O_RDONLY : access == FileAccess::kWrite ? O_WRONLY : O_RDWR;
   if (create) flags |= O_CREAT | O_TRUNC;
@@ -150,18 +150,18 @@ int ConsoleHost::OpenHostFile(const std::string& path, FileAccess access, bool c
   return 0;
 }
 
-int ConsoleHost::EraseFile(const std::string& path) {
+int TerminalHost::EraseFile(const std::string& path) {
   if (IsDirectory(path)) return 5;
   return ::unlink(path.c_str()) == 0 ? 0 : LastError(path);
 }
 
-bool ConsoleHost::SameFile(const std::string& a, const std::string& b) {
+bool TerminalHost::SameFile(const std::string& a, const std::string& b) {
   struct stat sa, sb;
   return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
          sa.st_ino == sb.st_ino;
 }
 
-int ConsoleHost::RenameFile(const std::string& from, const std::string& to) {
+int TerminalHost::RenameFile(const std::string& from, const std::string& to) {
   struct stat st;
   if (::lstat(from.c_str(), &st) != 0) return LastError(from);
   // Windows renames onto no existing name: the target is never replaced
@@ -170,14 +170,14 @@ int ConsoleHost::RenameFile(const std::string& from, const std::string& to) {
   return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : LastError(to);
 }
 
-int ConsoleHost::GetAttributes(const std::string& path, uint32_t& attributes) {
+int TerminalHost::GetAttributes(const std::string& path, uint32_t& attributes) {
   struct stat st;
   if (::stat(path.c_str(), &st) != 0) return LastError(path);
   attributes = AttributesOf(path, st);
   return 0;
 }
 
-int ConsoleHost::SetAttributes(const std::string& path, uint32_t attributes) {
+int TerminalHost::SetAttributes(const std::string& path, uint32_t attributes) {
   struct stat st;
   if (::stat(path.c_str(), &st) != 0) return LastError(path);
   // Only the read-only bit has a meaning here: it takes the write permissions
@@ -188,7 +188,7 @@ int ConsoleHost::SetAttributes(const std::string& path, uint32_t attributes) {
   return ::chmod(path.c_str(), mode) == 0 ? 0 : LastError(path);
 }
 
-int ConsoleHost::FileDate(const std::string& path, int& year, int& month, int& day) {
+int TerminalHost::FileDate(const std::string& path, int& year, int& month, int& day) {
   struct stat st;
   if (::stat(path.c_str(), &st) != 0) return LastError(path);
   struct tm t;
@@ -200,22 +200,22 @@ int ConsoleHost::FileDate(const std::string& path, int& year, int& month, int& d
   return 0;
 }
 
-int ConsoleHost::ChangeDirectory(const std::string& path) {
+int TerminalHost::ChangeDirectory(const std::string& path) {
   if (::chdir(path.c_str()) == 0) return 0;
   return errno == ENOTDIR && !IsDirectory(path) ? 267 : LastError(path);
 }
 
-int ConsoleHost::MakeDirectory(const std::string& path) {
+int TerminalHost::MakeDirectory(const std::string& path) {
   return ::mkdir(path.c_str(), 0777) == 0 ? 0 : LastError(path);
 }
 
-int ConsoleHost::DeleteDirectory(const std::string& path) {
+int TerminalHost::DeleteDirectory(const std::string& path) {
   if (::rmdir(path.c_str()) == 0) return 0;
   if (errno == EEXIST) return 145;  // not empty, as some systems say it
   return errno == ENOTDIR && !IsDirectory(path) ? 267 : LastError(path);
 }
 
-std::string ConsoleHost::DriveFolder(char letter) const {
+std::string TerminalHost::DriveFolder(char letter) const {
   char var[] = "VESTIL_DRIVE_X";
   var[13] = letter;
   const char* root = std::getenv(var);
@@ -227,7 +227,7 @@ std::string ConsoleHost::DriveFolder(char letter) const {
   return folder;
 }
 
-bool ConsoleHost::DiskSpace(int drive, int64_t& free_bytes, int64_t& total_bytes) {
+bool TerminalHost::DiskSpace(int drive, int64_t& free_bytes, int64_t& total_bytes) {
   if (drive < 0 || drive > 26) return false;
   struct statvfs s;
   std::string root(1, '.');
@@ -239,7 +239,7 @@ bool ConsoleHost::DiskSpace(int drive, int64_t& free_bytes, int64_t& total_bytes
   return true;
 }
 
-std::string ConsoleHost::DriveDirectory(int drive) {
+std::string TerminalHost::DriveDirectory(int drive) {
   std::string current = CurrentDirectory();
   const char letter = static_cast<char>('A' + drive - 1);
   if (drive == 0 || (!current.empty() && std::toupper(static_cast<unsigned char>(current[0])) == letter))
@@ -249,7 +249,7 @@ std::string ConsoleHost::DriveDirectory(int drive) {
   return root;
 }
 
-bool ConsoleHost::ChooseDirectory(std::string_view title, std::string& path) {
+bool TerminalHost::ChooseDirectory(std::string_view title, std::string& path) {
   // The console asks: the title as the prompt, the answer typed as a line; an
   // empty answer (or the end of the input) cancels.
   WriteText(std::string(title) + " ");

@@ -8,11 +8,11 @@
 
 namespace vestil {
 
-class ConsoleHost : public Host {
+class TerminalHost : public Host {
  public:
   // args: the process's command line (UTF-8); args[0] is replaced by the
   // path of the running executable.
-  explicit ConsoleHost(std::vector<std::string> args);
+  explicit TerminalHost(std::vector<std::string> args);
 
   const std::vector<std::string>& Arguments() override { return args_; }
   uint32_t AppendedProgramOffset() override;
@@ -66,7 +66,7 @@ class ConsoleHost : public Host {
   void SetClipboardText(std::string_view text) override { clipboard_.assign(text); }
   std::string ClipboardText() override { return clipboard_; }
 
-  // Files and folders (console_files.cpp): POSIX calls, Windows error codes.
+  // Files and folders (terminal_files.cpp): POSIX calls, Windows error codes.
   int OpenHostFile(const std::string& path, FileAccess access, bool create,
                    std::unique_ptr<HostFile>& file) override;
   int EraseFile(const std::string& path) override;
@@ -103,7 +103,7 @@ class ConsoleHost : public Host {
 // double quotes group.
 std::vector<std::string> SplitCommandLine(std::string_view line);
 
-// The Windows error code of a failed POSIX call on path (console_files.cpp).
+// The Windows error code of a failed POSIX call on path (terminal_files.cpp).
 int WindowsErrorOf(int error_number, const std::string& path);
 
 }  // namespace vestil

@@ -1,4 +1,4 @@
-#include "host/encoding.h"
+#include "base/cp1252.h"
 
 #include <cstdint>
 

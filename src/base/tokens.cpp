@@ -1,7 +1,7 @@
 // The token tables: one place that names every CommandToken, FunctionToken and
 // SysVarToken. The compiler, the lister and the runtime's dispatch all use them;
 // the byte values are part of the program-file format and never change.
-#include "core/tokens.h"
+#include "base/tokens.h"
 
 namespace vestil {
 

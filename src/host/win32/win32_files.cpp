@@ -10,7 +10,7 @@
 
 #include <string>
 
-#include "host/win32_host.h"
+#include "host/win32/win32_host.h"
 
 namespace vestil {
 namespace {
