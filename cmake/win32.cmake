@@ -9,7 +9,7 @@ find_package(Python3 REQUIRED COMPONENTS Interpreter)
 # Exact printf of doubles (mingw's own printf family instead of msvcrt's); the
 # toolchain file sets it too, but a CMAKE_CXX_FLAGS given on the command line
 # would replace that.
-foreach(target vestil_base vestil_core vestcomp_lib vestcomp)
+foreach(target vestil_base vestil_interp vestil_data vestil_dialogs vestil_gui vestil_runtime vestcomp_lib vestcomp)
   if(TARGET ${target})
     target_compile_definitions(${target} PRIVATE __USE_MINGW_ANSI_STDIO=1)
   endif()
@@ -28,13 +28,15 @@ add_custom_command(
 set_source_files_properties(${CMAKE_CURRENT_SOURCE_DIR}/resources/vestrun.rc PROPERTIES
   OBJECT_DEPENDS ${VESTIL_RESOURCE_DIR}/vestil.ico)
 
-add_library(vestil_win32_host STATIC src/host/win32/win32_host.cpp src/host/win32/win32_files.cpp)
+file(GLOB VESTIL_WIN32_SOURCES CONFIGURE_DEPENDS src/host/win32/*.cpp)
+list(FILTER VESTIL_WIN32_SOURCES EXCLUDE REGEX "/main\\.cpp$")
+add_library(vestil_win32_host STATIC ${VESTIL_WIN32_SOURCES})
 target_compile_definitions(vestil_win32_host PUBLIC __USE_MINGW_ANSI_STDIO=1)
-target_link_libraries(vestil_win32_host PUBLIC vestil_core comdlg32 user32 gdi32 kernel32 shell32 ole32 winmm)
+target_link_libraries(vestil_win32_host PUBLIC vestil_interp comdlg32 user32 gdi32 kernel32 shell32 ole32 winmm)
 
 add_executable(vestrun WIN32 src/host/win32/main.cpp resources/vestrun.rc)
 target_include_directories(vestrun PRIVATE ${VESTIL_RESOURCE_DIR})
-target_link_libraries(vestrun PRIVATE vestil_win32_host)
+target_link_libraries(vestrun PRIVATE vestil_runtime vestil_win32_host)
 # User procedures may recurse deeply: 16 MiB of stack instead of 1 MiB.
 target_link_options(vestrun PRIVATE -mwindows -Wl,--stack,16777216)
 

@@ -155,10 +155,10 @@ ShortString Compose(int number, std::string_view detail) {
 }
 
 void ReportFatal(Runtime& rt, const ShortString& text) {
-  rt.host->ShowPointer();
+  rt.host.dialogs->ShowPointer();
   rt.errors.last_error_kind = 2;
   if (rt.errors.error_mode == -1) return;
-  rt.host->MessageBox(text, LineText(rt), box::kIconError);
+  rt.host.dialogs->MessageBox(text, LineText(rt), box::kIconError);
   throw ProgramExit{2};
 }
 
@@ -166,7 +166,7 @@ void ReportWarning(Runtime& rt, const ShortString& text) {
   rt.errors.last_error_kind = 1;
   if (rt.errors.error_mode == 2) ReportFatal(rt, text);
   if (rt.errors.error_mode != 1) return;
-  int answer = rt.host->MessageBox(text, LineText(rt), box::kIconWarning | box::kOkCancel);
+  int answer = rt.host.dialogs->MessageBox(text, LineText(rt), box::kIconWarning | box::kOkCancel);
   if (answer == box::kIdCancel) RuntimeError(rt, 999, "");
 }
 
@@ -189,7 +189,7 @@ void RuntimeWarning(Runtime& rt, int number, std::string_view detail) {
 }
 
 void LoaderFailure(Runtime& rt, int number, std::string_view detail, int exit_code) {
-  rt.host->MessageBox("V E S T I L \xb2", Compose(number, detail), box::kIconError);
+  rt.host.dialogs->MessageBox("V E S T I L \xb2", Compose(number, detail), box::kIconError);
   throw ProgramExit{exit_code};
 }
 

@@ -17,7 +17,7 @@ struct FileCloser {
 using File = std::unique_ptr<std::FILE, FileCloser>;
 
 File OpenRead(Runtime& rt, std::string_view name) {
-  return File(std::fopen(rt.host->MapPath(name).c_str(), "rb"));
+  return File(std::fopen(rt.host.files->MapPath(name).c_str(), "rb"));
 }
 
 }  // namespace
@@ -32,7 +32,7 @@ bool IsProgramFile(Runtime& rt, std::string_view name) {
 }
 
 void LoadProgram(Runtime& rt) {
-  const auto& args = rt.host->Arguments();
+  const auto& args = rt.host.system->Arguments();
   bool has_param = args.size() > 1;
   bool appended = false;
   uint32_t offset = 0;
@@ -40,7 +40,7 @@ void LoadProgram(Runtime& rt) {
 
   // Choosing the source.
   if (!(has_param && IsProgramFile(rt, args[1]))) {
-    offset = rt.host->AppendedProgramOffset();
+    offset = rt.host.system->AppendedProgramOffset();
     appended = offset != 0;
   }
   if (appended) {
@@ -49,7 +49,7 @@ void LoadProgram(Runtime& rt) {
     std::string caption = "VESTIL\xb2-";
     caption += MessageText(800);
     std::string chosen;
-    if (!rt.host->ChooseProgramFile(caption, chosen)) LoaderFailure(rt, 803, "", 2);
+    if (!rt.host.dialogs->ChooseProgramFile(caption, chosen)) LoaderFailure(rt, 803, "", 2);
     file = std::string(TrimView(chosen));
   } else {
     file = args[1];

@@ -1,23 +1,14 @@
 // The statement loop and its dispatch.
 #include <string>
 
-#include "core/control.h"
+#include "base/tokens.h"
+#include "core/control_flow.h"
 #include "core/errors.h"
 #include "core/loader.h"
 #include "core/runtime.h"
-#include "core/console_font.h"
-#include "core/statements.h"
-#include "base/tokens.h"
-#include "data/channels.h"
-#include "data/dialog_list.h"
-#include "data/profile.h"
-#include "data/dates.h"
-#include "data/dbase.h"
 #include "host/host.h"
 #include "values/dispatch.h"
-#include "values/convert.h"
 #include "values/eval.h"
-#include "values/system.h"
 
 namespace vestil {
 namespace {
@@ -94,7 +85,7 @@ void RunStatements(Runtime& rt) {
     }
 
     if (L.pump_counter > 19) {
-      rt.host->PumpMessages();
+      rt.host.screen->PumpMessages();
       L.pump_counter = 0;
     } else {
       ++L.pump_counter;
@@ -104,11 +95,11 @@ void RunStatements(Runtime& rt) {
 
 // The orderly end: what the platform holds (window, print job, graphics
 // objects) goes with the host; memory goes with the Runtime.
-void EndProgram(Runtime& rt) { rt.host->EndProgram(); }
+void EndProgram(Runtime& rt) { rt.host.screen->EndProgram(); }
 
 }  // namespace
 
-Runtime::Runtime(Host* h) : host(h) {
+Runtime::Runtime(const Host& h) : host(h) {
   for (int i = 0; i < kCommandTokenCount; ++i) statements[kCommandTokens[i].token] = StatementNotImplemented;
   statements[tok::kCase] = nullptr;
   statements[tok::kCaseNot] = nullptr;
@@ -118,24 +109,7 @@ Runtime::Runtime(Host* h) : host(h) {
   statements[tok::kCallStatement] = CallStatement;
   statements[0xef] = ErrorModeStatement;
   statements[0x5a] = EvalStatement;
-  RegisterControlStatements(*this);
-  RegisterVariableStatements(*this);
-  RegisterProgramControlStatements(*this);
-  RegisterConsoleStatements(*this);
-
   for (int i = 0; i < kFunctionTokenCount; ++i) eval.functions[kFunctionTokens[i].token] = FunctionNotImplemented;
-  RegisterVariableFunctions(*this);
-  RegisterArithmeticFunctions(*this);
-  RegisterTextFunctions(*this);
-  RegisterDbase(*this);
-  RegisterConsoleFont(*this);
-  RegisterFileChannels(*this);
-  RegisterSystemFunctions(*this);
-  RegisterDialogList(*this);
-  RegisterProfile(*this);
-  RegisterConversionFunctions(*this);
-  RegisterDateFunctions(*this);
-  RegisterScrambleAndPorts(*this);
 }
 
 int RunProgram(Runtime& rt) {

@@ -1,7 +1,8 @@
 // Statements that act on the run of the program or on its surroundings.
+#include "core/program_control.h"
+
 #include "core/errors.h"
 #include "core/runtime.h"
-#include "core/statements.h"
 #include "host/host.h"
 #include "values/eval.h"
 
@@ -15,7 +16,7 @@ void End(Runtime& rt) {
 
 void Execute(Runtime& rt) {
   EvalArg(rt, kRest, kFileNameDemand);
-  rt.host->Execute(rt.eval.rr.text());
+  rt.host.system->Execute(rt.eval.rr.text());
   rt.loop.statement_handled = true;
 }
 
@@ -30,19 +31,19 @@ void Help(Runtime& rt) {
   EvalArg(rt, kRest, kTextDemand);
   const ShortString& topic = rt.eval.rr.text();
   constexpr unsigned kHelpOnHelp = 4, kContents = 3, kPartialKey = 0x105;
-  if (topic == "?") rt.host->Help(file, kHelpOnHelp, "");
-  else if (topic == "*") rt.host->Help(file, kContents, "");
-  else rt.host->Help(file, kPartialKey, topic);
+  if (topic == "?") rt.host.system->Help(file, kHelpOnHelp, "");
+  else if (topic == "*") rt.host.system->Help(file, kContents, "");
+  else rt.host.system->Help(file, kPartialKey, topic);
   rt.loop.statement_handled = true;
 }
 
 void Randomize(Runtime& rt) {
-  rt.random_seed = rt.host->MillisecondsSinceMidnightUtc();
+  rt.random_seed = rt.host.system->MillisecondsSinceMidnightUtc();
   rt.loop.statement_handled = true;
 }
 
 void DefaultBeep(Runtime& rt) {
-  rt.host->DefaultBeep();
+  rt.host.sound->DefaultBeep();
   rt.loop.statement_handled = true;
 }
 

@@ -3,23 +3,22 @@
 // passed explicitly to every statement and function handler.
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
+#include "core/dialog_list.h"
 #include "core/shortstring.h"
-#include "data/dbase.h"
-#include "data/channels.h"
-#include "data/dialog_list.h"
-#include "values/system.h"
+#include "host/host.h"
+#include "values/convert.h"
+#include "values/system_functions.h"
 #include "values/value.h"
 #include "values/variables.h"
-#include "values/convert.h"
 
 namespace vestil {
 
-class Host;
 struct Runtime;
 
 using StatementHandler = void (*)(Runtime&);
@@ -27,6 +26,9 @@ using StatementHandler = void (*)(Runtime&);
 // ResultRegisters; the dispatcher normalises the views afterwards.
 struct CallContext;
 using FunctionHandler = void (*)(Runtime&, CallContext&);
+// A system variable's handler fills the views of the ResultRegisters; it
+// receives its own SysVarToken.
+using SystemVariableHandler = void (*)(Runtime&, uint8_t token);
 
 constexpr int kMaxLines = 32767;
 constexpr int kMaxWhileDepth = 10;
@@ -80,6 +82,7 @@ struct EvalState {
   uintptr_t stack_base = 0;  // the stack address where the run began
   bool list_end = false;
   std::array<FunctionHandler, 256> functions{};
+  std::array<SystemVariableHandler, 256> system_variables{};
 };
 
 struct NumberFormat {
@@ -92,16 +95,28 @@ struct EventState {
   int16_t command_code = 0;
 };
 
+constexpr int kInitialTextFontIndex = 2;
+// Font index 1 is the OEM fixed font: texts of the dBase engine then cross
+// the OEM code page.
+constexpr int kOemFontIndex = 1;
+
 struct ConsoleState {
   int32_t input_int = 0;
   int32_t input_long = 0;
   double input_float = 0.0;
   ShortString input_text;
-  int text_font_index = 2;  // TextFontIndex: the stock font of the console cells
+  int text_font_index = kInitialTextFontIndex;  // TextFontIndex: the stock font of the console cells
 };
 
+// The state of a statement family above the interpreter, which the Runtime
+// holds without knowing its type. Each family's state names its slot.
+struct FamilyState {
+  virtual ~FamilyState() = default;
+};
+enum class FamilySlot : uint8_t { kChannels, kDbase, kCount };
+
 struct Runtime {
-  Host* host = nullptr;
+  Host host;
   ProgramState program;
   LoopState loop;
   FlowState flow;
@@ -111,15 +126,29 @@ struct Runtime {
   VariableStore vars;
   EventState events;
   ConsoleState console;
-  DbaseState dbase;
-  ChannelState channels;
   DialogListState dialog_list;
   SystemState system;
   ConversionState conversion;
   uint32_t random_seed = 0;
   std::array<StatementHandler, 256> statements{};
+  std::array<std::unique_ptr<FamilyState>, static_cast<size_t>(FamilySlot::kCount)> families;
 
-  explicit Runtime(Host* h);
+  // Every statement, function and system variable starts out as not yet
+  // implemented; the assembly registers the families over them.
+  explicit Runtime(const Host& h);
+
+  template <class State>
+  State& Family() {
+    return static_cast<State&>(*families[static_cast<size_t>(State::kSlot)]);
+  }
+  template <class State>
+  const State& Family() const {
+    return static_cast<const State&>(*families[static_cast<size_t>(State::kSlot)]);
+  }
+  template <class State>
+  void InstallFamily() {
+    families[static_cast<size_t>(State::kSlot)] = std::make_unique<State>();
+  }
 };
 
 // Runs a whole program: chooses and loads the source, runs the statement loop

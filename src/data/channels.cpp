@@ -46,7 +46,7 @@ int TextReader::ReadLine(ShortString& line) {
 }
 
 int TakeIoResult(Runtime& rt) {
-  auto& s = rt.channels;
+  auto& s = Channels(rt);
   int v = s.io_result | s.find_error;
   s.io_result = 0;
   s.find_error = 0;
@@ -63,14 +63,14 @@ FileAccess OpenModeAccess(int mode) {
 
 namespace {
 
-FileChannel& Channel(Runtime& rt, int n) { return rt.channels.channels[n]; }
+FileChannel& Channel(Runtime& rt, int n) { return Channels(rt).channels[n]; }
 
 // Leaves a failure pending; success keeps what is pending.
 void Fail(Runtime& rt, int code) {
-  if (code) rt.channels.io_result = code;
+  if (code) Channels(rt).io_result = code;
 }
 
-std::string Mapped(Runtime& rt, std::string_view name) { return rt.host->MapPath(name); }
+std::string Mapped(Runtime& rt, std::string_view name) { return rt.host.files->MapPath(name); }
 
 // The channel argument of a statement: "#", the number up to "," (or to the
 // end). With hash_optional the "#" may be missing (BLOCKWRITE). Returns the
@@ -91,7 +91,7 @@ int StatementChannel(Runtime& rt, int limit, bool hash_optional = false) {
     RuntimeError(rt, 210, "");
     return 0;
   }
-  rt.channels.current_channel = n;
+  Channels(rt).current_channel = n;
   return n;
 }
 
@@ -106,7 +106,7 @@ int FunctionChannel(Runtime& rt, char terminator, int limit) {
     RuntimeError(rt, 210, "");
     return 0;
   }
-  rt.channels.current_channel = n;
+  Channels(rt).current_channel = n;
   return n;
 }
 
@@ -125,7 +125,7 @@ void OpenText(Runtime& rt, FileChannel& c, TextMode mode, bool create, bool at_e
   CloseText(c);
   std::unique_ptr<HostFile> f;
   const FileAccess access = mode == TextMode::kInput ? FileAccess::kRead : FileAccess::kWrite;
-  int err = rt.host->OpenHostFile(Mapped(rt, c.text_name), access, create, f);
+  int err = rt.host.files->OpenHostFile(Mapped(rt, c.text_name), access, create, f);
   if (!err && at_end) {
     int64_t size = 0;
     err = f->Size(size);
@@ -173,7 +173,7 @@ void Erase(Runtime& rt) {
   if (!n) return;
   FileChannel& c = Channel(rt, n);
   if (!c.assigned) return Fail(rt, io_error::kNotAssigned);
-  Fail(rt, rt.host->EraseFile(Mapped(rt, c.text_name)));
+  Fail(rt, rt.host.files->EraseFile(Mapped(rt, c.text_name)));
 }
 
 void Rename(Runtime& rt) {
@@ -183,7 +183,7 @@ void Rename(Runtime& rt) {
   ShortString to = rt.eval.rr.text();
   FileChannel& c = Channel(rt, n);
   if (!c.assigned) return Fail(rt, io_error::kNotAssigned);
-  int err = rt.host->RenameFile(Mapped(rt, c.text_name), Mapped(rt, to));
+  int err = rt.host.files->RenameFile(Mapped(rt, c.text_name), Mapped(rt, to));
   if (err) return Fail(rt, err);
   // The binary side keeps the name of the last ASSIGN.
   c.name = to;
@@ -197,7 +197,7 @@ void SetFAttr(Runtime& rt) {
   uint32_t attributes = static_cast<uint32_t>(rt.eval.rr.i);
   FileChannel& c = Channel(rt, n);
   if (!c.assigned) return Fail(rt, io_error::kNotAssigned);
-  Fail(rt, rt.host->SetAttributes(Mapped(rt, c.name), attributes));
+  Fail(rt, rt.host.files->SetAttributes(Mapped(rt, c.name), attributes));
 }
 
 // @EOF(#n): 1 when the text side open for input has no byte left. A side not
@@ -244,15 +244,15 @@ void OpenRW(Runtime& rt) {
   int n = StatementChannel(rt, kOpenChannelLimit);
   if (!n) return;
   FileChannel& c = Channel(rt, n);
-  rt.channels.io_result = 0;
+  Channels(rt).io_result = 0;
   if (!c.assigned) return Fail(rt, io_error::kNotAssigned);
   c.data.reset();
   const std::string path = Mapped(rt, c.data_name);
   std::unique_ptr<HostFile> f;
-  int err = rt.host->OpenHostFile(path, OpenModeAccess(rt.channels.file_open_mode), false, f);
+  int err = rt.host.files->OpenHostFile(path, OpenModeAccess(Channels(rt).file_open_mode), false, f);
   // Only a missing file is created: a file that exists but cannot be opened
   // (locked, no access) keeps its contents and its code stays pending.
-  if (err == 2) err = rt.host->OpenHostFile(path, FileAccess::kReadWrite, true, f);
+  if (err == 2) err = rt.host.files->OpenHostFile(path, FileAccess::kReadWrite, true, f);
   if (err) return Fail(rt, err);
   c.data = std::move(f);
 }
@@ -380,7 +380,7 @@ void GetFileSize(Runtime& rt, CallContext& ctx) {
 void GetFAttr(Runtime& rt, CallContext& ctx) {
   int n = FunctionChannel(rt, ')', kChannelCount - 1);
   uint32_t attributes = 0xFFFFFFFF;
-  if (n && rt.host->GetAttributes(Mapped(rt, Channel(rt, n).name), attributes)) attributes = 0xFFFFFFFF;
+  if (n && rt.host.files->GetAttributes(Mapped(rt, Channel(rt, n).name), attributes)) attributes = 0xFFFFFFFF;
   NumberResult(rt, ctx, static_cast<int32_t>(attributes & 0xFFFF), kTypeInteger);
 }
 
@@ -389,7 +389,7 @@ void GetFAttr(Runtime& rt, CallContext& ctx) {
 void GetFDate(Runtime& rt, CallContext& ctx) {
   int n = FunctionChannel(rt, ')', kChannelCount - 1);
   int year, month, day;
-  if (!n || rt.host->FileDate(Mapped(rt, Channel(rt, n).name), year, month, day)) return TextResult(rt, ctx, "");
+  if (!n || rt.host.files->FileDate(Mapped(rt, Channel(rt, n).name), year, month, day)) return TextResult(rt, ctx, "");
   char buf[16];
   std::snprintf(buf, sizeof buf, "%8ld", static_cast<long>(year) * 10000L + month * 100L + day);
   TextResult(rt, ctx, buf);
@@ -407,7 +407,7 @@ int TakeChannelPrefix(Runtime& rt) {
     RuntimeError(rt, 210, "");
     return 0;
   }
-  rt.channels.current_channel = n;
+  Channels(rt).current_channel = n;
   return n;
 }
 
@@ -469,6 +469,9 @@ void RegisterFileChannels(Runtime& rt) {
   f[0x43] = BlockRead;
   RegisterFileNameStatements(rt);
   RegisterDirectorySearch(rt);
+  // %IORESULT: read and cleared.
+  rt.eval.system_variables[0x93] = [](Runtime& r, uint8_t) { r.eval.rr.i = TakeIoResult(r); };
+  rt.InstallFamily<ChannelState>();
 }
 
 }  // namespace vestil

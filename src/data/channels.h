@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/runtime.h"
 #include "core/shortstring.h"
 #include "host/host.h"
 
@@ -61,7 +62,8 @@ struct FileChannel {
   std::unique_ptr<HostFile> data;  // the open binary side
 };
 
-struct ChannelState {
+struct ChannelState : FamilyState {
+  static constexpr FamilySlot kSlot = FamilySlot::kChannels;
   std::array<FileChannel, kChannelCount> channels;
   int io_result = 0;     // the code of the last failed channel operation
   int find_error = 0;    // the stored file error code of the directory search
@@ -70,6 +72,9 @@ struct ChannelState {
   std::vector<ShortString> found;  // the results of the last @FINDFIRST$, in order
   size_t next_found = 0;
 };
+
+inline ChannelState& Channels(Runtime& rt) { return rt.Family<ChannelState>(); }
+inline const ChannelState& Channels(const Runtime& rt) { return rt.Family<ChannelState>(); }
 
 // %IORESULT: the pending I/O result OR the stored file error code; both are
 // cleared.

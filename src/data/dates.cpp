@@ -47,8 +47,7 @@ bool Number(std::string_view s, int& v) {
 }
 
 DateSettings CurrentSettings(Runtime& rt) {
-  if (!rt.host) return DateSettings();
-  return MakeDateSettings(rt.host->IntlSetting("sDate", "."), rt.host->IntlSetting("sShortDate", "dd.MM.yyyy"));
+  return MakeDateSettings(rt.host.locale->IntlSetting("sDate", "."), rt.host.locale->IntlSetting("sShortDate", "dd.MM.yyyy"));
 }
 
 void Dtoc(Runtime& rt, CallContext& ctx) {
@@ -72,7 +71,7 @@ void Ctod(Runtime& rt, CallContext& ctx) {
 void Date(Runtime& rt, CallContext& ctx) {
   EvalArg(rt, ')', kAnyType);
   const int format = rt.eval.rr.i & 15;
-  const LocalTime t = rt.host ? rt.host->Now() : LocalTime();
+  const LocalTime t = rt.host.system->Now();
   char ymd[32];
   std::snprintf(ymd, sizeof ymd, "%04d%02d%02d", t.year % 10000, t.month % 100, t.day % 100);
   switch (format) {
@@ -86,7 +85,7 @@ void Date(Runtime& rt, CallContext& ctx) {
 
 void Time(Runtime& rt, CallContext& ctx) {
   EvalArg(rt, ')', kAnyType);
-  const LocalTime t = rt.host ? rt.host->Now() : LocalTime();
+  const LocalTime t = rt.host.system->Now();
   TextResult(rt, ctx, TimeText(t.hour, t.minute, t.second, t.millisecond, rt.eval.rr.i & 1));
 }
 

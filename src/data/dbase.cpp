@@ -9,7 +9,6 @@
 #include <fstream>
 #include <string>
 
-#include "core/console_font.h"
 #include "core/errors.h"
 #include "core/runtime.h"
 #include "data/channels.h"
@@ -39,7 +38,7 @@ FileHandle OpenDataFile(const std::string& path, int& error, bool read_only) {
   return FileHandle(f);
 }
 
-bool ReadOnlyMode(const Runtime& rt) { return rt.channels.file_open_mode == 0; }
+bool ReadOnlyMode(const Runtime& rt) { return Channels(rt).file_open_mode == 0; }
 
 bool ReadAt(std::FILE* f, int64_t pos, void* buffer, size_t count) {
   if (!f || std::fseek(f, static_cast<long>(pos), SEEK_SET) != 0) return false;
@@ -168,7 +167,7 @@ void SetEngineError(Runtime& rt, int code, std::string_view detail) {
     case 901: case 902: message = code - 296; break;
     default: break;
   }
-  auto& db = rt.dbase;
+  auto& db = Dbase(rt);
   db.pending_message = message;
   if (detail.empty()) {
     db.pending_detail = "!";
@@ -180,7 +179,7 @@ void SetEngineError(Runtime& rt, int code, std::string_view detail) {
 
 // A reported error is no longer pending: later calls do not repeat it.
 void RaiseEngineWarning(Runtime& rt) {
-  auto& db = rt.dbase;
+  auto& db = Dbase(rt);
   if (!db.pending_message) return;
   int m = db.pending_message;
   ShortString d = db.pending_detail;
@@ -189,7 +188,7 @@ void RaiseEngineWarning(Runtime& rt) {
 }
 
 void RaiseEngineFatal(Runtime& rt) {
-  auto& db = rt.dbase;
+  auto& db = Dbase(rt);
   if (!db.pending_message) return;
   int m = db.pending_message;
   ShortString d = db.pending_detail;
@@ -198,9 +197,9 @@ void RaiseEngineFatal(Runtime& rt) {
 }
 
 DbTable* CurrentTable(Runtime& rt) {
-  int n = rt.dbase.current;
+  int n = Dbase(rt).current;
   if (n < 1 || n >= kTableSlots) return nullptr;
-  return rt.dbase.slots[n].get();
+  return Dbase(rt).slots[n].get();
 }
 
 // With the OEM console font the table holds OEM text: what scripts store is
@@ -208,14 +207,14 @@ DbTable* CurrentTable(Runtime& rt) {
 std::string ToOemIfNeeded(Runtime& rt, std::string_view text) {
   std::string s(text);
   if (rt.console.text_font_index != kOemFontIndex) return s;
-  if (!rt.host || !rt.host->ConvertAnsiToOem(s)) s = AnsiToOem850(text);
+  if (!rt.host.locale->ConvertAnsiToOem(s)) s = AnsiToOem850(text);
   return s;
 }
 
 std::string FromOemIfNeeded(Runtime& rt, std::string_view text) {
   std::string s(text);
   if (rt.console.text_font_index != kOemFontIndex) return s;
-  if (!rt.host || !rt.host->ConvertOemToAnsi(s)) s = Oem850ToAnsi(text);
+  if (!rt.host.locale->ConvertOemToAnsi(s)) s = Oem850ToAnsi(text);
   return s;
 }
 
@@ -418,8 +417,8 @@ bool LoadStructure(Runtime& rt, DbTable& t) {
 // Closes the table in slot n; an index page that cannot be written back
 // leaves its engine error pending.
 void CloseSlot(Runtime& rt, int n) {
-  if (rt.dbase.slots[n]) CloseIndexes(rt, *rt.dbase.slots[n]);
-  rt.dbase.slots[n].reset();
+  if (Dbase(rt).slots[n]) CloseIndexes(rt, *Dbase(rt).slots[n]);
+  Dbase(rt).slots[n].reset();
 }
 
 // --- functions -----------------------------------------------------------------
@@ -435,7 +434,7 @@ void DbOpen(Runtime& rt, CallContext& ctx) {
     EvalArg(rt, ')', kFileNameDemand);
     return;
   }
-  rt.dbase.current = n;
+  Dbase(rt).current = n;
   EvalArg(rt, ')', kFileNameDemand);
   std::string name(TrimView(rt.eval.rr.text().view()));
   if (!HasExtension(name)) name += ".DBF";
@@ -443,12 +442,12 @@ void DbOpen(Runtime& rt, CallContext& ctx) {
   CloseSlot(rt, n);
   auto t = std::make_unique<DbTable>();
   t->file_name.assign(name);
-  t->path = rt.host->MapPath(name);
+  t->path = rt.host.files->MapPath(name);
   bool ok = LoadStructure(rt, *t);
   if (ok) {
     t->record.assign(t->record_length, ' ');
   }
-  if (rt.dbase.pending_message) {
+  if (Dbase(rt).pending_message) {
     RaiseEngineFatal(rt);
     return;
   }
@@ -465,7 +464,7 @@ void DbOpen(Runtime& rt, CallContext& ctx) {
   t->state = 1;
   t->current_record = 0;
   DbTable& table = *t;
-  rt.dbase.slots[n] = std::move(t);
+  Dbase(rt).slots[n] = std::move(t);
   MoveTo(rt, table, Move::kFirst, 0);
   int32_t count = table.record_count;
   RaiseEngineWarning(rt);
@@ -477,9 +476,9 @@ void DbSelect(Runtime& rt, CallContext& ctx) {
   NumberResult(rt, ctx, 0, kTypeLong);
   if (!TableNumberArg(rt, ')', n)) return;
   if (n < 1 || n > kOpenableSlots) return RuntimeError(rt, 609, "");
-  if (!rt.dbase.slots[n]) return RuntimeError(rt, 610, "");
-  rt.dbase.current = n;
-  NumberResult(rt, ctx, rt.dbase.slots[n]->record_count, kTypeLong);
+  if (!Dbase(rt).slots[n]) return RuntimeError(rt, 610, "");
+  Dbase(rt).current = n;
+  NumberResult(rt, ctx, Dbase(rt).slots[n]->record_count, kTypeLong);
 }
 
 void DbClose(Runtime& rt, CallContext& ctx) {
@@ -487,9 +486,9 @@ void DbClose(Runtime& rt, CallContext& ctx) {
   NumberResult(rt, ctx, 0, kTypeLong);
   if (!TableNumberArg(rt, ')', n)) return;
   if (n < 1 || n >= kTableSlots) return RuntimeError(rt, 609, "");
-  if (!rt.dbase.slots[n]) return RuntimeError(rt, 610, "");
-  rt.dbase.current = n;
-  int32_t count = rt.dbase.slots[n]->record_count;
+  if (!Dbase(rt).slots[n]) return RuntimeError(rt, 610, "");
+  Dbase(rt).current = n;
+  int32_t count = Dbase(rt).slots[n]->record_count;
   CloseSlot(rt, n);
   RaiseEngineWarning(rt);
   NumberResult(rt, ctx, count, kTypeLong);
@@ -698,7 +697,7 @@ void DbFind(Runtime& rt, CallContext& ctx) {
       }
       int32_t before = t->current_record;
       MoveTo(rt, *t, Move::kNext, 0);
-      if (t->at_end || rt.dbase.pending_message || t->current_record == before) break;
+      if (t->at_end || Dbase(rt).pending_message || t->current_record == before) break;
     }
   }
   RaiseEngineWarning(rt);
@@ -715,7 +714,7 @@ struct NewField {
 
 // Reads the structure description file; false with an engine error.
 bool ReadStructure(Runtime& rt, const std::string& name, std::vector<NewField>& out) {
-  std::ifstream in(rt.host->MapPath(name), std::ios::binary);
+  std::ifstream in(rt.host.files->MapPath(name), std::ios::binary);
   if (!in) {
     SetEngineError(rt, 800, name);
     return false;
@@ -797,13 +796,13 @@ void DbCreate(Runtime& rt) {
     }
     bytes[bytes.size() - 2] = 0x0d;
     bytes[bytes.size() - 1] = 0x1a;
-    std::string path = rt.host->MapPath(name);
+    std::string path = rt.host.files->MapPath(name);
     FileHandle f(std::fopen(path.c_str(), "wb"));
     if (!f || std::fwrite(bytes.data(), 1, bytes.size(), f.get()) != bytes.size()) {
       SetEngineError(rt, f ? 5 : 2, name);
     } else if (memo) {
       std::string memo_name = name.substr(0, name.size() - 1) + "T";
-      if (!CreateMemoFile(rt.host->MapPath(memo_name))) SetEngineError(rt, 2, memo_name);
+      if (!CreateMemoFile(rt.host.files->MapPath(memo_name))) SetEngineError(rt, 2, memo_name);
     }
   }
   RaiseEngineWarning(rt);
@@ -813,7 +812,7 @@ void DbCreate(Runtime& rt) {
 
 // --- system variables -------------------------------------------------------------
 
-bool ReadDbaseVariable(Runtime& rt, uint8_t token) {
+void ReadDbaseVariable(Runtime& rt, uint8_t token) {
   auto& rr = rt.eval.rr;
   DbTable* t = CurrentTable(rt);
   int32_t v = 0;
@@ -823,20 +822,19 @@ bool ReadDbaseVariable(Runtime& rt, uint8_t token) {
     case 0xa2: v = t ? t->record_length : 0; break;
     case 0xa3: v = t ? t->current_record : 0; break;
     case 0xa4: v = t ? t->field_count : 0; break;
-    case 0xa5: rr.set_text(t ? t->last_update.view() : ""); return true;
-    case 0xa6: rr.set_text(t ? std::string_view(&t->current_field.type, 1) : ""); return true;
+    case 0xa5: rr.set_text(t ? t->last_update.view() : ""); return;
+    case 0xa6: rr.set_text(t ? std::string_view(&t->current_field.type, 1) : ""); return;
     case 0xa7: v = t ? t->current_field.decimals : 0; break;
     case 0xa8: v = t ? t->current_field.length : 0; break;
     case 0xa9: v = t ? t->current_field.number : 0; break;
-    case 0xaa: rr.set_text(t ? t->current_field.name.view() : ""); return true;
+    case 0xaa: rr.set_text(t ? t->current_field.name.view() : ""); return;
     case 0xab: v = t && t->deleted ? 1 : 0; break;
     case 0xac: v = t && t->at_end ? 1 : 0; break;
     case 0xc2: v = t && t->has_memo && t->memo ? 1 : 0; break;
     case 0xc3: v = t ? (t->header[0] & 3) : 0; break;
-    default: return false;
+    default: return;
   }
   rr.i = rr.l = v;
-  return true;
 }
 
 void RegisterDbase(Runtime& rt) {
@@ -858,6 +856,11 @@ void RegisterDbase(Runtime& rt) {
   rt.statements[0xf9] = DbCreate;
   RegisterDbaseIndex(rt);
   RegisterDbaseMemo(rt);
+  // The current table's system variables.
+  for (int t = 0xa0; t <= 0xac; ++t) rt.eval.system_variables[t] = ReadDbaseVariable;
+  rt.eval.system_variables[0xc2] = ReadDbaseVariable;
+  rt.eval.system_variables[0xc3] = ReadDbaseVariable;
+  rt.InstallFamily<DbaseState>();
 }
 
 }  // namespace vestil

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/runtime.h"
 #include "core/shortstring.h"
 
 namespace vestil {
@@ -110,7 +111,8 @@ struct DbTable {
   DbTable& operator=(const DbTable&) = delete;
 };
 
-struct DbaseState {
+struct DbaseState : FamilyState {
+  static constexpr FamilySlot kSlot = FamilySlot::kDbase;
   std::array<std::unique_ptr<DbTable>, kTableSlots> slots;  // [0] unused
   int current = 0;
   int pending_message = 0;  // the engine error, as a catalogue number; 0 none
@@ -119,6 +121,8 @@ struct DbaseState {
 
 // --- shared by the table, index and memo parts ------------------------------
 // Sets the pending engine error: the engine code is mapped to its message.
+inline DbaseState& Dbase(Runtime& rt) { return rt.Family<DbaseState>(); }
+
 void SetEngineError(Runtime& rt, int code, std::string_view detail);
 // Raises the pending engine error (as a warning or as a fatal error) and
 // clears it. Returns false when the statement must end.
@@ -145,8 +149,7 @@ std::string FromOemIfNeeded(Runtime& rt, std::string_view text);
 bool TableNumberArg(Runtime& rt, char terminator, int32_t& n);
 
 // System variables 0xa0..0xac, 0xc2, 0xc3 of the current table.
-// Returns false for tokens that are not the engine's.
-bool ReadDbaseVariable(Runtime& rt, uint8_t token);
+void ReadDbaseVariable(Runtime& rt, uint8_t token);
 
 // The engine's statements and functions.
 void RegisterDbase(Runtime& rt);

@@ -6,7 +6,7 @@
 #include "core/errors.h"
 #include "core/runtime.h"
 #include "data/dbase_dbt.h"
-#include "data/dialog_list.h"
+#include "core/dialog_list.h"
 #include "values/dispatch.h"
 #include "values/eval.h"
 

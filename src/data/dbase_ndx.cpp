@@ -556,7 +556,7 @@ std::unique_ptr<NdxIndex> NdxOpen(Runtime& rt, std::string_view name) {
   auto x = std::make_unique<NdxIndex>();
   x->file_name.assign(IndexFileName(name));
   x->path.clear();
-  std::string path = rt.host->MapPath(x->file_name.view());
+  std::string path = rt.host.files->MapPath(x->file_name.view());
   int error = 0;
   x->file = OpenDataFile(path, error, ReadOnlyMode(rt));
   if (!x->file) {
@@ -650,7 +650,7 @@ void DbIndex(Runtime& rt) {
   EvalArg(rt, kRest, kFileNameDemand);
   std::string name(TrimView(rt.eval.rr.text().view()));
   if (name.find_first_of(" ,") != std::string::npos) return RuntimeError(rt, 616, name);
-  rt.dbase.pending_message = 0;
+  Dbase(rt).pending_message = 0;
   DbTable* t = CurrentTable(rt);
   if (!t) return RuntimeWarning(rt, 610, "");
   CloseIndexes(rt, *t);
@@ -676,7 +676,7 @@ void DbIndex(Runtime& rt) {
   }
   auto x = std::make_unique<NdxIndex>();
   x->file_name.assign(IndexFileName(name));
-  std::string path = rt.host->MapPath(x->file_name.view());
+  std::string path = rt.host.files->MapPath(x->file_name.view());
   uint8_t pages[2 * kNdxPageSize] = {};
   const int entry = (length + 8 + 3) / 4 * 4;
   PutLE32(pages, 1);
@@ -725,7 +725,7 @@ void DbUseIndex(Runtime& rt, CallContext& ctx) {
   EvalArg(rt, ')', kFileNameDemand);
   std::string names(rt.eval.rr.text().view());
   NumberResult(rt, ctx, 0, kTypeLong);
-  rt.dbase.pending_message = 0;
+  Dbase(rt).pending_message = 0;
   DbTable* t = CurrentTable(rt);
   if (!t) return RuntimeWarning(rt, 610, "");
   CloseIndexes(rt, *t);
@@ -749,8 +749,8 @@ void DbUseIndex(Runtime& rt, CallContext& ctx) {
     if (t->indexes[0]->at_end) t->at_end = true;
     else if (r > 0) ReadRecord(rt, *t, r);
   }
-  bool ok = rt.dbase.pending_message == 0;
-  rt.dbase.pending_message = 0;
+  bool ok = Dbase(rt).pending_message == 0;
+  Dbase(rt).pending_message = 0;
   NumberResult(rt, ctx, ok ? 1 : 0, kTypeLong);
 }
 

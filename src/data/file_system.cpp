@@ -25,24 +25,24 @@ void LongResult(Runtime& rt, CallContext& ctx, int64_t v) {
 
 // Opens a file for COPY, @FILESIZE and LOADTEXT; 0 or the error code.
 int Open(Runtime& rt, std::string_view name, FileAccess access, bool create, std::unique_ptr<HostFile>& f) {
-  return rt.host->OpenHostFile(rt.host->MapPath(name), access, create, f);
+  return rt.host.files->OpenHostFile(rt.host.files->MapPath(name), access, create, f);
 }
 
 void Copy(Runtime& rt) {
   auto& rr = rt.eval.rr;
   rt.loop.statement_handled = true;
-  rt.channels.io_result = 0;
+  Channels(rt).io_result = 0;
   EvalArg(rt, '>', kFileNameDemand);
   ShortString source = rr.text();
   EvalArg(rt, kRest, kFileNameDemand);
   ShortString destination = rr.text();
   std::unique_ptr<HostFile> in, out;
-  if (Open(rt, source, OpenModeAccess(rt.channels.file_open_mode), false, in)) {
+  if (Open(rt, source, OpenModeAccess(Channels(rt).file_open_mode), false, in)) {
     RuntimeError(rt, 300, source);
     return;
   }
   // Creating the destination would empty a source that is the same file.
-  if (rt.host->SameFile(rt.host->MapPath(source), rt.host->MapPath(destination)) ||
+  if (rt.host.files->SameFile(rt.host.files->MapPath(source), rt.host.files->MapPath(destination)) ||
       Open(rt, destination, FileAccess::kReadWrite, true, out)) {
     RuntimeError(rt, 301, destination);
     return;
@@ -70,32 +70,32 @@ std::string FolderArgument(Runtime& rt) {
   EvalArg(rt, kRest, kFileNameDemand);
   ShortString path = rt.eval.rr.text();
   if (path.size() > 3 && path[path.size() - 1] == '\\') path.resize(path.size() - 1);
-  return rt.host->MapPath(path);
+  return rt.host.files->MapPath(path);
 }
 
 void Fail(Runtime& rt, int code) {
-  if (code) rt.channels.io_result = code;
+  if (code) Channels(rt).io_result = code;
 }
 
 void ChDir(Runtime& rt) {
   std::string p = FolderArgument(rt);
-  Fail(rt, rt.host->ChangeDirectory(p));
+  Fail(rt, rt.host.files->ChangeDirectory(p));
 }
 
 void MkDir(Runtime& rt) {
   std::string p = FolderArgument(rt);
-  Fail(rt, rt.host->MakeDirectory(p));
+  Fail(rt, rt.host.files->MakeDirectory(p));
 }
 
 void RmDir(Runtime& rt) {
   std::string p = FolderArgument(rt);
-  Fail(rt, rt.host->DeleteDirectory(p));
+  Fail(rt, rt.host.files->DeleteDirectory(p));
 }
 
 void FileMode(Runtime& rt) {
   rt.loop.statement_handled = true;
   EvalArg(rt, kRest, kNumberDemand);
-  rt.channels.file_open_mode = rt.eval.rr.i & 0xff;
+  Channels(rt).file_open_mode = rt.eval.rr.i & 0xff;
 }
 
 // LOADTEXT area#, name: the lines of a text file as one zero-terminated text,
@@ -153,7 +153,7 @@ void FileSize(Runtime& rt, CallContext& ctx) {
   ShortString name = rt.eval.rr.text();
   std::unique_ptr<HostFile> f;
   int64_t size = -1;
-  if (Open(rt, name, OpenModeAccess(rt.channels.file_open_mode), false, f) || f->Size(size)) {
+  if (Open(rt, name, OpenModeAccess(Channels(rt).file_open_mode), false, f) || f->Size(size)) {
     size = -1;
     RuntimeWarning(rt, 209, name);
   }
@@ -164,7 +164,7 @@ void ChooseDir(Runtime& rt, CallContext& ctx) {
   EvalArg(rt, ')', kAnyType);
   ShortString title = rt.eval.rr.text();
   std::string path;
-  const bool chosen = rt.host->ChooseDirectory(title, path);
+  const bool chosen = rt.host.dialogs->ChooseDirectory(title, path);
   if (!chosen) path.clear();
   rt.dialog_list.dialog_result = chosen ? 1 : 2;
   TextResult(rt, ctx, path);
@@ -183,13 +183,13 @@ int Drive(Runtime& rt) {
 void DiskFree(Runtime& rt, CallContext& ctx) {
   int d = Drive(rt);
   int64_t free_bytes = 0, total = 0;
-  LongResult(rt, ctx, d >= 0 && rt.host->DiskSpace(d, free_bytes, total) ? free_bytes : -1);
+  LongResult(rt, ctx, d >= 0 && rt.host.files->DiskSpace(d, free_bytes, total) ? free_bytes : -1);
 }
 
 void DiskSize(Runtime& rt, CallContext& ctx) {
   int d = Drive(rt);
   int64_t free_bytes = 0, total = 0;
-  LongResult(rt, ctx, d >= 0 && rt.host->DiskSpace(d, free_bytes, total) ? total : -1);
+  LongResult(rt, ctx, d >= 0 && rt.host.files->DiskSpace(d, free_bytes, total) ? total : -1);
 }
 
 void GetDir(Runtime& rt, CallContext& ctx) {
@@ -201,7 +201,7 @@ void GetDir(Runtime& rt, CallContext& ctx) {
     std::string root(1, UpperLatin1(t[0]));
     return TextResult(rt, ctx, root + ":\\");
   }
-  TextResult(rt, ctx, rt.host->DriveDirectory(d));
+  TextResult(rt, ctx, rt.host.files->DriveDirectory(d));
 }
 
 }  // namespace

@@ -12,7 +12,7 @@ namespace {
 // The next result; at the end the empty text, and the stored file error code
 // becomes 18.
 void NextFound(Runtime& rt, CallContext& ctx) {
-  auto& s = rt.channels;
+  auto& s = Channels(rt);
   if (s.next_found >= s.found.size()) {
     s.find_error = io_error::kNoMoreFiles;
     return TextResult(rt, ctx, "");
@@ -26,10 +26,10 @@ void NextFound(Runtime& rt, CallContext& ctx) {
 void FindFirst(Runtime& rt, CallContext& ctx) {
   EvalArg(rt, ')', kTextDemand);
   ShortString mask = rt.eval.rr.text();
-  auto& s = rt.channels;
+  auto& s = Channels(rt);
   s.found.clear();
   s.next_found = 0;
-  for (const FoundFile& f : rt.host->FindFiles(rt.host->MapPath(mask))) {
+  for (const FoundFile& f : rt.host.files->FindFiles(rt.host.files->MapPath(mask))) {
     if (f.attributes == kAttributeDirectory) s.found.push_back(ShortString("[" + f.name + "]"));
     else s.found.push_back(ShortString(f.name));
   }

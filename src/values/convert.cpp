@@ -358,14 +358,14 @@ std::string UpToZero(const ShortString& s) {
 void AnsiToOem(Runtime& rt, CallContext& ctx) {
   EvalArg(rt, ')', kTextDemand);
   std::string s = UpToZero(rt.eval.rr.text());
-  if (!rt.host || !rt.host->ConvertAnsiToOem(s)) s = AnsiToOem850(s);
+  if (!rt.host.locale->ConvertAnsiToOem(s)) s = AnsiToOem850(s);
   TextResult(rt, ctx, s);
 }
 
 void OemToAnsi(Runtime& rt, CallContext& ctx) {
   EvalArg(rt, ')', kTextDemand);
   std::string s = UpToZero(rt.eval.rr.text());
-  if (!rt.host || !rt.host->ConvertOemToAnsi(s)) s = Oem850ToAnsi(s);
+  if (!rt.host.locale->ConvertOemToAnsi(s)) s = Oem850ToAnsi(s);
   TextResult(rt, ctx, s);
 }
 
@@ -379,7 +379,7 @@ void RegisterConversionFunctions(Runtime& rt) {
   f[0xbe] = AnsiToOem;
   f[0xbf] = OemToAnsi;
   // The regional separators count from program start.
-  if (rt.host) rt.host->NumberSeparators(rt.conversion.decimal_separator, rt.conversion.thousands_separator);
+  rt.host.locale->NumberSeparators(rt.conversion.decimal_separator, rt.conversion.thousands_separator);
 }
 
 }  // namespace vestil

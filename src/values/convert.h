@@ -42,6 +42,7 @@ ShortString MakeScrambleKey(std::string_view key);
 ShortString Scramble(std::string_view text, const ShortString& key);
 
 void RegisterConversionFunctions(Runtime& rt);
-void RegisterScrambleAndPorts(Runtime& rt);
+// SCRAMBLEKEY and @SCRAMBLE$ (scramble.cpp).
+void RegisterScrambling(Runtime& rt);
 
 }  // namespace vestil

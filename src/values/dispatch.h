@@ -34,5 +34,7 @@ void FunctionNotImplemented(Runtime& rt, CallContext& ctx);
 // Registration of the built-in functions, one call per family.
 void RegisterArithmeticFunctions(Runtime& rt);
 void RegisterTextFunctions(Runtime& rt);
+// The system variables of the interpreter and the host.
+void RegisterSystemVariables(Runtime& rt);
 
 }  // namespace vestil

@@ -1,8 +1,5 @@
-// Keyed text scrambling (SCRAMBLEKEY, @SCRAMBLE$) and hardware port access
-// (OUTPORT, OUTPORTW, @INP, @INPW). Ports go through the host: where user
-// programs may not reach them, reads give 0 and writes do nothing.
+// Keyed text scrambling: SCRAMBLEKEY and @SCRAMBLE$.
 #include "core/runtime.h"
-#include "host/host.h"
 #include "values/convert.h"
 #include "values/dispatch.h"
 #include "values/eval.h"
@@ -44,39 +41,11 @@ void ScrambleFunction(Runtime& rt, CallContext& ctx) {
   ctx.handled = true;
 }
 
-void PortOut(Runtime& rt, bool word) {
-  EvalArg(rt, ',', kAnyType);
-  const uint16_t port = static_cast<uint16_t>(rt.eval.rr.i);
-  EvalArg(rt, kRest, kAnyType);
-  const uint16_t value = static_cast<uint16_t>(word ? rt.eval.rr.i : rt.eval.rr.i & 0xff);
-  if (rt.host) rt.host->PortOut(port, value, word);
-  rt.loop.statement_handled = true;
-}
-
-void OutPort(Runtime& rt) { PortOut(rt, false); }
-void OutPortW(Runtime& rt) { PortOut(rt, true); }
-
-void PortIn(Runtime& rt, CallContext& ctx, bool word) {
-  EvalArg(rt, ')', kAnyType);
-  const uint16_t port = static_cast<uint16_t>(rt.eval.rr.i);
-  uint32_t v = rt.host ? rt.host->PortIn(port, word) : 0;
-  rt.eval.rr.l = static_cast<int32_t>(word ? (v & 0xffff) : (v & 0xff));
-  rt.eval.rr.type = kTypeInteger;
-  ctx.handled = true;
-}
-
-void Inp(Runtime& rt, CallContext& ctx) { PortIn(rt, ctx, false); }
-void InpW(Runtime& rt, CallContext& ctx) { PortIn(rt, ctx, true); }
-
 }  // namespace
 
-void RegisterScrambleAndPorts(Runtime& rt) {
+void RegisterScrambling(Runtime& rt) {
   rt.statements[0x77] = ScrambleKeyStatement;
-  rt.statements[0x68] = OutPort;
-  rt.statements[0xfc] = OutPortW;
   rt.eval.functions[0x76] = ScrambleFunction;
-  rt.eval.functions[0x58] = Inp;
-  rt.eval.functions[0xfa] = InpW;
 }
 
 }  // namespace vestil

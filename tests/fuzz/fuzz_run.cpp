@@ -10,53 +10,92 @@
 #include <vector>
 
 #include "core/runtime.h"
-#include "host/host.h"
+#include "host/terminal/terminal_host.h"
+#include "runtime/assemble.h"
 
 extern "C" const char* __asan_default_options() { return "allocator_may_return_null=1"; }
 
 namespace {
 
-class FuzzHost : public vestil::Host {
+// The console runner's host, but: boxes answer OK and Cancel in turn, INPUT
+// reads a few numbers, the console shows nothing, no program starts, and
+// every file name but the program's leads nowhere.
+class FuzzFiles : public vestil::TerminalFiles {
  public:
-  explicit FuzzHost(std::string path) : args_{"fuzz", std::move(path)} {}
-  const std::vector<std::string>& Arguments() override { return args_; }
+  explicit FuzzFiles(std::string program) : program_(std::move(program)) {}
+  std::string MapPath(std::string_view name) override {
+    return name == program_ ? program_ : std::string("/dev/null/x");
+  }
+  std::vector<vestil::FoundFile> FindFiles(std::string_view) override { return {}; }
+  int ChangeDirectory(const std::string&) override { return 5; }
+
+ private:
+  std::string program_;
+};
+
+class FuzzSystem : public vestil::TerminalSystem {
+ public:
+  using TerminalSystem::TerminalSystem;
   uint32_t AppendedProgramOffset() override { return 0; }
-  bool ChooseProgramFile(std::string_view, std::string&) override { return false; }
+  uint32_t MillisecondsSinceMidnightUtc() override { return 12345; }
+  uint32_t TickCount() override { return 1000; }
+  void Execute(std::string_view) override {}
+  int32_t StartProgram(std::string_view, int) override { return 2; }
+  bool StartProgramAndWait(std::string_view, int) override { return false; }
+};
+
+class FuzzScreen : public vestil::TerminalScreen {
+ public:
+  bool WriteText(std::string_view) override { return true; }
+  vestil::LineRead ReadLine(std::string& line, size_t) override {
+    if (lines_++ > 3) return vestil::LineRead::kEndOfInput;
+    line = "42";
+    return vestil::LineRead::kLine;
+  }
+  bool Locate(int, int) override { return true; }
+
+ private:
+  int lines_ = 0;
+};
+
+class FuzzDialogs : public vestil::TerminalDialogs {
+ public:
+  using TerminalDialogs::TerminalDialogs;
   int MessageBox(std::string_view, std::string_view, unsigned style) override {
     // Alternate the answers of warning boxes so both paths are explored.
     return (style & 0x0f) && (++boxes_ % 2 == 0) ? vestil::box::kIdCancel : vestil::box::kIdOk;
   }
-  bool HasConsole() const override { return true; }
-  void WriteText(std::string_view) override {}
-  bool ReadLine(std::string& line, size_t) override {
-    if (lines_++ > 3) return false;
-    line = "42";
-    return true;
-  }
-  void Locate(int, int) override {}
-  void Execute(std::string_view) override {}
-  void Help(std::string_view, unsigned, std::string_view) override {}
-  void DefaultBeep() override {}
-  uint32_t MillisecondsSinceMidnightUtc() override { return 12345; }
-  uint32_t TickCount() override { return 1000; }
-  std::string CurrentDirectory() override { return "C:\\"; }
-  std::string WindowsDirectory() override { return "C:\\WINDOWS"; }
-  std::string SystemDirectory() override { return "C:\\WINDOWS\\SYSTEM32"; }
-  uint32_t PlatformVersion() override { return 0; }
-  uint32_t WindowsVersion() override { return 0; }
-  int ScreenWidth() override { return 640; }
-  int ScreenHeight() override { return 480; }
-  int ColorBits() override { return 24; }
-  // Scripts' file names stay inside the fuzzer's own folder.
-  std::string MapPath(std::string_view name) override {
-    if (name == args_[1]) return std::string(name);
-    return "/dev/null/x";
-  }
+  bool ChooseDirectory(std::string_view, std::string&) override { return false; }
 
  private:
-  std::vector<std::string> args_;
   int boxes_ = 0;
-  int lines_ = 0;
+};
+
+class FuzzSound : public vestil::TerminalSound {
+ public:
+  void DefaultBeep() override {}
+};
+
+struct FuzzHost {
+  explicit FuzzHost(const std::string& path) : files(path), system({"fuzz", path}) {
+    host.files = &files;
+    host.system = &system;
+    host.locale = &locale;
+    host.screen = &screen;
+    host.dialogs = &dialogs;
+    host.profile = &profile;
+    host.sound = &sound;
+    host.ports = &ports;
+  }
+  FuzzFiles files;
+  FuzzSystem system;
+  vestil::TerminalLocale locale;
+  FuzzScreen screen;
+  FuzzDialogs dialogs{screen};
+  vestil::TerminalProfile profile;
+  FuzzSound sound;
+  vestil::TerminalPorts ports;
+  vestil::Host host;
 };
 
 std::string ProgramPath() {
@@ -72,8 +111,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::fwrite(data, 1, size, f);
     std::fclose(f);
   }
-  FuzzHost host(path);
-  auto rt = std::make_unique<vestil::Runtime>(&host);
+  FuzzHost fuzz_host(path);
+  auto rt = vestil::AssembleRuntime(fuzz_host.host);
   rt->loop.statement_budget = 20000;
   vestil::RunProgram(*rt);
   return 0;

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "data/profile.h"
+#include "host/terminal/profile_file.h"
 
 namespace vestil {
 namespace {

@@ -1,14 +1,12 @@
 // vestrun: the console runner.
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "core/runtime.h"
 #include "host/terminal/terminal_host.h"
+#include "runtime/assemble.h"
 
 int main(int argc, char** argv) {
-  std::vector<std::string> args(argv, argv + argc);
-  vestil::TerminalHost host(std::move(args));
-  auto rt = std::make_unique<vestil::Runtime>(&host);
+  vestil::TerminalHost host(std::vector<std::string>(argv, argv + argc));
+  auto rt = vestil::AssembleRuntime(host.host());
   return vestil::RunProgram(*rt);
 }

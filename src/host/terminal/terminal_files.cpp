@@ -8,6 +8,10 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <dirent.h>
+#include <strings.h>
+
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 
@@ -134,7 +138,105 @@ uint32_t AttributesOf(const std::string& path, const struct stat& st) {
 
 }  // namespace
 
-int TerminalHost::OpenHostFile(const std::string& path, FileAccess access, bool create,
+namespace {
+
+bool Exists(const std::string& p) {
+  struct stat st;
+  return ::stat(p.c_str(), &st) == 0;
+}
+
+// Windows file names ignore case: when a path does not exist as written, each
+// component is looked up again without regard to case.
+std::string MatchCase(const std::string& path) {
+  if (path.empty() || Exists(path)) return path;
+  std::string out = path[0] == '/' ? "/" : "";
+  size_t i = path[0] == '/' ? 1 : 0;
+  while (i <= path.size()) {
+    size_t j = path.find('/', i);
+    if (j == std::string::npos) j = path.size();
+    std::string comp = path.substr(i, j - i);
+    if (!comp.empty()) {
+      std::string candidate = out + comp;
+      if (!Exists(candidate)) {
+        if (DIR* d = opendir(out.empty() ? "." : out.c_str())) {
+          while (dirent* e = readdir(d)) {
+            if (strcasecmp(e->d_name, comp.c_str()) == 0) {
+              candidate = out + e->d_name;
+              break;
+            }
+          }
+          closedir(d);
+        }
+      }
+      out = candidate;
+      if (j < path.size()) out += '/';
+    }
+    i = j + 1;
+  }
+  return out;
+}
+
+// Windows file name patterns: * and ? without regard to case. A star
+// remembers where it stood, so a mismatch retries from there: no recursion.
+bool Matches(std::string_view name, std::string_view mask) {
+  size_t n = 0, m = 0, star = std::string_view::npos, star_n = 0;
+  auto same = [](char a, char b) {
+    return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+  };
+  while (n < name.size()) {
+    if (m < mask.size() && mask[m] == '*') {
+      star = m++;
+      star_n = n;
+    } else if (m < mask.size() && (mask[m] == '?' || same(mask[m], name[n]))) {
+      ++m;
+      ++n;
+    } else if (star != std::string_view::npos) {
+      m = star + 1;
+      n = ++star_n;
+    } else {
+      return false;
+    }
+  }
+  while (m < mask.size() && mask[m] == '*') ++m;
+  return m == mask.size();
+}
+
+// "*.*" matches every name; a pattern ending in a dot ("*.", "ab.") matches
+// the names without an extension.
+bool MatchesPattern(const std::string& name, std::string mask) {
+  if (mask == "*.*") return true;
+  if (mask.size() > 1 && mask.back() == '.' && mask != "..") {
+    mask.pop_back();
+    if (name != "." && name != ".." && name.find('.') != std::string::npos) return false;
+  }
+  return Matches(name, mask);
+}
+
+}  // namespace
+
+TerminalFiles::TerminalFiles() {
+  char cwd[4096];
+  if (getcwd(cwd, sizeof cwd)) start_directory_ = cwd;
+}
+
+std::string TerminalFiles::MapPath(std::string_view name) {
+  std::string p = Cp1252ToUtf8(name);
+  if (p.size() >= 2 && std::isalpha(static_cast<unsigned char>(p[0])) && p[1] == ':') {
+    // A drive letter: VESTIL_DRIVE_<letter> names the folder it stands for;
+    // without it every drive is the root of the file system.
+    char var[] = "VESTIL_DRIVE_X";
+    var[13] = static_cast<char>(std::toupper(static_cast<unsigned char>(p[0])));
+    std::string mapped = DriveFolder(var[13]);
+    if (p.size() == 2 || (p[2] != '\\' && p[2] != '/')) mapped.push_back('/');
+    mapped.append(p, 2, std::string::npos);
+    p.swap(mapped);
+  }
+  for (auto& c : p)
+    if (c == '\\') c = '/';
+  return MatchCase(p);
+}
+
+int TerminalFiles::OpenHostFile(const std::string& path, FileAccess access, bool create,
                               std::unique_ptr<HostFile>& file) {
   int flags = access == FileAccess::kRead ? O_RDONLY : access == FileAccess::kWrite ? O_WRONLY : O_RDWR;
   if (create) flags |= O_CREAT | O_TRUNC;
@@ -150,18 +252,18 @@ int TerminalHost::OpenHostFile(const std::string& path, FileAccess access, bool 
   return 0;
 }
 
-int TerminalHost::EraseFile(const std::string& path) {
+int TerminalFiles::EraseFile(const std::string& path) {
   if (IsDirectory(path)) return 5;
   return ::unlink(path.c_str()) == 0 ? 0 : LastError(path);
 }
 
-bool TerminalHost::SameFile(const std::string& a, const std::string& b) {
+bool TerminalFiles::SameFile(const std::string& a, const std::string& b) {
   struct stat sa, sb;
   return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
          sa.st_ino == sb.st_ino;
 }
 
-int TerminalHost::RenameFile(const std::string& from, const std::string& to) {
+int TerminalFiles::RenameFile(const std::string& from, const std::string& to) {
   struct stat st;
   if (::lstat(from.c_str(), &st) != 0) return LastError(from);
   // Windows renames onto no existing name: the target is never replaced
@@ -170,14 +272,14 @@ int TerminalHost::RenameFile(const std::string& from, const std::string& to) {
   return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : LastError(to);
 }
 
-int TerminalHost::GetAttributes(const std::string& path, uint32_t& attributes) {
+int TerminalFiles::GetAttributes(const std::string& path, uint32_t& attributes) {
   struct stat st;
   if (::stat(path.c_str(), &st) != 0) return LastError(path);
   attributes = AttributesOf(path, st);
   return 0;
 }
 
-int TerminalHost::SetAttributes(const std::string& path, uint32_t attributes) {
+int TerminalFiles::SetAttributes(const std::string& path, uint32_t attributes) {
   struct stat st;
   if (::stat(path.c_str(), &st) != 0) return LastError(path);
   // Only the read-only bit has a meaning here: it takes the write permissions
@@ -188,7 +290,7 @@ int TerminalHost::SetAttributes(const std::string& path, uint32_t attributes) {
   return ::chmod(path.c_str(), mode) == 0 ? 0 : LastError(path);
 }
 
-int TerminalHost::FileDate(const std::string& path, int& year, int& month, int& day) {
+int TerminalFiles::FileDate(const std::string& path, int& year, int& month, int& day) {
   struct stat st;
   if (::stat(path.c_str(), &st) != 0) return LastError(path);
   struct tm t;
@@ -200,22 +302,22 @@ int TerminalHost::FileDate(const std::string& path, int& year, int& month, int& 
   return 0;
 }
 
-int TerminalHost::ChangeDirectory(const std::string& path) {
+int TerminalFiles::ChangeDirectory(const std::string& path) {
   if (::chdir(path.c_str()) == 0) return 0;
   return errno == ENOTDIR && !IsDirectory(path) ? 267 : LastError(path);
 }
 
-int TerminalHost::MakeDirectory(const std::string& path) {
+int TerminalFiles::MakeDirectory(const std::string& path) {
   return ::mkdir(path.c_str(), 0777) == 0 ? 0 : LastError(path);
 }
 
-int TerminalHost::DeleteDirectory(const std::string& path) {
+int TerminalFiles::DeleteDirectory(const std::string& path) {
   if (::rmdir(path.c_str()) == 0) return 0;
   if (errno == EEXIST) return 145;  // not empty, as some systems say it
   return errno == ENOTDIR && !IsDirectory(path) ? 267 : LastError(path);
 }
 
-std::string TerminalHost::DriveFolder(char letter) const {
+std::string TerminalFiles::DriveFolder(char letter) const {
   char var[] = "VESTIL_DRIVE_X";
   var[13] = letter;
   const char* root = std::getenv(var);
@@ -227,7 +329,7 @@ std::string TerminalHost::DriveFolder(char letter) const {
   return folder;
 }
 
-bool TerminalHost::DiskSpace(int drive, int64_t& free_bytes, int64_t& total_bytes) {
+bool TerminalFiles::DiskSpace(int drive, int64_t& free_bytes, int64_t& total_bytes) {
   if (drive < 0 || drive > 26) return false;
   struct statvfs s;
   std::string root(1, '.');
@@ -239,7 +341,7 @@ bool TerminalHost::DiskSpace(int drive, int64_t& free_bytes, int64_t& total_byte
   return true;
 }
 
-std::string TerminalHost::DriveDirectory(int drive) {
+std::string TerminalFiles::DriveDirectory(int drive) {
   std::string current = CurrentDirectory();
   const char letter = static_cast<char>('A' + drive - 1);
   if (drive == 0 || (!current.empty() && std::toupper(static_cast<unsigned char>(current[0])) == letter))
@@ -249,18 +351,45 @@ std::string TerminalHost::DriveDirectory(int drive) {
   return root;
 }
 
-bool TerminalHost::ChooseDirectory(std::string_view title, std::string& path) {
-  // The console asks: the title as the prompt, the answer typed as a line; an
-  // empty answer (or the end of the input) cancels.
-  WriteText(std::string(title) + " ");
-  std::string line;
-  if (!ReadLine(line, 255)) {
-    WriteText("\n");
-    return false;
+std::vector<FoundFile> TerminalFiles::FindFiles(std::string_view pattern) {
+  std::string p(pattern);
+  size_t slash = p.rfind('/');
+  std::string dir = slash == std::string::npos ? "." : (slash == 0 ? "/" : p.substr(0, slash));
+  std::string mask = slash == std::string::npos ? p : p.substr(slash + 1);
+  std::vector<FoundFile> found;
+  DIR* d = opendir(dir.c_str());
+  if (!d) return found;
+  while (dirent* e = readdir(d)) {
+    std::string name = e->d_name;
+    if ((name == "." || name == "..") && dir == "/") continue;  // a root has neither
+    if (!MatchesPattern(name, mask)) continue;
+    struct stat st;
+    if (::stat((dir + "/" + name).c_str(), &st) != 0) continue;
+    FoundFile f;
+    f.name = Utf8ToCp1252(name);
+    f.attributes = S_ISDIR(st.st_mode) ? kAttributeDirectory : kAttributeArchive;
+    if (!(st.st_mode & S_IWUSR)) f.attributes |= kAttributeReadOnly;
+    // Names starting with a dot are the hidden files of this platform.
+    if (name[0] == '.' && name != "." && name != "..") f.attributes |= kAttributeHidden;
+    found.push_back(std::move(f));
   }
-  if (line.empty()) return false;
-  path = line;
-  return true;
+  closedir(d);
+  // "." and ".." first, then by name without regard to case.
+  auto rank = [](const std::string& n) { return n == "." ? 0 : n == ".." ? 1 : 2; };
+  std::sort(found.begin(), found.end(), [&](const FoundFile& a, const FoundFile& b) {
+    if (rank(a.name) != rank(b.name)) return rank(a.name) < rank(b.name);
+    return strcasecmp(a.name.c_str(), b.name.c_str()) < 0;
+  });
+  return found;
+}
+
+std::string TerminalFiles::CurrentDirectory() {
+  char buf[4096];
+  if (!getcwd(buf, sizeof buf)) return "C:\\";
+  std::string p = std::string("C:") + buf;
+  for (auto& c : p)
+    if (c == '/') c = '\\';
+  return Utf8ToCp1252(p);
 }
 
 }  // namespace vestil

@@ -1,12 +1,6 @@
-// Files and folders of the Windows build: kernel32 handles behind the Host
-// file interface, with GetLastError as the reported code; the shell's folder
-// browser for @CHOOSEDIR$.
-#define NOMINMAX
-#define WIN32_LEAN_AND_MEAN
-#include <windows.h>
-#include <objbase.h>
-#include <shlobj.h>
-#undef MessageBox
+// Files and folders of the Windows build: kernel32 handles behind the host's
+// file interface, with GetLastError as the reported code.
+#include "host/win32/win32_util.h"
 
 #include <string>
 
@@ -78,7 +72,7 @@ bool FileIdentity(const std::string& path, BY_HANDLE_FILE_INFORMATION& info) {
 
 }  // namespace
 
-int Win32Host::OpenHostFile(const std::string& path, FileAccess access, bool create,
+int Win32Files::OpenHostFile(const std::string& path, FileAccess access, bool create,
                             std::unique_ptr<HostFile>& file) {
   DWORD rights = access == FileAccess::kRead    ? GENERIC_READ
                  : access == FileAccess::kWrite ? GENERIC_WRITE
@@ -91,30 +85,30 @@ int Win32Host::OpenHostFile(const std::string& path, FileAccess access, bool cre
   return 0;
 }
 
-int Win32Host::EraseFile(const std::string& path) { return DeleteFileA(path.c_str()) ? 0 : LastError(); }
+int Win32Files::EraseFile(const std::string& path) { return DeleteFileA(path.c_str()) ? 0 : LastError(); }
 
-int Win32Host::RenameFile(const std::string& from, const std::string& to) {
+int Win32Files::RenameFile(const std::string& from, const std::string& to) {
   return MoveFileA(from.c_str(), to.c_str()) ? 0 : LastError();
 }
 
-bool Win32Host::SameFile(const std::string& a, const std::string& b) {
+bool Win32Files::SameFile(const std::string& a, const std::string& b) {
   BY_HANDLE_FILE_INFORMATION ia, ib;
   return FileIdentity(a, ia) && FileIdentity(b, ib) && ia.dwVolumeSerialNumber == ib.dwVolumeSerialNumber &&
          ia.nFileIndexHigh == ib.nFileIndexHigh && ia.nFileIndexLow == ib.nFileIndexLow;
 }
 
-int Win32Host::GetAttributes(const std::string& path, uint32_t& attributes) {
+int Win32Files::GetAttributes(const std::string& path, uint32_t& attributes) {
   DWORD a = GetFileAttributesA(path.c_str());
   if (a == INVALID_FILE_ATTRIBUTES) return LastError();
   attributes = a;
   return 0;
 }
 
-int Win32Host::SetAttributes(const std::string& path, uint32_t attributes) {
+int Win32Files::SetAttributes(const std::string& path, uint32_t attributes) {
   return SetFileAttributesA(path.c_str(), attributes) ? 0 : LastError();
 }
 
-int Win32Host::FileDate(const std::string& path, int& year, int& month, int& day) {
+int Win32Files::FileDate(const std::string& path, int& year, int& month, int& day) {
   WIN32_FIND_DATAA found;
   HANDLE h = FindFirstFileA(path.c_str(), &found);
   if (h == INVALID_HANDLE_VALUE) return LastError();
@@ -129,19 +123,19 @@ int Win32Host::FileDate(const std::string& path, int& year, int& month, int& day
   return 0;
 }
 
-int Win32Host::ChangeDirectory(const std::string& path) {
+int Win32Files::ChangeDirectory(const std::string& path) {
   return SetCurrentDirectoryA(path.c_str()) ? 0 : LastError();
 }
 
-int Win32Host::MakeDirectory(const std::string& path) {
+int Win32Files::MakeDirectory(const std::string& path) {
   return CreateDirectoryA(path.c_str(), nullptr) ? 0 : LastError();
 }
 
-int Win32Host::DeleteDirectory(const std::string& path) {
+int Win32Files::DeleteDirectory(const std::string& path) {
   return RemoveDirectoryA(path.c_str()) ? 0 : LastError();
 }
 
-bool Win32Host::DiskSpace(int drive, int64_t& free_bytes, int64_t& total_bytes) {
+bool Win32Files::DiskSpace(int drive, int64_t& free_bytes, int64_t& total_bytes) {
   if (drive < 0 || drive > 26) return false;
   char root[] = "X:\\";
   root[0] = static_cast<char>('A' + drive - 1);
@@ -152,7 +146,7 @@ bool Win32Host::DiskSpace(int drive, int64_t& free_bytes, int64_t& total_bytes) 
   return true;
 }
 
-std::string Win32Host::DriveDirectory(int drive) {
+std::string Win32Files::DriveDirectory(int drive) {
   if (drive <= 0 || drive > 26) return CurrentDirectory();
   // "X:" alone names the current directory of drive X.
   char spec[] = "X:";
@@ -163,38 +157,21 @@ std::string Win32Host::DriveDirectory(int drive) {
   return std::string(buf, n);
 }
 
-bool Win32Host::ChooseDirectory(std::string_view title, std::string& path) {
-  // The browser needs COM on this thread; each successful start is balanced.
-  const HRESULT com = CoInitialize(nullptr);
-  HWND owner = static_cast<HWND>(owner_);
-  LPITEMIDLIST root = nullptr;
-  SHGetSpecialFolderLocation(owner, CSIDL_DRIVES, &root);
-  std::string prompt(title);
-  char display[MAX_PATH + 1] = {0};
-  BROWSEINFOA bi{};
-  bi.hwndOwner = owner;
-  bi.pidlRoot = root;
-  bi.pszDisplayName = display;
-  bi.lpszTitle = prompt.c_str();
-  bi.ulFlags = BIF_RETURNONLYFSDIRS;
-  LPITEMIDLIST chosen = SHBrowseForFolderA(&bi);
-  bool ok = false;
-  if (chosen) {
-    char buf[MAX_PATH + 1] = {0};
-    if (SHGetPathFromIDListA(chosen, buf)) {
-      path.assign(buf);
-      if (path.size() > 255) path.resize(255);
-      ok = true;
-    }
-    CoTaskMemFree(chosen);
-  }
-  if (root) CoTaskMemFree(root);
-  if (SUCCEEDED(com)) CoUninitialize();
-  if (owner) {
-    InvalidateRect(owner, nullptr, TRUE);
-    UpdateWindow(owner);
-  }
-  return ok;
+std::string Win32Files::CurrentDirectory() {
+  return Directory([](char* buf, UINT size) { return static_cast<UINT>(GetCurrentDirectoryA(size, buf)); });
+}
+
+std::vector<FoundFile> Win32Files::FindFiles(std::string_view pattern) {
+  std::vector<FoundFile> found;
+  std::string p(pattern);
+  WIN32_FIND_DATAA data;
+  HANDLE h = FindFirstFileA(p.c_str(), &data);
+  if (h == INVALID_HANDLE_VALUE) return found;
+  do {
+    found.push_back({data.cFileName, data.dwFileAttributes});
+  } while (FindNextFileA(h, &data));
+  FindClose(h);
+  return found;
 }
 
 }  // namespace vestil

@@ -1,6 +1,8 @@
 #pragma once
-// The host of the 32-bit Windows build. This header stays free of windows.h;
-// window handles are kept as void*.
+// The host of the 32-bit Windows build: the ANSI Win32 API behind each
+// interface of the host seam. Texts pass through unchanged as Windows-1252
+// bytes. This header stays free of windows.h; window handles are kept as
+// void*.
 #include <string>
 #include <vector>
 
@@ -8,65 +10,10 @@
 
 namespace vestil {
 
-class Win32Host : public Host {
+// Files and folders (win32_files.cpp). Paths need no mapping.
+class Win32Files : public FileSystem {
  public:
-  Win32Host();
-
-  const std::vector<std::string>& Arguments() override;
-  uint32_t AppendedProgramOffset() override;
-  bool ChooseProgramFile(std::string_view caption, std::string& path) override;
-
-  int MessageBox(std::string_view caption, std::string_view text, unsigned style) override;
-  void ShowPointer() override;
-
-  bool HasConsole() const override;
-  void WriteText(std::string_view bytes) override;
-  bool ReadLine(std::string& line, size_t max_chars) override;
-  void Locate(int column, int row) override;
-
-  void PumpMessages() override;
-  void Execute(std::string_view command_line) override;
-  void Help(std::string_view file, unsigned command, std::string_view keyword) override;
-  void DefaultBeep() override;
-  uint32_t MillisecondsSinceMidnightUtc() override;
-  uint32_t TickCount() override;
-  void EndProgram() override;
-
-  void NumberSeparators(std::string& decimal, std::string& thousands) override;
-  std::string IntlSetting(std::string_view key, std::string_view default_value) override;
-  LocalTime Now() override;
-  bool ConvertAnsiToOem(std::string& text) override;
-  bool ConvertOemToAnsi(std::string& text) override;
-  uint32_t PortIn(uint16_t port, bool word) override;
-  void PortOut(uint16_t port, uint16_t value, bool word) override;
-
-  std::string CurrentDirectory() override;
-  std::string WindowsDirectory() override;
-  std::string SystemDirectory() override;
-  uint32_t PlatformVersion() override;
-  uint32_t WindowsVersion() override;
-  int ScreenWidth() override;
-  int ScreenHeight() override;
-  int ColorBits() override;
-  int32_t DesktopHandle() override;
-  int32_t InstanceHandle() override;
-  int32_t FocusHandle() override;
-
-  int32_t StartProgram(std::string_view command_line, int show) override;
-  bool StartProgramAndWait(std::string_view command_line, int show) override;
-  std::string EnvironmentValue(std::string_view name) override;
-  uint32_t MciCommand(std::string_view command, std::string& reply) override;
-  std::vector<FoundFile> FindFiles(std::string_view pattern) override;
-
-  std::string ReadProfileString(std::string_view file, std::string_view section,
-                                std::string_view key) override;
-  bool WriteProfileString(std::string_view file, std::string_view section, std::string_view key,
-                          std::string_view value) override;
-  void ClearClipboard() override;
-  void SetClipboardText(std::string_view text) override;
-  std::string ClipboardText() override;
-
-  // Files and folders (win32_files.cpp).
+  std::string MapPath(std::string_view name) override { return std::string(name); }
   int OpenHostFile(const std::string& path, FileAccess access, bool create,
                    std::unique_ptr<HostFile>& file) override;
   int EraseFile(const std::string& path) override;
@@ -79,15 +26,126 @@ class Win32Host : public Host {
   int MakeDirectory(const std::string& path) override;
   int DeleteDirectory(const std::string& path) override;
   bool DiskSpace(int drive, int64_t& free_bytes, int64_t& total_bytes) override;
+  std::string CurrentDirectory() override;
   std::string DriveDirectory(int drive) override;
-  bool ChooseDirectory(std::string_view title, std::string& path) override;
+  std::vector<FoundFile> FindFiles(std::string_view pattern) override;
+};
 
-  // The owner of message boxes: the main window once it exists (an HWND).
-  void SetOwnerWindow(void* window) { owner_ = window; }
+// Clock and shell (win32_system.cpp).
+class Win32System : public SystemServices {
+ public:
+  Win32System();
+  const std::vector<std::string>& Arguments() override { return arguments_; }
+  uint32_t AppendedProgramOffset() override;
+  uint32_t MillisecondsSinceMidnightUtc() override;
+  uint32_t TickCount() override;
+  LocalTime Now() override;
+  void Execute(std::string_view command_line) override;
+  int32_t StartProgram(std::string_view command_line, int show) override;
+  bool StartProgramAndWait(std::string_view command_line, int show) override;
+  void Help(std::string_view file, unsigned command, std::string_view keyword) override;
+  std::string EnvironmentValue(std::string_view name) override;
+  std::string WindowsDirectory() override;
+  std::string SystemDirectory() override;
+  uint32_t PlatformVersion() override;
+  uint32_t WindowsVersion() override;
+  int32_t InstanceHandle() override;
 
  private:
   std::vector<std::string> arguments_;
-  void* owner_ = nullptr;
+};
+
+// Regional settings and the system's code-page conversion (win32_system.cpp).
+class Win32Locale : public Locale {
+ public:
+  void NumberSeparators(std::string& decimal, std::string& thousands) override;
+  std::string IntlSetting(std::string_view key, std::string_view default_value) override;
+  bool ConvertAnsiToOem(std::string& text) override;
+  bool ConvertOemToAnsi(std::string& text) override;
+};
+
+// The screen and the main window (win32_window.cpp).
+class Win32Screen : public Screen {
+ public:
+  bool WriteText(std::string_view) override { return false; }
+  LineRead ReadLine(std::string&, size_t) override { return LineRead::kNoConsole; }
+  bool Locate(int, int) override { return false; }
+  void PumpMessages() override;
+  void EndProgram() override {}
+  int ScreenWidth() override;
+  int ScreenHeight() override;
+  int ColorBits() override;
+  int32_t DesktopHandle() override;
+  int32_t FocusHandle() override;
+  // The owner of boxes, dialogs and the clipboard: the main window once it
+  // exists (an HWND), else none.
+  void* MainWindow() const { return main_window_; }
+
+ private:
+  void* main_window_ = nullptr;
+};
+
+// Message boxes and the standard dialogs, owned by the main window
+// (win32_window.cpp).
+class Win32Dialogs : public Dialogs {
+ public:
+  explicit Win32Dialogs(Win32Screen& screen) : screen_(screen) {}
+  int MessageBox(std::string_view caption, std::string_view text, unsigned style) override;
+  void ShowPointer() override;
+  bool ChooseProgramFile(std::string_view caption, std::string& path) override;
+  bool ChooseDirectory(std::string_view title, std::string& path) override;
+
+ private:
+  Win32Screen& screen_;
+};
+
+// Profile files and the clipboard (win32_profile.cpp).
+class Win32Profile : public ProfileStore {
+ public:
+  explicit Win32Profile(Win32Screen& screen) : screen_(screen) {}
+  std::string ReadProfileString(std::string_view file, std::string_view section,
+                                std::string_view key) override;
+  bool WriteProfileString(std::string_view file, std::string_view section, std::string_view key,
+                          std::string_view value) override;
+  void ClearClipboard() override;
+  void SetClipboardText(std::string_view text) override;
+  std::string ClipboardText() override;
+
+ private:
+  Win32Screen& screen_;
+};
+
+// The default beep and MCI command strings (win32_system.cpp).
+class Win32Sound : public Sound {
+ public:
+  void DefaultBeep() override;
+  uint32_t MciCommand(std::string_view command, std::string& reply) override;
+};
+
+// I/O ports, reachable on Windows 95, 98 and ME only (win32_system.cpp).
+class Win32Ports : public Ports {
+ public:
+  uint32_t PortIn(uint16_t port, bool word) override;
+  void PortOut(uint16_t port, uint16_t value, bool word) override;
+};
+
+class Win32Host {
+ public:
+  Win32Host();
+  Win32Host(const Win32Host&) = delete;
+  Win32Host& operator=(const Win32Host&) = delete;
+  const Host& host() const { return host_; }
+
+ private:
+  Win32Files files_;
+  Win32System system_;
+  Win32Locale locale_;
+  Win32Screen screen_;
+  Win32Dialogs dialogs_{screen_};
+  Win32Profile profile_{screen_};
+  Win32Sound sound_;
+  Win32Ports ports_;
+  Host host_;
 };
 
 }  // namespace vestil

@@ -28,7 +28,4 @@ bool ListSet(Runtime& rt, int32_t index, std::string_view text);
 // Item index; the empty text when there is no such item.
 ShortString ListGet(const Runtime& rt, int32_t index);
 
-// CLEARLIST, ADDLIST, SETLIST, ADDFILES and @LISTITEM$.
-void RegisterDialogList(Runtime& rt);
-
 }  // namespace vestil

@@ -1,9 +1,10 @@
-// The dialog list and the statements and functions that fill and read it
-// without a dialog.
-#include "data/dialog_list.h"
+// The statements and functions that fill and read the dialog list without a
+// dialog: CLEARLIST, ADDLIST, SETLIST, ADDFILES and @LISTITEM$.
+#include "dialogs/list_statements.h"
 
 #include <string>
 
+#include "core/dialog_list.h"
 #include "core/errors.h"
 #include "core/runtime.h"
 #include "host/host.h"
@@ -11,33 +12,6 @@
 #include "values/eval.h"
 
 namespace vestil {
-
-void ListClear(Runtime& rt) {
-  std::vector<ShortString>().swap(rt.dialog_list.items);
-  rt.dialog_list.last = -1;
-}
-
-bool ListAdd(Runtime& rt, std::string_view text) {
-  auto& list = rt.dialog_list;
-  if (list.last >= kMaxDialogListItems - 1) return false;
-  list.items.emplace_back(text);
-  ++list.last;
-  return true;
-}
-
-bool ListSet(Runtime& rt, int32_t index, std::string_view text) {
-  auto& list = rt.dialog_list;
-  if (index < 0 || index > list.last) return false;
-  list.items[static_cast<size_t>(index)].assign(text);
-  return true;
-}
-
-ShortString ListGet(const Runtime& rt, int32_t index) {
-  const auto& list = rt.dialog_list;
-  if (index < 0 || index > list.last) return ShortString();
-  return list.items[static_cast<size_t>(index)];
-}
-
 namespace {
 
 constexpr int kTooManyItems = 232;
@@ -70,7 +44,7 @@ void AddFiles(Runtime& rt) {
   rt.loop.statement_handled = true;
   EvalArg(rt, kRest, kFileNameDemand);
   ShortString pattern = rt.eval.rr.text();
-  for (const FoundFile& f : rt.host->FindFiles(rt.host->MapPath(pattern))) {
+  for (const FoundFile& f : rt.host.files->FindFiles(rt.host.files->MapPath(pattern))) {
     std::string name = f.attributes == kAttributeDirectory ? "[" + f.name + "]" : f.name;
     if (!ListAdd(rt, name)) {
       RuntimeError(rt, kTooManyItems, "");
@@ -92,7 +66,7 @@ void ListItem(Runtime& rt, CallContext& ctx) {
 
 }  // namespace
 
-void RegisterDialogList(Runtime& rt) {
+void RegisterListStatements(Runtime& rt) {
   auto& s = rt.statements;
   s[0xdc] = ClearList;
   s[0xdd] = AddList;

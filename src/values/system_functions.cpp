@@ -1,5 +1,5 @@
 // Colour values and the functions that reach the operating system.
-#include "values/system.h"
+#include "values/system_functions.h"
 
 #include <string>
 
@@ -71,7 +71,7 @@ void TrueColor(Runtime& rt) {
 // parameter and gives the empty text.
 void Par(Runtime& rt, CallContext& ctx) {
   const int32_t n = NumberArg(rt, ')');
-  const auto& args = rt.host->Arguments();
+  const auto& args = rt.host.system->Arguments();
   if (n >= static_cast<int32_t>(args.size())) {
     RuntimeError(rt, kParameterMissing, "");
     return TextResult(rt, ctx, "");
@@ -81,7 +81,7 @@ void Par(Runtime& rt, CallContext& ctx) {
 
 void GetEnv(Runtime& rt, CallContext& ctx) {
   ShortString name = TextArg(rt, ')', kTextDemand);
-  std::string value = name.empty() ? std::string() : rt.host->EnvironmentValue(name);
+  std::string value = name.empty() ? std::string() : rt.host.system->EnvironmentValue(name);
   if (value.size() > kMaxEnvironmentValue) value.resize(kMaxEnvironmentValue);
   TextResult(rt, ctx, value);
 }
@@ -92,19 +92,19 @@ void ExecWait(Runtime& rt, CallContext& ctx) {
   ShortString command = TextArg(rt, ',', kFileNameDemand);
   int32_t show = NumberArg(rt, ')');
   if (show < 0 || show > 9) show = 0;
-  NumberResult(rt, ctx, rt.host->StartProgramAndWait(command, show) ? 1 : 0, kTypeInteger);
+  NumberResult(rt, ctx, rt.host.system->StartProgramAndWait(command, show) ? 1 : 0, kTypeInteger);
 }
 
 void WinExec(Runtime& rt, CallContext& ctx) {
   ShortString command = TextArg(rt, ',', kFileNameDemand);
   const int32_t show = NumberArg(rt, ')');
-  NumberResult(rt, ctx, rt.host->StartProgram(command, show), kTypeLong);
+  NumberResult(rt, ctx, rt.host.system->StartProgram(command, show), kTypeLong);
 }
 
 void MciSend(Runtime& rt, CallContext& ctx) {
   ShortString command = TextArg(rt, ')', kFileNameDemand);
   std::string reply;
-  rt.system.mci_error = static_cast<int32_t>(rt.host->MciCommand(command, reply));
+  rt.system.mci_error = static_cast<int32_t>(rt.host.sound->MciCommand(command, reply));
   if (reply.size() > kMciReplySize - 1) reply.resize(kMciReplySize - 1);
   // A reply ends at its first NUL, as the platform's buffer does.
   size_t nul = reply.find('\0');

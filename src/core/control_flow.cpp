@@ -3,7 +3,7 @@
 // program never changes while it runs, so each scan's outcome is remembered
 // per line (and per label key): the result, the line an error names and the
 // moment it is raised stay exactly those of the scan.
-#include "core/control.h"
+#include "core/control_flow.h"
 
 #include <string>
 

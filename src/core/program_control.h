@@ -1,11 +1,11 @@
 #pragma once
-// Registration of the statement families that live outside the values layer.
+// The statements that control the program as a whole: END, RANDOMIZE,
+// DEFAULTBEEP, EXECUTE, HELP.
 
 namespace vestil {
 
 struct Runtime;
 
 void RegisterProgramControlStatements(Runtime& rt);
-void RegisterConsoleStatements(Runtime& rt);
 
 }  // namespace vestil

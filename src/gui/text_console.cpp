@@ -1,12 +1,13 @@
 // Console text: PRINT, INPUT, LOCATE and the number-format statements. The
 // host owns the grid (the window's character console, or the terminal of the
 // console runner); these handlers format and read.
+#include "gui/text_console.h"
+
 #include <algorithm>
 #include <string>
 
 #include "core/errors.h"
 #include "core/runtime.h"
-#include "core/statements.h"
 #include "data/channels.h"
 #include "host/host.h"
 #include "values/eval.h"
@@ -20,33 +21,29 @@ constexpr int kGridRows = 32;
 constexpr size_t kConsoleLineChars = 126;
 
 // The channel form ("#" channel ",") takes the channel off ArgText: 1..8, or
-// -1 after an error. 0 is the console, which the host must have.
-int ChannelForm(Runtime& rt, const char* keyword) {
+// -1 after an error. 0 is the console.
+int ChannelForm(Runtime& rt) {
   rt.loop.statement_handled = true;
   if (!rt.loop.arg_text.empty() && rt.loop.arg_text[0] == '#') {
     int n = TakeChannelPrefix(rt);
     return n ? n : -1;
   }
-  if (!rt.host->HasConsole()) {
-    NotImplemented(rt, keyword);
-    return -1;
-  }
   return 0;
+}
+
+// Console text; a screen without a text console stops the statement.
+void ConsoleWrite(Runtime& rt, std::string_view bytes, const char* keyword) {
+  if (!rt.host.screen->WriteText(bytes)) NotImplemented(rt, keyword);
 }
 
 void Print(Runtime& rt) {
   auto& rr = rt.eval.rr;
-  Host& host = *rt.host;
   if (rt.loop.arg_text.empty()) {
-    if (host.HasConsole()) {
-      host.WriteText("\n");
-    } else {
-      NotImplemented(rt, "PRINT");
-    }
+    ConsoleWrite(rt, "\n", "PRINT");
     rt.loop.statement_handled = true;
     return;
   }
-  const int channel = ChannelForm(rt, "PRINT");
+  const int channel = ChannelForm(rt);
   if (channel < 0) return;
   if (channel && rt.loop.arg_text.empty()) {
     // "PRINT #n" alone writes an empty line.
@@ -56,7 +53,7 @@ void Print(Runtime& rt) {
   // A channel gets each item at once, and its lines end with CR LF.
   auto write = [&](std::string_view bytes) {
     if (channel) ChannelWrite(rt, channel, bytes);
-    else host.WriteText(bytes);
+    else ConsoleWrite(rt, bytes, "PRINT");
   };
   rt.eval.list_end = false;
   do {
@@ -86,7 +83,7 @@ void Print(Runtime& rt) {
 }
 
 void Input(Runtime& rt) {
-  const int channel = ChannelForm(rt, "INPUT");
+  const int channel = ChannelForm(rt);
   if (channel < 0) return;
   ShortString name = Upper(rt.loop.arg_text);
   rt.loop.arg_text = std::string_view();
@@ -103,10 +100,17 @@ void Input(Runtime& rt) {
     ShortString text;
     ChannelReadLine(rt, channel, text);
     line = text.str();
-  } else if (!rt.host->ReadLine(line, kConsoleLineChars)) {
-    // The input has ended: nobody can answer any more, as when the user
-    // closes the window.
-    throw ProgramExit{255};
+  } else {
+    switch (rt.host.screen->ReadLine(line, kConsoleLineChars)) {
+      case LineRead::kLine: break;
+      case LineRead::kNoConsole:
+        NotImplemented(rt, "INPUT");
+        return;
+      case LineRead::kEndOfInput:
+        // The input has ended: nobody can answer any more, as when the user
+        // closes the window.
+        throw ProgramExit{255};
+    }
   }
   auto& c = rt.console;
   switch (kind) {
@@ -135,11 +139,9 @@ void Locate(Runtime& rt) {
   EvalArg(rt, kRest, kNumberDemand);
   int column = rt.eval.rr.i;
   rt.loop.statement_handled = true;
-  if (!rt.host->HasConsole()) {
+  if (!rt.host.screen->Locate(std::clamp(column - 1, 0, kGridColumns - 1),
+                              std::clamp(row - 1, 0, kGridRows - 1)))
     NotImplemented(rt, "LOCATE");
-    return;
-  }
-  rt.host->Locate(std::clamp(column - 1, 0, kGridColumns - 1), std::clamp(row - 1, 0, kGridRows - 1));
 }
 
 int NumberArgument(Runtime& rt) {
@@ -154,7 +156,7 @@ void NumWidth(Runtime& rt) { rt.format.number_width = NumberArgument(rt); }
 
 }  // namespace
 
-void RegisterConsoleStatements(Runtime& rt) {
+void RegisterTextConsole(Runtime& rt) {
   auto& s = rt.statements;
   s[0xa2] = Print;
   s[0xcd] = Input;

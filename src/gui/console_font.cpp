@@ -1,6 +1,6 @@
 // FONT n: the stock font of the console cells. Values from 4 up are ignored;
 // negative values keep their two low bits.
-#include "core/console_font.h"
+#include "gui/console_font.h"
 
 #include "core/errors.h"
 #include "core/runtime.h"

@@ -5,11 +5,6 @@ namespace vestil {
 
 struct Runtime;
 
-constexpr int kInitialTextFontIndex = 2;
-// Font index 1 is the OEM fixed font: texts of the dBase engine then cross
-// the OEM code page.
-constexpr int kOemFontIndex = 1;
-
 void RegisterConsoleFont(Runtime& rt);
 
 }  // namespace vestil

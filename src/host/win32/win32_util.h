@@ -1,0 +1,30 @@
+#pragma once
+// Small helpers of the Windows host's files; they include windows.h.
+#define NOMINMAX
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+// windows.h maps MessageBox to MessageBoxA; the host has a method of that name.
+#undef MessageBox
+
+#include <cstdint>
+#include <string>
+
+namespace vestil {
+
+inline HWND Window(void* handle) { return static_cast<HWND>(handle); }
+
+// Handles travel through scripts as 32-bit numbers.
+inline int32_t HandleNumber(const void* handle) {
+  return static_cast<int32_t>(reinterpret_cast<uintptr_t>(handle));
+}
+
+// A directory from one of the Get...DirectoryA functions.
+template <typename Getter>
+std::string Directory(Getter get) {
+  char buf[MAX_PATH + 1] = {0};
+  UINT n = get(buf, static_cast<UINT>(sizeof buf));
+  if (n == 0 || n >= sizeof buf) return std::string();
+  return std::string(buf, n);
+}
+
+}  // namespace vestil

@@ -1,0 +1,52 @@
+// The assembly of the runtime. The interpreter knows no family above it;
+// here each family registers its handlers and installs its state. A family
+// registered later replaces what an earlier one put in the same place.
+#include "runtime/assemble.h"
+
+#include "core/control_flow.h"
+#include "core/program_control.h"
+#include "data/channels.h"
+#include "data/dates.h"
+#include "data/dbase.h"
+#include "data/profile.h"
+#include "dialogs/list_statements.h"
+#include "gui/console_font.h"
+#include "gui/text_console.h"
+#include "values/convert.h"
+#include "values/dispatch.h"
+#include "values/ports.h"
+#include "values/system_functions.h"
+#include "values/variables.h"
+
+namespace vestil {
+
+std::unique_ptr<Runtime> AssembleRuntime(const Host& host) {
+  auto rt = std::make_unique<Runtime>(host);
+  Runtime& r = *rt;
+  // The interpreter: control flow, variables, program control and the
+  // computational function families.
+  RegisterControlStatements(r);
+  RegisterVariableStatements(r);
+  RegisterVariableFunctions(r);
+  RegisterProgramControlStatements(r);
+  RegisterSystemVariables(r);
+  RegisterArithmeticFunctions(r);
+  RegisterTextFunctions(r);
+  RegisterConversionFunctions(r);
+  RegisterSystemFunctions(r);
+  RegisterScrambling(r);
+  RegisterPorts(r);
+  // Windows, text and graphics.
+  RegisterTextConsole(r);
+  RegisterConsoleFont(r);
+  // Files and data.
+  RegisterFileChannels(r);
+  RegisterDbase(r);
+  RegisterProfile(r);
+  RegisterDateFunctions(r);
+  // Dialogs and lists.
+  RegisterListStatements(r);
+  return rt;
+}
+
+}  // namespace vestil
