@@ -1,6 +1,6 @@
 #include "core/loader.h"
 
-#include <cstdio>
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -11,24 +11,30 @@
 namespace vestil {
 namespace {
 
-struct FileCloser {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
+enum class ReadResult { kRead, kNotOpened, kNotRead };
 
-File OpenRead(Runtime& rt, std::string_view name) {
-  return File(std::fopen(rt.host.files->MapPath(name).c_str(), "rb"));
+// Up to `limit` bytes of a file from `offset` on, through the host's files.
+ReadResult ReadFrom(Runtime& rt, std::string_view name, uint32_t offset, size_t limit, std::string& bytes) {
+  auto& files = *rt.host.files;
+  std::unique_ptr<HostFile> f;
+  if (files.OpenHostFile(files.MapPath(name), FileAccess::kRead, false, f) != 0) return ReadResult::kNotOpened;
+  int64_t size = 0;
+  if (f->Size(size) != 0 || f->Seek(offset) != 0) return ReadResult::kNotRead;
+  size_t want = size > offset ? static_cast<size_t>(size - offset) : 0;
+  if (want > limit) want = limit;
+  bytes.assign(want, '\0');
+  size_t done = 0;
+  if (want && f->Read(bytes.data(), want, done) != 0) return ReadResult::kNotRead;
+  bytes.resize(done);
+  return ReadResult::kRead;
 }
 
 }  // namespace
 
 bool IsProgramFile(Runtime& rt, std::string_view name) {
   if (name.empty()) return false;
-  File f = OpenRead(rt, name);
-  if (!f) return false;
-  char buf[11];
-  if (std::fread(buf, 1, sizeof buf, f.get()) != sizeof buf) return false;
-  return std::string_view(buf, 11) == " KVN-VESTIL";
+  std::string start;
+  return ReadFrom(rt, name, 0, 11, start) == ReadResult::kRead && start == " KVN-VESTIL";
 }
 
 void LoadProgram(Runtime& rt) {
@@ -57,13 +63,18 @@ void LoadProgram(Runtime& rt) {
   }
 
   // Reading.
-  File f = OpenRead(rt, file);
-  if (!f) LoaderFailure(rt, 209, file, 2);
-
-  unsigned char header[kHeaderSize];
-  bool header_ok = std::fseek(f.get(), static_cast<long>(offset), SEEK_SET) == 0 &&
-                   std::fread(header, 1, kHeaderSize, f.get()) == kHeaderSize &&
-                   std::string_view(reinterpret_cast<char*>(header) + 1, 11) == kProgramMagic;
+  // Enough for the header and one line more than a program may have, each
+  // at its longest: the line limit is found without reading further.
+  constexpr size_t kReadLimit = kHeaderSize + (kMaxLines + 1) * 256;
+  std::string bytes;
+  switch (ReadFrom(rt, file, offset, kReadLimit, bytes)) {
+    case ReadResult::kRead: break;
+    case ReadResult::kNotOpened: LoaderFailure(rt, 209, file, 2);
+    case ReadResult::kNotRead: LoaderFailure(rt, 905, "", 1);
+  }
+  const auto* header = reinterpret_cast<const unsigned char*>(bytes.data());
+  bool header_ok = bytes.size() >= kHeaderSize &&
+                   std::string_view(bytes).substr(1, 11) == kProgramMagic;
   if (!header_ok) LoaderFailure(rt, 905, "", 1);
 
   uint8_t key = 0;
@@ -72,13 +83,13 @@ void LoadProgram(Runtime& rt) {
   auto& prog = rt.program;
   prog.lines.assign(1, std::string());
   prog.line_count = 0;
-  for (;;) {
-    int c = std::fgetc(f.get());
-    if (c == EOF) break;
+  size_t at = kHeaderSize;
+  while (at < bytes.size()) {
     if (++prog.line_count > kMaxLines) LoaderFailure(rt, 901, "", 1);
-    size_t len = static_cast<size_t>(c);
-    std::string line(len, '\0');
-    if (len && std::fread(line.data(), 1, len, f.get()) != len) LoaderFailure(rt, 906, "", 1);
+    size_t len = static_cast<uint8_t>(bytes[at++]);
+    if (bytes.size() - at < len) LoaderFailure(rt, 906, "", 1);
+    std::string line = bytes.substr(at, len);
+    at += len;
     for (auto& ch : line) ch = static_cast<char>(static_cast<uint8_t>(ch) ^ key);
     if (len > static_cast<size_t>(kMaxLineLength)) LoaderFailure(rt, 902, "", 1);
     prog.lines.push_back(std::move(line));

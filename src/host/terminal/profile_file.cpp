@@ -17,15 +17,17 @@ struct IniLine {
 std::vector<IniLine> SplitLines(std::string_view content) {
   std::vector<IniLine> lines;
   size_t i = 0;
+  // A line ends with CR LF, LF or a lone CR, as Windows reads profiles.
   while (i < content.size()) {
-    size_t nl = content.find('\n', i);
-    if (nl == std::string_view::npos) {
+    size_t text_end = content.find_first_of("\r\n", i);
+    if (text_end == std::string_view::npos) {
       lines.push_back({content.substr(i), {}});
       break;
     }
-    size_t text_end = nl > i && content[nl - 1] == '\r' ? nl - 1 : nl;
-    lines.push_back({content.substr(i, text_end - i), content.substr(text_end, nl + 1 - text_end)});
-    i = nl + 1;
+    size_t next = text_end + 1;
+    if (content[text_end] == '\r' && next < content.size() && content[next] == '\n') ++next;
+    lines.push_back({content.substr(i, text_end - i), content.substr(text_end, next - text_end)});
+    i = next;
   }
   return lines;
 }

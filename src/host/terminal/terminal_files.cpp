@@ -1,19 +1,19 @@
 // Files and folders of the console runner: POSIX calls behind the Host file
 // interface, with their failures reported as the Windows error codes that the
 // same failure gives on Windows.
+#include <dirent.h>
 #include <fcntl.h>
+#include <strings.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <time.h>
 #include <unistd.h>
 
-#include <cerrno>
-#include <dirent.h>
-#include <strings.h>
-
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "host/terminal/terminal_host.h"
 #include "base/cp1252.h"
@@ -219,17 +219,40 @@ TerminalFiles::TerminalFiles() {
   if (getcwd(cwd, sizeof cwd)) start_directory_ = cwd;
 }
 
+namespace {
+
+// The part of a path after its drive letter, from the drive's root, with "."
+// and ".." resolved as Windows resolves them: ".." at the root stays there,
+// so no path leaves its drive. A final separator is kept.
+std::string FromDriveRoot(std::string_view rest) {
+  std::vector<std::string_view> parts;
+  size_t i = 0;
+  while (i < rest.size()) {
+    size_t j = rest.find_first_of("/\\", i);
+    if (j == std::string_view::npos) j = rest.size();
+    std::string_view part = rest.substr(i, j - i);
+    if (part == "..") {
+      if (!parts.empty()) parts.pop_back();
+    } else if (!part.empty() && part != ".") {
+      parts.push_back(part);
+    }
+    i = j + 1;
+  }
+  std::string out;
+  for (std::string_view part : parts) out.append("/").append(part);
+  if (out.empty() || rest.find_last_of("/\\") == rest.size() - 1) out.push_back('/');
+  return out;
+}
+
+}  // namespace
+
 std::string TerminalFiles::MapPath(std::string_view name) {
   std::string p = Cp1252ToUtf8(name);
   if (p.size() >= 2 && std::isalpha(static_cast<unsigned char>(p[0])) && p[1] == ':') {
     // A drive letter: VESTIL_DRIVE_<letter> names the folder it stands for;
     // without it every drive is the root of the file system.
-    char var[] = "VESTIL_DRIVE_X";
-    var[13] = static_cast<char>(std::toupper(static_cast<unsigned char>(p[0])));
-    std::string mapped = DriveFolder(var[13]);
-    if (p.size() == 2 || (p[2] != '\\' && p[2] != '/')) mapped.push_back('/');
-    mapped.append(p, 2, std::string::npos);
-    p.swap(mapped);
+    const char letter = static_cast<char>(std::toupper(static_cast<unsigned char>(p[0])));
+    p = DriveFolder(letter) + FromDriveRoot(std::string_view(p).substr(2));
   }
   for (auto& c : p)
     if (c == '\\') c = '/';
