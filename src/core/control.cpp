@@ -31,31 +31,31 @@ int ScanUncached(const Runtime& rt, int from, ScanKind kind) {
     uint8_t t = TokenAt(rt, line);
     switch (kind) {
       case kIfBranch:
-        if (t == tok::kIf || t == tok::kIfNot) ++depth;
-        else if (t == tok::kEndIf) {
+        if (t == cmd::kIf || t == cmd::kIfNot) ++depth;
+        else if (t == cmd::kEndIf) {
           if (depth == 0) return line;
           --depth;
-        } else if ((t == tok::kElseIf || t == tok::kElse) && depth == 0) {
+        } else if ((t == cmd::kElseIf || t == cmd::kElse) && depth == 0) {
           return line;
         }
         break;
       case kEndIf:
-        if (t == tok::kIf || t == tok::kIfNot) ++depth;
-        else if (t == tok::kEndIf) {
+        if (t == cmd::kIf || t == cmd::kIfNot) ++depth;
+        else if (t == cmd::kEndIf) {
           if (depth == 0) return line;
           --depth;
         }
         break;
       case kEndWhile:
-        if (t == tok::kWhile || t == tok::kWhileNot) ++depth;
-        else if (t == tok::kEndWhile) {
+        if (t == cmd::kWhile || t == cmd::kWhileNot) ++depth;
+        else if (t == cmd::kEndWhile) {
           if (depth == 0) return line;
           --depth;
         }
         break;
       case kEndProc:
-        if (t == tok::kProc) ++depth;
-        else if (t == tok::kEndProc) {
+        if (t == cmd::kProc) ++depth;
+        else if (t == cmd::kEndProc) {
           if (depth == 0) return line;
           --depth;
         }
@@ -100,7 +100,7 @@ void IfStatement(Runtime& rt, bool negated) {
   for (;;) {
     int cand = Scan(rt, from, kIfBranch);
     if (!Land(rt, cand, 106)) return;
-    if (TokenAt(rt, cand) != tok::kElseIf) return;
+    if (TokenAt(rt, cand) != cmd::kElseIf) return;
     rt.loop.arg_text = std::string_view(rt.program.Line(cand)).substr(1);
     if (Condition(rt)) return;
     from = cand;
@@ -258,19 +258,19 @@ void ProcedureCall(Runtime& rt) {
 
 void RegisterControlStatements(Runtime& rt) {
   auto& s = rt.statements;
-  s[tok::kIf] = If;
-  s[tok::kIfNot] = IfNot;
-  s[tok::kElse] = Else;
-  s[tok::kElseIf] = Else;
-  s[tok::kEndIf] = NoOperation;
-  s[tok::kWhile] = While;
-  s[tok::kWhileNot] = WhileNot;
-  s[tok::kEndWhile] = EndWhile;
-  s[tok::kGoto] = Goto;
-  s[tok::kGosub] = Gosub;
-  s[tok::kReturn] = Return;
-  s[tok::kEndProc] = EndProc;
-  s[tok::kProc] = Proc;
+  s[cmd::kIf] = If;
+  s[cmd::kIfNot] = IfNot;
+  s[cmd::kElse] = Else;
+  s[cmd::kElseIf] = Else;
+  s[cmd::kEndIf] = NoOperation;
+  s[cmd::kWhile] = While;
+  s[cmd::kWhileNot] = WhileNot;
+  s[cmd::kEndWhile] = EndWhile;
+  s[cmd::kGoto] = Goto;
+  s[cmd::kGosub] = Gosub;
+  s[cmd::kReturn] = Return;
+  s[cmd::kEndProc] = EndProc;
+  s[cmd::kProc] = Proc;
 }
 
 }  // namespace vestil

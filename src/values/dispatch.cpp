@@ -44,7 +44,7 @@ void UserFunction(Runtime& rt) {
   if (at.size() >= 2) line = Byte(at[0]) | (Byte(at[1]) << 8);
   at.remove_prefix(at.size() >= 2 ? 2 : at.size());
   const auto& prog = rt.program;
-  if (line < 1 || line > prog.line_count || prog.Line(line).empty() || Byte(prog.Line(line)[0]) != tok::kDefFn) {
+  if (line < 1 || line > prog.line_count || prog.Line(line).empty() || Byte(prog.Line(line)[0]) != cmd::kDefFn) {
     RuntimeError(rt, 101, "");
     return;
   }

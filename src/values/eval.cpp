@@ -359,7 +359,7 @@ void EvalArg(Runtime& rt, char terminator, int demand) {
       }
       if (is_var && !found) {
         uint8_t tk = rt.loop.command_token;
-        if (tk != tok::kDeclare && tk != tok::kParameters) RuntimeWarning(rt, 215, name);
+        if (tk != cmd::kDeclare && tk != cmd::kParameters) RuntimeWarning(rt, 215, name);
       }
     }
   }
