@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <string>
 
+#include "base/tokens.h"
 #include "core/errors.h"
 #include "core/runtime.h"
 #include "core/statements.h"
@@ -156,12 +157,12 @@ void NumWidth(Runtime& rt) { rt.format.number_width = NumberArgument(rt); }
 
 void RegisterConsoleStatements(Runtime& rt) {
   auto& s = rt.statements;
-  s[0xa2] = Print;
-  s[0xcd] = Input;
-  s[0xbe] = Locate;
-  s[0xa3] = Decimals;
-  s[0xa4] = StrWidth;
-  s[0xa5] = NumWidth;
+  s[cmd::kPrint] = Print;
+  s[cmd::kInput] = Input;
+  s[cmd::kLocate] = Locate;
+  s[cmd::kDecimals] = Decimals;
+  s[cmd::kStrWidth] = StrWidth;
+  s[cmd::kNumWidth] = NumWidth;
 }
 
 }  // namespace vestil

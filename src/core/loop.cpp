@@ -116,8 +116,8 @@ Runtime::Runtime(Host* h) : host(h) {
   statements[cmd::kLabel] = Comment;
   statements[cmd::kDefFn] = Comment;
   statements[cmd::kCallStatement] = CallStatement;
-  statements[0xef] = ErrorModeStatement;
-  statements[0x5a] = EvalStatement;
+  statements[cmd::kErrorMode] = ErrorModeStatement;
+  statements[cmd::kEval] = EvalStatement;
   RegisterControlStatements(*this);
   RegisterVariableStatements(*this);
   RegisterProgramControlStatements(*this);

@@ -1,4 +1,5 @@
 // Statements that act on the run of the program or on its surroundings.
+#include "base/tokens.h"
 #include "core/errors.h"
 #include "core/runtime.h"
 #include "core/statements.h"
@@ -50,12 +51,12 @@ void DefaultBeep(Runtime& rt) {
 
 void RegisterProgramControlStatements(Runtime& rt) {
   auto& s = rt.statements;
-  s[0xbf] = End;
-  s[0x92] = Execute;
-  s[0x93] = ExecuteEnd;
-  s[0x69] = Help;
-  s[0xbc] = Randomize;
-  s[0xbd] = DefaultBeep;
+  s[cmd::kEnd] = End;
+  s[cmd::kExecute] = Execute;
+  s[cmd::kExecuteEnd] = ExecuteEnd;
+  s[cmd::kHelp] = Help;
+  s[cmd::kRandomize] = Randomize;
+  s[cmd::kDefaultBeep] = DefaultBeep;
 }
 
 }  // namespace vestil

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "base/tokens.h"
 #include "core/errors.h"
 #include "core/runtime.h"
 #include "host/host.h"
@@ -446,27 +447,27 @@ void RegisterFileNameStatements(Runtime& rt);
 
 void RegisterFileChannels(Runtime& rt) {
   auto& s = rt.statements;
-  s[0xe5] = Assign;
-  s[0xe6] = Rename;
-  s[0xe7] = Append;
-  s[0xe8] = Close;
-  s[0xe9] = Erase;
-  s[0xea] = Reset;
-  s[0xeb] = Rewrite;
-  s[0x66] = SetFAttr;
-  s[0x70] = OpenRW;
-  s[0x71] = CloseRW;
-  s[0x72] = PutByte;
-  s[0x73] = Seek;
-  s[0x54] = BlockWrite;
+  s[cmd::kAssign] = Assign;
+  s[cmd::kRename] = Rename;
+  s[cmd::kAppend] = Append;
+  s[cmd::kClose] = Close;
+  s[cmd::kErase] = Erase;
+  s[cmd::kReset] = Reset;
+  s[cmd::kRewrite] = Rewrite;
+  s[cmd::kSetFAttr] = SetFAttr;
+  s[cmd::kOpenRw] = OpenRW;
+  s[cmd::kCloseRw] = CloseRW;
+  s[cmd::kPutByte] = PutByte;
+  s[cmd::kSeek] = Seek;
+  s[cmd::kBlockWrite] = BlockWrite;
   auto& f = rt.eval.functions;
-  f[0x5d] = GetByte;
-  f[0x5e] = GetFilePos;
-  f[0x5f] = GetFileSize;
-  f[0xc6] = Eof;
-  f[0x56] = GetFAttr;
-  f[0x57] = GetFDate;
-  f[0x43] = BlockRead;
+  f[fn::kGetByte] = GetByte;
+  f[fn::kGetFilePos] = GetFilePos;
+  f[fn::kGetFileSize] = GetFileSize;
+  f[fn::kEof] = Eof;
+  f[fn::kGetFAttr] = GetFAttr;
+  f[fn::kGetFDate] = GetFDate;
+  f[fn::kBlockRead] = BlockRead;
   RegisterFileNameStatements(rt);
   RegisterDirectorySearch(rt);
 }

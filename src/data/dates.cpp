@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "base/tokens.h"
 #include "core/errors.h"
 #include "core/runtime.h"
 #include "host/host.h"
@@ -183,10 +184,10 @@ ShortString TimeText(int hour, int minute, int second, int millisecond, int form
 
 void RegisterDateFunctions(Runtime& rt) {
   auto& f = rt.eval.functions;
-  f[0xe4] = Dtoc;
-  f[0xe5] = Ctod;
-  f[0xca] = Date;
-  f[0xc9] = Time;
+  f[fn::kDtoc] = Dtoc;
+  f[fn::kCtod] = Ctod;
+  f[fn::kDate] = Date;
+  f[fn::kTime] = Time;
 }
 
 }  // namespace vestil

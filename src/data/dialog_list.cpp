@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "base/tokens.h"
 #include "core/errors.h"
 #include "core/runtime.h"
 #include "host/host.h"
@@ -94,11 +95,11 @@ void ListItem(Runtime& rt, CallContext& ctx) {
 
 void RegisterDialogList(Runtime& rt) {
   auto& s = rt.statements;
-  s[0xdc] = ClearList;
-  s[0xdd] = AddList;
-  s[0xf4] = SetList;
-  s[0xde] = AddFiles;
-  rt.eval.functions[0x9d] = ListItem;
+  s[cmd::kClearList] = ClearList;
+  s[cmd::kAddList] = AddList;
+  s[cmd::kSetList] = SetList;
+  s[cmd::kAddFiles] = AddFiles;
+  rt.eval.functions[fn::kListItem] = ListItem;
 }
 
 }  // namespace vestil

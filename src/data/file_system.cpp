@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "base/tokens.h"
 #include "core/errors.h"
 #include "core/runtime.h"
 #include "data/channels.h"
@@ -208,18 +209,18 @@ void GetDir(Runtime& rt, CallContext& ctx) {
 
 void RegisterFileNameStatements(Runtime& rt) {
   auto& s = rt.statements;
-  s[0xd4] = Copy;
-  s[0xdf] = ChDir;
-  s[0xe0] = MkDir;
-  s[0xe1] = RmDir;
-  s[0x6a] = LoadText;
-  s[0x75] = FileMode;
+  s[cmd::kCopy] = Copy;
+  s[cmd::kChDir] = ChDir;
+  s[cmd::kMkDir] = MkDir;
+  s[cmd::kRmDir] = RmDir;
+  s[cmd::kLoadText] = LoadText;
+  s[cmd::kFileMode] = FileMode;
   auto& f = rt.eval.functions;
-  f[0xc5] = FileSize;
-  f[0xd1] = ChooseDir;
-  f[0xc0] = DiskFree;
-  f[0xc1] = DiskSize;
-  f[0xc2] = GetDir;
+  f[fn::kFileSize] = FileSize;
+  f[fn::kChooseDir] = ChooseDir;
+  f[fn::kDiskFree] = DiskFree;
+  f[fn::kDiskSize] = DiskSize;
+  f[fn::kGetDir] = GetDir;
 }
 
 }  // namespace vestil

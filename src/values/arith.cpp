@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "base/tokens.h"
 #include "core/errors.h"
 #include "core/runtime.h"
 #include "values/dispatch.h"
@@ -339,14 +340,15 @@ void If(Runtime& rt, CallContext& c) {
 
 void RegisterArithmeticFunctions(Runtime& rt) {
   auto& t = rt.eval.functions;
-  t[0x81] = Add; t[0x82] = Sub; t[0x83] = Mul; t[0x84] = Div;
-  t[0x85] = IDiv; t[0x86] = Mod; t[0x87] = And; t[0x88] = Or; t[0x45] = Xor;
-  t[0x89] = Neq; t[0x8a] = Equ; t[0x8b] = Gt; t[0x8c] = Lt;
-  t[0x8d] = EquText; t[0x8e] = NeqText; t[0x8f] = LtText; t[0x90] = GtText;
-  t[0xa8] = Sqr; t[0xa9] = Sqrt; t[0xa4] = Cos; t[0xa5] = Sin; t[0xce] = Tan; t[0xcf] = Cot;
-  t[0xaa] = ArcTan; t[0xa6] = Exp; t[0xa7] = Ln; t[0xcd] = Log; t[0xd0] = Power;
-  t[0xab] = Pi; t[0xac] = Int; t[0x63] = Round; t[0xad] = Rnd;
-  t[0xa2] = Not; t[0xa3] = Abs; t[0xc8] = If;
+  t[fn::kAdd] = Add; t[fn::kSub] = Sub; t[fn::kMul] = Mul; t[fn::kDiv] = Div;
+  t[fn::kIDiv] = IDiv; t[fn::kMod] = Mod; t[fn::kAnd] = And; t[fn::kOr] = Or; t[fn::kXor] = Xor;
+  t[fn::kNeq] = Neq; t[fn::kEqu] = Equ; t[fn::kGt] = Gt; t[fn::kLt] = Lt;
+  t[fn::kEquText] = EquText; t[fn::kNeqText] = NeqText; t[fn::kLtText] = LtText; t[fn::kGtText] = GtText;
+  t[fn::kSqr] = Sqr; t[fn::kSqrt] = Sqrt;
+  t[fn::kCos] = Cos; t[fn::kSin] = Sin; t[fn::kTan] = Tan; t[fn::kCot] = Cot;
+  t[fn::kArcTan] = ArcTan; t[fn::kExp] = Exp; t[fn::kLn] = Ln; t[fn::kLog] = Log; t[fn::kPower] = Power;
+  t[fn::kPi] = Pi; t[fn::kInt] = Int; t[fn::kRound] = Round; t[fn::kRnd] = Rnd;
+  t[fn::kNot] = Not; t[fn::kAbs] = Abs; t[fn::kIf] = If;
 }
 
 }  // namespace vestil

@@ -1,6 +1,7 @@
 // Keyed text scrambling (SCRAMBLEKEY, @SCRAMBLE$) and hardware port access
 // (OUTPORT, OUTPORTW, @INP, @INPW). Ports go through the host: where user
 // programs may not reach them, reads give 0 and writes do nothing.
+#include "base/tokens.h"
 #include "core/runtime.h"
 #include "host/host.h"
 #include "values/convert.h"
@@ -71,12 +72,12 @@ void InpW(Runtime& rt, CallContext& ctx) { PortIn(rt, ctx, true); }
 }  // namespace
 
 void RegisterScrambleAndPorts(Runtime& rt) {
-  rt.statements[0x77] = ScrambleKeyStatement;
-  rt.statements[0x68] = OutPort;
-  rt.statements[0xfc] = OutPortW;
-  rt.eval.functions[0x76] = ScrambleFunction;
-  rt.eval.functions[0x58] = Inp;
-  rt.eval.functions[0xfa] = InpW;
+  rt.statements[cmd::kScrambleKey] = ScrambleKeyStatement;
+  rt.statements[cmd::kOutPort] = OutPort;
+  rt.statements[cmd::kOutPortW] = OutPortW;
+  rt.eval.functions[fn::kScramble] = ScrambleFunction;
+  rt.eval.functions[fn::kInp] = Inp;
+  rt.eval.functions[fn::kInpW] = InpW;
 }
 
 }  // namespace vestil

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "base/tokens.h"
 #include "core/errors.h"
 #include "core/runtime.h"
 #include "host/host.h"
@@ -121,11 +122,11 @@ void Nop(Runtime& rt, CallContext& ctx) {
 
 void RegisterSystemFunctions(Runtime& rt) {
   auto& f = rt.eval.functions;
-  f[0xae] = Rgb; f[0x4d] = GetRed; f[0x4e] = GetGreen; f[0x4f] = GetBlue;
-  f[0xbc] = Par; f[0xfb] = GetEnv;
-  f[0x3d] = ExecWait; f[0xfd] = WinExec; f[0xb6] = MciSend;
-  f[0xfe] = Nop;
-  rt.statements[0x5d] = TrueColor;
+  f[fn::kRgb] = Rgb; f[fn::kGetRed] = GetRed; f[fn::kGetGreen] = GetGreen; f[fn::kGetBlue] = GetBlue;
+  f[fn::kPar] = Par; f[fn::kGetEnv] = GetEnv;
+  f[fn::kExecWait] = ExecWait; f[fn::kWinExec] = WinExec; f[fn::kMciSend] = MciSend;
+  f[fn::kNop] = Nop;
+  rt.statements[cmd::kTrueColor] = TrueColor;
 }
 
 }  // namespace vestil

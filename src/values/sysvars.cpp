@@ -1,6 +1,7 @@
 // The system variables: kind character plus SysVarToken.
 #include <string>
 
+#include "base/tokens.h"
 #include "core/errors.h"
 #include "core/runtime.h"
 #include "data/dbase.h"
@@ -25,68 +26,69 @@ void ReadSystemVariable(Runtime& rt, const ShortString& element) {
   bool found = true;
   int32_t iv = 0;
   switch (token) {
-    case 0x81: iv = rt.dialog_list.dialog_result; break;  // %DLGRESULT
-    case 0x82: iv = rt.console.input_int; break;       // %INPUTINT
-    case 0x83: rr.l = rt.console.input_long; break;    // &INPUTLONG
-    case 0x84: rr.f = rt.console.input_float; break;   // !INPUTFLOAT
-    case 0x85: rr.set_text(rt.console.input_text); break;  // $INPUTTEXT
-    case 0x86: iv = rt.dialog_list.last; break;        // %LISTLAST
-    case 0x87: rr.set_text(""); break;                 // $INPUTDLG
-    case 0x88: rr.set_text(""); break;                 // $CHOSEN
-    case 0x89: case 0x8a: break;                       // %MOUSEX, %MOUSEY
-    case 0x8b:                                         // %MOUSEKEY
+    case sv::kDlgResult: iv = rt.dialog_list.dialog_result; break;
+    case sv::kInputInt: iv = rt.console.input_int; break;
+    case sv::kInputLong: rr.l = rt.console.input_long; break;
+    case sv::kInputFloat: rr.f = rt.console.input_float; break;
+    case sv::kInputText: rr.set_text(rt.console.input_text); break;
+    case sv::kListLast: iv = rt.dialog_list.last; break;
+    case sv::kInputDlg: rr.set_text(""); break;
+    case sv::kChosen: rr.set_text(""); break;
+    case sv::kMouseX: case sv::kMouseY: break;
+    case sv::kMouseKey:
       host.PumpMessages();
       break;
-    case 0x8c: iv = rt.events.command_code; break;     // %COMMAND
-    case 0x8d: rr.l = rt.system.mci_error; break;      // &MCIERROR
-    case 0x8e: case 0x8f: break;                       // %WAITRESULT, %VKEY
-    case 0x90: case 0x91: case 0x92: break;            // %TARGETDC, %SHADOWDC, %HWND
-    case 0x93: iv = TakeIoResult(rt); break;           // %IORESULT (read and cleared)
-    case 0x94:                                         // %ERRORKIND (read and cleared)
+    case sv::kCommand: iv = rt.events.command_code; break;
+    case sv::kMciError: rr.l = rt.system.mci_error; break;
+    case sv::kWaitResult: case sv::kVKey: break;
+    case sv::kTargetDc: case sv::kShadowDc: case sv::kHwnd: break;
+    case sv::kIoResult: iv = TakeIoResult(rt); break;  // read and cleared
+    case sv::kErrorKind:                                // read and cleared
       iv = rt.errors.last_error_kind;
       rt.errors.last_error_kind = 0;
       break;
-    case 0x95: rr.set_text(host.CurrentDirectory().substr(0, 2)); break;  // $DRIVE
-    case 0x96: break;                                  // %LISTINDEX
-    case 0x97: rr.set_text(host.WindowsDirectory().substr(0, 150)); break;
-    case 0x98: rr.set_text(host.SystemDirectory().substr(0, 150)); break;
-    case 0x99: {                                       // $PLATFORMVER
+    case sv::kDrive: rr.set_text(host.CurrentDirectory().substr(0, 2)); break;
+    case sv::kListIndex: break;
+    case sv::kWinDir: rr.set_text(host.WindowsDirectory().substr(0, 150)); break;
+    case sv::kSysDir: rr.set_text(host.SystemDirectory().substr(0, 150)); break;
+    case sv::kPlatformVer: {
       uint32_t v = host.PlatformVersion();
       rr.l = static_cast<int32_t>(v);
       rr.set_text(VersionText((v >> 24) & 0xff, (v >> 16) & 0xff));
       break;
     }
-    case 0x9a: {                                       // $WINVER
+    case sv::kWinVer: {
       uint32_t v = host.WindowsVersion();
       rr.l = static_cast<int32_t>(v);
       rr.set_text(VersionText(v & 0xff, (v >> 8) & 0xff));
       break;
     }
-    case 0x9b: case 0x9c: case 0x9d: case 0x9e: break;  // window edges: no window yet
-    case 0x9f: iv = host.FocusHandle(); break;          // %FOCUS
-    case 0xa0: case 0xa1: case 0xa2: case 0xa3: case 0xa4:  // the current dBase table
-    case 0xa5: case 0xa6: case 0xa7: case 0xa8: case 0xa9:
-    case 0xaa: case 0xab: case 0xac: case 0xc2: case 0xc3:
+    case sv::kWinTop: case sv::kWinBottom: case sv::kWinLeft: case sv::kWinRight: break;  // no window yet
+    case sv::kFocus: iv = host.FocusHandle(); break;
+    case sv::kDbCount: case sv::kDbHeadLen: case sv::kDbRecLen: case sv::kDbRecNo:  // the current dBase table
+    case sv::kDbFields: case sv::kDbDate: case sv::kDbFType: case sv::kDbFDec: case sv::kDbFLen:
+    case sv::kDbFNum: case sv::kDbFName: case sv::kDbDeleted: case sv::kDbEof:
+    case sv::kDbHasMemo: case sv::kDbVersion:
       ReadDbaseVariable(rt, token);
       break;
-    case 0xad: iv = host.ScreenWidth(); break;
-    case 0xae: iv = host.ScreenHeight(); break;
-    case 0xaf: iv = host.DesktopHandle(); break;
-    case 0xb0: iv = static_cast<int32_t>(host.Arguments().size()) - 1; break;  // %PARCOUNT
-    case 0xb1: case 0xb2: case 0xb5: break;            // %ACTIVITY, %MOUSEBUTTONS, %LASTMESSAGE
-    case 0xb8: break;                                  // &SQLCOUNT
-    case 0xb9: case 0xba: break;                       // %BMPWIDTH, %BMPHEIGHT
-    case 0xbb: rr.l = rt.errors.last_error_number; break;  // &ERRORNUMBER
-    case 0xbc: iv = host.ColorBits(); break;
-    case 0xbd: break;                                  // &RECVALUE
-    case 0xbe: break;                                  // %FONT
-    case 0xbf: iv = 1; break;                          // %ONE
-    case 0xc0: rr.l = static_cast<int32_t>(host.TickCount()); break;  // &TICKS
-    case 0xc1: break;                                  // &PARTNER
-    case 0xc4: rr.set_text("5.0a-NT"); break;          // $VERSION
-    case 0xc5: break;                                  // %ZERO
-    case 0xc6: iv = host.InstanceHandle(); break;
-    case 0xc7: case 0xc8: break;                       // %TIMER, %REPAINT (read and cleared)
+    case sv::kScreenWidth: iv = host.ScreenWidth(); break;
+    case sv::kScreenHeight: iv = host.ScreenHeight(); break;
+    case sv::kDesktop: iv = host.DesktopHandle(); break;
+    case sv::kParCount: iv = static_cast<int32_t>(host.Arguments().size()) - 1; break;
+    case sv::kActivity: case sv::kMouseButtons: case sv::kLastMessage: break;
+    case sv::kSqlCount: break;
+    case sv::kBmpWidth: case sv::kBmpHeight: break;
+    case sv::kErrorNumber: rr.l = rt.errors.last_error_number; break;
+    case sv::kColorBits: iv = host.ColorBits(); break;
+    case sv::kRecValue: break;
+    case sv::kFont: break;
+    case sv::kOne: iv = 1; break;
+    case sv::kTicks: rr.l = static_cast<int32_t>(host.TickCount()); break;
+    case sv::kPartner: break;
+    case sv::kVersion: rr.set_text("5.0a-NT"); break;
+    case sv::kZero: break;
+    case sv::kInstance: iv = host.InstanceHandle(); break;
+    case sv::kTimer: case sv::kRepaint: break;  // read and cleared
     default:
       found = false;
       break;

@@ -1,6 +1,7 @@
 // Text functions. Results are cut to 255 bytes; positions count from 1.
 #include <string>
 
+#include "base/tokens.h"
 #include "core/errors.h"
 #include "core/runtime.h"
 #include "values/dispatch.h"
@@ -123,9 +124,9 @@ void Translate(Runtime& rt, CallContext& c) {
 
 void RegisterTextFunctions(Runtime& rt) {
   auto& f = rt.eval.functions;
-  f[0x92] = AddText; f[0x91] = Chr; f[0x98] = Ord; f[0x96] = Len; f[0x97] = InStr;
-  f[0x93] = Mid; f[0x94] = Del; f[0x95] = Ins; f[0x7e] = SubStr; f[0x99] = Trim;
-  f[0xa1] = UpperText; f[0x7f] = LowerText; f[0x62] = Translate;
+  f[fn::kAddText] = AddText; f[fn::kChr] = Chr; f[fn::kOrd] = Ord; f[fn::kLen] = Len; f[fn::kInstr] = InStr;
+  f[fn::kMid] = Mid; f[fn::kDel] = Del; f[fn::kIns] = Ins; f[fn::kSubstr] = SubStr; f[fn::kTrim] = Trim;
+  f[fn::kUpper] = UpperText; f[fn::kLower] = LowerText; f[fn::kTranslate] = Translate;
 }
 
 }  // namespace vestil

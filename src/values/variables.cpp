@@ -5,6 +5,7 @@
 #include <new>
 #include <string>
 
+#include "base/tokens.h"
 #include "core/errors.h"
 #include "core/runtime.h"
 #include "values/dispatch.h"
@@ -420,19 +421,22 @@ void DeclareVariable(Runtime& rt, const ShortString& name) { Append(rt, name, nu
 
 void RegisterVariableStatements(Runtime& rt) {
   auto& s = rt.statements;
-  s[0xcc] = Declare; s[0xcf] = Parameters; s[0xce] = Assign;
-  s[0xd0] = Inc; s[0xd1] = Dec; s[0xd2] = IncBy; s[0xd3] = DecBy;
-  s[0x6f] = DimArea; s[0x6e] = Dispose;
-  s[0x55] = AreaText; s[0x56] = AreaLong; s[0x6b] = AreaString; s[0x6c] = AreaWord; s[0x6d] = AreaByte;
-  s[0xc8] = DimInt; s[0xc9] = DimLong; s[0xca] = DimFloat; s[0xcb] = DimString;
-  s[0xc4] = SetInt; s[0xc5] = SetLong; s[0xc6] = SetFloat; s[0xc7] = SetString;
+  s[cmd::kDeclare] = Declare; s[cmd::kParameters] = Parameters; s[cmd::kAssignment] = Assign;
+  s[cmd::kInc] = Inc; s[cmd::kDec] = Dec; s[cmd::kIncBy] = IncBy; s[cmd::kDecBy] = DecBy;
+  s[cmd::kDim] = DimArea; s[cmd::kDispose] = Dispose;
+  s[cmd::kAreaText] = AreaText; s[cmd::kAreaLong] = AreaLong; s[cmd::kAreaString] = AreaString;
+  s[cmd::kAreaWord] = AreaWord; s[cmd::kAreaByte] = AreaByte;
+  s[cmd::kDimInt] = DimInt; s[cmd::kDimLong] = DimLong; s[cmd::kDimFloat] = DimFloat; s[cmd::kDimText] = DimString;
+  s[cmd::kSetArrayInt] = SetInt; s[cmd::kSetArrayLong] = SetLong; s[cmd::kSetArrayFloat] = SetFloat;
+  s[cmd::kSetArrayText] = SetString;
 }
 
 void RegisterVariableFunctions(Runtime& rt) {
   auto& f = rt.eval.functions;
-  f[0xb7] = ArrayInt; f[0xb8] = ArrayLong; f[0xb9] = ArrayFloat; f[0xba] = ArrayString;
-  f[0x5c] = ReadAreaByte; f[0x5b] = ReadAreaWord; f[0x5a] = ReadAreaLong;
-  f[0x59] = ReadAreaString; f[0x46] = ReadAreaText;
+  f[fn::kArrayInt] = ArrayInt; f[fn::kArrayLong] = ArrayLong; f[fn::kArrayFloat] = ArrayFloat;
+  f[fn::kArrayText] = ArrayString;
+  f[fn::kAreaByte] = ReadAreaByte; f[fn::kAreaWord] = ReadAreaWord; f[fn::kAreaLong] = ReadAreaLong;
+  f[fn::kAreaString] = ReadAreaString; f[fn::kAreaText] = ReadAreaText;
 }
 
 }  // namespace vestil
