@@ -6,6 +6,7 @@
 
 #include "base/tokens.h"
 #include "core/errors.h"
+#include "core/messages.h"
 #include "core/runtime.h"
 #include "core/statements.h"
 #include "data/channels.h"
@@ -96,7 +97,7 @@ void Input(Runtime& rt) {
   bool exists = (kind == '$' && v.strings.Find(name)) || (kind == '%' && v.integers.Find(name)) ||
                 (kind == '!' && v.floats.Find(name)) || (kind == '&' && v.longs.Find(name));
   if (!exists) {
-    RuntimeError(rt, 215, name);
+    RuntimeError(rt, msg::kVariableNotDeclared, name);
     return;
   }
   std::string line;

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/errors.h"
+#include "core/messages.h"
 #include "core/runtime.h"
 #include "host/host.h"
 
@@ -47,9 +48,9 @@ void LoadProgram(Runtime& rt) {
     file = args.empty() ? std::string() : args[0];
   } else if (!has_param) {
     std::string caption = "VESTIL\xb2-";
-    caption += MessageText(800);
+    caption += MessageText(msg::kLoadFileCaption);
     std::string chosen;
-    if (!rt.host->ChooseProgramFile(caption, chosen)) LoaderFailure(rt, 803, "", 2);
+    if (!rt.host->ChooseProgramFile(caption, chosen)) LoaderFailure(rt, msg::kUsageVestrun, "", 2);
     file = std::string(TrimView(chosen));
   } else {
     file = args[1];
@@ -58,13 +59,13 @@ void LoadProgram(Runtime& rt) {
 
   // Reading.
   File f = OpenRead(rt, file);
-  if (!f) LoaderFailure(rt, 209, file, 2);
+  if (!f) LoaderFailure(rt, msg::kFileNotFound, file, 2);
 
   unsigned char header[kHeaderSize];
   bool header_ok = std::fseek(f.get(), static_cast<long>(offset), SEEK_SET) == 0 &&
                    std::fread(header, 1, kHeaderSize, f.get()) == kHeaderSize &&
                    std::string_view(reinterpret_cast<char*>(header) + 1, 11) == kProgramMagic;
-  if (!header_ok) LoaderFailure(rt, 905, "", 1);
+  if (!header_ok) LoaderFailure(rt, msg::kNotAProgramFile, "", 1);
 
   uint8_t key = 0;
   if (!(header[20] == ' ' && header[21] == ' ')) key = static_cast<uint8_t>(header[20] | header[21]);
@@ -75,12 +76,12 @@ void LoadProgram(Runtime& rt) {
   for (;;) {
     int c = std::fgetc(f.get());
     if (c == EOF) break;
-    if (++prog.line_count > kMaxLines) LoaderFailure(rt, 901, "", 1);
+    if (++prog.line_count > kMaxLines) LoaderFailure(rt, msg::kTooManyLines, "", 1);
     size_t len = static_cast<size_t>(c);
     std::string line(len, '\0');
-    if (len && std::fread(line.data(), 1, len, f.get()) != len) LoaderFailure(rt, 906, "", 1);
+    if (len && std::fread(line.data(), 1, len, f.get()) != len) LoaderFailure(rt, msg::kProgramFileDamaged, "", 1);
     for (auto& ch : line) ch = static_cast<char>(static_cast<uint8_t>(ch) ^ key);
-    if (len > static_cast<size_t>(kMaxLineLength)) LoaderFailure(rt, 902, "", 1);
+    if (len > static_cast<size_t>(kMaxLineLength)) LoaderFailure(rt, msg::kLineTooLong, "", 1);
     prog.lines.push_back(std::move(line));
   }
   rt.errors.program_loaded = true;

@@ -9,6 +9,7 @@
 
 #include "base/tokens.h"
 #include "core/errors.h"
+#include "core/messages.h"
 #include "core/runtime.h"
 #include "host/host.h"
 #include "values/dispatch.h"
@@ -82,14 +83,14 @@ int StatementChannel(Runtime& rt, int limit, bool hash_optional = false) {
   if (!at.empty() && at[0] == '#') {
     at.remove_prefix(1);
   } else if (!hash_optional) {
-    RuntimeError(rt, 104, "");
+    RuntimeError(rt, msg::kFileHandleExpected, "");
     return 0;
   }
   at = TrimView(at);
   EvalArg(rt, ',', kNumberDemand);
   int n = rt.eval.rr.i;
   if (n < 1 || n > limit) {
-    RuntimeError(rt, 210, "");
+    RuntimeError(rt, msg::kFileNumberOutOfRange, "");
     return 0;
   }
   rt.channels.current_channel = n;
@@ -104,7 +105,7 @@ int FunctionChannel(Runtime& rt, char terminator, int limit) {
   EvalArg(rt, terminator, kNumberDemand);
   int n = rt.eval.rr.i;
   if (n < 1 || n > limit) {
-    RuntimeError(rt, 210, "");
+    RuntimeError(rt, msg::kFileNumberOutOfRange, "");
     return 0;
   }
   rt.channels.current_channel = n;
@@ -291,7 +292,7 @@ AreaBlock* AreaRange(Runtime& rt, char last_terminator, int32_t& offset, int32_t
   ShortString name = UpperTrim(comma == std::string_view::npos ? at : at.substr(0, comma));
   at = comma == std::string_view::npos ? std::string_view() : at.substr(comma + 1);
   if (name.empty() || name[name.size() - 1] != '#') {
-    RuntimeError(rt, 121, "");
+    RuntimeError(rt, msg::kAreaVariableExpected, "");
     return nullptr;
   }
   EvalArg(rt, ',', kNumberDemand);
@@ -300,13 +301,13 @@ AreaBlock* AreaRange(Runtime& rt, char last_terminator, int32_t& offset, int32_t
   count = rt.eval.rr.l;
   auto* e = rt.vars.areas.Find(name);
   if (!e) {
-    RuntimeError(rt, 215, name);
+    RuntimeError(rt, msg::kVariableNotDeclared, name);
     return nullptr;
   }
   AreaBlock* b = e->value.get();
   // Negative offsets and counts would reach outside the block as well.
   if (offset < 0 || count < 0 || static_cast<int64_t>(offset) + count > b->size) {
-    RuntimeError(rt, 207, "");
+    RuntimeError(rt, msg::kBoundExceeded, "");
     return nullptr;
   }
   return b;
@@ -405,7 +406,7 @@ int TakeChannelPrefix(Runtime& rt) {
   EvalArg(rt, ',', kNumberDemand);
   int n = rt.eval.rr.i;
   if (n < 1 || n > kOpenChannelLimit) {
-    RuntimeError(rt, 210, "");
+    RuntimeError(rt, msg::kFileNumberOutOfRange, "");
     return 0;
   }
   rt.channels.current_channel = n;

@@ -5,6 +5,7 @@
 
 #include "base/tokens.h"
 #include "core/errors.h"
+#include "core/messages.h"
 #include "core/runtime.h"
 #include "host/host.h"
 #include "values/dispatch.h"
@@ -55,14 +56,14 @@ DateSettings CurrentSettings(Runtime& rt) {
 void Dtoc(Runtime& rt, CallContext& ctx) {
   EvalArg(rt, ')', kTextDemand);
   ShortString s = rt.eval.rr.text();
-  if (s.size() != 8) RuntimeWarning(rt, 202, "");
+  if (s.size() != 8) RuntimeWarning(rt, msg::kWrongTypeForDtoc, "");
   TextResult(rt, ctx, DateToLocal(s, CurrentSettings(rt)));
 }
 
 void Ctod(Runtime& rt, CallContext& ctx) {
   EvalArg(rt, ')', kTextDemand);
   ShortString s(TrimView(rt.eval.rr.text()));
-  if (s.size() != 10) RuntimeWarning(rt, 203, "");
+  if (s.size() != 10) RuntimeWarning(rt, msg::kWrongTypeForCtod, "");
   ShortString r = LocalToDate(s, CurrentSettings(rt));
   int32_t v = 0;
   TextToInt(r, v);

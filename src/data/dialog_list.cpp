@@ -6,6 +6,7 @@
 
 #include "base/tokens.h"
 #include "core/errors.h"
+#include "core/messages.h"
 #include "core/runtime.h"
 #include "host/host.h"
 #include "values/dispatch.h"
@@ -41,10 +42,6 @@ ShortString ListGet(const Runtime& rt, int32_t index) {
 
 namespace {
 
-constexpr int kTooManyItems = 232;
-constexpr int kNoSuchItem = 233;
-constexpr int kNotThatManyItems = 206;
-
 void ClearList(Runtime& rt) {
   ListClear(rt);
   rt.loop.statement_handled = true;
@@ -52,7 +49,7 @@ void ClearList(Runtime& rt) {
 
 void AddList(Runtime& rt) {
   EvalArg(rt, kRest, kAnyType);
-  if (!ListAdd(rt, rt.eval.rr.text())) RuntimeError(rt, kTooManyItems, "");
+  if (!ListAdd(rt, rt.eval.rr.text())) RuntimeError(rt, msg::kTooManyItems, "");
   rt.loop.statement_handled = true;
 }
 
@@ -60,7 +57,7 @@ void SetList(Runtime& rt) {
   EvalArg(rt, '=', kAnyType);
   const int32_t index = rt.eval.rr.i;
   EvalArg(rt, kRest, kAnyType);
-  if (!ListSet(rt, index, rt.eval.rr.text())) RuntimeError(rt, kNoSuchItem, "");
+  if (!ListSet(rt, index, rt.eval.rr.text())) RuntimeError(rt, msg::kNoSuchItem, "");
   rt.loop.statement_handled = true;
 }
 
@@ -74,7 +71,7 @@ void AddFiles(Runtime& rt) {
   for (const FoundFile& f : rt.host->FindFiles(rt.host->MapPath(pattern))) {
     std::string name = f.attributes == kAttributeDirectory ? "[" + f.name + "]" : f.name;
     if (!ListAdd(rt, name)) {
-      RuntimeError(rt, kTooManyItems, "");
+      RuntimeError(rt, msg::kTooManyItems, "");
       return;
     }
   }
@@ -84,7 +81,7 @@ void ListItem(Runtime& rt, CallContext& ctx) {
   EvalArg(rt, ')', kAnyType);
   const int32_t index = rt.eval.rr.i;
   ShortString item;
-  if (index > rt.dialog_list.last) RuntimeError(rt, kNotThatManyItems, "");
+  if (index > rt.dialog_list.last) RuntimeError(rt, msg::kNotThatManyItems, "");
   else item = ListGet(rt, index);  // a negative index gives the empty text
   rt.eval.rr.set_text(item);
   rt.eval.rr.type = kTypeString;

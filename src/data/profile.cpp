@@ -5,6 +5,7 @@
 
 #include "base/tokens.h"
 #include "core/errors.h"
+#include "core/messages.h"
 #include "core/runtime.h"
 #include "core/shortstring.h"
 #include "host/host.h"
@@ -155,7 +156,6 @@ std::string IniUpdate(std::string_view content, std::string_view section, std::s
 
 namespace {
 
-constexpr int kWriteFailed = 303;
 constexpr size_t kProfileBuffer = 255;  // characters of the value buffer, its NUL included
 
 // Names and values are single profile lines: a line break or NUL in them
@@ -179,7 +179,7 @@ void WriteIni(Runtime& rt) {
   EvalArg(rt, kRest, kAnyType);
   ShortString value = ProfileText(rt.eval.rr.text());
   if (!rt.host->WriteProfileString(rt.host->MapPath(file), section, key, value)) {
-    RuntimeWarning(rt, kWriteFailed, file);
+    RuntimeWarning(rt, msg::kWriteError, file);
   }
 }
 

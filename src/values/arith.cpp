@@ -7,6 +7,7 @@
 
 #include "base/tokens.h"
 #include "core/errors.h"
+#include "core/messages.h"
 #include "core/runtime.h"
 #include "values/dispatch.h"
 #include "values/eval.h"
@@ -21,7 +22,7 @@ using Fn = FunctionHandler;
 // the format fails with message 200.
 Extended Real(Runtime& rt, double f) {
   Extended r;
-  if (!ToReal48(f, r)) RuntimeError(rt, 200, "");
+  if (!ToReal48(f, r)) RuntimeError(rt, msg::kInvalidFunctionValue, "");
   return r;
 }
 
@@ -31,7 +32,7 @@ void FloatResult(Runtime& rt, Extended v) {
   auto& rr = rt.eval.rr;
   Extended r;
   if (std::isnan(v) || !ToReal48(v, r)) {
-    RuntimeError(rt, 200, "");
+    RuntimeError(rt, msg::kInvalidFunctionValue, "");
     v = 0;
   }
   rr.f = static_cast<double>(v);
@@ -77,7 +78,7 @@ void Arith(Runtime& rt, CallContext& ctx, char op) {
     case '/':
       rr.l = b != 0 ? Quotient(a, b) : 0;
       if (y == 0) {
-        RuntimeError(rt, 201, "");
+        RuntimeError(rt, msg::kDivisionByZero, "");
         f = 0;
       } else {
         f = x / y;
@@ -104,7 +105,7 @@ void IntegerOp(Runtime& rt, CallContext& ctx, char op) {
     case '\\':
       rr.type = kTypeLong;
       if (b == 0) {
-        RuntimeError(rt, 201, "");
+        RuntimeError(rt, msg::kDivisionByZero, "");
         rr.l = 0;
       } else {
         rr.l = Quotient(a, b);
@@ -113,7 +114,7 @@ void IntegerOp(Runtime& rt, CallContext& ctx, char op) {
     case '%':
       rr.type = kTypeFloat;
       if (b == 0) {
-        RuntimeError(rt, 201, "");
+        RuntimeError(rt, msg::kDivisionByZero, "");
         rr.l = 0;
       } else {
         rr.l = Remainder(a, b);
@@ -194,7 +195,7 @@ void Sqr(Runtime& rt, CallContext& c) { Extended x = UnaryArg(rt); FloatResult(r
 void Sqrt(Runtime& rt, CallContext& c) {
   Extended x = UnaryArg(rt);
   if (x < 0) {
-    RuntimeError(rt, 200, "");
+    RuntimeError(rt, msg::kInvalidFunctionValue, "");
     x = 0;
   }
   FloatResult(rt, std::sqrt(x));
@@ -219,7 +220,7 @@ void TanCot(Runtime& rt, CallContext& c, bool tan) {
   }
   Extended num = tan ? s : co, den = tan ? co : s;
   if (den == 0) {
-    RuntimeError(rt, 200, "");
+    RuntimeError(rt, msg::kInvalidFunctionValue, "");
     FloatResult(rt, 0);
   } else {
     FloatResult(rt, num / den);
@@ -233,7 +234,7 @@ void Exp(Runtime& rt, CallContext& c) { FloatResult(rt, std::exp(UnaryArg(rt)));
 void LogFn(Runtime& rt, CallContext& c, bool decimal) {
   Extended x = UnaryArg(rt);
   if (!(x > 0)) {
-    RuntimeError(rt, 200, "");
+    RuntimeError(rt, msg::kInvalidFunctionValue, "");
     FloatResult(rt, 0);
   } else {
     FloatResult(rt, decimal ? std::log(x) / std::log(10.0L) : std::log(x));
@@ -247,7 +248,7 @@ void Power(Runtime& rt, CallContext& ctx) {
   Second(rt, ctx);
   Extended a = ctx.scratch_real[0], b = ctx.scratch_real[1];
   if (!(a > 0)) {
-    RuntimeError(rt, 200, "");
+    RuntimeError(rt, msg::kInvalidFunctionValue, "");
     FloatResult(rt, 0);
   } else {
     FloatResult(rt, std::exp(b * std::log(a)));
@@ -284,7 +285,7 @@ void Round(Runtime& rt, CallContext& ctx) {
   Extended n = Real(rt, rt.eval.rr.f);
   Extended f, t;
   if (!ToReal48(std::exp(n * std::log(10.0L)), f) || !ToReal48(ctx.scratch_real[0] * f, t) || f == 0) {
-    RuntimeError(rt, 200, "");
+    RuntimeError(rt, msg::kInvalidFunctionValue, "");
     FloatResult(rt, 0);
   } else {
     FloatResult(rt, RoundEven(t) / f);

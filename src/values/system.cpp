@@ -5,6 +5,7 @@
 
 #include "base/tokens.h"
 #include "core/errors.h"
+#include "core/messages.h"
 #include "core/runtime.h"
 #include "host/host.h"
 #include "values/dispatch.h"
@@ -13,7 +14,6 @@
 namespace vestil {
 namespace {
 
-constexpr int kParameterMissing = 208;
 constexpr size_t kMaxEnvironmentValue = 254;
 constexpr size_t kMciReplySize = 255;  // bytes of the reply buffer, its NUL included
 
@@ -74,7 +74,7 @@ void Par(Runtime& rt, CallContext& ctx) {
   const int32_t n = NumberArg(rt, ')');
   const auto& args = rt.host->Arguments();
   if (n >= static_cast<int32_t>(args.size())) {
-    RuntimeError(rt, kParameterMissing, "");
+    RuntimeError(rt, msg::kCommandLineParameterMissing, "");
     return TextResult(rt, ctx, "");
   }
   TextResult(rt, ctx, n < 0 ? std::string() : args[static_cast<size_t>(n)]);

@@ -3,6 +3,7 @@
 
 #include "base/tokens.h"
 #include "core/errors.h"
+#include "core/messages.h"
 #include "core/runtime.h"
 #include "data/dbase.h"
 #include "data/channels.h"
@@ -106,7 +107,7 @@ void ReadSystemVariable(Runtime& rt, const ShortString& element) {
   if (rr.l == 0) rr.l = rr.i;
   if (rr.i == 0) rr.i = rr.l;
   if (rr.f == 0.0) rr.f = rr.l;
-  if (!found) RuntimeError(rt, 100, "");
+  if (!found) RuntimeError(rt, msg::kUnknownSystemVariable, "");
 }
 
 }  // namespace vestil

@@ -3,6 +3,7 @@
 
 #include "base/tokens.h"
 #include "core/errors.h"
+#include "core/messages.h"
 #include "core/runtime.h"
 #include "values/dispatch.h"
 #include "values/eval.h"
@@ -49,7 +50,7 @@ void InStr(Runtime& rt, CallContext& c) {
 bool Position(Runtime& rt, char terminator, int32_t& pos) {
   pos = NumberArg(rt, terminator);
   if (pos >= 1) return true;
-  RuntimeError(rt, 204, "");
+  RuntimeError(rt, msg::kStringIndexBelowOne, "");
   return false;
 }
 
@@ -88,7 +89,7 @@ void SubStr(Runtime& rt, CallContext& c) {
   ShortString s = TextArg(rt, ',');
   int32_t n = NumberArg(rt, ',');
   bool ok = n >= 1;
-  if (!ok) RuntimeError(rt, 205, "");
+  if (!ok) RuntimeError(rt, msg::kSubstringNumberBelowOne, "");
   ShortString sep = TextArg(rt, ')');
   if (!ok) return TextResult(rt, c, "");
   std::string_view rest = s.view();
