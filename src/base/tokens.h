@@ -1,5 +1,6 @@
 #pragma once
-// Token tables of the program-file format (see tokens.cpp).
+// Token tables and named tokens of the program-file format; the list itself
+// is tokens.def.
 #include <cstdint>
 #include <string_view>
 
@@ -17,36 +18,28 @@ extern const int kFunctionTokenCount;
 extern const TokenName kSysVarTokens[];
 extern const int kSysVarTokenCount;
 
-// Well-known command tokens used by the loader, the loop and the scans.
-namespace tok {
-constexpr uint8_t kComment = 0x27;
-constexpr uint8_t kCallStatement = 0x40;
-constexpr uint8_t kCase = 0x81;
-constexpr uint8_t kCaseNot = 0x82;
-constexpr uint8_t kDefFn = 0x83;
-constexpr uint8_t kEndIf = 0x84;
-constexpr uint8_t kIf = 0x85;
-constexpr uint8_t kElse = 0x86;
-constexpr uint8_t kIfNot = 0x87;
-constexpr uint8_t kWhile = 0x88;
-constexpr uint8_t kWhileNot = 0x89;
-constexpr uint8_t kEndWhile = 0x8a;
-constexpr uint8_t kReturn = 0x8b;
-constexpr uint8_t kEndProc = 0x8c;
-constexpr uint8_t kGoto = 0x8d;
-constexpr uint8_t kGosub = 0x8e;
-constexpr uint8_t kProc = 0x8f;
-constexpr uint8_t kDeclare = 0xcc;
-constexpr uint8_t kAssign = 0xce;
-constexpr uint8_t kParameters = 0xcf;
-constexpr uint8_t kElseIf = 0xf3;
-constexpr uint8_t kLabel = 0xfe;
+// Named tokens, one constant per entry of tokens.def. The three kinds share
+// byte values (0x81 is cmd::kCase, fn::kAdd and sv::kDlgResult).
+namespace cmd {
+#define VESTIL_COMMAND(byte, keyword, name) inline constexpr uint8_t k##name = byte;
+#include "base/tokens.def"
 // The token our compiler writes for a procedure call (any token without a
-// handler acts as one).
-constexpr uint8_t kProcCall = 0xff;
-// The FunctionToken our compiler writes for calls of user-declared functions.
-constexpr uint8_t kUserFunction = 0x60;
-}  // namespace tok
+// handler acts as one); it has no keyword.
+inline constexpr uint8_t kProcCall = 0xff;
+}  // namespace cmd
+
+namespace fn {
+#define VESTIL_FUNCTION(byte, keyword, name) inline constexpr uint8_t k##name = byte;
+#include "base/tokens.def"
+// The FunctionToken our compiler writes for calls of user-declared functions
+// (no built-in function has it).
+inline constexpr uint8_t kUserFunction = 0x60;
+}  // namespace fn
+
+namespace sv {
+#define VESTIL_SYSVAR(byte, keyword, name) inline constexpr uint8_t k##name = byte;
+#include "base/tokens.def"
+}  // namespace sv
 
 // Name lookups. They return nullptr / -1 when there is no entry. For tokens
 // with two keywords (ENDWHILE and WEND) the first in the table is returned.

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "core/errors.h"
+#include "core/messages.h"
 #include "core/runtime.h"
 #include "base/tokens.h"
 #include "values/eval.h"
@@ -31,31 +32,31 @@ int ScanUncached(const Runtime& rt, int from, ScanKind kind) {
     uint8_t t = TokenAt(rt, line);
     switch (kind) {
       case kIfBranch:
-        if (t == tok::kIf || t == tok::kIfNot) ++depth;
-        else if (t == tok::kEndIf) {
+        if (t == cmd::kIf || t == cmd::kIfNot) ++depth;
+        else if (t == cmd::kEndIf) {
           if (depth == 0) return line;
           --depth;
-        } else if ((t == tok::kElseIf || t == tok::kElse) && depth == 0) {
+        } else if ((t == cmd::kElseIf || t == cmd::kElse) && depth == 0) {
           return line;
         }
         break;
       case kEndIf:
-        if (t == tok::kIf || t == tok::kIfNot) ++depth;
-        else if (t == tok::kEndIf) {
+        if (t == cmd::kIf || t == cmd::kIfNot) ++depth;
+        else if (t == cmd::kEndIf) {
           if (depth == 0) return line;
           --depth;
         }
         break;
       case kEndWhile:
-        if (t == tok::kWhile || t == tok::kWhileNot) ++depth;
-        else if (t == tok::kEndWhile) {
+        if (t == cmd::kWhile || t == cmd::kWhileNot) ++depth;
+        else if (t == cmd::kEndWhile) {
           if (depth == 0) return line;
           --depth;
         }
         break;
       case kEndProc:
-        if (t == tok::kProc) ++depth;
-        else if (t == tok::kEndProc) {
+        if (t == cmd::kProc) ++depth;
+        else if (t == cmd::kEndProc) {
           if (depth == 0) return line;
           --depth;
         }
@@ -99,8 +100,8 @@ void IfStatement(Runtime& rt, bool negated) {
   int from = rt.loop.current_line;
   for (;;) {
     int cand = Scan(rt, from, kIfBranch);
-    if (!Land(rt, cand, 106)) return;
-    if (TokenAt(rt, cand) != tok::kElseIf) return;
+    if (!Land(rt, cand, msg::kEndIfOrElseNotFound)) return;
+    if (TokenAt(rt, cand) != cmd::kElseIf) return;
     rt.loop.arg_text = std::string_view(rt.program.Line(cand)).substr(1);
     if (Condition(rt)) return;
     from = cand;
@@ -114,7 +115,7 @@ void IfNot(Runtime& rt) { IfStatement(rt, true); }
 void Else(Runtime& rt) {
   rt.loop.statement_handled = true;
   rt.loop.arg_text = std::string_view();
-  Land(rt, Scan(rt, rt.loop.current_line, kEndIf), 107);
+  Land(rt, Scan(rt, rt.loop.current_line, kEndIf), msg::kEndIfNotFound);
 }
 
 void NoOperation(Runtime& rt) { rt.loop.statement_handled = true; }
@@ -124,12 +125,12 @@ void WhileStatement(Runtime& rt, bool negated) {
   rt.loop.statement_handled = true;
   bool cond = Condition(rt);
   if (++f.while_depth > kMaxWhileDepth) {
-    RuntimeError(rt, 108, "");
+    RuntimeError(rt, msg::kWhileNestingTooDeep, "");
     f.while_depth = kMaxWhileDepth;
   }
   f.while_stack[f.while_depth] = rt.loop.current_line;
   if (cond != negated) return;
-  if (Land(rt, Scan(rt, rt.loop.current_line, kEndWhile), 109)) --f.while_depth;
+  if (Land(rt, Scan(rt, rt.loop.current_line, kEndWhile), msg::kEndWhileNotFound)) --f.while_depth;
 }
 
 void While(Runtime& rt) { WhileStatement(rt, false); }
@@ -139,7 +140,7 @@ void EndWhile(Runtime& rt) {
   auto& f = rt.flow;
   rt.loop.statement_handled = true;
   if (f.while_depth <= 0) {
-    RuntimeError(rt, 110, "");
+    RuntimeError(rt, msg::kWhileMissing, "");
     return;
   }
   rt.loop.current_line = f.while_stack[f.while_depth] - 1;
@@ -178,7 +179,7 @@ bool JumpToLabel(Runtime& rt, const ShortString& label) {
     return true;
   }
   rt.loop.current_line = rt.program.line_count;
-  RuntimeError(rt, 113, key);
+  RuntimeError(rt, msg::kLabelNotFound, key);
   return false;
 }
 
@@ -190,7 +191,7 @@ void Goto(Runtime& rt) {
 void PushFrame(Runtime& rt) {
   auto& f = rt.flow;
   if (++f.call_depth > kMaxCallDepth) {
-    RuntimeError(rt, 114, "");
+    RuntimeError(rt, msg::kCallNestingTooDeep, "");
     f.call_depth = kMaxCallDepth;
   }
   f.call_stack[f.call_depth] = CallFrame{rt.loop.current_line, rt.vars.SaveCounts()};
@@ -222,18 +223,18 @@ void Return(Runtime& rt) {
     EvalArg(rt, kRest, kAnyType);
     rt.vars.slots[0] = rt.eval.rr.Views();
   }
-  if (!Pop(rt)) RuntimeError(rt, 111, "");
+  if (!Pop(rt)) RuntimeError(rt, msg::kGosubOrProcMissing, "");
 }
 
 void EndProc(Runtime& rt) {
   rt.loop.statement_handled = true;
-  if (!Pop(rt)) RuntimeError(rt, 112, "");
+  if (!Pop(rt)) RuntimeError(rt, msg::kProcMissing, "");
 }
 
 void Proc(Runtime& rt) {
   rt.loop.statement_handled = true;
   rt.loop.arg_text = std::string_view();
-  Land(rt, Scan(rt, rt.loop.current_line, kEndProc), 115);
+  Land(rt, Scan(rt, rt.loop.current_line, kEndProc), msg::kEndProcNotFound);
 }
 
 }  // namespace
@@ -258,19 +259,19 @@ void ProcedureCall(Runtime& rt) {
 
 void RegisterControlStatements(Runtime& rt) {
   auto& s = rt.statements;
-  s[tok::kIf] = If;
-  s[tok::kIfNot] = IfNot;
-  s[tok::kElse] = Else;
-  s[tok::kElseIf] = Else;
-  s[tok::kEndIf] = NoOperation;
-  s[tok::kWhile] = While;
-  s[tok::kWhileNot] = WhileNot;
-  s[tok::kEndWhile] = EndWhile;
-  s[tok::kGoto] = Goto;
-  s[tok::kGosub] = Gosub;
-  s[tok::kReturn] = Return;
-  s[tok::kEndProc] = EndProc;
-  s[tok::kProc] = Proc;
+  s[cmd::kIf] = If;
+  s[cmd::kIfNot] = IfNot;
+  s[cmd::kElse] = Else;
+  s[cmd::kElseIf] = Else;
+  s[cmd::kEndIf] = NoOperation;
+  s[cmd::kWhile] = While;
+  s[cmd::kWhileNot] = WhileNot;
+  s[cmd::kEndWhile] = EndWhile;
+  s[cmd::kGoto] = Goto;
+  s[cmd::kGosub] = Gosub;
+  s[cmd::kReturn] = Return;
+  s[cmd::kEndProc] = EndProc;
+  s[cmd::kProc] = Proc;
 }
 
 }  // namespace vestil

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/errors.h"
+#include "core/messages.h"
 #include "core/runtime.h"
 #include "host/host.h"
 
@@ -53,9 +54,9 @@ void LoadProgram(Runtime& rt) {
     file = args.empty() ? std::string() : args[0];
   } else if (!has_param) {
     std::string caption = "VESTIL\xb2-";
-    caption += MessageText(800);
+    caption += MessageText(msg::kLoadFileCaption);
     std::string chosen;
-    if (!rt.host.dialogs->ChooseProgramFile(caption, chosen)) LoaderFailure(rt, 803, "", 2);
+    if (!rt.host.dialogs->ChooseProgramFile(caption, chosen)) LoaderFailure(rt, msg::kUsageVestrun, "", 2);
     file = std::string(TrimView(chosen));
   } else {
     file = args[1];
@@ -69,13 +70,13 @@ void LoadProgram(Runtime& rt) {
   std::string bytes;
   switch (ReadFrom(rt, file, offset, kReadLimit, bytes)) {
     case ReadResult::kRead: break;
-    case ReadResult::kNotOpened: LoaderFailure(rt, 209, file, 2);
-    case ReadResult::kNotRead: LoaderFailure(rt, 905, "", 1);
+    case ReadResult::kNotOpened: LoaderFailure(rt, msg::kFileNotFound, file, 2);
+    case ReadResult::kNotRead: LoaderFailure(rt, msg::kNotAProgramFile, "", 1);
   }
   const auto* header = reinterpret_cast<const unsigned char*>(bytes.data());
   bool header_ok = bytes.size() >= kHeaderSize &&
                    std::string_view(bytes).substr(1, 11) == kProgramMagic;
-  if (!header_ok) LoaderFailure(rt, 905, "", 1);
+  if (!header_ok) LoaderFailure(rt, msg::kNotAProgramFile, "", 1);
 
   uint8_t key = 0;
   if (!(header[20] == ' ' && header[21] == ' ')) key = static_cast<uint8_t>(header[20] | header[21]);
@@ -85,13 +86,13 @@ void LoadProgram(Runtime& rt) {
   prog.line_count = 0;
   size_t at = kHeaderSize;
   while (at < bytes.size()) {
-    if (++prog.line_count > kMaxLines) LoaderFailure(rt, 901, "", 1);
+    if (++prog.line_count > kMaxLines) LoaderFailure(rt, msg::kTooManyLines, "", 1);
     size_t len = static_cast<uint8_t>(bytes[at++]);
-    if (bytes.size() - at < len) LoaderFailure(rt, 906, "", 1);
+    if (bytes.size() - at < len) LoaderFailure(rt, msg::kProgramFileDamaged, "", 1);
     std::string line = bytes.substr(at, len);
     at += len;
     for (auto& ch : line) ch = static_cast<char>(static_cast<uint8_t>(ch) ^ key);
-    if (len > static_cast<size_t>(kMaxLineLength)) LoaderFailure(rt, 902, "", 1);
+    if (len > static_cast<size_t>(kMaxLineLength)) LoaderFailure(rt, msg::kLineTooLong, "", 1);
     prog.lines.push_back(std::move(line));
   }
   rt.errors.program_loaded = true;

@@ -55,7 +55,7 @@ bool ConditionPrefix(Runtime& rt, bool negated) {
   }
   if (L.arg_text.empty()) {
     // A prefix with no statement after it does nothing.
-    L.command_token = tok::kComment;
+    L.command_token = cmd::kComment;
   } else {
     L.command_token = Byte(L.arg_text[0]);
     L.arg_text.remove_prefix(1);
@@ -72,13 +72,13 @@ void RunStatements(Runtime& rt) {
     const std::string& line = lines[L.current_line];
     L.statement_handled = false;
     // An empty line has no CommandToken and does nothing.
-    L.command_token = line.empty() ? tok::kComment : Byte(line[0]);
+    L.command_token = line.empty() ? cmd::kComment : Byte(line[0]);
     L.arg_text = line.size() > 1 ? std::string_view(line).substr(1) : std::string_view();
     if (rt.events.command_code == 255) rt.events.command_code = 254;
 
     bool run = true;
-    if (L.command_token == tok::kCase) run = ConditionPrefix(rt, false);
-    if (run && L.command_token == tok::kCaseNot) run = ConditionPrefix(rt, true);
+    if (L.command_token == cmd::kCase) run = ConditionPrefix(rt, false);
+    if (run && L.command_token == cmd::kCaseNot) run = ConditionPrefix(rt, true);
     if (run) {
       if (StatementHandler h = rt.statements[L.command_token]) h(rt);
       if (!L.statement_handled) ProcedureCall(rt);
@@ -101,14 +101,14 @@ void EndProgram(Runtime& rt) { rt.host.screen->EndProgram(); }
 
 Runtime::Runtime(const Host& h) : host(h) {
   for (int i = 0; i < kCommandTokenCount; ++i) statements[kCommandTokens[i].token] = StatementNotImplemented;
-  statements[tok::kCase] = nullptr;
-  statements[tok::kCaseNot] = nullptr;
-  statements[tok::kComment] = Comment;
-  statements[tok::kLabel] = Comment;
-  statements[tok::kDefFn] = Comment;
-  statements[tok::kCallStatement] = CallStatement;
-  statements[0xef] = ErrorModeStatement;
-  statements[0x5a] = EvalStatement;
+  statements[cmd::kCase] = nullptr;
+  statements[cmd::kCaseNot] = nullptr;
+  statements[cmd::kComment] = Comment;
+  statements[cmd::kLabel] = Comment;
+  statements[cmd::kDefFn] = Comment;
+  statements[cmd::kCallStatement] = CallStatement;
+  statements[cmd::kErrorMode] = ErrorModeStatement;
+  statements[cmd::kEval] = EvalStatement;
   for (int i = 0; i < kFunctionTokenCount; ++i) eval.functions[kFunctionTokens[i].token] = FunctionNotImplemented;
 }
 

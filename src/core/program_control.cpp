@@ -1,6 +1,7 @@
 // Statements that act on the run of the program or on its surroundings.
 #include "core/program_control.h"
 
+#include "base/tokens.h"
 #include "core/errors.h"
 #include "core/runtime.h"
 #include "host/host.h"
@@ -51,12 +52,12 @@ void DefaultBeep(Runtime& rt) {
 
 void RegisterProgramControlStatements(Runtime& rt) {
   auto& s = rt.statements;
-  s[0xbf] = End;
-  s[0x92] = Execute;
-  s[0x93] = ExecuteEnd;
-  s[0x69] = Help;
-  s[0xbc] = Randomize;
-  s[0xbd] = DefaultBeep;
+  s[cmd::kEnd] = End;
+  s[cmd::kExecute] = Execute;
+  s[cmd::kExecuteEnd] = ExecuteEnd;
+  s[cmd::kHelp] = Help;
+  s[cmd::kRandomize] = Randomize;
+  s[cmd::kDefaultBeep] = DefaultBeep;
 }
 
 }  // namespace vestil

@@ -7,7 +7,9 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "base/tokens.h"
 #include "core/errors.h"
+#include "core/messages.h"
 #include "core/runtime.h"
 #include "host/host.h"
 #include "values/dispatch.h"
@@ -81,14 +83,14 @@ int StatementChannel(Runtime& rt, int limit, bool hash_optional = false) {
   if (!at.empty() && at[0] == '#') {
     at.remove_prefix(1);
   } else if (!hash_optional) {
-    RuntimeError(rt, 104, "");
+    RuntimeError(rt, msg::kFileHandleExpected, "");
     return 0;
   }
   at = TrimView(at);
   EvalArg(rt, ',', kNumberDemand);
   int n = rt.eval.rr.i;
   if (n < 1 || n > limit) {
-    RuntimeError(rt, 210, "");
+    RuntimeError(rt, msg::kFileNumberOutOfRange, "");
     return 0;
   }
   Channels(rt).current_channel = n;
@@ -103,7 +105,7 @@ int FunctionChannel(Runtime& rt, char terminator, int limit) {
   EvalArg(rt, terminator, kNumberDemand);
   int n = rt.eval.rr.i;
   if (n < 1 || n > limit) {
-    RuntimeError(rt, 210, "");
+    RuntimeError(rt, msg::kFileNumberOutOfRange, "");
     return 0;
   }
   Channels(rt).current_channel = n;
@@ -290,7 +292,7 @@ AreaBlock* AreaRange(Runtime& rt, char last_terminator, int32_t& offset, int32_t
   ShortString name = UpperTrim(comma == std::string_view::npos ? at : at.substr(0, comma));
   at = comma == std::string_view::npos ? std::string_view() : at.substr(comma + 1);
   if (name.empty() || name[name.size() - 1] != '#') {
-    RuntimeError(rt, 121, "");
+    RuntimeError(rt, msg::kAreaVariableExpected, "");
     return nullptr;
   }
   EvalArg(rt, ',', kNumberDemand);
@@ -299,13 +301,13 @@ AreaBlock* AreaRange(Runtime& rt, char last_terminator, int32_t& offset, int32_t
   count = rt.eval.rr.l;
   auto* e = rt.vars.areas.Find(name);
   if (!e) {
-    RuntimeError(rt, 215, name);
+    RuntimeError(rt, msg::kVariableNotDeclared, name);
     return nullptr;
   }
   AreaBlock* b = e->value.get();
   // Negative offsets and counts would reach outside the block as well.
   if (offset < 0 || count < 0 || static_cast<int64_t>(offset) + count > b->size) {
-    RuntimeError(rt, 207, "");
+    RuntimeError(rt, msg::kBoundExceeded, "");
     return nullptr;
   }
   return b;
@@ -404,7 +406,7 @@ int TakeChannelPrefix(Runtime& rt) {
   EvalArg(rt, ',', kNumberDemand);
   int n = rt.eval.rr.i;
   if (n < 1 || n > kOpenChannelLimit) {
-    RuntimeError(rt, 210, "");
+    RuntimeError(rt, msg::kFileNumberOutOfRange, "");
     return 0;
   }
   Channels(rt).current_channel = n;
@@ -446,31 +448,31 @@ void RegisterFileNameStatements(Runtime& rt);
 
 void RegisterFileChannels(Runtime& rt) {
   auto& s = rt.statements;
-  s[0xe5] = Assign;
-  s[0xe6] = Rename;
-  s[0xe7] = Append;
-  s[0xe8] = Close;
-  s[0xe9] = Erase;
-  s[0xea] = Reset;
-  s[0xeb] = Rewrite;
-  s[0x66] = SetFAttr;
-  s[0x70] = OpenRW;
-  s[0x71] = CloseRW;
-  s[0x72] = PutByte;
-  s[0x73] = Seek;
-  s[0x54] = BlockWrite;
+  s[cmd::kAssign] = Assign;
+  s[cmd::kRename] = Rename;
+  s[cmd::kAppend] = Append;
+  s[cmd::kClose] = Close;
+  s[cmd::kErase] = Erase;
+  s[cmd::kReset] = Reset;
+  s[cmd::kRewrite] = Rewrite;
+  s[cmd::kSetFAttr] = SetFAttr;
+  s[cmd::kOpenRw] = OpenRW;
+  s[cmd::kCloseRw] = CloseRW;
+  s[cmd::kPutByte] = PutByte;
+  s[cmd::kSeek] = Seek;
+  s[cmd::kBlockWrite] = BlockWrite;
   auto& f = rt.eval.functions;
-  f[0x5d] = GetByte;
-  f[0x5e] = GetFilePos;
-  f[0x5f] = GetFileSize;
-  f[0xc6] = Eof;
-  f[0x56] = GetFAttr;
-  f[0x57] = GetFDate;
-  f[0x43] = BlockRead;
+  f[fn::kGetByte] = GetByte;
+  f[fn::kGetFilePos] = GetFilePos;
+  f[fn::kGetFileSize] = GetFileSize;
+  f[fn::kEof] = Eof;
+  f[fn::kGetFAttr] = GetFAttr;
+  f[fn::kGetFDate] = GetFDate;
+  f[fn::kBlockRead] = BlockRead;
   RegisterFileNameStatements(rt);
   RegisterDirectorySearch(rt);
   // %IORESULT: read and cleared.
-  rt.eval.system_variables[0x93] = [](Runtime& r, uint8_t) { r.eval.rr.i = TakeIoResult(r); };
+  rt.eval.system_variables[sv::kIoResult] = [](Runtime& r, uint8_t) { r.eval.rr.i = TakeIoResult(r); };
   rt.InstallFamily<ChannelState>();
 }
 

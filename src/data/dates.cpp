@@ -3,7 +3,9 @@
 
 #include <cstdio>
 
+#include "base/tokens.h"
 #include "core/errors.h"
+#include "core/messages.h"
 #include "core/runtime.h"
 #include "host/host.h"
 #include "values/dispatch.h"
@@ -53,14 +55,14 @@ DateSettings CurrentSettings(Runtime& rt) {
 void Dtoc(Runtime& rt, CallContext& ctx) {
   EvalArg(rt, ')', kTextDemand);
   ShortString s = rt.eval.rr.text();
-  if (s.size() != 8) RuntimeWarning(rt, 202, "");
+  if (s.size() != 8) RuntimeWarning(rt, msg::kWrongTypeForDtoc, "");
   TextResult(rt, ctx, DateToLocal(s, CurrentSettings(rt)));
 }
 
 void Ctod(Runtime& rt, CallContext& ctx) {
   EvalArg(rt, ')', kTextDemand);
   ShortString s(TrimView(rt.eval.rr.text()));
-  if (s.size() != 10) RuntimeWarning(rt, 203, "");
+  if (s.size() != 10) RuntimeWarning(rt, msg::kWrongTypeForCtod, "");
   ShortString r = LocalToDate(s, CurrentSettings(rt));
   int32_t v = 0;
   TextToInt(r, v);
@@ -182,10 +184,10 @@ ShortString TimeText(int hour, int minute, int second, int millisecond, int form
 
 void RegisterDateFunctions(Runtime& rt) {
   auto& f = rt.eval.functions;
-  f[0xe4] = Dtoc;
-  f[0xe5] = Ctod;
-  f[0xca] = Date;
-  f[0xc9] = Time;
+  f[fn::kDtoc] = Dtoc;
+  f[fn::kCtod] = Ctod;
+  f[fn::kDate] = Date;
+  f[fn::kTime] = Time;
 }
 
 }  // namespace vestil

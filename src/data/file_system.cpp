@@ -5,7 +5,9 @@
 #include <memory>
 #include <string>
 
+#include "base/tokens.h"
 #include "core/errors.h"
+#include "core/messages.h"
 #include "core/runtime.h"
 #include "data/channels.h"
 #include "host/host.h"
@@ -38,26 +40,26 @@ void Copy(Runtime& rt) {
   ShortString destination = rr.text();
   std::unique_ptr<HostFile> in, out;
   if (Open(rt, source, OpenModeAccess(Channels(rt).file_open_mode), false, in)) {
-    RuntimeError(rt, 300, source);
+    RuntimeError(rt, msg::kCannotReadFile, source);
     return;
   }
   // Creating the destination would empty a source that is the same file.
   if (rt.host.files->SameFile(rt.host.files->MapPath(source), rt.host.files->MapPath(destination)) ||
       Open(rt, destination, FileAccess::kReadWrite, true, out)) {
-    RuntimeError(rt, 301, destination);
+    RuntimeError(rt, msg::kCannotCreateFile, destination);
     return;
   }
   auto buffer = std::make_unique<char[]>(kCopyBuffer);
   for (;;) {
     size_t got = 0, written = 0;
     if (in->Read(buffer.get(), kCopyBuffer, got)) {
-      RuntimeError(rt, 302, source);
+      RuntimeError(rt, msg::kReadError, source);
       return;
     }
     if (got == 0) break;
     // A short write (a full disk) is a failure, not a silent end of the copy.
     if (out->Write(buffer.get(), got, written) || written < got) {
-      RuntimeError(rt, 303, destination);
+      RuntimeError(rt, msg::kWriteError, destination);
       return;
     }
   }
@@ -107,24 +109,24 @@ void LoadText(Runtime& rt) {
   ShortString area = UpperTrim(comma == std::string_view::npos ? at : at.substr(0, comma));
   at = comma == std::string_view::npos ? std::string_view() : at.substr(comma + 1);
   if (area.empty() || area[area.size() - 1] != '#') {
-    RuntimeError(rt, 121, "");
+    RuntimeError(rt, msg::kAreaVariableExpected, "");
     return;
   }
   auto* e = rt.vars.areas.Find(area);
   if (!e) {
-    RuntimeError(rt, 215, area);
+    RuntimeError(rt, msg::kVariableNotDeclared, area);
     return;
   }
   AreaBlock* b = e->value.get();
   if (!b->bytes) {
-    RuntimeError(rt, 243, "");
+    RuntimeError(rt, msg::kAreaNotDimensioned, "");
     return;
   }
   EvalArg(rt, kRest, kFileNameDemand);
   ShortString name = rt.eval.rr.text();
   TextReader reader;
   if (Open(rt, name, FileAccess::kRead, false, reader.file)) {
-    RuntimeError(rt, 300, name);
+    RuntimeError(rt, msg::kCannotReadFile, name);
     return;
   }
   uint8_t* text = b->bytes.get();
@@ -137,7 +139,7 @@ void LoadText(Runtime& rt) {
     ShortString line;
     if (reader.ReadLine(line)) break;
     if (length + static_cast<int64_t>(line.size()) >= capacity) {
-      RuntimeWarning(rt, 244, "");
+      RuntimeWarning(rt, msg::kTextDoesNotFitArea, "");
       break;
     }
     std::copy(line.data(), line.data() + line.size(), text + length);
@@ -155,7 +157,7 @@ void FileSize(Runtime& rt, CallContext& ctx) {
   int64_t size = -1;
   if (Open(rt, name, OpenModeAccess(Channels(rt).file_open_mode), false, f) || f->Size(size)) {
     size = -1;
-    RuntimeWarning(rt, 209, name);
+    RuntimeWarning(rt, msg::kFileNotFound, name);
   }
   LongResult(rt, ctx, size);
 }
@@ -208,18 +210,18 @@ void GetDir(Runtime& rt, CallContext& ctx) {
 
 void RegisterFileNameStatements(Runtime& rt) {
   auto& s = rt.statements;
-  s[0xd4] = Copy;
-  s[0xdf] = ChDir;
-  s[0xe0] = MkDir;
-  s[0xe1] = RmDir;
-  s[0x6a] = LoadText;
-  s[0x75] = FileMode;
+  s[cmd::kCopy] = Copy;
+  s[cmd::kChDir] = ChDir;
+  s[cmd::kMkDir] = MkDir;
+  s[cmd::kRmDir] = RmDir;
+  s[cmd::kLoadText] = LoadText;
+  s[cmd::kFileMode] = FileMode;
   auto& f = rt.eval.functions;
-  f[0xc5] = FileSize;
-  f[0xd1] = ChooseDir;
-  f[0xc0] = DiskFree;
-  f[0xc1] = DiskSize;
-  f[0xc2] = GetDir;
+  f[fn::kFileSize] = FileSize;
+  f[fn::kChooseDir] = ChooseDir;
+  f[fn::kDiskFree] = DiskFree;
+  f[fn::kDiskSize] = DiskSize;
+  f[fn::kGetDir] = GetDir;
 }
 
 }  // namespace vestil

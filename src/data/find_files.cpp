@@ -1,5 +1,6 @@
 // The directory search: @FINDFIRST$ and @FINDNEXT$. One search per process:
 // @FINDNEXT$ continues the last @FINDFIRST$.
+#include "base/tokens.h"
 #include "core/runtime.h"
 #include "data/channels.h"
 #include "host/host.h"
@@ -42,8 +43,8 @@ void FindNext(Runtime& rt, CallContext& ctx) { NextFound(rt, ctx); }
 }  // namespace
 
 void RegisterDirectorySearch(Runtime& rt) {
-  rt.eval.functions[0xc3] = FindFirst;
-  rt.eval.functions[0xc4] = FindNext;
+  rt.eval.functions[fn::kFindFirst] = FindFirst;
+  rt.eval.functions[fn::kFindNext] = FindNext;
 }
 
 }  // namespace vestil

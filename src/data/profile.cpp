@@ -1,7 +1,9 @@
 // Profile (INI) files and the clipboard.
 #include "data/profile.h"
 
+#include "base/tokens.h"
 #include "core/errors.h"
+#include "core/messages.h"
 #include "core/runtime.h"
 #include "core/shortstring.h"
 #include "host/host.h"
@@ -73,11 +75,11 @@ void GetClip(Runtime& rt, CallContext& ctx) {
 }  // namespace
 
 void RegisterProfile(Runtime& rt) {
-  rt.statements[0xec] = WriteIni;
-  rt.statements[0xf6] = ClearClip;
-  rt.statements[0xf7] = SetClip;
-  rt.eval.functions[0xc7] = ReadIni;
-  rt.eval.functions[0xcc] = GetClip;
+  rt.statements[cmd::kWriteIni] = WriteIni;
+  rt.statements[cmd::kClearClip] = ClearClip;
+  rt.statements[cmd::kSetClip] = SetClip;
+  rt.eval.functions[fn::kReadIni] = ReadIni;
+  rt.eval.functions[fn::kGetClip] = GetClip;
 }
 
 }  // namespace vestil

@@ -4,8 +4,10 @@
 
 #include <string>
 
+#include "base/tokens.h"
 #include "core/dialog_list.h"
 #include "core/errors.h"
+#include "core/messages.h"
 #include "core/runtime.h"
 #include "host/host.h"
 #include "values/dispatch.h"
@@ -14,10 +16,6 @@
 namespace vestil {
 namespace {
 
-constexpr int kTooManyItems = 232;
-constexpr int kNoSuchItem = 233;
-constexpr int kNotThatManyItems = 206;
-
 void ClearList(Runtime& rt) {
   ListClear(rt);
   rt.loop.statement_handled = true;
@@ -25,7 +23,7 @@ void ClearList(Runtime& rt) {
 
 void AddList(Runtime& rt) {
   EvalArg(rt, kRest, kAnyType);
-  if (!ListAdd(rt, rt.eval.rr.text())) RuntimeError(rt, kTooManyItems, "");
+  if (!ListAdd(rt, rt.eval.rr.text())) RuntimeError(rt, msg::kTooManyItems, "");
   rt.loop.statement_handled = true;
 }
 
@@ -33,7 +31,7 @@ void SetList(Runtime& rt) {
   EvalArg(rt, '=', kAnyType);
   const int32_t index = rt.eval.rr.i;
   EvalArg(rt, kRest, kAnyType);
-  if (!ListSet(rt, index, rt.eval.rr.text())) RuntimeError(rt, kNoSuchItem, "");
+  if (!ListSet(rt, index, rt.eval.rr.text())) RuntimeError(rt, msg::kNoSuchItem, "");
   rt.loop.statement_handled = true;
 }
 
@@ -47,7 +45,7 @@ void AddFiles(Runtime& rt) {
   for (const FoundFile& f : rt.host.files->FindFiles(rt.host.files->MapPath(pattern))) {
     std::string name = f.attributes == kAttributeDirectory ? "[" + f.name + "]" : f.name;
     if (!ListAdd(rt, name)) {
-      RuntimeError(rt, kTooManyItems, "");
+      RuntimeError(rt, msg::kTooManyItems, "");
       return;
     }
   }
@@ -57,7 +55,7 @@ void ListItem(Runtime& rt, CallContext& ctx) {
   EvalArg(rt, ')', kAnyType);
   const int32_t index = rt.eval.rr.i;
   ShortString item;
-  if (index > rt.dialog_list.last) RuntimeError(rt, kNotThatManyItems, "");
+  if (index > rt.dialog_list.last) RuntimeError(rt, msg::kNotThatManyItems, "");
   else item = ListGet(rt, index);  // a negative index gives the empty text
   rt.eval.rr.set_text(item);
   rt.eval.rr.type = kTypeString;
@@ -68,11 +66,11 @@ void ListItem(Runtime& rt, CallContext& ctx) {
 
 void RegisterListStatements(Runtime& rt) {
   auto& s = rt.statements;
-  s[0xdc] = ClearList;
-  s[0xdd] = AddList;
-  s[0xf4] = SetList;
-  s[0xde] = AddFiles;
-  rt.eval.functions[0x9d] = ListItem;
+  s[cmd::kClearList] = ClearList;
+  s[cmd::kAddList] = AddList;
+  s[cmd::kSetList] = SetList;
+  s[cmd::kAddFiles] = AddFiles;
+  rt.eval.functions[fn::kListItem] = ListItem;
 }
 
 }  // namespace vestil

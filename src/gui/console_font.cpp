@@ -2,6 +2,7 @@
 // negative values keep their two low bits.
 #include "gui/console_font.h"
 
+#include "base/tokens.h"
 #include "core/errors.h"
 #include "core/runtime.h"
 #include "values/eval.h"
@@ -18,6 +19,6 @@ void Font(Runtime& rt) {
 
 }  // namespace
 
-void RegisterConsoleFont(Runtime& rt) { rt.statements[0xdb] = Font; }
+void RegisterConsoleFont(Runtime& rt) { rt.statements[cmd::kFont] = Font; }
 
 }  // namespace vestil

@@ -6,7 +6,9 @@
 #include <algorithm>
 #include <string>
 
+#include "base/tokens.h"
 #include "core/errors.h"
+#include "core/messages.h"
 #include "core/runtime.h"
 #include "data/channels.h"
 #include "host/host.h"
@@ -92,7 +94,7 @@ void Input(Runtime& rt) {
   bool exists = (kind == '$' && v.strings.Find(name)) || (kind == '%' && v.integers.Find(name)) ||
                 (kind == '!' && v.floats.Find(name)) || (kind == '&' && v.longs.Find(name));
   if (!exists) {
-    RuntimeError(rt, 215, name);
+    RuntimeError(rt, msg::kVariableNotDeclared, name);
     return;
   }
   std::string line;
@@ -158,12 +160,12 @@ void NumWidth(Runtime& rt) { rt.format.number_width = NumberArgument(rt); }
 
 void RegisterTextConsole(Runtime& rt) {
   auto& s = rt.statements;
-  s[0xa2] = Print;
-  s[0xcd] = Input;
-  s[0xbe] = Locate;
-  s[0xa3] = Decimals;
-  s[0xa4] = StrWidth;
-  s[0xa5] = NumWidth;
+  s[cmd::kPrint] = Print;
+  s[cmd::kInput] = Input;
+  s[cmd::kLocate] = Locate;
+  s[cmd::kDecimals] = Decimals;
+  s[cmd::kStrWidth] = StrWidth;
+  s[cmd::kNumWidth] = NumWidth;
 }
 
 }  // namespace vestil

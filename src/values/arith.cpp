@@ -5,7 +5,9 @@
 #include <cmath>
 #include <cstdint>
 
+#include "base/tokens.h"
 #include "core/errors.h"
+#include "core/messages.h"
 #include "core/runtime.h"
 #include "values/dispatch.h"
 #include "values/eval.h"
@@ -20,7 +22,7 @@ using Fn = FunctionHandler;
 // the format fails with message 200.
 Extended Real(Runtime& rt, double f) {
   Extended r;
-  if (!ToReal48(f, r)) RuntimeError(rt, 200, "");
+  if (!ToReal48(f, r)) RuntimeError(rt, msg::kInvalidFunctionValue, "");
   return r;
 }
 
@@ -30,7 +32,7 @@ void FloatResult(Runtime& rt, Extended v) {
   auto& rr = rt.eval.rr;
   Extended r;
   if (std::isnan(v) || !ToReal48(v, r)) {
-    RuntimeError(rt, 200, "");
+    RuntimeError(rt, msg::kInvalidFunctionValue, "");
     v = 0;
   }
   rr.f = static_cast<double>(v);
@@ -76,7 +78,7 @@ void Arith(Runtime& rt, CallContext& ctx, char op) {
     case '/':
       rr.l = b != 0 ? Quotient(a, b) : 0;
       if (y == 0) {
-        RuntimeError(rt, 201, "");
+        RuntimeError(rt, msg::kDivisionByZero, "");
         f = 0;
       } else {
         f = x / y;
@@ -103,7 +105,7 @@ void IntegerOp(Runtime& rt, CallContext& ctx, char op) {
     case '\\':
       rr.type = kTypeLong;
       if (b == 0) {
-        RuntimeError(rt, 201, "");
+        RuntimeError(rt, msg::kDivisionByZero, "");
         rr.l = 0;
       } else {
         rr.l = Quotient(a, b);
@@ -112,7 +114,7 @@ void IntegerOp(Runtime& rt, CallContext& ctx, char op) {
     case '%':
       rr.type = kTypeFloat;
       if (b == 0) {
-        RuntimeError(rt, 201, "");
+        RuntimeError(rt, msg::kDivisionByZero, "");
         rr.l = 0;
       } else {
         rr.l = Remainder(a, b);
@@ -193,7 +195,7 @@ void Sqr(Runtime& rt, CallContext& c) { Extended x = UnaryArg(rt); FloatResult(r
 void Sqrt(Runtime& rt, CallContext& c) {
   Extended x = UnaryArg(rt);
   if (x < 0) {
-    RuntimeError(rt, 200, "");
+    RuntimeError(rt, msg::kInvalidFunctionValue, "");
     x = 0;
   }
   FloatResult(rt, std::sqrt(x));
@@ -218,7 +220,7 @@ void TanCot(Runtime& rt, CallContext& c, bool tan) {
   }
   Extended num = tan ? s : co, den = tan ? co : s;
   if (den == 0) {
-    RuntimeError(rt, 200, "");
+    RuntimeError(rt, msg::kInvalidFunctionValue, "");
     FloatResult(rt, 0);
   } else {
     FloatResult(rt, num / den);
@@ -232,7 +234,7 @@ void Exp(Runtime& rt, CallContext& c) { FloatResult(rt, std::exp(UnaryArg(rt)));
 void LogFn(Runtime& rt, CallContext& c, bool decimal) {
   Extended x = UnaryArg(rt);
   if (!(x > 0)) {
-    RuntimeError(rt, 200, "");
+    RuntimeError(rt, msg::kInvalidFunctionValue, "");
     FloatResult(rt, 0);
   } else {
     FloatResult(rt, decimal ? std::log(x) / std::log(10.0L) : std::log(x));
@@ -246,7 +248,7 @@ void Power(Runtime& rt, CallContext& ctx) {
   Second(rt, ctx);
   Extended a = ctx.scratch_real[0], b = ctx.scratch_real[1];
   if (!(a > 0)) {
-    RuntimeError(rt, 200, "");
+    RuntimeError(rt, msg::kInvalidFunctionValue, "");
     FloatResult(rt, 0);
   } else {
     FloatResult(rt, std::exp(b * std::log(a)));
@@ -283,7 +285,7 @@ void Round(Runtime& rt, CallContext& ctx) {
   Extended n = Real(rt, rt.eval.rr.f);
   Extended f, t;
   if (!ToReal48(std::exp(n * std::log(10.0L)), f) || !ToReal48(ctx.scratch_real[0] * f, t) || f == 0) {
-    RuntimeError(rt, 200, "");
+    RuntimeError(rt, msg::kInvalidFunctionValue, "");
     FloatResult(rt, 0);
   } else {
     FloatResult(rt, RoundEven(t) / f);
@@ -339,14 +341,15 @@ void If(Runtime& rt, CallContext& c) {
 
 void RegisterArithmeticFunctions(Runtime& rt) {
   auto& t = rt.eval.functions;
-  t[0x81] = Add; t[0x82] = Sub; t[0x83] = Mul; t[0x84] = Div;
-  t[0x85] = IDiv; t[0x86] = Mod; t[0x87] = And; t[0x88] = Or; t[0x45] = Xor;
-  t[0x89] = Neq; t[0x8a] = Equ; t[0x8b] = Gt; t[0x8c] = Lt;
-  t[0x8d] = EquText; t[0x8e] = NeqText; t[0x8f] = LtText; t[0x90] = GtText;
-  t[0xa8] = Sqr; t[0xa9] = Sqrt; t[0xa4] = Cos; t[0xa5] = Sin; t[0xce] = Tan; t[0xcf] = Cot;
-  t[0xaa] = ArcTan; t[0xa6] = Exp; t[0xa7] = Ln; t[0xcd] = Log; t[0xd0] = Power;
-  t[0xab] = Pi; t[0xac] = Int; t[0x63] = Round; t[0xad] = Rnd;
-  t[0xa2] = Not; t[0xa3] = Abs; t[0xc8] = If;
+  t[fn::kAdd] = Add; t[fn::kSub] = Sub; t[fn::kMul] = Mul; t[fn::kDiv] = Div;
+  t[fn::kIDiv] = IDiv; t[fn::kMod] = Mod; t[fn::kAnd] = And; t[fn::kOr] = Or; t[fn::kXor] = Xor;
+  t[fn::kNeq] = Neq; t[fn::kEqu] = Equ; t[fn::kGt] = Gt; t[fn::kLt] = Lt;
+  t[fn::kEquText] = EquText; t[fn::kNeqText] = NeqText; t[fn::kLtText] = LtText; t[fn::kGtText] = GtText;
+  t[fn::kSqr] = Sqr; t[fn::kSqrt] = Sqrt;
+  t[fn::kCos] = Cos; t[fn::kSin] = Sin; t[fn::kTan] = Tan; t[fn::kCot] = Cot;
+  t[fn::kArcTan] = ArcTan; t[fn::kExp] = Exp; t[fn::kLn] = Ln; t[fn::kLog] = Log; t[fn::kPower] = Power;
+  t[fn::kPi] = Pi; t[fn::kInt] = Int; t[fn::kRound] = Round; t[fn::kRnd] = Rnd;
+  t[fn::kNot] = Not; t[fn::kAbs] = Abs; t[fn::kIf] = If;
 }
 
 }  // namespace vestil

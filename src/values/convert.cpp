@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "base/tokens.h"
 #include "core/runtime.h"
 #include "host/host.h"
 #include "values/dispatch.h"
@@ -373,11 +374,11 @@ void OemToAnsi(Runtime& rt, CallContext& ctx) {
 
 void RegisterConversionFunctions(Runtime& rt) {
   auto& f = rt.eval.functions;
-  f[0x9a] = Str;
-  f[0xbd] = Val;
-  f[0x44] = Format;
-  f[0xbe] = AnsiToOem;
-  f[0xbf] = OemToAnsi;
+  f[fn::kStr] = Str;
+  f[fn::kVal] = Val;
+  f[fn::kFormat] = Format;
+  f[fn::kAnsiToOem] = AnsiToOem;
+  f[fn::kOemToAnsi] = OemToAnsi;
   // The regional separators count from program start.
   rt.host.locale->NumberSeparators(rt.conversion.decimal_separator, rt.conversion.thousands_separator);
 }

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/errors.h"
+#include "core/messages.h"
 #include "core/runtime.h"
 #include "base/tokens.h"
 #include "host/host.h"
@@ -25,7 +26,7 @@ void ParameterFunction(Runtime& rt, uint8_t token) {
   EvalArg(rt, ')', kAnyType);
   int n = rr.i;
   if (n < 0 || n >= kParameterSlotCount) {
-    RuntimeError(rt, 211, "");
+    RuntimeError(rt, msg::kParameterCountOutOfRange, "");
     n = 0;
   }
   rr.SetViews(rt.vars.slots[n]);
@@ -44,8 +45,8 @@ void UserFunction(Runtime& rt) {
   if (at.size() >= 2) line = Byte(at[0]) | (Byte(at[1]) << 8);
   at.remove_prefix(at.size() >= 2 ? 2 : at.size());
   const auto& prog = rt.program;
-  if (line < 1 || line > prog.line_count || prog.Line(line).empty() || Byte(prog.Line(line)[0]) != tok::kDefFn) {
-    RuntimeError(rt, 101, "");
+  if (line < 1 || line > prog.line_count || prog.Line(line).empty() || Byte(prog.Line(line)[0]) != cmd::kDefFn) {
+    RuntimeError(rt, msg::kUnknownFunction, "");
     return;
   }
   const std::string& def = prog.Line(line);
@@ -59,7 +60,7 @@ void UserFunction(Runtime& rt) {
   std::string_view body = at;
   at = caller;
   if (count < 0 || count > 12) {
-    RuntimeError(rt, 211, "");
+    RuntimeError(rt, msg::kParameterCountOutOfRange, "");
     return;
   }
 
@@ -101,7 +102,7 @@ void FunctionNotImplemented(Runtime& rt, CallContext& ctx) {
   const char* n = FunctionName(ctx.token);
   name += n ? n : "?";
   name += " (nicht implementiert)";
-  RuntimeError(rt, 101, name);
+  RuntimeError(rt, msg::kUnknownFunction, name);
   ctx.handled = true;
 }
 
@@ -109,7 +110,7 @@ void DispatchFunction(Runtime& rt, uint8_t token) {
   auto& rr = rt.eval.rr;
   const uintptr_t here = reinterpret_cast<uintptr_t>(__builtin_frame_address(0));
   if (rt.eval.stack_base > here && rt.eval.stack_base - here > kCallStackBudget) {
-    RuntimeError(rt, 114, "");
+    RuntimeError(rt, msg::kCallNestingTooDeep, "");
     rr.type = kTypeNone;
     return;
   }

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "core/errors.h"
+#include "core/messages.h"
 #include "core/runtime.h"
 #include "base/tokens.h"
 #include "values/dispatch.h"
@@ -205,7 +206,7 @@ bool ReadVariable(Runtime& rt, const ShortString& name, char kind) {
       rr.l = rr.i = h;
       rr.f = h;
       rr.set_text_integer(h, width);
-      if (h == 0) RuntimeError(rt, 243, "");
+      if (h == 0) RuntimeError(rt, msg::kAreaNotDimensioned, "");
       return true;
     }
     case '$': {
@@ -246,7 +247,7 @@ void EvalArg(Runtime& rt, char terminator, int demand) {
   auto& at = rt.loop.arg_text;
   const bool list = terminator == kList;
   rr.type = kTypeNone;
-  if (at.empty() && !list) RuntimeError(rt, 212, "");
+  if (at.empty() && !list) RuntimeError(rt, msg::kTooFewParameters, "");
 
   if (!at.empty() && at[0] == '@') {
     // A function call.
@@ -354,12 +355,12 @@ void EvalArg(Runtime& rt, char terminator, int demand) {
         rr.set_text(name);
         if (!ok) {
           rr.type = kTypeString;
-          RuntimeWarning(rt, 214, name);
+          RuntimeWarning(rt, msg::kNotANumber, name);
         }
       }
       if (is_var && !found) {
         uint8_t tk = rt.loop.command_token;
-        if (tk != tok::kDeclare && tk != tok::kParameters) RuntimeWarning(rt, 215, name);
+        if (tk != cmd::kDeclare && tk != cmd::kParameters) RuntimeWarning(rt, msg::kVariableNotDeclared, name);
       }
     }
   }
@@ -367,7 +368,7 @@ void EvalArg(Runtime& rt, char terminator, int demand) {
   // The type demand.
   if (demand == kFileNameDemand) demand = kTextDemand;
   if ((demand == kTextDemand && rr.type != kTypeString) || (demand == kNumberDemand && rr.type == kTypeString))
-    RuntimeError(rt, 216, ev.arg_token);
+    RuntimeError(rt, msg::kWrongParameterType, ev.arg_token);
 }
 
 }  // namespace vestil

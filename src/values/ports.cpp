@@ -3,6 +3,7 @@
 // do nothing.
 #include "values/ports.h"
 
+#include "base/tokens.h"
 #include "core/runtime.h"
 #include "host/host.h"
 #include "values/dispatch.h"
@@ -38,10 +39,10 @@ void InpW(Runtime& rt, CallContext& ctx) { PortIn(rt, ctx, true); }
 }  // namespace
 
 void RegisterPorts(Runtime& rt) {
-  rt.statements[0x68] = OutPort;
-  rt.statements[0xfc] = OutPortW;
-  rt.eval.functions[0x58] = Inp;
-  rt.eval.functions[0xfa] = InpW;
+  rt.statements[cmd::kOutPort] = OutPort;
+  rt.statements[cmd::kOutPortW] = OutPortW;
+  rt.eval.functions[fn::kInp] = Inp;
+  rt.eval.functions[fn::kInpW] = InpW;
 }
 
 }  // namespace vestil

@@ -1,4 +1,5 @@
 // Keyed text scrambling: SCRAMBLEKEY and @SCRAMBLE$.
+#include "base/tokens.h"
 #include "core/runtime.h"
 #include "values/convert.h"
 #include "values/dispatch.h"
@@ -44,8 +45,8 @@ void ScrambleFunction(Runtime& rt, CallContext& ctx) {
 }  // namespace
 
 void RegisterScrambling(Runtime& rt) {
-  rt.statements[0x77] = ScrambleKeyStatement;
-  rt.eval.functions[0x76] = ScrambleFunction;
+  rt.statements[cmd::kScrambleKey] = ScrambleKeyStatement;
+  rt.eval.functions[fn::kScramble] = ScrambleFunction;
 }
 
 }  // namespace vestil

@@ -3,7 +3,9 @@
 
 #include <string>
 
+#include "base/tokens.h"
 #include "core/errors.h"
+#include "core/messages.h"
 #include "core/runtime.h"
 #include "host/host.h"
 #include "values/dispatch.h"
@@ -12,7 +14,6 @@
 namespace vestil {
 namespace {
 
-constexpr int kParameterMissing = 208;
 constexpr size_t kMaxEnvironmentValue = 254;
 constexpr size_t kMciReplySize = 255;  // bytes of the reply buffer, its NUL included
 
@@ -73,7 +74,7 @@ void Par(Runtime& rt, CallContext& ctx) {
   const int32_t n = NumberArg(rt, ')');
   const auto& args = rt.host.system->Arguments();
   if (n >= static_cast<int32_t>(args.size())) {
-    RuntimeError(rt, kParameterMissing, "");
+    RuntimeError(rt, msg::kCommandLineParameterMissing, "");
     return TextResult(rt, ctx, "");
   }
   TextResult(rt, ctx, n < 0 ? std::string() : args[static_cast<size_t>(n)]);
@@ -121,11 +122,11 @@ void Nop(Runtime& rt, CallContext& ctx) {
 
 void RegisterSystemFunctions(Runtime& rt) {
   auto& f = rt.eval.functions;
-  f[0xae] = Rgb; f[0x4d] = GetRed; f[0x4e] = GetGreen; f[0x4f] = GetBlue;
-  f[0xbc] = Par; f[0xfb] = GetEnv;
-  f[0x3d] = ExecWait; f[0xfd] = WinExec; f[0xb6] = MciSend;
-  f[0xfe] = Nop;
-  rt.statements[0x5d] = TrueColor;
+  f[fn::kRgb] = Rgb; f[fn::kGetRed] = GetRed; f[fn::kGetGreen] = GetGreen; f[fn::kGetBlue] = GetBlue;
+  f[fn::kPar] = Par; f[fn::kGetEnv] = GetEnv;
+  f[fn::kExecWait] = ExecWait; f[fn::kWinExec] = WinExec; f[fn::kMciSend] = MciSend;
+  f[fn::kNop] = Nop;
+  rt.statements[cmd::kTrueColor] = TrueColor;
 }
 
 }  // namespace vestil

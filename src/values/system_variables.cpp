@@ -5,6 +5,8 @@
 
 #include "core/dialog_list.h"
 #include "core/errors.h"
+#include "base/tokens.h"
+#include "core/messages.h"
 #include "core/runtime.h"
 #include "host/host.h"
 #include "values/dispatch.h"
@@ -82,60 +84,63 @@ void ReadSystemVariable(Runtime& rt, const ShortString& element) {
   if (rr.l == 0) rr.l = rr.i;
   if (rr.i == 0) rr.i = rr.l;
   if (rr.f == 0.0) rr.f = rr.l;
-  if (!found) RuntimeError(rt, 100, "");
+  if (!found) RuntimeError(rt, msg::kUnknownSystemVariable, "");
 }
 
 void RegisterSystemVariables(Runtime& rt) {
   auto& v = rt.eval.system_variables;
-  v[0x81] = DialogResult;   // %DLGRESULT
-  v[0x82] = InputInt;       // %INPUTINT
-  v[0x83] = InputLong;      // &INPUTLONG
-  v[0x84] = InputFloat;     // !INPUTFLOAT
-  v[0x85] = InputText;      // $INPUTTEXT
-  v[0x86] = ListLast;       // %LISTLAST
-  v[0x87] = EmptyText;      // $INPUTDLG
-  v[0x88] = EmptyText;      // $CHOSEN
-  v[0x89] = NotYetBuilt;    // %MOUSEX
-  v[0x8a] = NotYetBuilt;    // %MOUSEY
-  v[0x8b] = PumpThenZero;   // %MOUSEKEY
-  v[0x8c] = CommandCode;    // %COMMAND
-  v[0x8d] = MciError;       // &MCIERROR
-  v[0x8e] = NotYetBuilt;    // %WAITRESULT
-  v[0x8f] = NotYetBuilt;    // %VKEY
-  v[0x90] = NotYetBuilt;    // %TARGETDC
-  v[0x91] = NotYetBuilt;    // %SHADOWDC
-  v[0x92] = NotYetBuilt;    // %HWND
-  v[0x94] = ErrorKind;      // %ERRORKIND
-  v[0x95] = Drive;          // $DRIVE
-  v[0x96] = NotYetBuilt;    // %LISTINDEX
-  v[0x97] = WindowsDir;     // $WINDIR
-  v[0x98] = SystemDir;      // $SYSDIR
-  v[0x99] = PlatformVer;    // $PLATFORMVER
-  v[0x9a] = WinVer;         // $WINVER
-  for (int t = 0x9b; t <= 0x9e; ++t) v[t] = NotYetBuilt;  // the window's edges
-  v[0x9f] = Focus;          // %FOCUS
-  v[0xad] = ScreenWidth;    // %SCREENWIDTH
-  v[0xae] = ScreenHeight;   // %SCREENHEIGHT
-  v[0xaf] = Desktop;        // %DESKTOP
-  v[0xb0] = ParCount;       // %PARCOUNT
-  v[0xb1] = NotYetBuilt;    // %ACTIVITY
-  v[0xb2] = NotYetBuilt;    // %MOUSEBUTTONS
-  v[0xb5] = NotYetBuilt;    // %LASTMESSAGE
-  v[0xb8] = NotYetBuilt;    // &SQLCOUNT
-  v[0xb9] = NotYetBuilt;    // %BMPWIDTH
-  v[0xba] = NotYetBuilt;    // %BMPHEIGHT
-  v[0xbb] = ErrorNumber;    // &ERRORNUMBER
-  v[0xbc] = ColorBits;      // %COLORBITS
-  v[0xbd] = NotYetBuilt;    // &RECVALUE
-  v[0xbe] = NotYetBuilt;    // %FONT
-  v[0xbf] = One;            // %ONE
-  v[0xc0] = Ticks;          // &TICKS
-  v[0xc1] = NotYetBuilt;    // &PARTNER
-  v[0xc4] = Version;        // $VERSION
-  v[0xc5] = NotYetBuilt;    // %ZERO
-  v[0xc6] = Instance;       // %INSTANCE
-  v[0xc7] = NotYetBuilt;    // %TIMER
-  v[0xc8] = NotYetBuilt;    // %REPAINT
+  v[sv::kDlgResult] = DialogResult;
+  v[sv::kInputInt] = InputInt;
+  v[sv::kInputLong] = InputLong;
+  v[sv::kInputFloat] = InputFloat;
+  v[sv::kInputText] = InputText;
+  v[sv::kListLast] = ListLast;
+  v[sv::kInputDlg] = EmptyText;
+  v[sv::kChosen] = EmptyText;
+  v[sv::kMouseX] = NotYetBuilt;
+  v[sv::kMouseY] = NotYetBuilt;
+  v[sv::kMouseKey] = PumpThenZero;
+  v[sv::kCommand] = CommandCode;
+  v[sv::kMciError] = MciError;
+  v[sv::kWaitResult] = NotYetBuilt;
+  v[sv::kVKey] = NotYetBuilt;
+  v[sv::kTargetDc] = NotYetBuilt;
+  v[sv::kShadowDc] = NotYetBuilt;
+  v[sv::kHwnd] = NotYetBuilt;
+  v[sv::kErrorKind] = ErrorKind;
+  v[sv::kDrive] = Drive;
+  v[sv::kListIndex] = NotYetBuilt;
+  v[sv::kWinDir] = WindowsDir;
+  v[sv::kSysDir] = SystemDir;
+  v[sv::kPlatformVer] = PlatformVer;
+  v[sv::kWinVer] = WinVer;
+  v[sv::kWinTop] = NotYetBuilt;
+  v[sv::kWinBottom] = NotYetBuilt;
+  v[sv::kWinLeft] = NotYetBuilt;
+  v[sv::kWinRight] = NotYetBuilt;
+  v[sv::kFocus] = Focus;
+  v[sv::kScreenWidth] = ScreenWidth;
+  v[sv::kScreenHeight] = ScreenHeight;
+  v[sv::kDesktop] = Desktop;
+  v[sv::kParCount] = ParCount;
+  v[sv::kActivity] = NotYetBuilt;
+  v[sv::kMouseButtons] = NotYetBuilt;
+  v[sv::kLastMessage] = NotYetBuilt;
+  v[sv::kSqlCount] = NotYetBuilt;
+  v[sv::kBmpWidth] = NotYetBuilt;
+  v[sv::kBmpHeight] = NotYetBuilt;
+  v[sv::kErrorNumber] = ErrorNumber;
+  v[sv::kColorBits] = ColorBits;
+  v[sv::kRecValue] = NotYetBuilt;
+  v[sv::kFont] = NotYetBuilt;
+  v[sv::kOne] = One;
+  v[sv::kTicks] = Ticks;
+  v[sv::kPartner] = NotYetBuilt;
+  v[sv::kVersion] = Version;
+  v[sv::kZero] = NotYetBuilt;
+  v[sv::kInstance] = Instance;
+  v[sv::kTimer] = NotYetBuilt;
+  v[sv::kRepaint] = NotYetBuilt;
 }
 
 }  // namespace vestil

@@ -1,7 +1,9 @@
 // Text functions. Results are cut to 255 bytes; positions count from 1.
 #include <string>
 
+#include "base/tokens.h"
 #include "core/errors.h"
+#include "core/messages.h"
 #include "core/runtime.h"
 #include "values/dispatch.h"
 #include "values/eval.h"
@@ -48,7 +50,7 @@ void InStr(Runtime& rt, CallContext& c) {
 bool Position(Runtime& rt, char terminator, int32_t& pos) {
   pos = NumberArg(rt, terminator);
   if (pos >= 1) return true;
-  RuntimeError(rt, 204, "");
+  RuntimeError(rt, msg::kStringIndexBelowOne, "");
   return false;
 }
 
@@ -87,7 +89,7 @@ void SubStr(Runtime& rt, CallContext& c) {
   ShortString s = TextArg(rt, ',');
   int32_t n = NumberArg(rt, ',');
   bool ok = n >= 1;
-  if (!ok) RuntimeError(rt, 205, "");
+  if (!ok) RuntimeError(rt, msg::kSubstringNumberBelowOne, "");
   ShortString sep = TextArg(rt, ')');
   if (!ok) return TextResult(rt, c, "");
   std::string_view rest = s.view();
@@ -123,9 +125,9 @@ void Translate(Runtime& rt, CallContext& c) {
 
 void RegisterTextFunctions(Runtime& rt) {
   auto& f = rt.eval.functions;
-  f[0x92] = AddText; f[0x91] = Chr; f[0x98] = Ord; f[0x96] = Len; f[0x97] = InStr;
-  f[0x93] = Mid; f[0x94] = Del; f[0x95] = Ins; f[0x7e] = SubStr; f[0x99] = Trim;
-  f[0xa1] = UpperText; f[0x7f] = LowerText; f[0x62] = Translate;
+  f[fn::kAddText] = AddText; f[fn::kChr] = Chr; f[fn::kOrd] = Ord; f[fn::kLen] = Len; f[fn::kInstr] = InStr;
+  f[fn::kMid] = Mid; f[fn::kDel] = Del; f[fn::kIns] = Ins; f[fn::kSubstr] = SubStr; f[fn::kTrim] = Trim;
+  f[fn::kUpper] = UpperText; f[fn::kLower] = LowerText; f[fn::kTranslate] = Translate;
 }
 
 }  // namespace vestil

@@ -5,7 +5,9 @@
 #include <new>
 #include <string>
 
+#include "base/tokens.h"
 #include "core/errors.h"
+#include "core/messages.h"
 #include "core/runtime.h"
 #include "values/dispatch.h"
 #include "values/eval.h"
@@ -40,30 +42,30 @@ char Kind(const ShortString& name) { return name.empty() ? '\0' : name[name.size
 // Appends one entry; false when the table is full (the message is raised).
 bool Append(Runtime& rt, const ShortString& name, const SlotValue* init) {
   auto& v = rt.vars;
-  auto full = [&](int msg) {
-    RuntimeError(rt, msg, "");
+  auto full = [&](int message) {
+    RuntimeError(rt, message, "");
     return false;
   };
   switch (Kind(name)) {
     case '%':
-      if (v.integers.full()) return full(217);
+      if (v.integers.full()) return full(msg::kIntegerVariablesFull);
       v.integers.Append(name, init ? init->i : 0);
       return true;
     case '&':
-      if (v.longs.full()) return full(218);
+      if (v.longs.full()) return full(msg::kLongVariablesFull);
       v.longs.Append(name, init ? init->l : 0);
       return true;
     case '$':
-      if (v.strings.full()) return full(219);
+      if (v.strings.full()) return full(msg::kStringVariablesFull);
       v.strings.Append(name, init ? init->text : ShortString());
       return true;
     case '!':
-      if (v.floats.full()) return full(220);
+      if (v.floats.full()) return full(msg::kFloatVariablesFull);
       v.floats.Append(name, init ? init->f : 0.0);
       return true;
     case '#':
       if (init) return false;  // PARAMETERS makes no area entries
-      if (v.areas.full()) return full(239);
+      if (v.areas.full()) return full(msg::kAreaVariablesFull);
       v.areas.Append(name, std::make_shared<AreaBlock>());
       return true;
   }
@@ -104,7 +106,7 @@ void Assign(Runtime& rt) {
   rt.loop.statement_handled = true;
   if (eq == std::string_view::npos) {
     at = std::string_view();
-    RuntimeError(rt, 215, name);
+    RuntimeError(rt, msg::kVariableNotDeclared, name);
     return;
   }
   at = value;
@@ -141,7 +143,7 @@ void Assign(Runtime& rt) {
       }
     }
   }
-  RuntimeError(rt, 215, name);
+  RuntimeError(rt, msg::kVariableNotDeclared, name);
 }
 
 void Step(Runtime& rt, int32_t sign, bool by_value) {
@@ -160,12 +162,12 @@ void Step(Runtime& rt, int32_t sign, bool by_value) {
     at = std::string_view();
   }
   if (Kind(name) != '%') {
-    RuntimeError(rt, 103, "");
+    RuntimeError(rt, msg::kIntegerVariableExpected, "");
     return;
   }
   auto* e = rt.vars.integers.Find(name);
   if (!e) {
-    RuntimeError(rt, 215, name);
+    RuntimeError(rt, msg::kVariableNotDeclared, name);
     return;
   }
   uint32_t v = static_cast<uint32_t>(e->value);
@@ -181,16 +183,16 @@ void DecBy(Runtime& rt) { Step(rt, -1, true); }
 // The newest area entry of a name, with the checks every area statement makes.
 AreaBlock* FindArea(Runtime& rt, const ShortString& name, bool need_block) {
   if (Kind(name) != '#') {
-    RuntimeError(rt, 121, "");
+    RuntimeError(rt, msg::kAreaVariableExpected, "");
     return nullptr;
   }
   auto* e = rt.vars.areas.Find(name);
   if (!e) {
-    RuntimeError(rt, 215, name);
+    RuntimeError(rt, msg::kVariableNotDeclared, name);
     return nullptr;
   }
   if (need_block && !e->value->bytes) {
-    RuntimeError(rt, 243, "");
+    RuntimeError(rt, msg::kAreaNotDimensioned, "");
     return nullptr;
   }
   return e->value.get();
@@ -207,13 +209,13 @@ void DimArea(Runtime& rt) {
   AreaBlock* b = FindArea(rt, name, false);
   if (!b) return;
   if (b->bytes) {
-    RuntimeError(rt, 241, "");
+    RuntimeError(rt, msg::kAreaAlreadyDimensioned, "");
     return;
   }
   // The block starts cleared, so no run depends on what memory held before.
   uint8_t* bytes = size < 0 ? nullptr : new (std::nothrow) uint8_t[static_cast<size_t>(size) + 1]();
   if (!bytes) {
-    RuntimeError(rt, 240, "");
+    RuntimeError(rt, msg::kNoMemoryForArea, "");
     return;
   }
   b->bytes.reset(bytes);
@@ -255,7 +257,7 @@ void AreaWrite(Runtime& rt, int mode) {
   if (!b) return;
   const int width = mode == 1 ? 1 : mode == 2 ? 2 : mode == 3 ? 4 : 1;
   if (!InBlock(*b, offset, width)) {
-    RuntimeError(rt, 207, "");
+    RuntimeError(rt, msg::kBoundExceeded, "");
     return;
   }
   uint8_t* p = b->bytes.get() + offset;
@@ -286,7 +288,7 @@ void DimArray(Runtime& rt, int which) {
   auto& v = rt.vars;
   rt.loop.statement_handled = true;
   int* bounds[] = {&v.bound_int, &v.bound_long, &v.bound_float, &v.bound_string};
-  const int messages[] = {116, 117, 119, 118};
+  const int messages[] = {msg::kDimIntTwice, msg::kDimLongTwice, msg::kDimFloatTwice, msg::kDimTextTwice};
   if (*bounds[which] != -1) {
     RuntimeError(rt, messages[which], "");
     return;
@@ -294,7 +296,7 @@ void DimArray(Runtime& rt, int which) {
   EvalArg(rt, kRest, kAnyType);
   int32_t n = rt.eval.rr.i;
   if (n < 0 || n > kMaxArrayBound) {
-    RuntimeError(rt, 231, "");
+    RuntimeError(rt, msg::kElementCountOutOfRange, "");
     return;
   }
   *bounds[which] = n;
@@ -323,7 +325,7 @@ void SetArray(Runtime& rt, int which) {
   EvalArg(rt, '=', kAnyType);
   int32_t idx = rr.i;
   if (idx < 0 || idx > Bound(v, which)) {
-    RuntimeError(rt, 207, "");
+    RuntimeError(rt, msg::kBoundExceeded, "");
     return;
   }
   EvalArg(rt, kRest, kAnyType);
@@ -350,7 +352,7 @@ void ArrayRead(Runtime& rt, CallContext& ctx, int which) {
   const uint8_t types[] = {kTypeInteger, kTypeLong, kTypeFloat, kTypeString};
   rr.type = types[which];
   if (idx < 0 || idx > bound) {
-    RuntimeError(rt, 207, std::to_string(bound));
+    RuntimeError(rt, msg::kBoundExceeded, std::to_string(bound));
     return;
   }
   switch (which) {
@@ -387,7 +389,7 @@ void AreaRead(Runtime& rt, CallContext& ctx, int mode) {
   if (!b) return;
   const int width = mode == 1 ? 1 : mode == 2 ? 2 : mode == 3 ? 4 : 1;
   if (!InBlock(*b, offset, width)) {
-    RuntimeError(rt, 207, "");
+    RuntimeError(rt, msg::kBoundExceeded, "");
     return;
   }
   const uint8_t* p = b->bytes.get() + offset;
@@ -420,19 +422,22 @@ void DeclareVariable(Runtime& rt, const ShortString& name) { Append(rt, name, nu
 
 void RegisterVariableStatements(Runtime& rt) {
   auto& s = rt.statements;
-  s[0xcc] = Declare; s[0xcf] = Parameters; s[0xce] = Assign;
-  s[0xd0] = Inc; s[0xd1] = Dec; s[0xd2] = IncBy; s[0xd3] = DecBy;
-  s[0x6f] = DimArea; s[0x6e] = Dispose;
-  s[0x55] = AreaText; s[0x56] = AreaLong; s[0x6b] = AreaString; s[0x6c] = AreaWord; s[0x6d] = AreaByte;
-  s[0xc8] = DimInt; s[0xc9] = DimLong; s[0xca] = DimFloat; s[0xcb] = DimString;
-  s[0xc4] = SetInt; s[0xc5] = SetLong; s[0xc6] = SetFloat; s[0xc7] = SetString;
+  s[cmd::kDeclare] = Declare; s[cmd::kParameters] = Parameters; s[cmd::kAssignment] = Assign;
+  s[cmd::kInc] = Inc; s[cmd::kDec] = Dec; s[cmd::kIncBy] = IncBy; s[cmd::kDecBy] = DecBy;
+  s[cmd::kDim] = DimArea; s[cmd::kDispose] = Dispose;
+  s[cmd::kAreaText] = AreaText; s[cmd::kAreaLong] = AreaLong; s[cmd::kAreaString] = AreaString;
+  s[cmd::kAreaWord] = AreaWord; s[cmd::kAreaByte] = AreaByte;
+  s[cmd::kDimInt] = DimInt; s[cmd::kDimLong] = DimLong; s[cmd::kDimFloat] = DimFloat; s[cmd::kDimText] = DimString;
+  s[cmd::kSetArrayInt] = SetInt; s[cmd::kSetArrayLong] = SetLong; s[cmd::kSetArrayFloat] = SetFloat;
+  s[cmd::kSetArrayText] = SetString;
 }
 
 void RegisterVariableFunctions(Runtime& rt) {
   auto& f = rt.eval.functions;
-  f[0xb7] = ArrayInt; f[0xb8] = ArrayLong; f[0xb9] = ArrayFloat; f[0xba] = ArrayString;
-  f[0x5c] = ReadAreaByte; f[0x5b] = ReadAreaWord; f[0x5a] = ReadAreaLong;
-  f[0x59] = ReadAreaString; f[0x46] = ReadAreaText;
+  f[fn::kArrayInt] = ArrayInt; f[fn::kArrayLong] = ArrayLong; f[fn::kArrayFloat] = ArrayFloat;
+  f[fn::kArrayText] = ArrayString;
+  f[fn::kAreaByte] = ReadAreaByte; f[fn::kAreaWord] = ReadAreaWord; f[fn::kAreaLong] = ReadAreaLong;
+  f[fn::kAreaString] = ReadAreaString; f[fn::kAreaText] = ReadAreaText;
 }
 
 }  // namespace vestil

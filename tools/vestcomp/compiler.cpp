@@ -13,7 +13,7 @@ namespace {
 using vestil::CommandTokenOf;
 using vestil::FunctionTokenOf;
 using vestil::SysVarTokenOf;
-namespace tok = vestil::tok;
+namespace cmd = vestil::cmd;
 
 constexpr int kMaxNesting = 100;    // nested function calls in one argument text
 constexpr size_t kMaxErrors = 50;
@@ -117,11 +117,11 @@ class StatementCompiler {
         out += static_cast<char>(u[b].byte);
         return Args(u, b + 1, e, out);
       case Head::kComment:
-        out += static_cast<char>(tok::kComment);
+        out += static_cast<char>(cmd::kComment);
         out += UnitBytes(u, b + 1, e);
         return true;
       case Head::kCallStatement:
-        out += static_cast<char>(tok::kCallStatement);
+        out += static_cast<char>(cmd::kCallStatement);
         return Args(u, b, e, out);
       case Head::kDirective:
         return Fail("a directive must stand on a line of its own");
@@ -132,14 +132,14 @@ class StatementCompiler {
     }
     const size_t w = h.word_end;
     if (h.assignment) {
-      out += static_cast<char>(tok::kAssign);
+      out += static_cast<char>(cmd::kAssignment);
       out += UnitBytes(u, b, w);
       out += '=';
       return Args(u, SkipBlanks(u, w, e) + 1, e, out);
     }
     if (h.label) {
       if (in_case) return Fail("a label cannot follow CASE or CASENOT");
-      out += static_cast<char>(tok::kLabel);
+      out += static_cast<char>(cmd::kLabel);
       out += UnitBytes(u, b, w + 1);
       out += UnitBytes(u, w + 1, e);
       return true;
@@ -153,7 +153,7 @@ class StatementCompiler {
       if (in_case) return Fail("PROC must stand on a line of its own");
       size_t nb, ne;
       if (!ProcName(u, w, e, nb, ne)) return Fail("PROC needs a procedure name");
-      out += static_cast<char>(tok::kProc);
+      out += static_cast<char>(cmd::kProc);
       out += UnitBytes(u, nb, e);
       return true;
     }
@@ -167,7 +167,7 @@ class StatementCompiler {
     if (proc != syms_.procs.end()) {
       if (in_case)
         return Fail("a procedure call cannot follow CASE or CASENOT (use IF ... ENDIF)");
-      out += static_cast<char>(tok::kProcCall);
+      out += static_cast<char>(cmd::kProcCall);
       out += static_cast<char>(proc->second & 0xff);
       out += static_cast<char>((proc->second >> 8) & 0xff);
       return Args(u, w, e, out);
@@ -344,7 +344,7 @@ class StatementCompiler {
         return Fail("@" + name + " takes " + std::to_string(fn->second.count) + " argument(s), not " +
                     std::to_string(given));
       out += '@';
-      out += static_cast<char>(tok::kUserFunction);
+      out += static_cast<char>(vestil::fn::kUserFunction);
       out += static_cast<char>(fn->second.line & 0xff);
       out += static_cast<char>((fn->second.line >> 8) & 0xff);
     }
@@ -379,7 +379,7 @@ class StatementCompiler {
     }
     if (colon == e) return Fail(std::string(keyword) + " needs ':' before its statement");
     if (SkipBlanks(u, w, colon) == colon) return Fail(std::string(keyword) + " needs a condition");
-    out += static_cast<char>(is_case ? tok::kCase : tok::kCaseNot);
+    out += static_cast<char>(is_case ? cmd::kCase : cmd::kCaseNot);
     if (!Args(u, w, colon, out)) return false;
     out += ':';
     return Statement(u, colon + 1, e, is_case ? 1 : 2, out);
@@ -398,7 +398,7 @@ class StatementCompiler {
     size_t bb = p.close + 1, be = e;
     Trim(u, bb, be);
     if (bb == be) return Fail("DEFFN " + name + " needs a body");
-    out += static_cast<char>(tok::kDefFn);
+    out += static_cast<char>(cmd::kDefFn);
     out += kDefFnMarker;
     out += count;
     out += ')';

@@ -20,7 +20,7 @@ using vestil::FunctionName;
 using vestil::FunctionTokenOf;
 using vestil::SysVarName;
 using vestil::SysVarTokenOf;
-namespace tok = vestil::tok;
+namespace cmd = vestil::cmd;
 
 // What the lister knows about the program while it writes lines.
 struct Context {
@@ -196,7 +196,7 @@ class Emitter {
     } else if (n.len == 2 && FunctionTokenOf(FunctionName(t)) == t) {
       head = "@";
       head += FunctionName(t);
-    } else if (n.len == 4 && t == tok::kUserFunction) {
+    } else if (n.len == 4 && t == vestil::fn::kUserFunction) {
       int line = static_cast<uint8_t>(s_[n.pos + 2]) | static_cast<uint8_t>(s_[n.pos + 3]) << 8;
       auto fn = ctx_.fn_names.find(line);
       if (fn != ctx_.fn_names.end()) {
@@ -305,33 +305,33 @@ std::vector<std::string> Candidates(std::string_view body, int line, bool in_cas
   const auto t = static_cast<uint8_t>(body[0]);
   const std::string_view args = body.substr(1);
   switch (t) {
-    case tok::kComment:
+    case cmd::kComment:
       out.push_back("'" + Verbatim(args, false));
       break;
-    case tok::kCallStatement: {
+    case cmd::kCallStatement: {
       std::string text = ListArgs(args, ctx);
       if (!text.empty() && text[0] == '@') out.push_back(text);
       break;
     }
-    case tok::kAssign: {
+    case cmd::kAssignment: {
       size_t eq = args.find('=');
       if (eq != std::string_view::npos && IsPlainWord(args.substr(0, eq)))
         out.push_back(WithArgs(Cp1252ToUtf8(args.substr(0, eq)) + " =", ListArgs(args.substr(eq + 1), ctx)));
       break;
     }
-    case tok::kLabel: {
+    case cmd::kLabel: {
       size_t colon = args.find(':');
       if (!in_case && colon != std::string_view::npos && IsPlainWord(args.substr(0, colon)))
         out.push_back(Cp1252ToUtf8(args.substr(0, colon)) + ":" + Verbatim(args.substr(colon + 1), false));
       break;
     }
-    case tok::kCase:
-    case tok::kCaseNot: {
+    case cmd::kCase:
+    case cmd::kCaseNot: {
       std::vector<Node> nodes = Parse(args);
       for (const auto& n : nodes) {
         if (n.type != Node::kByte || args[n.pos] != ':') continue;
         std::string cond = ListArgs(args.substr(0, n.pos), ctx, true);
-        std::string head = std::string(t == tok::kCase ? "CASE " : "CASENOT ") + cond + " : ";
+        std::string head = std::string(t == cmd::kCase ? "CASE " : "CASENOT ") + cond + " : ";
         // The statement fully structured, or with its token escaped.
         std::vector<std::string> inner = Candidates(args.substr(n.pos + 1), line, true, ctx);
         if (!inner.empty()) out.push_back(head + inner.front());
@@ -340,7 +340,7 @@ std::vector<std::string> Candidates(std::string_view body, int line, bool in_cas
       }
       break;
     }
-    case tok::kDefFn: {
+    case cmd::kDefFn: {
       auto fn = ctx.fn_names.find(line);
       if (in_case || fn == ctx.fn_names.end()) break;
       std::string_view rest = args.substr(kDefFnMarker.size());
@@ -351,12 +351,12 @@ std::vector<std::string> Candidates(std::string_view body, int line, bool in_cas
                     ListArgsExact(rest.substr(close + 1), ctx));
       break;
     }
-    case tok::kProc: {
+    case cmd::kProc: {
       auto p = ctx.proc_lines.find(line);
       if (!in_case && p != ctx.proc_lines.end()) out.push_back(p->second);
       break;
     }
-    case tok::kProcCall: {
+    case cmd::kProcCall: {
       if (in_case || args.size() < 2) break;
       int target = static_cast<uint8_t>(args[0]) | static_cast<uint8_t>(args[1]) << 8;
       auto p = ctx.proc_names.find(target);
@@ -371,7 +371,7 @@ std::vector<std::string> Candidates(std::string_view body, int line, bool in_cas
     }
   }
   // The token as an escape, the arguments as they are.
-  out.push_back(WithArgs(EscapeByte(t), ListArgsExact(args, ctx, t == tok::kProcCall ? 2 : 0)));
+  out.push_back(WithArgs(EscapeByte(t), ListArgsExact(args, ctx, t == cmd::kProcCall ? 2 : 0)));
   return out;
 }
 
@@ -393,7 +393,7 @@ Context Declarations(const ProgramImage& image) {
     const int line = static_cast<int>(idx + 1);
     if (body.empty()) continue;
     const std::string_view args = std::string_view(body).substr(1);
-    if (static_cast<uint8_t>(body[0]) == tok::kProc) {
+    if (static_cast<uint8_t>(body[0]) == cmd::kProc) {
       size_t k = 0;
       if (k < args.size() && IsIdentStart(static_cast<uint8_t>(args[0])))
         while (k < args.size() && IsIdentChar(static_cast<uint8_t>(args[k]))) ++k;
@@ -409,7 +409,7 @@ Context Declarations(const ProgramImage& image) {
         ctx.symbols.procs[key] = line;
         ctx.proc_names[line] = name;
       }
-    } else if (static_cast<uint8_t>(body[0]) == tok::kDefFn && args.substr(0, kDefFnMarker.size()) == kDefFnMarker) {
+    } else if (static_cast<uint8_t>(body[0]) == cmd::kDefFn && args.substr(0, kDefFnMarker.size()) == kDefFnMarker) {
       std::string_view rest = args.substr(kDefFnMarker.size());
       std::vector<Node> nodes;
       size_t close = 0;
@@ -450,13 +450,13 @@ int IndentChange(uint8_t t, int& depth) {
   // Returns the depth of this line and leaves the depth for the next one.
   int here = depth;
   switch (t) {
-    case tok::kEndIf: case tok::kEndWhile: case tok::kEndProc:
+    case cmd::kEndIf: case cmd::kEndWhile: case cmd::kEndProc:
       here = depth = depth > 0 ? depth - 1 : 0;
       break;
-    case tok::kElse: case tok::kElseIf:
+    case cmd::kElse: case cmd::kElseIf:
       here = depth > 0 ? depth - 1 : 0;
       break;
-    case tok::kIf: case tok::kIfNot: case tok::kWhile: case tok::kWhileNot: case tok::kProc:
+    case cmd::kIf: case cmd::kIfNot: case cmd::kWhile: case cmd::kWhileNot: case cmd::kProc:
       ++depth;
       break;
     default:
