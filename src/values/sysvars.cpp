@@ -1,6 +1,7 @@
 // The system variables: kind character plus SysVarToken.
 #include <string>
 
+#include "base/version.h"
 #include "core/errors.h"
 #include "core/runtime.h"
 #include "data/dbase.h"
@@ -83,7 +84,7 @@ void ReadSystemVariable(Runtime& rt, const ShortString& element) {
     case 0xbf: iv = 1; break;                          // %ONE
     case 0xc0: rr.l = static_cast<int32_t>(host.TickCount()); break;  // &TICKS
     case 0xc1: break;                                  // &PARTNER
-    case 0xc4: rr.set_text("5.0a-NT"); break;          // $VERSION
+    case 0xc4: rr.set_text(kRuntimeVersion); break;    // $VERSION
     case 0xc5: break;                                  // %ZERO
     case 0xc6: iv = host.InstanceHandle(); break;
     case 0xc7: case 0xc8: break;                       // %TIMER, %REPAINT (read and cleared)
