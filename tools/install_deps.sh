@@ -1,8 +1,10 @@
 #!/bin/bash
 # Installs what building and testing need, on Debian 12, as root (or through
 # sudo): compilers, GoogleTest, the mingw-w64 cross compiler, Wine (32-bit),
-# Xvfb and the X tools the Wine tests drive it with, and the dBase readers the
-# data tests use. Idempotent: when everything is installed it only checks.
+# Xvfb and the X tools the Wine tests drive it with, the dBase readers the
+# data tests use, and what the packages need: dpkg-shlibdeps (dpkg-dev) and
+# file for CPack's .deb, man-db (with groff) to read the manual pages.
+# Idempotent: when everything is installed it only checks.
 set -euo pipefail
 export DEBIAN_FRONTEND=noninteractive
 
@@ -12,6 +14,7 @@ PACKAGES=(
   wine wine32:i386
   xvfb xauth xdotool imagemagick x11-utils
   python3-dbf python3-dbfread
+  dpkg-dev file man-db groff-base
 )
 
 SUDO=

@@ -3,7 +3,10 @@
 #   1. ctest in build/ (unit, program and compiler tests),
 #   2. the same in build-asan/ (AddressSanitizer and UBSan),
 #   3. the Wine tests of build-win32/vestrun.exe (tests/wine/run_wine_tests.py,
-#      in Xvfb with a fresh Wine prefix under build-win32/wine-tests/).
+#      in Xvfb with a fresh Wine prefix under build-win32/wine-tests/),
+#   4. the package tests (tests/package/check_packages.py): the .deb built,
+#      installed, used and removed; the Windows zip built and used in a fresh
+#      Wine prefix.
 # A tree that does not build counts as one failure; its tests still run as far
 # as they were built. The last line is "N passed, N failed" over everything;
 # the exit code is 0 only when nothing failed.
@@ -66,6 +69,22 @@ else
   passed=$((passed + p))
   failed=$((failed + f))
   if [ "$f" -ne 0 ]; then failures+=("$f Wine tests"); fi
+fi
+
+# The package tests print "package tests: P passed, F failed" last.
+echo "=== test_all: package tests"
+package_log="$log_dir/package.log"
+timeout 1200 python3 tests/package/check_packages.py --build build --build-win32 build-win32 \
+  2>&1 | tee "$package_log"
+line=$(grep -E '^package tests: [0-9]+ passed, [0-9]+ failed' "$package_log" | tail -n 1)
+if [ -z "$line" ]; then
+  fail "package tests (no summary)"
+else
+  p=$(sed -E 's/^package tests: ([0-9]+) passed, ([0-9]+) failed.*/\1/' <<<"$line")
+  f=$(sed -E 's/^package tests: ([0-9]+) passed, ([0-9]+) failed.*/\2/' <<<"$line")
+  passed=$((passed + p))
+  failed=$((failed + f))
+  if [ "$f" -ne 0 ]; then failures+=("$f package tests"); fi
 fi
 
 if [ ${#failures[@]} -ne 0 ]; then

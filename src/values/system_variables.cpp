@@ -6,6 +6,7 @@
 #include "core/dialog_list.h"
 #include "core/errors.h"
 #include "base/tokens.h"
+#include "base/version.h"
 #include "core/messages.h"
 #include "core/runtime.h"
 #include "host/host.h"
@@ -58,7 +59,7 @@ void ParCount(Runtime& rt, uint8_t) {
 void ColorBits(Runtime& rt, uint8_t) { rt.eval.rr.i = rt.host.screen->ColorBits(); }
 void One(Runtime& rt, uint8_t) { rt.eval.rr.i = 1; }
 void Ticks(Runtime& rt, uint8_t) { rt.eval.rr.l = static_cast<int32_t>(rt.host.system->TickCount()); }
-void Version(Runtime& rt, uint8_t) { rt.eval.rr.set_text("5.0a-NT"); }
+void Version(Runtime& rt, uint8_t) { rt.eval.rr.set_text(kRuntimeVersion); }
 void Instance(Runtime& rt, uint8_t) { rt.eval.rr.i = rt.host.system->InstanceHandle(); }
 
 }  // namespace

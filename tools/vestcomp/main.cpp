@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "base/version.h"
 #include "vestcomp/binder.h"
 #include "vestcomp/compiler.h"
 #include "vestcomp/lister.h"
@@ -25,7 +26,7 @@ constexpr const char* kUsage =
     "      list a program file as source (default: standard output)\n"
     "  vestcomp bind RUNNER PROGRAM.VSC -o OUTPUT [--unchecked]\n"
     "      make a stand-alone application: RUNNER with PROGRAM appended\n"
-    "  vestcomp --help\n";
+    "  vestcomp --help | --version\n";
 
 int Usage(const char* problem) {
   if (problem) std::fprintf(stderr, "vestcomp: %s\n", problem);
@@ -134,6 +135,10 @@ int main(int argc, char** argv) {
   if (argc < 2) return Usage("nothing to do");
   std::string first = argv[1];
   if (first == "--help" || first == "-h") return Usage(nullptr);
+  if (first == "--version" && argc == 2) {
+    std::printf("vestcomp %s (VESTIL runtime %s)\n", vestil::kBuildVersion, vestil::kRuntimeVersion);
+    return 0;
+  }
   Args a;
   std::string problem;
   bool sub = first == "list" || first == "bind";
