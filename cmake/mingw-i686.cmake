@@ -2,30 +2,6 @@
 #   cmake -S . -B build-win32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DVESTIL_TESTS=OFF
 # Everything is linked statically, so vestrun.exe and vestcomp.exe need no
 # DLLs beyond those of Windows itself, and stripped.
-set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
-
 set(VESTIL_MINGW_PREFIX i686-w64-mingw32)
-
-# Debian ships the compilers in two thread models; the posix one has the whole
-# C++20 thread library (std::thread, std::mutex), the win32 one has not. Take
-# the posix one when it is there, so the result does not depend on the
-# alternative the machine happens to have selected.
-find_program(VESTIL_MINGW_CC NAMES ${VESTIL_MINGW_PREFIX}-gcc-posix ${VESTIL_MINGW_PREFIX}-gcc REQUIRED)
-find_program(VESTIL_MINGW_CXX NAMES ${VESTIL_MINGW_PREFIX}-g++-posix ${VESTIL_MINGW_PREFIX}-g++ REQUIRED)
-find_program(VESTIL_MINGW_RC NAMES ${VESTIL_MINGW_PREFIX}-windres REQUIRED)
-set(CMAKE_C_COMPILER ${VESTIL_MINGW_CC})
-set(CMAKE_CXX_COMPILER ${VESTIL_MINGW_CXX})
-set(CMAKE_RC_COMPILER ${VESTIL_MINGW_RC})
-
-set(CMAKE_FIND_ROOT_PATH /usr/${VESTIL_MINGW_PREFIX})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-
-# The C runtime's own printf family rounds doubles and long doubles exactly;
-# msvcrt's does not.
-set(CMAKE_C_FLAGS_INIT "-D__USE_MINGW_ANSI_STDIO=1")
-set(CMAKE_CXX_FLAGS_INIT "-D__USE_MINGW_ANSI_STDIO=1")
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++ -s")
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)

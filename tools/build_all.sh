@@ -5,8 +5,10 @@
 #   build-asan/   native with AddressSanitizer and UBSan (-DVESTIL_SANITIZE=ON)
 #   build-win32/  32-bit Windows, cross-compiled with mingw-w64 and linked
 #                 statically: vestrun.exe (GUI) and vestcomp.exe (console)
+#   build-win64/  the same as a 64-bit Windows program, for the Wine tests on
+#                 a kernel that runs no 32-bit programs (not built by default)
 #
-# usage: tools/build_all.sh [native] [asan] [win32]   (default: all three)
+# usage: tools/build_all.sh [native] [asan] [win32] [win64]   (default: the first three)
 #
 # Every tree named is tried even when an earlier one fails; the exit code is
 # non-zero when any failed.
@@ -24,7 +26,9 @@ for tree in "${trees[@]}"; do
     asan) dir=build-asan; args=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DVESTIL_SANITIZE=ON) ;;
     win32) dir=build-win32
            args=(-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release -DVESTIL_TESTS=OFF) ;;
-    *) echo "build_all: unknown tree '$tree' (native, asan, win32)" >&2; exit 2 ;;
+    win64) dir=build-win64
+           args=(-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake -DCMAKE_BUILD_TYPE=Release -DVESTIL_TESTS=OFF) ;;
+    *) echo "build_all: unknown tree '$tree' (native, asan, win32, win64)" >&2; exit 2 ;;
   esac
   echo "=== build_all: $dir"
   if ! cmake -S . -B "$dir" "${args[@]}" || ! cmake --build "$dir" -j "$JOBS"; then

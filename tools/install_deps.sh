@@ -1,6 +1,7 @@
 #!/bin/bash
 # Installs what building and testing need, on Debian 12, as root (or through
-# sudo): compilers, GoogleTest, the mingw-w64 cross compiler, Wine (32-bit),
+# sudo): compilers, GoogleTest, the mingw-w64 cross compilers, Wine (32-bit,
+# and 64-bit for kernels that run no 32-bit programs),
 # Xvfb and the X tools the Wine tests drive it with, the dBase readers the
 # data tests use, and what the packages need: dpkg-shlibdeps (dpkg-dev) and
 # file for CPack's .deb, man-db (with groff) to read the manual pages.
@@ -10,8 +11,8 @@ export DEBIAN_FRONTEND=noninteractive
 
 PACKAGES=(
   cmake g++ clang libgtest-dev googletest python3
-  g++-mingw-w64-i686
-  wine wine32:i386
+  g++-mingw-w64-i686 g++-mingw-w64-x86-64
+  wine wine32:i386 wine64
   xvfb xauth xdotool imagemagick x11-utils
   python3-dbf python3-dbfread
   dpkg-dev file man-db groff-base

@@ -3,7 +3,10 @@
 #   1. ctest in build/ (unit, program and compiler tests),
 #   2. the same in build-asan/ (AddressSanitizer and UBSan),
 #   3. the Wine tests of build-win32/vestrun.exe (tests/wine/run_wine_tests.py,
-#      in Xvfb with a fresh Wine prefix under build-win32/wine-tests/),
+#      in Xvfb with a fresh Wine prefix under build-win32/wine-tests/); on a
+#      kernel that runs no 32-bit programs (so no 32-bit Wine either) they run
+#      the 64-bit build of the same source (build-win64/) under 64-bit Wine,
+#      and say so,
 #   4. the package tests (tests/package/check_packages.py): the .deb built,
 #      installed, used and removed; the Windows zip built and used in a fresh
 #      Wine prefix.
@@ -24,7 +27,18 @@ fail() {
   failures+=("$1")
 }
 
-for tree in native asan win32; do
+# The Windows build the Wine tests run: the product, unless this kernel runs
+# no 32-bit programs.
+wine_tree=build-win32
+trees=(native asan win32)
+if ! /usr/lib/wine/wine --version >/dev/null 2>&1 && [ -x /usr/lib/wine/wine64 ]; then
+  echo "test_all: this kernel runs no 32-bit programs; the Wine tests run the 64-bit build (build-win64)"
+  wine_tree=build-win64
+  trees+=(win64)
+  export PATH="$PWD/tools/wine64:$PATH"
+fi
+
+for tree in "${trees[@]}"; do
   bash tools/build_all.sh "$tree" || fail "build of $tree"
 done
 
@@ -59,7 +73,7 @@ run_ctest build-asan
 echo "=== test_all: Wine tests"
 wine_log="$log_dir/wine.log"
 timeout 2400 python3 tests/wine/run_wine_tests.py \
-  --vestrun build-win32/vestrun.exe --vestcomp build/vestcomp 2>&1 | tee "$wine_log"
+  --vestrun "$wine_tree/vestrun.exe" --vestcomp build/vestcomp 2>&1 | tee "$wine_log"
 line=$(grep -E '^wine tests: [0-9]+ passed, [0-9]+ failed' "$wine_log" | tail -n 1)
 if [ -z "$line" ]; then
   fail "Wine tests (no summary)"

@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/windows_errors.h"
 #include "core/runtime.h"
 #include "core/shortstring.h"
 #include "host/host.h"
@@ -27,8 +28,8 @@ constexpr int kOpenChannelLimit = 8;  // the statements and PRINT #/INPUT # reac
 
 // The runtime's own pending codes.
 namespace io_error {
-constexpr int kNoMoreFiles = 18;      // the directory search found nothing (more)
-constexpr int kNegativeSeek = 131;    // SEEK before the first byte
+constexpr int kNoMoreFiles = win_error::kNoMoreFiles;    // the directory search found nothing (more)
+constexpr int kNegativeSeek = win_error::kNegativeSeek;  // SEEK before the first byte
 constexpr int kReadPastEnd = 100;     // a byte read at the end of the binary side
 constexpr int kShortWrite = 101;      // fewer bytes written than asked (disk full)
 constexpr int kNotAssigned = 102;     // the channel has no file name

@@ -198,9 +198,9 @@ def profile_tests(TestFailure):
         s = ctx.session
         folder = ctx.folder('clipboard-foreign', {})
         helper = os.path.join(folder, 'clip_helper.exe')
-        cc = next((c for c in ('i686-w64-mingw32-gcc-posix', 'i686-w64-mingw32-gcc') if shutil.which(c)), None)
+        cc = next((c for c in (ctx.mingw + '-gcc-posix', ctx.mingw + '-gcc') if shutil.which(c)), None)
         if not cc:
-            raise TestFailure('no i686-w64-mingw32-gcc to build the clipboard helper')
+            raise TestFailure('no %s-gcc to build the clipboard helper' % ctx.mingw)
         subprocess.run([cc, '-std=c11', '-O2', '-Wall', '-Wextra', '-Werror', '-mwindows', '-static', '-s',
                         '-o', helper, os.path.join(os.path.dirname(os.path.abspath(__file__)), 'clip_helper.c')],
                        check=True, timeout=300)

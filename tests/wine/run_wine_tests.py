@@ -99,6 +99,19 @@ EXIT_TIMEOUT = 60
 WINEBOOT_TIMEOUT = 600
 
 
+
+# The cross tools of the runner's kind (set by main from the runner tested).
+MINGW = 'i686-w64-mingw32'
+
+
+def pe_is_64_bit(path):
+    """True for an x86-64 PE executable."""
+    with open(path, 'rb') as f:
+        data = f.read(4096)
+    lfanew, = struct.unpack_from('<I', data, 0x3c)
+    machine, = struct.unpack_from('<H', data, lfanew + 4)
+    return machine == 0x8664
+
 class TestFailure(Exception):
     pass
 
@@ -210,7 +223,9 @@ class Session:
         prefix = os.path.join(self.work, 'prefix')
         self.env.update({
             'WINEPREFIX': prefix,
-            'WINEARCH': 'win32',
+            # A prefix of the runner's own kind: the 64-bit build serves where
+            # the kernel runs no 32-bit programs.
+            'WINEARCH': 'win64' if MINGW.startswith('x86_64') else 'win32',
             'WINEDEBUG': '-all',
             # No Mono or Gecko installer boxes while the prefix is made.
             'WINEDLLOVERRIDES': 'mscoree,mshtml=',
@@ -372,11 +387,11 @@ class Session:
 
     # --- the reference --------------------------------------------------------------
     def build_reference(self):
-        for cc in ('i686-w64-mingw32-gcc-posix', 'i686-w64-mingw32-gcc'):
+        for cc in (MINGW + '-gcc-posix', MINGW + '-gcc'):
             if shutil.which(cc):
                 break
         else:
-            raise TestFailure('no i686-w64-mingw32-gcc to build the reference program')
+            raise TestFailure('no %s-gcc to build the reference program' % MINGW)
         self.reference_exe = os.path.join(self.work, 'reference_box.exe')
         subprocess.run([cc, '-std=c11', '-O2', '-Wall', '-Wextra', '-Werror', '-mwindows',
                         '-static', '-s', '-o', self.reference_exe,
@@ -614,9 +629,9 @@ def test_pe_relocate(ctx):
 
 def test_resources(ctx):
     """The icon "VESTIL" and the version resource are in the executable."""
-    windres = shutil.which('i686-w64-mingw32-windres')
+    windres = shutil.which(MINGW + '-windres')
     if not windres:
-        raise TestFailure('i686-w64-mingw32-windres is missing')
+        raise TestFailure('%s-windres is missing' % MINGW)
     p = subprocess.run([windres, '-i', ctx.vestrun, '-O', 'rc'], stdout=subprocess.PIPE,
                        stderr=subprocess.PIPE, timeout=60)
     if p.returncode != 0:
@@ -925,8 +940,14 @@ def main():
     for old in ('shots', 'logs', 'run'):
         shutil.rmtree(os.path.join(work, old), ignore_errors=True)
 
+    global MINGW
+    if pe_is_64_bit(args.vestrun):
+        MINGW = 'x86_64-w64-mingw32'
+        print('wine tests: %s is a 64-bit build; reference programs and the prefix are 64-bit too'
+              % args.vestrun, flush=True)
     session = Session(work, args.keep_prefix)
     ctx = Context(session, args)
+    ctx.mingw = MINGW
     passed, failed = [], []
     started = time.monotonic()
     try:

@@ -15,8 +15,9 @@
 #include <string>
 #include <vector>
 
-#include "host/terminal/terminal_host.h"
 #include "base/cp1252.h"
+#include "base/windows_errors.h"
+#include "host/terminal/terminal_host.h"
 
 namespace vestil {
 namespace {
@@ -42,24 +43,25 @@ std::string BaseName(const std::string& path) {
 // The Windows code of an errno. A missing file is 2 when its folder exists and
 // 3 (path not found) when the folder is missing too.
 int WindowsErrorOf(int e, const std::string& path) {
+  using namespace win_error;
   switch (e) {
     case 0: return 0;
-    case ENOENT: return IsDirectory(Parent(path)) ? 2 : 3;
-    case ENOTDIR: return 3;
-    case EACCES: case EPERM: case EISDIR: return 5;
-    case EBADF: return 6;
-    case EMFILE: case ENFILE: return 4;
-    case EROFS: return 19;
-    case EBUSY: case ETXTBSY: return 32;
-    case EEXIST: return 183;
-    case ENOTEMPTY: return 145;
-    case ENOSPC: case EDQUOT: return 112;
-    case EXDEV: return 17;
-    case ENAMETOOLONG: return 206;
-    case EINVAL: return 87;
-    case EIO: return 30;
-    case ELOOP: return 1921;
-    default: return 31;  // a device is not functioning
+    case ENOENT: return IsDirectory(Parent(path)) ? kFileNotFound : kPathNotFound;
+    case ENOTDIR: return kPathNotFound;
+    case EACCES: case EPERM: case EISDIR: return kAccessDenied;
+    case EBADF: return kInvalidHandle;
+    case EMFILE: case ENFILE: return kTooManyOpenFiles;
+    case EROFS: return kWriteProtect;
+    case EBUSY: case ETXTBSY: return kSharingViolation;
+    case EEXIST: return kAlreadyExists;
+    case ENOTEMPTY: return kDirectoryNotEmpty;
+    case ENOSPC: case EDQUOT: return kDiskFull;
+    case EXDEV: return kNotSameDevice;
+    case ENAMETOOLONG: return kFileNameTooLong;
+    case EINVAL: return kInvalidParameter;
+    case EIO: return kReadFault;
+    case ELOOP: return kCannotResolveName;
+    default: return kGeneralFailure;
   }
 }
 
@@ -75,7 +77,7 @@ class PosixFile : public HostFile {
   int Read(void* buffer, size_t count, size_t& done) override {
     done = 0;
     // A handle opened for writing only may not read, as on Windows.
-    if (access_ == FileAccess::kWrite) return 5;
+    if (access_ == FileAccess::kWrite) return win_error::kAccessDenied;
     char* p = static_cast<char*>(buffer);
     while (done < count) {
       ssize_t n = ::read(fd_, p + done, count - done);
@@ -89,7 +91,7 @@ class PosixFile : public HostFile {
 
   int Write(const void* buffer, size_t count, size_t& done) override {
     done = 0;
-    if (access_ == FileAccess::kRead) return 5;
+    if (access_ == FileAccess::kRead) return win_error::kAccessDenied;
     const char* p = static_cast<const char*>(buffer);
     while (done < count) {
       ssize_t n = ::write(fd_, p + done, count - done);
@@ -102,7 +104,7 @@ class PosixFile : public HostFile {
   }
 
   int Seek(int64_t position) override {
-    if (position < 0) return 131;
+    if (position < 0) return win_error::kNegativeSeek;
     return ::lseek(fd_, static_cast<off_t>(position), SEEK_SET) < 0 ? WindowsErrorOf(errno, "") : 0;
   }
 
@@ -269,14 +271,14 @@ int TerminalFiles::OpenHostFile(const std::string& path, FileAccess access, bool
   if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
     // Windows does not open a folder as a file.
     ::close(fd);
-    return 5;
+    return win_error::kAccessDenied;
   }
   file = std::make_unique<PosixFile>(fd, access);
   return 0;
 }
 
 int TerminalFiles::EraseFile(const std::string& path) {
-  if (IsDirectory(path)) return 5;
+  if (IsDirectory(path)) return win_error::kAccessDenied;
   return ::unlink(path.c_str()) == 0 ? 0 : LastError(path);
 }
 
@@ -291,7 +293,7 @@ int TerminalFiles::RenameFile(const std::string& from, const std::string& to) {
   if (::lstat(from.c_str(), &st) != 0) return LastError(from);
   // Windows renames onto no existing name: the target is never replaced
   // (a new spelling of the same name is a rename in place).
-  if (::lstat(to.c_str(), &st) == 0 && !SameFile(from, to)) return 183;
+  if (::lstat(to.c_str(), &st) == 0 && !SameFile(from, to)) return win_error::kAlreadyExists;
   return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : LastError(to);
 }
 
@@ -318,7 +320,7 @@ int TerminalFiles::FileDate(const std::string& path, int& year, int& month, int&
   if (::stat(path.c_str(), &st) != 0) return LastError(path);
   struct tm t;
   time_t when = st.st_mtime;
-  if (!localtime_r(&when, &t)) return 87;
+  if (!localtime_r(&when, &t)) return win_error::kInvalidParameter;
   year = t.tm_year + 1900;
   month = t.tm_mon + 1;
   day = t.tm_mday;
@@ -327,7 +329,7 @@ int TerminalFiles::FileDate(const std::string& path, int& year, int& month, int&
 
 int TerminalFiles::ChangeDirectory(const std::string& path) {
   if (::chdir(path.c_str()) == 0) return 0;
-  return errno == ENOTDIR && !IsDirectory(path) ? 267 : LastError(path);
+  return errno == ENOTDIR && !IsDirectory(path) ? win_error::kDirectoryName : LastError(path);
 }
 
 int TerminalFiles::MakeDirectory(const std::string& path) {
@@ -336,8 +338,8 @@ int TerminalFiles::MakeDirectory(const std::string& path) {
 
 int TerminalFiles::DeleteDirectory(const std::string& path) {
   if (::rmdir(path.c_str()) == 0) return 0;
-  if (errno == EEXIST) return 145;  // not empty, as some systems say it
-  return errno == ENOTDIR && !IsDirectory(path) ? 267 : LastError(path);
+  if (errno == EEXIST) return win_error::kDirectoryNotEmpty;  // not empty, as some systems say it
+  return errno == ENOTDIR && !IsDirectory(path) ? win_error::kDirectoryName : LastError(path);
 }
 
 std::string TerminalFiles::DriveFolder(char letter) const {

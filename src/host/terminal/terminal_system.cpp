@@ -10,6 +10,7 @@
 #include <cstdlib>
 
 #include "base/cp1252.h"
+#include "base/windows_errors.h"
 #include "host/terminal/terminal_host.h"
 
 extern char** environ;
@@ -96,11 +97,11 @@ int32_t TerminalSystem::StartProgram(std::string_view command_line, int) {
   pid_t pid;
   int error = 0;
   if (Spawn(command_line, pid, error)) return 33;
-  // The codes WinExec gives: 2 file not found, 5 access denied, 11 bad format.
+  // The codes WinExec gives for a program that did not start.
   switch (error) {
-    case ENOENT: case ENOTDIR: return 2;
-    case EACCES: case EPERM: return 5;
-    case ENOEXEC: return 11;
+    case ENOENT: case ENOTDIR: return win_error::kFileNotFound;
+    case EACCES: case EPERM: return win_error::kAccessDenied;
+    case ENOEXEC: return win_error::kBadFormat;
     default: return 0;
   }
 }
