@@ -563,8 +563,11 @@ def test_pe_layout(ctx):
         raise TestFailure('0x84..0xFF is not zero')
     machine, = struct.unpack_from('<H', exe, 0x104)
     subsystem, = struct.unpack_from('<H', exe, 0x100 + 24 + 68)
-    if machine != 0x14C or subsystem != 2:
-        raise TestFailure('machine 0x%x, subsystem %d: not a 32-bit GUI program' % (machine, subsystem))
+    # The 64-bit test build (see MINGW) is an x86-64 GUI program instead.
+    want_machine = 0x8664 if MINGW.startswith('x86_64') else 0x14C
+    if machine != want_machine or subsystem != 2:
+        raise TestFailure('machine 0x%x, subsystem %d: not a GUI program for 0x%x'
+                          % (machine, subsystem, want_machine))
 
 
 def synthetic_pe(sections, lfanew=0x80, size_of_headers=0x400):
