@@ -14,6 +14,7 @@
 
 namespace vestil {
 
+// The order of the members is the order of Host{...} in each host.
 struct Host {
   FileSystem* files = nullptr;
   SystemServices* system = nullptr;

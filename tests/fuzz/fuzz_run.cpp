@@ -78,14 +78,7 @@ class FuzzSound : public vestil::TerminalSound {
 
 struct FuzzHost {
   explicit FuzzHost(const std::string& path) : files(path), system({"fuzz", path}) {
-    host.files = &files;
-    host.system = &system;
-    host.locale = &locale;
-    host.screen = &screen;
-    host.dialogs = &dialogs;
-    host.profile = &profile;
-    host.sound = &sound;
-    host.ports = &ports;
+    host = vestil::Host{&files, &system, &locale, &screen, &dialogs, &profile, &sound, &ports};
   }
   FuzzFiles files;
   FuzzSystem system;

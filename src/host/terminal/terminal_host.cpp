@@ -4,14 +4,7 @@
 namespace vestil {
 
 TerminalHost::TerminalHost(std::vector<std::string> args) : system_(std::move(args)) {
-  host_.files = &files_;
-  host_.system = &system_;
-  host_.locale = &locale_;
-  host_.screen = &screen_;
-  host_.dialogs = &dialogs_;
-  host_.profile = &profile_;
-  host_.sound = &sound_;
-  host_.ports = &ports_;
+  host_ = Host{&files_, &system_, &locale_, &screen_, &dialogs_, &profile_, &sound_, &ports_};
 }
 
 }  // namespace vestil
