@@ -3,6 +3,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "base/bytes.h"
 #include "base/tokens.h"
 #include "vestcomp/encoding.h"
 #include "vestcomp/program_file.h"
@@ -168,8 +169,7 @@ class StatementCompiler {
       if (in_case)
         return Fail("a procedure call cannot follow CASE or CASENOT (use IF ... ENDIF)");
       out += static_cast<char>(tok::kProcCall);
-      out += static_cast<char>(proc->second & 0xff);
-      out += static_cast<char>((proc->second >> 8) & 0xff);
+      vestil::AppendLe16(out, static_cast<uint16_t>(proc->second));
       return Args(u, w, e, out);
     }
     return Fail("unknown keyword or procedure: " + Show(u, b, w));
@@ -345,8 +345,7 @@ class StatementCompiler {
                     std::to_string(given));
       out += '@';
       out += static_cast<char>(tok::kUserFunction);
-      out += static_cast<char>(fn->second.line & 0xff);
-      out += static_cast<char>((fn->second.line >> 8) & 0xff);
+      vestil::AppendLe16(out, static_cast<uint16_t>(fn->second.line));
     }
     if (!Args(u, open + 1, close, out, depth + 1)) return false;
     out += ')';

@@ -17,6 +17,7 @@
 #include <sstream>
 
 #include "data/profile.h"
+#include "base/bytes.h"
 #include "base/cp1252.h"
 
 extern char** environ;
@@ -121,7 +122,8 @@ TerminalHost::TerminalHost(std::vector<std::string> args) {
 
 uint32_t TerminalHost::AppendedProgramOffset() {
   const volatile unsigned char* p = vestil_append_slot + 22;
-  return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
+  const unsigned char bytes[4] = {p[0], p[1], p[2], p[3]};
+  return ReadLe32(bytes);
 }
 
 bool TerminalHost::ChooseProgramFile(std::string_view, std::string&) {

@@ -14,6 +14,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "base/bytes.h"
+
 namespace vestil {
 namespace {
 
@@ -70,8 +72,7 @@ uint32_t Win32Host::AppendedProgramOffset() {
             ReadFile(file, bytes, sizeof bytes, &got, nullptr) && got == sizeof bytes;
   CloseHandle(file);
   if (!ok) return 0;
-  return static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
-         static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24;
+  return ReadLe32(bytes);
 }
 
 bool Win32Host::ChooseProgramFile(std::string_view caption, std::string& path) {
