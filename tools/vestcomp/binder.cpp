@@ -2,10 +2,10 @@
 
 #include <cstdio>
 #include <fstream>
-#include <sstream>
 #include <system_error>
 
 #include "base/bytes.h"
+#include "base/whole_file.h"
 #include "vestcomp/program_file.h"
 
 namespace vestcomp {
@@ -57,15 +57,6 @@ size_t FindSlot(std::string_view runner, std::string& error) {
   return std::string_view::npos;
 }
 
-bool ReadFile(const std::filesystem::path& path, std::string& out) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream ss;
-  ss << in.rdbuf();
-  out = ss.str();
-  return !in.bad();
-}
-
 bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
   std::error_code ec;
   if (std::filesystem::equivalent(a, b, ec)) return true;
@@ -110,11 +101,11 @@ bool BindFiles(const std::filesystem::path& runner, const std::filesystem::path&
     return false;
   }
   std::string runner_bytes, program_bytes, out;
-  if (!ReadFile(runner, runner_bytes)) {
+  if (!vestil::ReadWholeFile(runner, runner_bytes)) {
     error = "cannot read the runner " + runner.string();
     return false;
   }
-  if (!ReadFile(program, program_bytes)) {
+  if (!vestil::ReadWholeFile(program, program_bytes)) {
     error = "cannot read the program " + program.string();
     return false;
   }

@@ -1,10 +1,8 @@
 #include "vestcomp/compiler.h"
 
-#include <fstream>
-#include <sstream>
-
 #include "base/bytes.h"
 #include "base/tokens.h"
+#include "base/whole_file.h"
 #include "vestcomp/encoding.h"
 #include "vestcomp/program_file.h"
 
@@ -423,16 +421,6 @@ bool ParseHex(const Units& u, size_t b, size_t e, std::string& out) {
   return true;
 }
 
-bool ReadWholeFile(const std::filesystem::path& path, std::string& out) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream ss;
-  ss << in.rdbuf();
-  if (in.bad()) return false;
-  out = ss.str();
-  return true;
-}
-
 std::filesystem::path PathFromCp1252(std::string_view bytes) {
   std::string utf8 = Cp1252ToUtf8(bytes);
   return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
@@ -561,7 +549,7 @@ class Compilation {
       }
       std::filesystem::path file = name.parent_path() / PathFromCp1252(UnitBytes(u, q + 1, qe));
       std::string text;
-      bool read = options_.read_file ? options_.read_file(file, text) : ReadWholeFile(file, text);
+      bool read = options_.read_file ? options_.read_file(file, text) : vestil::ReadWholeFile(file, text);
       if (!read) {
         Error(where, "error 903: INCLUDE-Datei nicht gefunden! (" + file.string() + ")", false);
         return;
@@ -677,7 +665,7 @@ CompileResult CompileSource(std::string_view text, const std::filesystem::path& 
 
 CompileResult CompileFile(const std::filesystem::path& path, const CompileOptions& options) {
   std::string text;
-  if (!ReadWholeFile(path, text)) {
+  if (!vestil::ReadWholeFile(path, text)) {
     CompileResult r;
     r.errors.push_back(path.string() + ": error: cannot read the file");
     return r;

@@ -14,11 +14,11 @@
 #include <cerrno>
 #include <cstring>
 #include <fstream>
-#include <sstream>
 
 #include "data/profile.h"
 #include "base/bytes.h"
 #include "base/cp1252.h"
+#include "base/whole_file.h"
 
 extern char** environ;
 
@@ -291,15 +291,6 @@ bool MatchesPattern(const std::string& name, std::string mask) {
     if (name != "." && name != ".." && name.find('.') != std::string::npos) return false;
   }
   return Matches(name, mask);
-}
-
-bool ReadWholeFile(const std::string& path, std::string& content) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream s;
-  s << in.rdbuf();
-  content = s.str();
-  return true;
 }
 
 }  // namespace
