@@ -10,6 +10,7 @@
 #include "core/errors.h"
 #include "core/messages.h"
 #include "core/runtime.h"
+#include "base/bytes.h"
 #include "base/tokens.h"
 #include "values/eval.h"
 
@@ -244,7 +245,7 @@ void ProcedureCall(Runtime& rt) {
   const std::string& line = rt.program.Line(rt.loop.current_line);
   rt.loop.statement_handled = true;
   PushFrame(rt);
-  int target = (line.size() > 1 ? Byte(line[1]) : 0) + 256 * (line.size() > 2 ? Byte(line[2]) : 0);
+  int target = line.size() > 2 ? ReadLe16(line.data() + 1) : line.size() > 1 ? Byte(line[1]) : 0;
   rt.loop.current_line = target;
   at = line.size() > 3 ? std::string_view(line).substr(3) : std::string_view();
   if (!AboveBlank(at)) return;

@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 
+#include "base/bytes.h"
 #include "core/errors.h"
 #include "core/messages.h"
 #include "core/runtime.h"
@@ -42,7 +43,7 @@ void UserFunction(Runtime& rt) {
   auto& rr = rt.eval.rr;
   auto& at = rt.loop.arg_text;
   int line = 0;
-  if (at.size() >= 2) line = Byte(at[0]) | (Byte(at[1]) << 8);
+  if (at.size() >= 2) line = ReadLe16(at.data());
   at.remove_prefix(at.size() >= 2 ? 2 : at.size());
   const auto& prog = rt.program;
   if (line < 1 || line > prog.line_count || prog.Line(line).empty() || Byte(prog.Line(line)[0]) != cmd::kDefFn) {

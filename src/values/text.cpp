@@ -92,12 +92,14 @@ void SubStr(Runtime& rt, CallContext& c) {
   if (!ok) RuntimeError(rt, msg::kSubstringNumberBelowOne, "");
   ShortString sep = TextArg(rt, ')');
   if (!ok) return TextResult(rt, c, "");
+  // An empty separator never occurs: the whole text is field 1.
+  auto find = [&sep](std::string_view t) { return sep.empty() ? std::string_view::npos : t.find(sep.view()); };
   std::string_view rest = s.view();
   for (int32_t k = 1; k < n && !rest.empty(); ++k) {
-    size_t p = rest.find(sep.view());
+    size_t p = find(rest);
     rest = p == std::string_view::npos ? std::string_view() : rest.substr(p + sep.size());
   }
-  size_t p = rest.find(sep.view());
+  size_t p = find(rest);
   TextResult(rt, c, p == std::string_view::npos ? rest : rest.substr(0, p));
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "base/tokens.h"
+#include "base/bytes.h"
 #include "core/errors.h"
 #include "core/messages.h"
 #include "core/runtime.h"
@@ -263,10 +264,8 @@ void AreaWrite(Runtime& rt, int mode) {
   uint8_t* p = b->bytes.get() + offset;
   switch (mode) {
     case 1: p[0] = static_cast<uint8_t>(rr.i); break;
-    case 2: p[0] = static_cast<uint8_t>(rr.l); p[1] = static_cast<uint8_t>(rr.l >> 8); break;
-    case 3:
-      for (int k = 0; k < 4; ++k) p[k] = static_cast<uint8_t>(static_cast<uint32_t>(rr.l) >> (8 * k));
-      break;
+    case 2: WriteLe16(p, static_cast<uint16_t>(rr.l)); break;
+    case 3: WriteLe32(p, static_cast<uint32_t>(rr.l)); break;
     case 4:
     case 5: {
       const ShortString& t = rr.text();
@@ -395,8 +394,8 @@ void AreaRead(Runtime& rt, CallContext& ctx, int mode) {
   const uint8_t* p = b->bytes.get() + offset;
   switch (mode) {
     case 1: rr.l = p[0]; break;
-    case 2: rr.l = p[0] | (p[1] << 8); break;
-    case 3: rr.l = static_cast<int32_t>(p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24)); break;
+    case 2: rr.l = ReadLe16(p); break;
+    case 3: rr.l = static_cast<int32_t>(ReadLe32(p)); break;
     default: {
       ShortString s;
       for (int64_t o = offset; o <= b->size && s.size() < ShortString::kMax; ++o) {

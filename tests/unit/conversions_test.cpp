@@ -1,10 +1,11 @@
-// The picture formatter, code page 850, date rules and the scramble key.
+// The picture formatter, code pages 850 and 1252, date rules and the scramble key.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
 #include <string>
 
+#include "base/cp1252.h"
 #include "data/dates.h"
 #include "values/convert.h"
 
@@ -110,6 +111,21 @@ TEST(CodePage850, GermanLettersRoundTrip) {
   }
   EXPECT_EQ(AnsiToOem850("\x8a\x80"), "S?");    // nearest fits
   EXPECT_EQ(Oem850ToAnsi("\xc9\xcd\xbb\xb3\xb1"), "+=+|#");  // box drawing
+}
+
+TEST(Cp1252, EveryByteToUtf8AndBack) {
+  // Every byte with a character comes back; the five without one go out as
+  // the C1 control of their number and read back as "?", as every C1 control.
+  for (int b = 0; b < 256; ++b) {
+    std::string s(1, static_cast<char>(b));
+    bool undefined = b == 0x81 || b == 0x8d || b == 0x8f || b == 0x90 || b == 0x9d;
+    EXPECT_EQ(Cp1252Undefined(static_cast<uint8_t>(b)), undefined) << b;
+    EXPECT_EQ(Utf8ToCp1252(Cp1252ToUtf8(s)), undefined ? "?" : s) << b;
+  }
+  EXPECT_EQ(Cp1252ToUtf8("\x81\x80\x9f"), "\xc2\x81\xe2\x82\xac\xc5\xb8");
+  EXPECT_EQ(UnicodeToCp1252(0x80), -1);
+  EXPECT_EQ(UnicodeToCp1252(0x20ac), 0x80);
+  EXPECT_EQ(Utf8ToCp1252("\xe2\x86\x92\xff"), "?\xff");  // no form; not UTF-8: kept
 }
 
 TEST(Dates, LeapYearsAndLimits) {

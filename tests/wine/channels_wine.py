@@ -4,10 +4,12 @@ build has no console output yet) must be the expected bytes in both. The
 error codes come from Windows (GetLastError) in one and from the console
 runner's mapping of errno in the other.
 
-Used by run_wine_tests.py: TESTS += channel_tests(TestFailure).
+Collected by run_wine_tests.py through TESTS.
 """
 import os
 import subprocess
+
+from wine_harness import TestFailure
 
 CHANNEL_PROGRAM = r"""' file channels: results go to ERGEBNIS.TXT
 DECLARE S$, B#, N&
@@ -116,3 +118,6 @@ def channel_tests(TestFailure):
         result(folder, 'vestrun.exe')
 
     return [('channels-both-runners', test_channels_both_runners, True)]
+
+
+TESTS = channel_tests(TestFailure)

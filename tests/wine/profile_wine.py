@@ -4,13 +4,15 @@ other side: INI files written by either runner must read the same in both.
 
 The Windows build has no console output yet, so its programs leave their
 results in an INI file (ERGEBNIS.INI), which is read with configparser.
-Used by run_wine_tests.py: TESTS += profile_tests(TestFailure).
+Collected by run_wine_tests.py through TESTS.
 """
 import configparser
 import os
 import random
 import shutil
 import subprocess
+
+from wine_harness import TestFailure
 
 # Names and values without separators of either reader, quotes, backslashes.
 NAME_CHARS = 'abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_-.\xe4\xf6\xfc\xc4\xd6\xdc'
@@ -227,3 +229,6 @@ def profile_tests(TestFailure):
         ('clipboard-foreign', test_clipboard_foreign, True),
         ('clipboard-system', test_clipboard_and_system, True),
     ]
+
+
+TESTS = profile_tests(TestFailure)

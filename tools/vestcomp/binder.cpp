@@ -2,24 +2,14 @@
 
 #include <cstdio>
 #include <fstream>
-#include <sstream>
 #include <system_error>
 
+#include "base/bytes.h"
+#include "base/whole_file.h"
 #include "vestcomp/program_file.h"
 
 namespace vestcomp {
 namespace {
-
-uint32_t ReadLe32(std::string_view s, size_t pos) {
-  return static_cast<uint32_t>(static_cast<uint8_t>(s[pos])) |
-         static_cast<uint32_t>(static_cast<uint8_t>(s[pos + 1])) << 8 |
-         static_cast<uint32_t>(static_cast<uint8_t>(s[pos + 2])) << 16 |
-         static_cast<uint32_t>(static_cast<uint8_t>(s[pos + 3])) << 24;
-}
-
-void WriteLe32(std::string& s, size_t pos, uint32_t v) {
-  for (int k = 0; k < 4; ++k) s[pos + k] = static_cast<char>((v >> (8 * k)) & 0xff);
-}
 
 std::string HexNumber(uint32_t v) {
   char buf[16];
@@ -34,7 +24,7 @@ size_t FindSlot(std::string_view runner, std::string& error) {
       error = "the runner is too short for a Windows executable";
       return std::string_view::npos;
     }
-    uint32_t pe = ReadLe32(runner, 0x3C);
+    uint32_t pe = vestil::ReadLe32(runner.data() + 0x3C);
     if (pe < kPeMinHeaderOffset) {
       error = "the runner's PE header starts at " + HexNumber(pe) +
               ", where the program offset at 0x80 would overwrite it (the runner must be built with its PE "
@@ -67,15 +57,6 @@ size_t FindSlot(std::string_view runner, std::string& error) {
   return std::string_view::npos;
 }
 
-bool ReadFile(const std::filesystem::path& path, std::string& out) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream ss;
-  ss << in.rdbuf();
-  out = ss.str();
-  return !in.bad();
-}
-
 bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
   std::error_code ec;
   if (std::filesystem::equivalent(a, b, ec)) return true;
@@ -98,7 +79,7 @@ bool BindImage(std::string_view runner, std::string_view program, std::string& o
   }
   size_t slot = FindSlot(runner, error);
   if (slot == std::string_view::npos) return false;
-  uint32_t current = ReadLe32(runner, slot);
+  uint32_t current = vestil::ReadLe32(runner.data() + slot);
   if (current != 0) {
     error = "the runner already has a program appended (offset " + HexNumber(current) + ")";
     return false;
@@ -108,7 +89,7 @@ bool BindImage(std::string_view runner, std::string_view program, std::string& o
     return false;
   }
   output.assign(runner);
-  WriteLe32(output, slot, static_cast<uint32_t>(runner.size()));
+  vestil::WriteLe32(output.data() + slot, static_cast<uint32_t>(runner.size()));
   output.append(program);
   return true;
 }
@@ -120,11 +101,11 @@ bool BindFiles(const std::filesystem::path& runner, const std::filesystem::path&
     return false;
   }
   std::string runner_bytes, program_bytes, out;
-  if (!ReadFile(runner, runner_bytes)) {
+  if (!vestil::ReadWholeFile(runner, runner_bytes)) {
     error = "cannot read the runner " + runner.string();
     return false;
   }
-  if (!ReadFile(program, program_bytes)) {
+  if (!vestil::ReadWholeFile(program, program_bytes)) {
     error = "cannot read the program " + program.string();
     return false;
   }

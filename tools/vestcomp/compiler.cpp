@@ -1,9 +1,8 @@
 #include "vestcomp/compiler.h"
 
-#include <fstream>
-#include <sstream>
-
+#include "base/bytes.h"
 #include "base/tokens.h"
+#include "base/whole_file.h"
 #include "vestcomp/encoding.h"
 #include "vestcomp/program_file.h"
 
@@ -168,8 +167,7 @@ class StatementCompiler {
       if (in_case)
         return Fail("a procedure call cannot follow CASE or CASENOT (use IF ... ENDIF)");
       out += static_cast<char>(cmd::kProcCall);
-      out += static_cast<char>(proc->second & 0xff);
-      out += static_cast<char>((proc->second >> 8) & 0xff);
+      vestil::AppendLe16(out, static_cast<uint16_t>(proc->second));
       return Args(u, w, e, out);
     }
     return Fail("unknown keyword or procedure: " + Show(u, b, w));
@@ -345,8 +343,7 @@ class StatementCompiler {
                     std::to_string(given));
       out += '@';
       out += static_cast<char>(vestil::fn::kUserFunction);
-      out += static_cast<char>(fn->second.line & 0xff);
-      out += static_cast<char>((fn->second.line >> 8) & 0xff);
+      vestil::AppendLe16(out, static_cast<uint16_t>(fn->second.line));
     }
     if (!Args(u, open + 1, close, out, depth + 1)) return false;
     out += ')';
@@ -421,16 +418,6 @@ bool ParseHex(const Units& u, size_t b, size_t e, std::string& out) {
   if (digits.size() % 2) return false;
   for (size_t k = 0; k < digits.size(); k += 2)
     out += static_cast<char>(std::stoi(digits.substr(k, 2), nullptr, 16));
-  return true;
-}
-
-bool ReadWholeFile(const std::filesystem::path& path, std::string& out) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream ss;
-  ss << in.rdbuf();
-  if (in.bad()) return false;
-  out = ss.str();
   return true;
 }
 
@@ -562,7 +549,7 @@ class Compilation {
       }
       std::filesystem::path file = name.parent_path() / PathFromCp1252(UnitBytes(u, q + 1, qe));
       std::string text;
-      bool read = options_.read_file ? options_.read_file(file, text) : ReadWholeFile(file, text);
+      bool read = options_.read_file ? options_.read_file(file, text) : vestil::ReadWholeFile(file, text);
       if (!read) {
         Error(where, "error 903: INCLUDE-Datei nicht gefunden! (" + file.string() + ")", false);
         return;
@@ -678,7 +665,7 @@ CompileResult CompileSource(std::string_view text, const std::filesystem::path& 
 
 CompileResult CompileFile(const std::filesystem::path& path, const CompileOptions& options) {
   std::string text;
-  if (!ReadWholeFile(path, text)) {
+  if (!vestil::ReadWholeFile(path, text)) {
     CompileResult r;
     r.errors.push_back(path.string() + ": error: cannot read the file");
     return r;

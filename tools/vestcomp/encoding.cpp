@@ -5,14 +5,6 @@
 namespace vestcomp {
 namespace {
 
-// Characters of Windows-1252 bytes 0x80..0x9F; 0 marks a byte without one.
-constexpr uint16_t kHigh[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
-    0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178,
-};
-
 int HexValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -42,13 +34,6 @@ long NextCodePoint(std::string_view s, size_t& i) {
   return cp;
 }
 
-int CodePointToCp1252(long cp) {
-  if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) return static_cast<int>(cp);
-  for (int k = 0; k < 32; ++k)
-    if (kHigh[k] != 0 && kHigh[k] == cp) return 0x80 + k;
-  return -1;
-}
-
 std::string CodePointName(long cp) {
   char buf[16];
   std::snprintf(buf, sizeof buf, "U+%04lX", cp);
@@ -75,7 +60,7 @@ bool DecodeSourceLine(std::string_view s, Units& out, std::string& error) {
       error = "the text is not valid UTF-8";
       return false;
     }
-    int b = CodePointToCp1252(cp);
+    int b = vestil::UnicodeToCp1252(static_cast<char32_t>(cp));
     if (b < 0) {
       error = "character " + CodePointName(cp) + " has no Windows-1252 form (write the byte as \\x{HH})";
       return false;
@@ -83,27 +68,6 @@ bool DecodeSourceLine(std::string_view s, Units& out, std::string& error) {
     out.push_back({static_cast<uint8_t>(b), false});
   }
   return true;
-}
-
-void AppendCp1252AsUtf8(uint8_t b, std::string& out) {
-  long cp = b;
-  if (b >= 0x80 && b < 0xA0) cp = kHigh[b - 0x80] ? kHigh[b - 0x80] : b;
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-}
-
-std::string Cp1252ToUtf8(std::string_view bytes) {
-  std::string out;
-  for (char c : bytes) AppendCp1252AsUtf8(static_cast<uint8_t>(c), out);
-  return out;
 }
 
 std::string EscapeByte(uint8_t b) {
@@ -117,7 +81,7 @@ std::string EscapeByte(uint8_t b) {
 
 bool AlwaysEscaped(uint8_t b) {
   if (b < 0x20 || b == 0x7F || b == 0xA0 || b == 0xAD) return true;
-  return b >= 0x80 && b < 0xA0 && kHigh[b - 0x80] == 0;
+  return vestil::Cp1252Undefined(b);
 }
 
 bool IsNameChar(uint8_t b) {

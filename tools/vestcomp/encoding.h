@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/cp1252.h"
+
 namespace vestcomp {
 
 // One byte of a decoded source line. Bytes written as \x{HH} are "escaped":
@@ -20,13 +22,14 @@ using Units = std::vector<Unit>;
 
 // Converts one UTF-8 source line to Windows-1252 and decodes the \x{HH}
 // escapes. Returns false with a message when the text is not valid UTF-8, a
-// character has no Windows-1252 form, or an escape is malformed.
+// character has no Windows-1252 form (the C1 controls among them), or an
+// escape is malformed.
 bool DecodeSourceLine(std::string_view utf8, Units& out, std::string& error);
 
-// The Windows-1252 byte as UTF-8; bytes without a character (0x81, 0x8D, 0x8F,
-// 0x90, 0x9D) are never passed here by the lister, which escapes them.
-void AppendCp1252AsUtf8(uint8_t byte, std::string& out);
-std::string Cp1252ToUtf8(std::string_view bytes);
+// The Windows-1252 byte as UTF-8 (the lister escapes the five bytes without a
+// character of their own before it gets here).
+using vestil::AppendCp1252AsUtf8;
+using vestil::Cp1252ToUtf8;
 
 // "\x{HH}" with upper-case hex digits.
 std::string EscapeByte(uint8_t byte);

@@ -6,6 +6,7 @@
 #include <set>
 #include <vector>
 
+#include "base/bytes.h"
 #include "base/tokens.h"
 #include "vestcomp/compiler.h"
 #include "vestcomp/encoding.h"
@@ -197,7 +198,7 @@ class Emitter {
       head = "@";
       head += FunctionName(t);
     } else if (n.len == 4 && t == vestil::fn::kUserFunction) {
-      int line = static_cast<uint8_t>(s_[n.pos + 2]) | static_cast<uint8_t>(s_[n.pos + 3]) << 8;
+      int line = vestil::ReadLe16(s_.data() + n.pos + 2);
       auto fn = ctx_.fn_names.find(line);
       if (fn != ctx_.fn_names.end()) {
         int count = ctx_.symbols.functions.at(fn->second).count;
@@ -358,7 +359,7 @@ std::vector<std::string> Candidates(std::string_view body, int line, bool in_cas
     }
     case cmd::kProcCall: {
       if (in_case || args.size() < 2) break;
-      int target = static_cast<uint8_t>(args[0]) | static_cast<uint8_t>(args[1]) << 8;
+      int target = vestil::ReadLe16(args.data());
       auto p = ctx.proc_names.find(target);
       if (p != ctx.proc_names.end()) out.push_back(WithArgs(Cp1252ToUtf8(p->second), ListArgs(args.substr(2), ctx)));
       break;

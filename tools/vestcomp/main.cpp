@@ -4,11 +4,11 @@
 #include <filesystem>
 #include <fstream>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "base/version.h"
+#include "base/whole_file.h"
 #include "vestcomp/binder.h"
 #include "vestcomp/compiler.h"
 #include "vestcomp/lister.h"
@@ -37,15 +37,6 @@ int Usage(const char* problem) {
 bool WriteFile(const fs::path& path, const std::string& bytes) {
   std::ofstream f(path, std::ios::binary | std::ios::trunc);
   return f && f.write(bytes.data(), static_cast<std::streamsize>(bytes.size())) && f.flush();
-}
-
-bool ReadFile(const fs::path& path, std::string& out) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream ss;
-  ss << in.rdbuf();
-  out = ss.str();
-  return !in.bad();
 }
 
 struct Args {
@@ -98,7 +89,7 @@ int Compile(const Args& a) {
 int List(const Args& a) {
   if (a.positional.size() != 1 || a.scramble || a.unchecked) return Usage("list takes one program file and -o");
   std::string bytes;
-  if (!ReadFile(a.positional[0], bytes)) {
+  if (!vestil::ReadWholeFile(a.positional[0], bytes)) {
     std::fprintf(stderr, "vestcomp: cannot read %s\n", a.positional[0].c_str());
     return 1;
   }

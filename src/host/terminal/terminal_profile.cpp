@@ -1,34 +1,23 @@
 // Profile files of the console runner, read and written by its own INI
 // engine (profile_file.h).
 #include <fstream>
-#include <sstream>
 
+#include "base/whole_file.h"
 #include "host/terminal/profile_file.h"
 #include "host/terminal/terminal_host.h"
 
 namespace vestil {
-namespace {
-
-bool ReadWholeFile(const std::string& path, std::string& content) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream s;
-  s << in.rdbuf();
-  content = s.str();
-  return true;
-}
-
-}  // namespace
 
 std::string TerminalProfile::ReadProfileString(std::string_view file, std::string_view section,
-                                           std::string_view key) {
+                                              std::string_view key) {
   std::string content, value;
   if (!ReadWholeFile(std::string(file), content)) return std::string();
   IniLookup(content, section, key, value);
   return value;
 }
+
 bool TerminalProfile::WriteProfileString(std::string_view file, std::string_view section,
-                                     std::string_view key, std::string_view value) {
+                                         std::string_view key, std::string_view value) {
   const std::string path(file);
   std::string content;
   ReadWholeFile(path, content);  // a missing file starts empty

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "base/bytes.h"
 #include "base/cp1252.h"
 #include "base/windows_errors.h"
 #include "host/terminal/terminal_host.h"
@@ -79,7 +80,8 @@ TerminalSystem::TerminalSystem(std::vector<std::string> args) {
 
 uint32_t TerminalSystem::AppendedProgramOffset() {
   const volatile unsigned char* p = vestil_append_slot + 22;
-  return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
+  const unsigned char bytes[4] = {p[0], p[1], p[2], p[3]};
+  return ReadLe32(bytes);
 }
 
 void TerminalSystem::Execute(std::string_view command_line) {

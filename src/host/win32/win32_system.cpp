@@ -4,6 +4,7 @@
 #include <mmsystem.h>
 #include <stdlib.h>
 
+#include "base/bytes.h"
 #include "host/win32/win32_host.h"
 
 namespace vestil {
@@ -49,8 +50,7 @@ uint32_t Win32System::AppendedProgramOffset() {
             ReadFile(file, bytes, sizeof bytes, &got, nullptr) && got == sizeof bytes;
   CloseHandle(file);
   if (!ok) return 0;
-  return static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
-         static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24;
+  return ReadLe32(bytes);
 }
 
 uint32_t Win32System::MillisecondsSinceMidnightUtc() {

@@ -1,0 +1,590 @@
+"""The harness of the Wine tests of the Windows runner (vestrun.exe).
+
+vestrun.exe runs in a fresh Wine prefix on a private X server (Xvfb) and is
+used as a person would use it: the tests find its windows by their captions,
+take screenshots, press keys with xdotool and check the exit code.
+
+Boxes and dialogs are checked against a reference: reference_box.c (built here
+with mingw-w64) shows the expected box or open dialog straight from the Win32
+API, and a screenshot of vestrun.exe's window must equal a screenshot of the
+reference pixel for pixel, so text, icon and buttons are all compared. The
+X server runs no window manager, so windows have no title bar: the caption is
+read back from the X window name instead (Wine gives it as UTF-8). The icon of
+each box is also looked for by its colour.
+
+This module holds the X server, the Wine prefix, running programs, the
+xdotool and screenshot helpers, the box checks, the Context that every test
+receives, and main(), which runs a list of tests and prints the summary
+"wine tests: P passed, F failed" last. The tests live in the files *_wine.py
+beside it; run_wine_tests.py collects them. A test is a tuple (name,
+function(ctx), needs_wine); a failing test raises TestFailure.
+"""
+import argparse
+import hashlib
+import os
+import re
+import shutil
+import struct
+import subprocess
+import time
+import traceback
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+
+# The texts of the runner's boxes, as Windows-1252 bytes.
+LOADER_CAPTION = b'V E S T I L \xb2'
+MB_OKCANCEL = 0x01
+MB_ICONERROR = 0x10
+MB_ICONWARNING = 0x30
+IDOK = 1
+TEXT_NOT_PROGRAM = b'Keine VESTIL\xb2 Datei!'                       # 905
+TEXT_NOT_FOUND = b'Datei nicht gefunden: '                           # 209
+TEXT_USAGE = b'Aufruf mit: \r\nVESTRUN [<Dateiname>]'               # 803
+OPEN_TITLE = b'VESTIL\xb2-Datei laden:'                              # "VESTIL\xb2-" + 800
+OPEN_FILTER = b'Vestil-Code (*.vsc)|*.VSC|All (*.*)|*.*'
+OPEN_DEFAULT_EXT = b'*.*'
+
+# Runtime errors and warnings (the caption is the message, the text the line).
+TEXT_DIVISION_BY_ZERO = b'Division durch 0!'                       # 201
+TEXT_UNDECLARED_Y = b'Variable nicht declariert: Y%'                 # 215
+TEXT_CANCELLED = b'Programm abgebrochen!'                            # 999
+TEXT_TOO_DEEP = b'Zu tiefe GOSUB/PROC-Verschachtelung!'              # 114
+
+# Programs in source form that several test files run, compiled with vestcomp.
+# None of them writes text: the runner shows nothing but its boxes.
+PROGRAM_THAT_COMPUTES = """' computes and ends
+DECLARE A%, B!, C$
+C$ = "1234"
+A% = @ADD(40, 2)
+B! = @DIV(A%, 8)
+IF @EQU(A%, 42)
+  A% = 0
+ENDIF
+END
+"""
+PROGRAM_DIVIDING_BY_ZERO = """' line 4 divides by zero
+DECLARE A%
+A% = 7
+A% = @DIV(A%, 0)
+A% = 1
+"""
+
+# Bounds for things that normally take a second or two.
+WINDOW_TIMEOUT = 60
+EXIT_TIMEOUT = 60
+WINEBOOT_TIMEOUT = 600
+
+
+
+# The cross tools of the runner's kind (set by main from the runner tested).
+MINGW = 'i686-w64-mingw32'
+
+
+def pe_is_64_bit(path):
+    """True for an x86-64 PE executable."""
+    with open(path, 'rb') as f:
+        data = f.read(4096)
+    lfanew, = struct.unpack_from('<I', data, 0x3c)
+    machine, = struct.unpack_from('<H', data, lfanew + 4)
+    return machine == 0x8664
+
+class TestFailure(Exception):
+    pass
+
+
+def x_regex(caption_cp1252):
+    """An xdotool name pattern matching exactly this caption (X shows UTF-8)."""
+    return '^' + re.escape(caption_cp1252.decode('cp1252')) + '$'
+
+
+def header_only_program():
+    """A program file with the header only: it loads and ends at once."""
+    header = b' KVN-VESTIL3' + b'\0' * 8 + b'  ' + b'\0' * 10
+    assert len(header) == 32
+    return header
+
+
+def not_a_program():
+    return b'Dies ist kein Programm, nur etwas Text.\r\n'
+
+
+def bind_with_python(runner, program, out):
+    """Appends a program to a copy of the runner and writes its offset at 0x80.
+
+    Three filler bytes go before the program, so that no byte of the offset is
+    0 by chance of the file alignment (the runner reads the program from the
+    offset to the end of the file; what lies before it does not matter)."""
+    with open(runner, 'rb') as f:
+        exe = bytearray(f.read())
+    if struct.unpack_from('<I', exe, 0x80)[0] != 0:
+        raise TestFailure('%s already carries an appended program' % runner)
+    exe += b'\xa5\xa5\xa5'
+    offset = len(exe)
+    if not all(offset.to_bytes(4, 'little')[:3]):
+        raise TestFailure('offset 0x%x has a zero byte; choose other filler' % offset)
+    struct.pack_into('<I', exe, 0x80, offset)
+    with open(out, 'wb') as f:
+        f.write(bytes(exe) + program)
+
+
+class Ppm:
+    """A screenshot in binary PPM form (P6, 8 bits per channel)."""
+
+    def __init__(self, data):
+        m = re.match(rb'P6\s+(\d+)\s+(\d+)\s+(\d+)\s', data)
+        if not m or m.group(3) != b'255':
+            raise TestFailure('unexpected screenshot format')
+        self.width, self.height = int(m.group(1)), int(m.group(2))
+        self.pixels = data[m.end():]
+        self.data = data
+        self.digest = hashlib.sha1(data).hexdigest()
+
+    def count(self, rect, predicate):
+        x0, y0, w, h = rect
+        n = 0
+        for y in range(max(0, y0), min(self.height, y0 + h)):
+            row = 3 * (y * self.width)
+            for x in range(max(0, x0), min(self.width, x0 + w)):
+                i = row + 3 * x
+                if predicate(self.pixels[i], self.pixels[i + 1], self.pixels[i + 2]):
+                    n += 1
+        return n
+
+
+class Session:
+    """The X server, the Wine prefix and the helpers that drive them."""
+
+    def __init__(self, work, keep_prefix):
+        self.work = work
+        self.keep_prefix = keep_prefix
+        self.xvfb = None
+        self.env = dict(os.environ)
+        self.shots = os.path.join(work, 'shots')
+        self.logs = os.path.join(work, 'logs')
+        os.makedirs(self.shots, exist_ok=True)
+        os.makedirs(self.logs, exist_ok=True)
+        self.reference_exe = None
+        self.reference_frames = {}
+        self.programs = []
+
+    # --- the X server -------------------------------------------------------
+    def start_x(self):
+        read_fd, write_fd = os.pipe()
+        self.xvfb = subprocess.Popen(
+            ['Xvfb', '-displayfd', str(write_fd), '-screen', '0', '1024x768x24', '-nolisten', 'tcp'],
+            pass_fds=(write_fd,), stdin=subprocess.DEVNULL,
+            stdout=open(os.path.join(self.logs, 'xvfb.log'), 'wb'), stderr=subprocess.STDOUT)
+        os.close(write_fd)
+        number = b''
+        with os.fdopen(read_fd, 'rb') as r:
+            while not number.endswith(b'\n'):
+                c = r.read(1)
+                if not c:
+                    raise TestFailure('Xvfb did not start (see logs/xvfb.log)')
+                number += c
+        self.env['DISPLAY'] = ':' + number.decode().strip()
+        print('X server on display %s' % self.env['DISPLAY'], flush=True)
+
+    def stop_x(self):
+        if self.xvfb:
+            self.xvfb.terminate()
+            try:
+                self.xvfb.wait(10)
+            except subprocess.TimeoutExpired:
+                self.xvfb.kill()
+                self.xvfb.wait()
+
+    # --- Wine -----------------------------------------------------------------
+    def boot_wine(self):
+        prefix = os.path.join(self.work, 'prefix')
+        self.env.update({
+            'WINEPREFIX': prefix,
+            # A prefix of the runner's own kind: the 64-bit build serves where
+            # the kernel runs no 32-bit programs.
+            'WINEARCH': 'win64' if MINGW.startswith('x86_64') else 'win32',
+            'WINEDEBUG': '-all',
+            # No Mono or Gecko installer boxes while the prefix is made.
+            'WINEDLLOVERRIDES': 'mscoree,mshtml=',
+        })
+        self.env.setdefault('HOME', self.work)
+        if os.path.isdir(prefix) and self.keep_prefix:
+            print('Reusing the Wine prefix %s' % prefix, flush=True)
+        else:
+            shutil.rmtree(prefix, ignore_errors=True)
+            start = time.monotonic()
+            self.run_quiet(['wineboot', '-i'], WINEBOOT_TIMEOUT, 'wineboot.log')
+            self.run_quiet(['wineserver', '-w'], WINEBOOT_TIMEOUT, 'wineboot.log')
+            print('wineboot -i: %.1f s' % (time.monotonic() - start), flush=True)
+        # A persistent server keeps the prefix warm between the runs.
+        subprocess.Popen(['wineserver', '-p'], env=self.env, stdin=subprocess.DEVNULL,
+                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL).wait(60)
+
+    def stop_wine(self):
+        if 'WINEPREFIX' in self.env:
+            subprocess.run(['wineserver', '-k'], env=self.env, stdin=subprocess.DEVNULL,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
+
+    def run_quiet(self, argv, timeout, log):
+        with open(os.path.join(self.logs, log), 'ab') as out:
+            try:
+                p = subprocess.run(argv, env=self.env, stdin=subprocess.DEVNULL, stdout=out,
+                                   stderr=subprocess.STDOUT, timeout=timeout)
+            except subprocess.TimeoutExpired:
+                raise TestFailure('%s did not finish within %d s' % (' '.join(argv), timeout))
+        if p.returncode != 0:
+            raise TestFailure('%s failed with exit code %d' % (' '.join(argv), p.returncode))
+
+    def start(self, exe, args, cwd, log):
+        """Starts a Windows program; `wine` returns with the program's exit code."""
+        with open(os.path.join(self.logs, log), 'ab') as out:
+            proc = subprocess.Popen(['wine', exe] + list(args), cwd=cwd, env=self.env,
+                                    stdin=subprocess.DEVNULL, stdout=out, stderr=subprocess.STDOUT)
+        self.programs.append(proc)
+        return proc
+
+    def clean_up(self):
+        """After a test: ends what a failed test left running."""
+        running = [p for p in self.programs if p.poll() is None]
+        self.programs = []
+        if running:
+            self.kill_programs(running[0])
+            for p in running:
+                p.wait()
+
+    def wait_exit(self, proc, what):
+        try:
+            return proc.wait(EXIT_TIMEOUT)
+        except subprocess.TimeoutExpired:
+            self.kill_programs(proc)
+            raise TestFailure('%s did not end within %d s' % (what, EXIT_TIMEOUT))
+
+    def kill_programs(self, proc):
+        """Ends whatever still runs in the prefix (all of it is this run's)."""
+        self.stop_wine()
+        try:
+            proc.wait(30)
+        except subprocess.TimeoutExpired:
+            proc.kill()
+            proc.wait()
+        # Start the persistent server again for the next test.
+        subprocess.Popen(['wineserver', '-p'], env=self.env, stdin=subprocess.DEVNULL,
+                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL).wait(60)
+
+    # --- windows, keys and screenshots -------------------------------------------
+    def xdotool(self, *args, check=True):
+        p = subprocess.run(['xdotool'] + list(args), env=self.env, stdin=subprocess.DEVNULL,
+                           stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=60)
+        if check and p.returncode != 0:
+            raise TestFailure('xdotool %s failed: %s' % (' '.join(args), p.stderr.decode(errors='replace')))
+        return p
+
+    def visible_windows(self, pattern):
+        p = self.xdotool('search', '--onlyvisible', '--name', pattern, check=False)
+        return [w for w in p.stdout.decode().split() if w]
+
+    def wait_window(self, pattern, proc, what):
+        """Waits until a visible window whose name matches pattern exists; fails
+        early when proc (None: a program not started here) ends first."""
+        deadline = time.monotonic() + WINDOW_TIMEOUT
+        while time.monotonic() < deadline:
+            windows = self.visible_windows(pattern)
+            if windows:
+                if len(windows) > 1:
+                    raise TestFailure('%d windows match %r' % (len(windows), pattern))
+                return windows[0]
+            if proc is not None and proc.poll() is not None:
+                raise TestFailure('%s: the program ended (exit code %d) without showing %s'
+                                  % (what, proc.returncode, pattern))
+            time.sleep(0.25)
+        self.save_screen('timeout-' + re.sub(r'\W+', '_', what))
+        raise TestFailure('%s: no window %r within %d s' % (what, pattern, WINDOW_TIMEOUT))
+
+    def window_name(self, window):
+        return self.xdotool('getwindowname', window).stdout.rstrip(b'\n')
+
+    def window_rect(self, window):
+        out = self.xdotool('getwindowgeometry', '--shell', window).stdout.decode()
+        values = dict(line.split('=', 1) for line in out.split() if '=' in line)
+        return tuple(int(values[k]) for k in ('X', 'Y', 'WIDTH', 'HEIGHT'))
+
+    def press(self, window, *keys):
+        self.xdotool('windowfocus', '--sync', window)
+        self.xdotool('key', '--clearmodifiers', *keys)
+
+    def answer(self, window, key):
+        """Presses a key that closes the window. A key that reaches a window
+        before it takes input is lost; then the window is still there, and
+        the key is pressed once more, as a person would."""
+        for _ in range(3):
+            self.press(window, key)
+            deadline = time.monotonic() + 5
+            while time.monotonic() < deadline:
+                if window not in self.visible_windows('.'):
+                    return
+                time.sleep(0.25)
+            print('  (the window took no %s; pressing it again)' % key, flush=True)
+        raise TestFailure('the window stays open after %s' % key)
+
+    def type_text(self, window, text):
+        self.xdotool('windowfocus', '--sync', window)
+        self.xdotool('type', '--delay', '50', text)
+
+    def screenshot(self):
+        p = subprocess.run(['import', '-window', 'root', '-depth', '8', 'ppm:-'], env=self.env,
+                           stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                           stderr=subprocess.PIPE, timeout=60)
+        if p.returncode != 0:
+            raise TestFailure('import failed: %s' % p.stderr.decode(errors='replace'))
+        return Ppm(p.stdout)
+
+    def frames(self, seconds=2.0):
+        """Screenshots over a short while; a caret may blink, the rest must settle."""
+        shots = {}
+        last = None
+        end = time.monotonic() + seconds
+        while time.monotonic() < end or len(shots) == 0:
+            shot = self.screenshot()
+            shots[shot.digest] = shot
+            last = shot
+            time.sleep(0.2)
+        return shots, last
+
+    def save(self, ppm, name):
+        path = os.path.join(self.shots, name + '.png')
+        subprocess.run(['convert', 'ppm:-', path], input=ppm.data, env=self.env,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
+        return path
+
+    def save_screen(self, name):
+        try:
+            return self.save(self.screenshot(), name)
+        except Exception:  # only a help for the reader of a failure
+            return None
+
+    # --- the reference --------------------------------------------------------------
+    def build_reference(self):
+        for cc in (MINGW + '-gcc-posix', MINGW + '-gcc'):
+            if shutil.which(cc):
+                break
+        else:
+            raise TestFailure('no %s-gcc to build the reference program' % MINGW)
+        self.reference_exe = os.path.join(self.work, 'reference_box.exe')
+        subprocess.run([cc, '-std=c11', '-O2', '-Wall', '-Wextra', '-Werror', '-mwindows',
+                        '-static', '-s', '-o', self.reference_exe,
+                        os.path.join(HERE, 'reference_box.c'), '-lcomdlg32'], check=True,
+                       timeout=300)
+
+    def reference(self, fields, pattern, close_key, cwd, expected_exit, name, cache_key):
+        """Screenshots of the reference window for the given spec fields."""
+        if cache_key in self.reference_frames:
+            return self.reference_frames[cache_key]
+        spec = os.path.join(self.work, 'ref-%s.spec' % name)
+        with open(spec, 'wb') as f:
+            f.write(b'\0'.join(fields))
+        proc = self.start(self.reference_exe, [windows_path(spec)], cwd, 'reference.log')
+        window = self.wait_window(pattern, proc, 'reference ' + name)
+        frames, last = self.frames()
+        self.save(last, 'reference-' + name)
+        self.answer(window, close_key)
+        code = self.wait_exit(proc, 'the reference ' + name)
+        if code != expected_exit:
+            raise TestFailure('the reference %s ended with %d, not %d' % (name, code, expected_exit))
+        self.reference_frames[cache_key] = frames
+        return frames
+
+    def reference_box(self, caption, text, style, cwd, name):
+        """The reference of a message box; take it before vestrun.exe starts, so
+        that only one box is on the screen at a time."""
+        return self.reference([b'box', str(style).encode(), caption, text], x_regex(caption),
+                              'Return', cwd, IDOK, name, (caption, text, style))
+
+    def reference_open(self, cwd, name):
+        # The dialog lists the folder, so its picture depends on the folder.
+        return self.reference([b'open', OPEN_TITLE, OPEN_FILTER, OPEN_DEFAULT_EXT],
+                              x_regex(OPEN_TITLE), 'Escape', cwd, 0, name, ('open', cwd))
+
+    # --- checks -------------------------------------------------------------------------
+    def expect_same(self, got_frames, got_last, ref_frames, name):
+        if set(got_frames) & set(ref_frames):
+            return
+        path = self.save(got_last, 'mismatch-' + name)
+        raise TestFailure('%s differs from the reference (see %s and reference-*.png)' % (name, path))
+
+    def expect_box(self, proc, ref, caption, style, name, key='Return'):
+        """Checks a box of vestrun.exe against the reference screenshots (taken
+        before vestrun.exe started) and answers it with the key."""
+        window = self.wait_window(x_regex(caption), proc, name)
+        shown = self.window_name(window)
+        if shown != caption.decode('cp1252').encode('utf-8'):
+            raise TestFailure('box caption %r' % shown)
+        frames, last = self.frames()
+        self.save(last, name)
+        icon = style & 0xF0
+        if icon in ICON_COLOURS:
+            colour, predicate = ICON_COLOURS[icon]
+            n = last.count(self.window_rect(window), predicate)
+            if n < 50:
+                raise TestFailure('%s: no %s icon in the box (%d pixels)' % (name, colour, n))
+        self.expect_same(frames, last, ref, name)
+        self.answer(window, key)
+
+    def expect_loader_box(self, proc, ref, name):
+        """A loader failure box, confirmed with Return."""
+        self.expect_box(proc, ref, LOADER_CAPTION, MB_ICONERROR, name)
+
+
+# The icons of the box styles, found by their colour: the error icon is a red
+# disc, the warning icon a yellow triangle.
+ICON_COLOURS = {
+    0x10: ('red error', lambda r, g, b: r >= 180 and g <= 80 and b <= 80),
+    0x30: ('yellow warning', lambda r, g, b: r >= 200 and g >= 160 and b <= 80),
+}
+
+
+def windows_path(path):
+    """A Linux path as Wine's drive Z: shows it."""
+    return 'Z:' + os.path.abspath(path).replace('/', '\\')
+
+
+class Context:
+    def __init__(self, session, args):
+        self.session = session
+        self.vestrun = os.path.abspath(args.vestrun)
+        self.vestcomp = os.path.abspath(args.vestcomp) if args.vestcomp else None
+
+    def need_vestcomp(self):
+        if not self.vestcomp or not os.path.isfile(self.vestcomp):
+            raise TestFailure('this test needs the native vestcomp (--vestcomp; %s)' % self.vestcomp)
+        return self.vestcomp
+
+    def compile(self, folder, name, source):
+        """Compiles VESTIL source (ASCII) with vestcomp into folder/NAME.vsc."""
+        vestcomp = self.need_vestcomp()
+        vsl = os.path.join(folder, name + '.vsl')
+        vsc = os.path.join(folder, name + '.vsc')
+        with open(vsl, 'w', encoding='ascii') as f:
+            f.write(source)
+        p = subprocess.run([vestcomp, vsl, '-o', vsc], stdin=subprocess.DEVNULL,
+                           stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=60)
+        if p.returncode != 0:
+            raise TestFailure('vestcomp failed on %s: %s' % (vsl, p.stdout.decode(errors='replace')))
+        return vsc
+
+    def bind(self, folder, program, name):
+        """vestcomp bind: vestrun.exe with the program appended."""
+        vestcomp = self.need_vestcomp()
+        out = os.path.join(folder, name + '.exe')
+        p = subprocess.run([vestcomp, 'bind', self.vestrun, program, '-o', out],
+                           stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                           stderr=subprocess.STDOUT, timeout=60)
+        if p.returncode != 0:
+            raise TestFailure('vestcomp bind failed: %s' % p.stdout.decode(errors='replace'))
+        return out
+
+    def folder(self, name, files):
+        """A fresh folder for one test, holding the given files."""
+        path = os.path.join(self.session.work, 'run', name)
+        shutil.rmtree(path, ignore_errors=True)
+        os.makedirs(path)
+        for file_name, data in files.items():
+            with open(os.path.join(path, file_name), 'wb') as f:
+                f.write(data)
+        return path
+
+    def run_to_exit(self, exe, args, cwd, name):
+        """Runs a program that must end without showing any window."""
+        s = self.session
+        proc = s.start(exe, args, cwd, name + '.log')
+        deadline = time.monotonic() + EXIT_TIMEOUT
+        while proc.poll() is None:
+            windows = s.visible_windows('.')
+            if windows:
+                names = [s.xdotool('getwindowname', w, check=False).stdout.strip() for w in windows]
+                shown = ', '.join(repr(n.decode('utf-8', 'replace')) for n in names)
+                s.save_screen('unexpected-' + name)
+                raise TestFailure('%s: a window appeared: %s' % (name, shown))
+            if time.monotonic() > deadline:
+                raise TestFailure('%s did not end within %d s' % (name, EXIT_TIMEOUT))
+            time.sleep(0.25)
+        return proc.returncode
+
+    def expect_exit(self, code, expected, what):
+        if code != expected:
+            self.session.save_screen('exit-' + re.sub(r'\W+', '_', what))
+            raise TestFailure('%s: exit code %d, expected %d' % (what, code, expected))
+
+    def bound_runner(self, folder, program, name):
+        """vestrun.exe with the program appended, as a stand-alone application."""
+        out = os.path.join(folder, name + '.exe')
+        bind_with_python(self.vestrun, program, out)
+        return out
+
+
+def main(tests, description):
+    """Runs the tests named on the command line (default: all of them)."""
+    parser = argparse.ArgumentParser(description=description)
+    parser.add_argument('--vestrun', required=True, help='the vestrun.exe to test')
+    default_vestcomp = os.path.join(os.path.dirname(os.path.dirname(HERE)), 'build', 'vestcomp')
+    parser.add_argument('--vestcomp', default=default_vestcomp if os.path.isfile(default_vestcomp) else None,
+                        help='the native vestcomp, to compile and bind test programs')
+    parser.add_argument('--work', help='work directory (prefix, screenshots, logs)')
+    parser.add_argument('--keep-prefix', action='store_true',
+                        help='reuse the Wine prefix of an earlier run instead of a fresh one')
+    parser.add_argument('tests', nargs='*', help='names of the tests to run (default: all)')
+    args = parser.parse_args()
+
+    names = [t[0] for t in tests]
+    for name in args.tests:
+        if name not in names:
+            parser.error('unknown test %s (known: %s)' % (name, ', '.join(names)))
+    selected = [t for t in tests if not args.tests or t[0] in args.tests]
+
+    if not os.path.isfile(args.vestrun):
+        print('wine tests: %s does not exist' % args.vestrun)
+        print('wine tests: 0 passed, 1 failed')
+        return 1
+    work = os.path.abspath(args.work or os.path.join(os.path.dirname(os.path.abspath(args.vestrun)),
+                                                     'wine-tests'))
+    os.makedirs(work, exist_ok=True)
+    for old in ('shots', 'logs', 'run'):
+        shutil.rmtree(os.path.join(work, old), ignore_errors=True)
+
+    global MINGW
+    if pe_is_64_bit(args.vestrun):
+        MINGW = 'x86_64-w64-mingw32'
+        print('wine tests: %s is a 64-bit build; reference programs and the prefix are 64-bit too'
+              % args.vestrun, flush=True)
+    session = Session(work, args.keep_prefix)
+    ctx = Context(session, args)
+    ctx.mingw = MINGW
+    passed, failed = [], []
+    started = time.monotonic()
+    try:
+        if any(needs_wine for _, _, needs_wine in selected):
+            session.start_x()
+            session.boot_wine()
+            session.build_reference()
+        for name, func, _ in selected:
+            t0 = time.monotonic()
+            try:
+                func(ctx)
+            except TestFailure as e:
+                failed.append(name)
+                print('FAIL %s: %s' % (name, e), flush=True)
+            except Exception:
+                failed.append(name)
+                print('FAIL %s: unexpected error' % name, flush=True)
+                traceback.print_exc()
+            else:
+                passed.append(name)
+                print('PASS %s (%.1f s)' % (name, time.monotonic() - t0), flush=True)
+            session.clean_up()
+    except TestFailure as e:
+        print('wine tests: setup failed: %s' % e, flush=True)
+        failed.extend(n for n, _, _ in selected if n not in passed and n not in failed)
+    finally:
+        session.stop_wine()
+        session.stop_x()
+    print('wine tests took %.1f s; screenshots and logs in %s' % (time.monotonic() - started, work))
+    print('wine tests: %d passed, %d failed' % (len(passed), len(failed)))
+    return 1 if failed else 0
