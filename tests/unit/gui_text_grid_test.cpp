@@ -5,6 +5,7 @@
 #include <string>
 
 #include "gui/text_grid.h"
+#include "gui/window_model.h"
 
 namespace vestil::gui {
 namespace {
@@ -205,6 +206,8 @@ TEST(CellMetrics, TallestFontSetsTheHeightLessTwo) {
   EXPECT_EQ(m.height, 16);
   EXPECT_EQ(m.ascent, 13);
   EXPECT_EQ(metric, 2);
+  EXPECT_EQ(CaretPixel(m, 2, 3).x, 18);
+  EXPECT_EQ(CaretPixel(m, 2, 3).y, 3 * 16 + 13);
   EXPECT_EQ(PaletteForeground(0x1f), 0xffffffu);
   EXPECT_EQ(PaletteBackground(0x1f), 0x880000u);  // dark blue
 }
