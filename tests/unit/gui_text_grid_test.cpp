@@ -1,0 +1,216 @@
+// The character console of the window: ring of rows, wrap and scroll at the
+// limits, LOCATE clamping, the grid against its planes, TBOX, line input.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "gui/text_grid.h"
+#include "gui/window_model.h"
+
+namespace vestil::gui {
+namespace {
+
+std::string Row(const TextGrid& g, int y) {
+  std::string s;
+  for (int x = 0; x < g.columns(); ++x) s.push_back(static_cast<char>(g.At(x, y).ch));
+  return s;
+}
+
+int Count(const std::vector<GridOp>& ops, GridOp::Kind k) {
+  int n = 0;
+  for (const auto& op : ops) n += op.kind == k;
+  return n;
+}
+
+// A grid of 4 columns and 3 rows on a large screen.
+TextGrid SmallGrid() {
+  TextGrid g;
+  g.Create(640, 480);
+  g.SetWindowSize(4 * 8 + 7, 3 * 15 + 14);
+  return g;
+}
+
+TEST(TextGrid, NewLineOnTheLastRowScrollsTheRing) {
+  TextGrid g = SmallGrid();
+  ASSERT_EQ(g.columns(), 4);
+  ASSERT_EQ(g.rows(), 3);
+  g.Write("a\nb\nc");
+  EXPECT_EQ(g.first_line(), 0);
+  auto ops = g.Write("\nd");
+  EXPECT_EQ(g.first_line(), 1);
+  EXPECT_EQ(Row(g, 0), "b   ");
+  EXPECT_EQ(Row(g, 1), "c   ");
+  EXPECT_EQ(Row(g, 2), "d   ");
+  EXPECT_EQ(g.cursor_y(), 2);
+  EXPECT_EQ(g.cursor_x(), 1);
+  // "c" is already drawn; the scroll, then the whole new last row.
+  ASSERT_EQ(ops.size(), 2u);
+  EXPECT_EQ(ops[0].kind, GridOp::kScroll);
+  EXPECT_EQ(ops[1].kind, GridOp::kDrawRun);
+  EXPECT_EQ(ops[1].row, 2);
+  EXPECT_EQ(ops[1].column, 0);
+  EXPECT_EQ(ops[1].text, "d   ");
+  // The ring turns all the way round and on.
+  for (int i = 0; i < 7; ++i) g.Write("\n");
+  EXPECT_EQ(g.first_line(), (1 + 7) % 3);
+  EXPECT_EQ(Row(g, 2), "    ");
+}
+
+TEST(TextGrid, WrapAtTheLastColumnAndPastTheLastRow) {
+  TextGrid g = SmallGrid();
+  auto ops = g.Write("abcdef");
+  EXPECT_EQ(Row(g, 0), "abcd");
+  EXPECT_EQ(Row(g, 1), "ef  ");
+  ASSERT_EQ(ops.size(), 2u);  // each row's run drawn on its own row
+  EXPECT_EQ(ops[0].text, "abcd");
+  EXPECT_EQ(ops[1].row, 1);
+  EXPECT_EQ(ops[1].text, "ef");
+  // Filling the last column of the last row scrolls at once; the write goes
+  // on in the new last row and nothing lands outside the grid.
+  g.Locate(3, 3);
+  ops = g.Write("XYZW");
+  EXPECT_EQ(Count(ops, GridOp::kScroll), 1);
+  EXPECT_EQ(Row(g, 1), "  XY");
+  EXPECT_EQ(Row(g, 2), "ZW  ");
+  EXPECT_EQ(g.cursor_x(), 2);
+  EXPECT_EQ(g.cursor_y(), 2);
+  // A long write past the end of the grid keeps scrolling.
+  ops = g.Write(std::string(4 * 10, 'q'));
+  EXPECT_EQ(Count(ops, GridOp::kScroll), 10);
+  EXPECT_EQ(Row(g, 2), "qq  ");
+  EXPECT_EQ(g.cursor_y(), 2);
+}
+
+TEST(TextGrid, BackspaceBellAndCarriageReturn) {
+  TextGrid g = SmallGrid();
+  g.attribute = 0x1f;
+  auto ops = g.Write("ab\b\bc\r\a");
+  EXPECT_EQ(Row(g, 0), "c   ");
+  EXPECT_EQ(g.cursor_x(), 1);
+  ASSERT_EQ(ops.size(), 2u);
+  EXPECT_EQ(ops[0].text, "c ");  // the cells the write touched
+  EXPECT_EQ(ops[0].attribute, 0x1f);
+  EXPECT_EQ(ops[1].kind, GridOp::kBeep);
+  g.Locate(1, 1);
+  ops = g.Write("\b\b");  // backspace at column 0 does nothing
+  EXPECT_TRUE(ops.empty());
+  EXPECT_EQ(Row(g, 0), "c   ");
+}
+
+TEST(TextGrid, LocateClampsAndTheGridStaysInsideThePlanes) {
+  TextGrid g = SmallGrid();
+  g.Locate(0, 0);
+  EXPECT_EQ(g.cursor_x() + g.cursor_y(), 0);
+  g.Locate(1, 1);
+  EXPECT_EQ(g.cursor_x() + g.cursor_y(), 0);
+  g.Locate(99, 99);
+  EXPECT_EQ(g.cursor_x(), 3);
+  EXPECT_EQ(g.cursor_y(), 2);
+  g.Locate(INT32_MIN, INT32_MAX);
+  EXPECT_EQ(g.cursor_x(), 3);
+  EXPECT_EQ(g.cursor_y(), 0);
+
+  // A window larger than the screen: the grid is the planes' capacity.
+  TextGrid big;
+  big.Create(160, 150);  // 20 x 10 cells
+  EXPECT_EQ(big.columns(), 20);  // the default 80 x 32 limited
+  EXPECT_EQ(big.rows(), 10);
+  big.SetWindowSize(4000, 3000);
+  EXPECT_EQ(big.columns(), 20);
+  EXPECT_EQ(big.rows(), 10);
+  big.Locate(10, 20);
+  big.SetWindowSize(80, 30);  // smaller: the cursor follows into the grid
+  EXPECT_EQ(big.columns(), 10);
+  EXPECT_EQ(big.rows(), 2);
+  EXPECT_EQ(big.cursor_x(), 9);
+  EXPECT_EQ(big.cursor_y(), 1);
+  big.SetWindowSize(0, 0);  // WINDOW 10,10-0,0: one cell
+  EXPECT_EQ(big.columns(), 1);
+  EXPECT_EQ(big.rows(), 1);
+  auto ops = big.Write("xyz");  // every character fills the last cell
+  EXPECT_EQ(Count(ops, GridOp::kScroll), 3);
+  EXPECT_EQ(Row(big, 0), " ");
+  big.SetWindowSize(4000, 3000);
+  big.Write(std::string(20 * 10 * 3, 'w'));  // every cell of the planes, three times
+  EXPECT_EQ(Row(big, 9), std::string(20, ' '));
+}
+
+TEST(TextGrid, ClearAndCreateUseTheCurrentAttribute) {
+  TextGrid g;
+  EXPECT_TRUE(g.Write("x").empty());  // no window, no planes
+  g.attribute = 0x1e;
+  g.font_index = 1;
+  g.Create(64, 45);
+  EXPECT_EQ(g.At(7, 2).attribute, 0x1e);
+  g.Write("hi");
+  g.attribute = 0x4f;
+  g.Clear();
+  EXPECT_EQ(g.cursor_x(), 0);
+  EXPECT_EQ(Row(g, 0), std::string(8, ' '));
+  EXPECT_EQ(g.At(1, 0).attribute, 0x4f);
+  EXPECT_EQ(g.At(1, 0).font, 1);
+  g.Destroy();
+  EXPECT_FALSE(g.exists());
+}
+
+TEST(TextGrid, BoxFramesAndBounds) {
+  TextGrid g;
+  g.Create(640, 480);  // the default grid of 80 x 32
+  std::vector<BoxCell> cells;
+  ASSERT_TRUE(g.Box(1, 1, 5, 20, 1, cells));
+  EXPECT_EQ(cells.front().ch, 201);  // double frame
+  EXPECT_EQ(cells[1].column, 19);
+  EXPECT_EQ(cells[1].ch, 187);
+  EXPECT_EQ(cells.size(), 2u + 2 * 18 + 2 * 3 + 2 + 3 * 18);
+  EXPECT_EQ(g.cursor_x(), 1);  // row 2, column 2 (1-based)
+  EXPECT_EQ(g.cursor_y(), 1);
+  EXPECT_EQ(Row(g, 0)[0], ' ');  // drawn directly, the planes keep their text
+  ASSERT_TRUE(g.Box(0, 0, 32, 80, 9, cells));  // row and column 0 clamp to the first cell
+  EXPECT_EQ(cells[0].column, 0);
+  EXPECT_EQ(cells[0].ch, 218);  // styles other than 1..3 are single lines
+  EXPECT_FALSE(g.Box(1, 1, 33, 80, 0, cells));
+  EXPECT_FALSE(g.Box(1, 1, 32, 81, 0, cells));
+  EXPECT_FALSE(g.Box(-1, 1, 2, 2, 0, cells));
+  ASSERT_TRUE(g.Box(INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN, 3, cells));
+  EXPECT_EQ(cells.size(), 4u);  // only the corners, blank
+}
+
+TEST(LineEditor, LimitsAndCodes) {
+  LineEditor ed;
+  std::string echo;
+  for (int i = 0; i < 130; ++i) EXPECT_FALSE(ed.Feed('a', echo));
+  EXPECT_EQ(ed.line().size(), 126u);
+  EXPECT_TRUE(echo.empty());  // the 127th is neither kept nor echoed
+  ed.Feed(8, echo);
+  EXPECT_EQ(echo, "\b");
+  for (uint8_t c : {1, 2, 4, 5, 27}) {
+    ed.Feed(c, echo);
+    EXPECT_TRUE(echo.empty());
+  }
+  ed.Feed(255, echo);
+  EXPECT_EQ(echo, "\xff");
+  EXPECT_TRUE(ed.Feed(13, echo));
+  EXPECT_EQ(ed.line(), std::string(125, 'a') + "\xff");
+  LineEditor empty;
+  empty.Feed(8, echo);
+  EXPECT_TRUE(echo.empty());  // nothing to take back
+}
+
+TEST(CellMetrics, TallestFontSetsTheHeightLessTwo) {
+  std::array<FontMetrics, 4> fonts{};
+  fonts[1] = {8, 12, 0, 10};
+  fonts[2] = {9, 16, 2, 13};
+  int metric = 2;
+  CellMetrics m = ComputeCellMetrics(fonts, metric);
+  EXPECT_EQ(m.width, 9);
+  EXPECT_EQ(m.height, 16);
+  EXPECT_EQ(m.ascent, 13);
+  EXPECT_EQ(metric, 2);
+  EXPECT_EQ(CaretPixel(m, 2, 3).x, 18);
+  EXPECT_EQ(CaretPixel(m, 2, 3).y, 3 * 16 + 13);
+  EXPECT_EQ(PaletteForeground(0x1f), 0xffffffu);
+  EXPECT_EQ(PaletteBackground(0x1f), 0x880000u);  // dark blue
+}
+
+}  // namespace
+}  // namespace vestil::gui
