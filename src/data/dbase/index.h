@@ -2,12 +2,12 @@
 // NDX index files: B-trees of 512-byte pages over the records of a table.
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "core/shortstring.h"
-#include "data/dbase.h"
+#include "data/dbase/table.h"
 
 namespace vestil {
 
@@ -37,11 +37,11 @@ struct NdxCacheEntry {
 };
 
 struct NdxIndex {
-  ShortString file_name;
-  FileHandle file;
+  std::string file_name;
+  DbFileHandle file;
   ReadCache cache;
   uint8_t header[kNdxPageSize] = {};
-  ShortString key_expression;
+  std::string key_expression;
   int32_t root = 1;
   int32_t next_free = 2;
   int key_length = 0;
@@ -63,24 +63,36 @@ struct NdxIndex {
   NdxIndex& operator=(const NdxIndex&) = delete;
 };
 
-// Opens name + ".NDX" for the table; null (engine error 2) when it cannot.
-std::unique_ptr<NdxIndex> NdxOpen(Runtime& rt, std::string_view name);
+// Opens name (".NDX" added when it has no extension); null with engine error
+// 2 when it cannot be opened, 901 when its header is not usable.
+std::unique_ptr<NdxIndex> NdxOpen(DbEngine& e, std::string_view name, bool read_only);
 // Writes the changed pages; false when a write was short.
 bool NdxFlush(NdxIndex& x);
 // Closes every index of the table.
-void CloseIndexes(Runtime& rt, DbTable& t);
+void CloseIndexes(DbEngine& e, DbTable& t);
 
 // Navigation of the controlling index: the record number at the new
 // position; x.at_end / x.at_begin tell when it ran past an end.
-int32_t NdxFirst(Runtime& rt, NdxIndex& x);
-int32_t NdxLast(Runtime& rt, NdxIndex& x);
-int32_t NdxNext(Runtime& rt, NdxIndex& x);
-int32_t NdxPrev(Runtime& rt, NdxIndex& x);
+int32_t NdxFirst(DbEngine& e, NdxIndex& x);
+int32_t NdxLast(DbEngine& e, NdxIndex& x);
+int32_t NdxNext(DbEngine& e, NdxIndex& x);
+int32_t NdxPrev(DbEngine& e, NdxIndex& x);
 // Positions the index on the entry of record n; false when it has none.
-bool NdxPositionOn(Runtime& rt, NdxIndex& x, int32_t n);
+bool NdxPositionOn(DbEngine& e, NdxIndex& x, int32_t n);
 // Keeps the controlling index up to date after record n was written.
-void NdxRecordWritten(Runtime& rt, DbTable& t, int32_t n, bool existed);
+void NdxRecordWritten(DbEngine& e, DbTable& t, int32_t n, bool existed);
 
-void RegisterDbaseIndex(Runtime& rt);
+// DBINDEX: creates the index `name` over the key expression for the open
+// table, makes it the only, controlling index and goes to its first record.
+// False with the engine error.
+bool NdxCreate(DbEngine& e, DbTable& t, std::string_view expression, std::string_view name);
+// @DBUSEINDEX: goes to the first record, replaces the table's indexes by the
+// files named in `names` (split at blanks and commas) and goes to the first
+// record of the controlling index. Files that cannot be opened leave their
+// engine error and are skipped.
+void NdxUse(DbEngine& e, DbTable& t, std::string_view names, bool read_only);
+// @DBSEEK: searches the controlling index for key; moves to the record found
+// and returns its number, or 0.
+int32_t NdxSeek(DbEngine& e, DbTable& t, std::string key, bool exact);
 
 }  // namespace vestil
