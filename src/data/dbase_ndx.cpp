@@ -37,6 +37,9 @@ void DbUseIndex(Runtime& rt, CallContext& ctx) {
   if (!t) return RuntimeWarning(rt, 610, "");
   NdxUse(e, *t, names, rt.channels.file_open_mode == 0);
   bool ok = !e.Failed();
+  // A missing index gives only the result 0; a damaged one, or one that was
+  // not closed after a change and may lack records, is reported.
+  if (e.error.code == 100 || e.error.code == 901) RaiseEngineWarning(rt);
   e.Clear();
   NumberResult(rt, ctx, ok ? 1 : 0, kTypeLong);
 }

@@ -14,12 +14,33 @@ namespace vestil {
 namespace {
 
 constexpr int kMaxDepth = 40;
+// Bytes 8..11 of the header while changes may be missing from the file (an
+// index not closed after a change): "UPD!". A cleanly closed index has 0.
+constexpr uint32_t kUpdateMark = 0x21445055;
+// The most pages an index may have: 2 GiB.
+constexpr int32_t kMaxNdxPages = 0x7fffffff / kNdxPageSize;
 
 // --- page cache -----------------------------------------------------------------
 
+// A page that could not be read or written in full.
 void PageFailed(DbEngine& db, NdxIndex& x) {
   x.failed = true;
+  ++x.failures;
   db.Fail(100, x.file_name);
+}
+
+// A page number, a count or a walk that the file cannot hold.
+void Damaged(DbEngine& db, NdxIndex& x) {
+  x.failed = true;
+  ++x.failures;
+  db.Fail(901, x.file_name);
+}
+
+// True when page lies on the descent path already: a pointer back up.
+bool OnPath(const NdxIndex& x, int32_t page) {
+  for (const NdxLevel& l : x.path)
+    if (l.page == page) return true;
+  return false;
 }
 
 // Moves cache entry slot (at position pos of the order) to the front.
@@ -60,7 +81,11 @@ uint8_t* CachedPage(DbEngine& db, NdxIndex& x, int32_t n) {
 }
 
 bool LoadPage(DbEngine& db, NdxIndex& x, int32_t n, NdxPage& p) {
-  const uint8_t* b = n > 0 && n < x.next_free ? CachedPage(db, x, n) : nullptr;
+  if (n <= 0 || n >= x.next_free) {
+    Damaged(db, x);
+    return false;
+  }
+  const uint8_t* b = CachedPage(db, x, n);
   if (!b) {
     if (!x.failed) PageFailed(db, x);
     return false;
@@ -70,7 +95,30 @@ bool LoadPage(DbEngine& db, NdxIndex& x, int32_t n, NdxPage& p) {
   return true;
 }
 
+// Sets or clears the update mark in the header, in the file and in the cache.
+bool WriteMark(NdxIndex& x, uint32_t mark) {
+  PutLE32(x.header + 8, mark);
+  int pos = FindCached(x, 0);
+  if (pos >= 0) PutLE32(x.pages[x.order[pos]].bytes + 8, mark);
+  return x.cache.Write(x.file.get(), 8, x.header + 8, 4);
+}
+
+}  // namespace
+
+bool NdxBeginUpdate(DbEngine& db, NdxIndex& x) {
+  if (x.marked) return true;
+  if (!WriteMark(x, kUpdateMark)) {
+    PageFailed(db, x);
+    return false;
+  }
+  x.marked = true;
+  return true;
+}
+
+namespace {
+
 void StoreBytes(DbEngine& db, NdxIndex& x, int32_t n, const uint8_t* bytes) {
+  NdxBeginUpdate(db, x);
   int pos = FindCached(x, n);
   if (pos < 0) {
     // Not cached: written at once, then cached.
@@ -150,8 +198,14 @@ void SetCurrent(NdxIndex& x, NdxPage& p, int i) {
 bool Descend(DbEngine& db, NdxIndex& x, std::string_view key, bool upper, NdxPage& leaf) {
   x.path.clear();
   int32_t page = x.root;
+  x.walk = 0;
   for (int depth = 0; depth < kMaxDepth; ++depth) {
-    if (!LoadPage(db, x, page, leaf) || !Sane(x, leaf)) return PageFailed(db, x), x.path.clear(), false;
+    const int failures = x.failures;
+    if (OnPath(x, page) || !LoadPage(db, x, page, leaf) || !Sane(x, leaf)) {
+      if (x.failures == failures) Damaged(db, x);
+      x.path.clear();
+      return false;
+    }
     int k = Count(leaf);
     bool interior = IsInterior(x, leaf);
     int i = 0;
@@ -164,7 +218,7 @@ bool Descend(DbEngine& db, NdxIndex& x, std::string_view key, bool upper, NdxPag
     if (!interior) return true;
     page = Child(x, leaf, i);
   }
-  PageFailed(db, x);
+  Damaged(db, x);
   x.path.clear();
   return false;
 }
@@ -173,7 +227,11 @@ bool Descend(DbEngine& db, NdxIndex& x, std::string_view key, bool upper, NdxPag
 // or rightmost pointers; false when only empty pages were found.
 bool DescendEdge(DbEngine& db, NdxIndex& x, int32_t page, bool leftmost, NdxPage& p) {
   for (int depth = 0; depth < kMaxDepth; ++depth) {
-    if (!LoadPage(db, x, page, p) || !Sane(x, p)) return false;
+    const int failures = x.failures;
+    if (OnPath(x, page) || !LoadPage(db, x, page, p) || !Sane(x, p)) {
+      if (x.failures == failures) Damaged(db, x);
+      return false;
+    }
     int k = Count(p);
     bool interior = IsInterior(x, p);
     if (!interior) {
@@ -187,18 +245,33 @@ bool DescendEdge(DbEngine& db, NdxIndex& x, int32_t page, bool leftmost, NdxPage
     x.path.push_back({page, i, k, true});
     page = Child(x, p, i);
   }
+  Damaged(db, x);
   return false;
+}
+
+// Counts a step of a walk. From any position a sound index has fewer
+// entries ahead (or behind) than its pages can hold: a walk that goes further
+// runs through pages shared by several parents.
+bool Walked(DbEngine& db, NdxIndex& x, bool forward) {
+  x.walk += forward ? 1 : -1;
+  const int64_t capacity = int64_t(x.next_free) * (x.max_keys + 1);
+  if (x.walk > capacity || -x.walk > capacity) {
+    Damaged(db, x);
+    return false;
+  }
+  return true;
 }
 
 // One step along the leaves; false at the end (the position is kept).
 bool Step(DbEngine& db, NdxIndex& x, bool forward) {
   if (x.path.empty()) return false;
   std::vector<NdxLevel> saved = x.path;
+  const int failures = x.failures;
   NdxPage p;
   NdxLevel& leaf = x.path.back();
   int next = leaf.position + (forward ? 1 : -1);
   if (next >= 0 && next < leaf.count) {
-    if (LoadPage(db, x, leaf.page, p)) {
+    if (LoadPage(db, x, leaf.page, p) && Walked(db, x, forward)) {
       leaf.position = next;
       SetCurrent(x, p, next);
       return true;
@@ -217,7 +290,15 @@ bool Step(DbEngine& db, NdxIndex& x, bool forward) {
         x.path = saved;
         return false;
       }
-      if (DescendEdge(db, x, Child(x, p, pos), forward, p)) return true;
+      if (DescendEdge(db, x, Child(x, p, pos), forward, p)) {
+        if (Walked(db, x, forward)) return true;
+        x.path = saved;
+        return false;
+      }
+      if (x.failures != failures) {
+        x.path = saved;
+        return false;
+      }
       x.path.resize(level + 1);
     }
   }
@@ -243,6 +324,11 @@ void UpdateSeparators(DbEngine& db, NdxIndex& x, int level, std::string_view key
 // Splits the overfull page p at path level `level`.
 void Split(DbEngine& db, NdxIndex& x, int level, NdxPage& p) {
   const NdxLevel at = x.path[level];
+  if (x.next_free > kMaxNdxPages - 2) {
+    // No room for the new pages: the key is not stored.
+    PageFailed(db, x);
+    return;
+  }
   const int k = Count(p);
   const int h = k / 2;
   const int e = x.entry_size;
@@ -482,9 +568,10 @@ void InitIndex(NdxIndex& x) {
 
 // A header this engine can walk without running off its pages.
 bool UsableHeader(const NdxIndex& x) {
-  return x.key_length > 0 && x.key_length <= kMaxNdxKeyLength && x.entry_size >= x.key_length + 8 &&
-         x.max_keys >= 2 && 4 + (x.max_keys + 1) * x.entry_size <= 1024 && x.max_keys * x.entry_size <= 504 &&
-         x.root > 0 && x.root < x.next_free && (!x.numeric || x.key_length == 8);
+  const int64_t keys = x.max_keys, entry = x.entry_size;
+  return x.key_length > 0 && x.key_length <= kMaxNdxKeyLength && entry >= x.key_length + 8 && keys >= 2 &&
+         4 + (keys + 1) * entry <= 1024 && keys * entry <= 504 &&
+         x.root > 0 && x.root < x.next_free && x.next_free <= kMaxNdxPages && (!x.numeric || x.key_length == 8);
 }
 
 std::string IndexFileName(std::string_view name) {
@@ -524,10 +611,19 @@ NdxIndex::NdxIndex() {
 
 NdxIndex::~NdxIndex() { NdxFlush(*this); }
 
+// The pages first, the header after them, and the update mark cleared last,
+// when everything it covers is in the file. An index that failed in an
+// update keeps its mark.
 bool NdxFlush(NdxIndex& x) {
   bool ok = true;
   for (auto& e : x.pages)
-    if (e.page >= 0 && !WriteBack(x, e)) ok = false;
+    if (e.page > 0 && !WriteBack(x, e)) ok = false;
+  for (auto& e : x.pages)
+    if (e.page == 0 && !WriteBack(x, e)) ok = false;
+  if (ok && x.marked && !x.failed) {
+    ok = WriteMark(x, 0);
+    x.marked = !ok;
+  }
   return ok;
 }
 
@@ -555,7 +651,13 @@ std::unique_ptr<NdxIndex> NdxOpen(DbEngine& db, std::string_view name, bool read
     return nullptr;
   }
   InitIndex(*x);
-  if (!UsableHeader(*x)) {
+  if (GetLE32(x->header + 8) == kUpdateMark) {
+    // Not closed after a change: it may lack records of the table.
+    db.Fail(100, x->file_name);
+    return nullptr;
+  }
+  const int64_t pages = (x->file->Length() + kNdxPageSize - 1) / kNdxPageSize;
+  if (!UsableHeader(*x) || x->next_free > pages) {
     db.Fail(901, x->file_name);
     return nullptr;
   }
@@ -566,6 +668,7 @@ std::unique_ptr<NdxIndex> NdxOpen(DbEngine& db, std::string_view name, bool read
 int32_t NdxFirst(DbEngine& db, NdxIndex& x) {
   x.at_begin = x.at_end = false;
   x.path.clear();
+  x.walk = 0;
   NdxPage p;
   if (!DescendEdge(db, x, x.root, true, p)) {
     x.path.clear();
@@ -578,6 +681,7 @@ int32_t NdxFirst(DbEngine& db, NdxIndex& x) {
 int32_t NdxLast(DbEngine& db, NdxIndex& x) {
   x.at_begin = x.at_end = false;
   x.path.clear();
+  x.walk = 0;
   NdxPage p;
   if (!DescendEdge(db, x, x.root, false, p)) {
     x.path.clear();
@@ -662,6 +766,8 @@ bool NdxCreate(DbEngine& db, DbTable& t, std::string_view expression, std::strin
   PutLE16(pages + 14, static_cast<uint16_t>(504 / entry));
   PutLE16(pages + 16, numeric ? 1 : 0);
   PutLE16(pages + 18, static_cast<uint16_t>(entry));
+  // Marked from the start: an index cut short while it is filled is not used.
+  PutLE32(pages + 8, kUpdateMark);
   std::memcpy(pages + 24, expr.data(), expr.size());
   {
     DbFileHandle f;
@@ -678,6 +784,7 @@ bool NdxCreate(DbEngine& db, DbTable& t, std::string_view expression, std::strin
   }
   std::memcpy(x->header, pages, kNdxPageSize);
   InitIndex(*x);
+  x->marked = true;
   NdxIndex& ix = *x;
   t.indexes[0] = std::move(x);
   std::string key;
@@ -686,6 +793,7 @@ bool NdxCreate(DbEngine& db, DbTable& t, std::string_view expression, std::strin
     if (!MakeKey(db, t, ix, key)) break;
     Insert(db, ix, key, r);
   }
+  if (!NdxFlush(ix)) PageFailed(db, ix);
   t.index_active = true;
   t.at_end = false;
   if (t.record_count > 0) {
@@ -712,8 +820,11 @@ void NdxUse(DbEngine& db, DbTable& t, std::string_view list, bool read_only) {
     std::string one = names.substr(i, std::min<size_t>(j - i, 64));
     i = j + 1;
     if (one.empty()) continue;
+    DbError before = db.error;
     auto x = NdxOpen(db, one, read_only);
     if (x) t.indexes[slot++] = std::move(x);
+    // A missing file does not hide a damaged one named before it.
+    if (db.error.code == 2 && (before.code == 100 || before.code == 901)) db.error = before;
   }
   t.index_active = slot > 0;
   if (t.index_active && t.record_count > 0) {

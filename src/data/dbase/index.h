@@ -53,7 +53,10 @@ struct NdxIndex {
   std::string current_key;
   bool at_begin = false;
   bool at_end = false;
-  bool failed = false;  // a page could not be read or written
+  bool failed = false;  // a page could not be read or written, or is damaged
+  int failures = 0;     // how often
+  bool marked = false;  // the update mark is in the file
+  int64_t walk = 0;     // steps since the last descent (back: negative)
   std::array<NdxCacheEntry, kNdxCachePages> pages;
   std::array<int, kNdxCachePages> order{};  // cache entries, most recent first
 
@@ -64,10 +67,16 @@ struct NdxIndex {
 };
 
 // Opens name (".NDX" added when it has no extension); null with engine error
-// 2 when it cannot be opened, 901 when its header is not usable.
+// 2 when it cannot be opened, 901 when its header is not usable, 100 when it
+// was not closed after a change.
 std::unique_ptr<NdxIndex> NdxOpen(DbEngine& e, std::string_view name, bool read_only);
-// Writes the changed pages; false when a write was short.
+// Writes the changed pages and clears the update mark; false when a write
+// was short.
 bool NdxFlush(NdxIndex& x);
+// Marks the index as being changed before the first change after opening or
+// flushing it (header bytes 8..11); an index found marked on opening was
+// not closed after a change and is refused with engine error 100.
+bool NdxBeginUpdate(DbEngine& e, NdxIndex& x);
 // Closes every index of the table.
 void CloseIndexes(DbEngine& e, DbTable& t);
 
@@ -89,7 +98,8 @@ bool NdxCreate(DbEngine& e, DbTable& t, std::string_view expression, std::string
 // @DBUSEINDEX: goes to the first record, replaces the table's indexes by the
 // files named in `names` (split at blanks and commas) and goes to the first
 // record of the controlling index. Files that cannot be opened leave their
-// engine error and are skipped.
+// engine error and are skipped; a damaged file's error (100, 901) outlasts
+// a missing file's (2).
 void NdxUse(DbEngine& e, DbTable& t, std::string_view names, bool read_only);
 // @DBSEEK: searches the controlling index for key; moves to the record found
 // and returns its number, or 0.

@@ -22,8 +22,24 @@ std::string MemoPathOf(const std::string& table_path) {
   return p;
 }
 
+// The most blocks a memo file may have: 2 GiB.
+constexpr int64_t kMaxMemoBlocks = 0x7fffffff / kMemoBlockSize;
+
 // A file length in blocks, a started block counting whole.
-int32_t MemoBlocksOf(int64_t length) { return static_cast<int32_t>((length + kMemoBlockSize - 1) / kMemoBlockSize); }
+int32_t MemoBlocksOf(int64_t length) {
+  return static_cast<int32_t>(std::min<int64_t>((length + kMemoBlockSize - 1) / kMemoBlockSize, kMaxMemoBlocks));
+}
+
+std::string MemoName(const DbTable& t) {
+  std::string name = t.file_name;
+  if (!name.empty()) name.back() = 'T';
+  return name;
+}
+
+// A memo field that points beyond the memo file.
+void MemoMissing(DbEngine& e, const DbTable& t, int32_t block) {
+  e.Fail(620, "Memoblock " + std::to_string(block) + " fehlt in " + MemoName(t));
+}
 
 // Block 0 of a memo file: the next free block, the rest zero.
 bool WriteMemoBlockZero(DbFile* f, int32_t next_free) {
@@ -63,11 +79,7 @@ void OpenMemoFile(DbEngine& e, DbTable& t) {
   t.memo = OpenDataFile(*e.files, t.memo_path, error, t.read_only);
   t.memo_block = 0;
   t.memo_blocks = 0;
-  if (!t.memo) {
-    std::string name = t.file_name;
-    if (!name.empty()) name.back() = 'T';
-    e.Fail(error, name);
-  }
+  if (!t.memo) e.Fail(error, MemoName(t));
 }
 
 void BeginMemoPack(DbEngine& e, DbTable& t, MemoPack& pack) {
@@ -94,6 +106,12 @@ void CopyRecordMemos(DbEngine& e, DbTable& t, MemoPack& pack) {
     int64_t out_length = out->Length();
     int32_t new_start = MemoBlocksOf(out_length);
     const int64_t in_length = in->Length();
+    if (int64_t(old_start) * kMemoBlockSize >= in_length) {
+      // Nothing to copy: the field keeps no block of another memo.
+      MemoMissing(e, t, old_start);
+      StoreMemoBlock(t, i, 0);
+      continue;
+    }
     uint8_t block[kMemoBlockSize];
     for (int64_t pos = int64_t(old_start) * kMemoBlockSize; pos < in_length; pos += kMemoBlockSize) {
       size_t n = static_cast<size_t>(std::min<int64_t>(kMemoBlockSize, in_length - pos));
@@ -121,7 +139,7 @@ void EndMemoPack(DbEngine& e, DbTable& t, MemoPack& pack) {
   OpenMemoFile(e, t);
 }
 
-int32_t ReadMemo(DbEngine& /*e*/, DbTable& t, int32_t start, const std::function<bool(std::string_view)>& add_line) {
+int32_t ReadMemo(DbEngine& e, DbTable& t, int32_t start, const std::function<bool(std::string_view)>& add_line) {
   std::string line;
   const size_t width = static_cast<size_t>(t.memo_width);
   int32_t blocks = 0;
@@ -132,6 +150,10 @@ int32_t ReadMemo(DbEngine& /*e*/, DbTable& t, int32_t start, const std::function
   uint8_t block[kMemoBlockSize];
   DbFile* f = t.memo.get();
   const int64_t length = f->Length();
+  if (int64_t(start) * kMemoBlockSize >= length) {
+    MemoMissing(e, t, start);
+    return 0;
+  }
   for (int64_t pos = int64_t(start) * kMemoBlockSize; pos < length && !full; pos += kMemoBlockSize) {
     size_t n = static_cast<size_t>(std::min<int64_t>(kMemoBlockSize, length - pos));
     if (!f->ReadAt(pos, block, n)) break;
@@ -189,11 +211,32 @@ bool WriteMemo(DbEngine& e, DbTable& t, int field, const std::vector<std::string
   // of the file so that no other memo is overwritten.
   bool in_place = start > 0 && start == t.memo_block && needed <= t.memo_blocks && t.memo_unwritten;
   if (!in_place) {
+    // At the next free block of block 0, or behind the last whole block when
+    // the file holds more. A next free block beyond the file is damage: the
+    // file's end is the truth then.
     uint8_t head[4] = {};
     f->ReadAt(0, head, 4);
-    int64_t length = f->Length();
-    start = std::max<int32_t>(static_cast<int32_t>(GetLE32(head)), static_cast<int32_t>(length / kMemoBlockSize));
+    const int64_t length = f->Length();
+    const int64_t next_free = GetLE32(head);
+    start = static_cast<int32_t>(std::min<int64_t>(length / kMemoBlockSize, kMaxMemoBlocks));
+    // A started last block is taken only when it holds nothing but end marks
+    // and zeros (as the single 0x1A of a new memo file).
+    if (length % kMemoBlockSize) {
+      uint8_t tail[kMemoBlockSize] = {};
+      size_t n = static_cast<size_t>(length % kMemoBlockSize);
+      f->ReadAt(int64_t(start) * kMemoBlockSize, tail, n);
+      for (size_t i = 0; i < n; ++i)
+        if (tail[i] != 0 && tail[i] != 0x1a) {
+          start = MemoBlocksOf(length);
+          break;
+        }
+    }
+    if (next_free > start && next_free <= MemoBlocksOf(length)) start = static_cast<int32_t>(next_free);
     if (start < 1) start = 1;
+  }
+  if (int64_t(start) + needed > kMaxMemoBlocks) {
+    e.Fail(100, t.memo_path);
+    return false;
   }
   bool written = f->WriteAt(int64_t(start) * kMemoBlockSize, text.data(), text.size());
   written = WriteMemoBlockZero(f, MemoBlocksOf(f->Length())) && written;

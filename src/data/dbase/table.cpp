@@ -3,6 +3,7 @@
 #include "data/dbase/table.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
 #include <ctime>
 
@@ -140,6 +141,15 @@ bool ReadRecord(DbEngine& e, DbTable& t, int32_t n) {
 
 int32_t WriteRecordBuffer(DbEngine& e, DbTable& t, int32_t target) {
   bool existed = target > 0 && target <= t.record_count;
+  if (!existed && t.record_count == INT32_MAX) {
+    RecordMissing(e, t.record_count);
+    return t.current_record;
+  }
+  // The index is marked as being changed before the table is: a record
+  // written without its key leaves an index that is refused, never one that
+  // silently lacks the record.
+  NdxIndex* x = t.index_active ? t.indexes[0].get() : nullptr;
+  if (x && !t.read_only && !NdxBeginUpdate(e, *x)) return t.current_record;
   if (!existed) {
     ++t.record_count;
     target = t.record_count;
@@ -213,10 +223,17 @@ bool LoadStructure(DbEngine& e, DbTable& t) {
   }
   t.has_memo = t.header[0] == 0x83;
   SetLastUpdate(t);
-  t.record_count = static_cast<int32_t>(GetLE32(t.header + 4));
+  const uint32_t count = GetLE32(t.header + 4);
   t.header_length = GetLE16(t.header + 8);
   t.record_length = GetLE16(t.header + 10);
-  t.field_count = t.header_length >= 33 ? (t.header_length - 33) / 32 : 0;
+  const int64_t length = f->Length();
+  // Records must lie behind the header and its end mark, and have a length:
+  // anything else would put record 1 on the header.
+  if (t.header_length < 33 || t.header_length > length || t.record_length == 0) {
+    e.Fail(157, "Keine dBase III-Datei");
+    return false;
+  }
+  t.field_count = (t.header_length - 33) / 32;
   std::vector<uint8_t> desc(size_t(t.field_count) * 32);
   if (!desc.empty() && !f->ReadAt(32, desc.data(), desc.size())) {
     e.Fail(157, "Keine dBase III-Datei");
@@ -238,12 +255,11 @@ bool LoadStructure(DbEngine& e, DbTable& t) {
   }
   // A damaged header must not let field reads run past the record buffer.
   if (t.record_length < offset) t.record_length = static_cast<uint16_t>(std::min<uint32_t>(offset, 0xffff));
-  if (t.record_count < 0) t.record_count = 0;
-  // A count beyond the records the file holds (a truncated or damaged file)
-  // would make every move past them fail: only whole records count.
-  int64_t length = f->Length();
-  int64_t fit = length > t.header_length ? (length - t.header_length) / t.record_length : 0;
-  if (t.record_count > fit) t.record_count = static_cast<int32_t>(fit);
+  // A count beyond the records the file holds (a truncated or damaged file,
+  // the top bit set) would make every move past them fail and the next
+  // append land beside them: only whole records count.
+  int64_t fit = (length - t.header_length) / t.record_length;
+  t.record_count = static_cast<int32_t>(std::min<int64_t>({int64_t(count), fit, int64_t(INT32_MAX)}));
   return true;
 }
 
