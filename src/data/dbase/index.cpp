@@ -262,6 +262,16 @@ bool Walked(DbEngine& db, NdxIndex& x, bool forward) {
   return true;
 }
 
+// Keys along a walk never go back: a key out of order is a page reached a
+// second time (or a page that is not sorted).
+bool InOrder(DbEngine& db, NdxIndex& x, std::string_view before, std::string_view key, bool forward) {
+  if (before.size() != key.size()) return true;
+  int c = CompareKeys(x, key, before);
+  if (forward ? c >= 0 : c <= 0) return true;
+  Damaged(db, x);
+  return false;
+}
+
 // One step along the leaves; false at the end (the position is kept).
 bool Step(DbEngine& db, NdxIndex& x, bool forward) {
   if (x.path.empty()) return false;
@@ -271,7 +281,8 @@ bool Step(DbEngine& db, NdxIndex& x, bool forward) {
   NdxLevel& leaf = x.path.back();
   int next = leaf.position + (forward ? 1 : -1);
   if (next >= 0 && next < leaf.count) {
-    if (LoadPage(db, x, leaf.page, p) && Walked(db, x, forward)) {
+    if (LoadPage(db, x, leaf.page, p) && InOrder(db, x, x.current_key, KeyOf(x, p, next), forward) &&
+        Walked(db, x, forward)) {
       leaf.position = next;
       SetCurrent(x, p, next);
       return true;
@@ -290,9 +301,13 @@ bool Step(DbEngine& db, NdxIndex& x, bool forward) {
         x.path = saved;
         return false;
       }
+      std::string before = x.current_key;
+      const int32_t before_record = x.current;
       if (DescendEdge(db, x, Child(x, p, pos), forward, p)) {
-        if (Walked(db, x, forward)) return true;
+        if (InOrder(db, x, before, x.current_key, forward) && Walked(db, x, forward)) return true;
         x.path = saved;
+        x.current_key = before;
+        x.current = before_record;
         return false;
       }
       if (x.failures != failures) {
@@ -589,9 +604,13 @@ void Reposition(DbEngine& db, NdxIndex& x, std::string_view key, int32_t record)
   NdxLevel& leaf = x.path.back();
   if (leaf.position < leaf.count) {
     SetCurrent(x, p, leaf.position);
-  } else if (!Step(db, x, true)) {
-    x.path.clear();
-    return;
+  } else {
+    // Every key behind the leaf is at least the key searched for.
+    x.current_key.assign(key);
+    if (!Step(db, x, true)) {
+      x.path.clear();
+      return;
+    }
   }
   while (x.current != record)
     if (!Step(db, x, true)) {

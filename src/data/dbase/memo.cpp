@@ -103,6 +103,10 @@ void CopyRecordMemos(DbEngine& e, DbTable& t, MemoPack& pack) {
     int32_t old_start = MemoBlockNumber(text, ok);
     if (!ok) e.Fail(620, "Kein numerischer Wert in NumberGetN - " + text);
     if (old_start == 0) continue;
+    if (auto it = pack.copied.find(old_start); it != pack.copied.end()) {
+      StoreMemoBlock(t, i, it->second);
+      continue;
+    }
     int64_t out_length = out->Length();
     int32_t new_start = MemoBlocksOf(out_length);
     const int64_t in_length = in->Length();
@@ -126,6 +130,7 @@ void CopyRecordMemos(DbEngine& e, DbTable& t, MemoPack& pack) {
                    kMemoBlockSize);
       if (mark) break;
     }
+    pack.copied[old_start] = new_start;
     StoreMemoBlock(t, i, new_start);
   }
 }

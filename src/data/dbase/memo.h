@@ -3,6 +3,7 @@
 // memo is a run of blocks ended by 0x1A.
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,6 +23,9 @@ void OpenMemoFile(DbEngine& e, DbTable& t);
 struct MemoPack {
   DbFileHandle file;
   std::string path;
+  // The new start block of each memo copied, by its old one: records that
+  // share a memo (a buffer appended twice) share its one copy.
+  std::map<int32_t, int32_t> copied;
 };
 void BeginMemoPack(DbEngine& e, DbTable& t, MemoPack& pack);
 // Copies the memos of the record in the buffer and renumbers its fields.
