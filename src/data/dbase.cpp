@@ -198,6 +198,9 @@ void DbOpen(Runtime& rt, CallContext& ctx) {
   t->path = e.files->MapPath(name);
   bool ok = LoadStructure(e, *t);
   if (ok) t->record.assign(t->record_length, ' ');
+  // A table that is not opened counts no records, also when the error
+  // mode lets the script go on.
+  NumberResult(rt, ctx, 0, kTypeLong);
   if (e.Failed()) {
     RaiseEngineFatal(rt);
     return;

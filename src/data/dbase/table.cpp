@@ -234,8 +234,10 @@ bool LoadStructure(DbEngine& e, DbTable& t) {
     return false;
   }
   t.field_count = (t.header_length - 33) / 32;
-  std::vector<uint8_t> desc(size_t(t.field_count) * 32);
-  if (!desc.empty() && !f->ReadAt(32, desc.data(), desc.size())) {
+  // The descriptors and the 0x0D behind them: a header length that does not
+  // end the descriptors would put records on them.
+  std::vector<uint8_t> desc(size_t(t.field_count) * 32 + 1);
+  if (!f->ReadAt(32, desc.data(), desc.size()) || desc.back() != 0x0d) {
     e.Fail(157, "Keine dBase III-Datei");
     return false;
   }
