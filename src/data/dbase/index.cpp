@@ -741,7 +741,12 @@ bool NdxPositionOn(DbEngine& db, NdxIndex& x, int32_t n) {
 void NdxRecordWritten(DbEngine& db, DbTable& t, int32_t n, bool existed) {
   NdxIndex& x = *t.indexes[0];
   std::string key;
-  if (!MakeKey(db, t, x, key)) return;
+  if (!MakeKey(db, t, x, key)) {
+    // The record is in the table, not in the index: the index keeps its
+    // update mark and is refused when it is next opened.
+    x.failed = true;
+    return;
+  }
   if (existed && NdxPositionOn(db, x, n)) {
     if (x.current_key == key) return;
     RemoveAt(db, x, static_cast<int>(x.path.size()) - 1);
@@ -809,7 +814,10 @@ bool NdxCreate(DbEngine& db, DbTable& t, std::string_view expression, std::strin
   std::string key;
   for (int32_t r = 1; r <= t.record_count && !ix.failed; ++r) {
     if (!ReadRecord(db, t, r)) break;
-    if (!MakeKey(db, t, ix, key)) break;
+    if (!MakeKey(db, t, ix, key)) {
+      ix.failed = true;  // not every record is in it: it stays marked
+      break;
+    }
     Insert(db, ix, key, r);
   }
   if (!NdxFlush(ix)) PageFailed(db, ix);
