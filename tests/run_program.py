@@ -9,7 +9,9 @@ NAME.expect is made of sections, each started by a line "== KIND [ARG]":
   == stdin           text fed to standard input
   == setup           Python code run in the test folder before the run; it
                      may call prog(lines, marker=b'  ') -> bytes of a program
-                     file made of raw lines, and write(name, bytes)
+                     file made of raw lines, and write(name, bytes); `tests`
+                     names the tests folder (tests/dbase/damage.py makes
+                     dBase files)
   == run FILE        run FILE instead of the compiled NAME.VSC ("-" for none)
   == bind            bind the compiled program to a copy of vestrun and run that
   == scramble XY     compile with the scramble marker XY
@@ -124,7 +126,8 @@ def run_case(a, name, source, source_text, sections):
             def write(fname, data):
                 with open(os.path.join(work, fname), "wb") as f:
                     f.write(data if isinstance(data, bytes) else data.encode("utf-8"))
-            exec(kinds["setup"][1], {"prog": prog, "write": write, "work": work, "os": os})
+            tests = os.path.dirname(os.path.dirname(os.path.abspath(a.expect)))
+            exec(kinds["setup"][1], {"prog": prog, "write": write, "work": work, "os": os, "tests": tests})
 
         runner = a.vestrun
         argv = []

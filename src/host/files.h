@@ -47,6 +47,8 @@ class FileSystem {
   virtual int EraseFile(const std::string& path) = 0;
   // Fails when `to` exists (183), as MoveFile does.
   virtual int RenameFile(const std::string& from, const std::string& to) = 0;
+  // Cuts or extends a closed file to length bytes.
+  virtual int ResizeFile(const std::string& path, int64_t length) = 0;
   // True when both paths name one existing file.
   virtual bool SameFile(const std::string& a, const std::string& b) = 0;
   virtual int GetAttributes(const std::string& path, uint32_t& attributes) = 0;

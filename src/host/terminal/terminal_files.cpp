@@ -297,6 +297,10 @@ int TerminalFiles::RenameFile(const std::string& from, const std::string& to) {
   return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : LastError(to);
 }
 
+int TerminalFiles::ResizeFile(const std::string& path, int64_t length) {
+  return ::truncate(path.c_str(), static_cast<off_t>(length)) == 0 ? 0 : LastError(path);
+}
+
 int TerminalFiles::GetAttributes(const std::string& path, uint32_t& attributes) {
   struct stat st;
   if (::stat(path.c_str(), &st) != 0) return LastError(path);

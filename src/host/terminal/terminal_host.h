@@ -19,6 +19,7 @@ class TerminalFiles : public FileSystem {
                    std::unique_ptr<HostFile>& file) override;
   int EraseFile(const std::string& path) override;
   int RenameFile(const std::string& from, const std::string& to) override;
+  int ResizeFile(const std::string& path, int64_t length) override;
   bool SameFile(const std::string& a, const std::string& b) override;
   int GetAttributes(const std::string& path, uint32_t& attributes) override;
   int SetAttributes(const std::string& path, uint32_t attributes) override;

@@ -97,6 +97,17 @@ bool Win32Files::SameFile(const std::string& a, const std::string& b) {
          ia.nFileIndexHigh == ib.nFileIndexHigh && ia.nFileIndexLow == ib.nFileIndexLow;
 }
 
+int Win32Files::ResizeFile(const std::string& path, int64_t length) {
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return LastError();
+  LARGE_INTEGER to;
+  to.QuadPart = length;
+  const bool ok = SetFilePointerEx(h, to, nullptr, FILE_BEGIN) && SetEndOfFile(h);
+  const int error = ok ? 0 : LastError();
+  CloseHandle(h);
+  return error;
+}
+
 int Win32Files::GetAttributes(const std::string& path, uint32_t& attributes) {
   DWORD a = GetFileAttributesA(path.c_str());
   if (a == INVALID_FILE_ATTRIBUTES) return LastError();

@@ -1,0 +1,91 @@
+#pragma once
+// Files in memory for the dBase engine: the unit tests and the fuzz targets
+// run the engine on them without a runtime or a disk. A write that would make
+// a file longer than `limit` fails and sets `over_limit`.
+#include <cstring>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "data/dbase/files.h"
+
+namespace vestil {
+
+using MemBytes = std::vector<uint8_t>;
+
+class MemFile : public DbFile {
+ public:
+  MemFile(std::shared_ptr<MemBytes> data, bool writable, int64_t limit, bool& over)
+      : data_(std::move(data)), writable_(writable), limit_(limit), over_(over) {}
+  size_t Read(int64_t pos, void* buffer, size_t count) override {
+    if (pos < 0 || pos >= static_cast<int64_t>(data_->size())) return 0;
+    size_t n = std::min(count, data_->size() - static_cast<size_t>(pos));
+    std::memcpy(buffer, data_->data() + pos, n);
+    return n;
+  }
+  bool WriteAt(int64_t pos, const void* buffer, size_t count) override {
+    if (!writable_ || pos < 0) return false;
+    if (pos + static_cast<int64_t>(count) > limit_) {
+      over_ = true;
+      return false;
+    }
+    if (data_->size() < pos + count) data_->resize(static_cast<size_t>(pos) + count, 0);
+    std::memcpy(data_->data() + pos, buffer, count);
+    return true;
+  }
+  int64_t Length() override { return static_cast<int64_t>(data_->size()); }
+
+ private:
+  std::shared_ptr<MemBytes> data_;
+  bool writable_;
+  int64_t limit_;
+  bool& over_;
+};
+
+class MemFiles : public DbFiles {
+ public:
+  std::map<std::string, std::shared_ptr<MemBytes>> files;
+  int64_t limit = int64_t(1) << 30;
+  bool over_limit = false;
+  bool read_only = false;  // every file refuses writing
+
+  MemBytes& operator[](const std::string& path) {
+    auto& p = files[path];
+    if (!p) p = std::make_shared<MemBytes>();
+    return *p;
+  }
+  bool Has(const std::string& path) const { return files.count(path) != 0; }
+
+  int Open(const std::string& path, DbAccess access, DbFileHandle& file) override {
+    auto it = files.find(path);
+    if (access == DbAccess::kCreate) {
+      if (read_only) return 5;
+      auto& p = files[path];
+      p = std::make_shared<MemBytes>();
+      file = std::make_unique<MemFile>(p, true, limit, over_limit);
+      return 0;
+    }
+    if (it == files.end()) return 2;
+    if (access == DbAccess::kReadWrite && read_only) return 5;
+    file = std::make_unique<MemFile>(it->second, access != DbAccess::kRead, limit, over_limit);
+    return 0;
+  }
+  int Erase(const std::string& path) override { return files.erase(path) ? 0 : 2; }
+  int Rename(const std::string& from, const std::string& to) override {
+    auto it = files.find(from);
+    if (it == files.end()) return 2;
+    if (files.count(to)) return 183;
+    files[to] = it->second;
+    files.erase(from);
+    return 0;
+  }
+  int Resize(const std::string& path, int64_t length) override {
+    auto it = files.find(path);
+    if (it == files.end()) return 2;
+    it->second->resize(static_cast<size_t>(length), 0);
+    return 0;
+  }
+};
+
+}  // namespace vestil

@@ -1,0 +1,307 @@
+// The dBase engine without a runtime, on files in memory: byte-exact tables,
+// indexes over several levels, memos at block limits, and damaged files.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "../dbase/mem_files.h"
+#include "data/dbase/index.h"
+#include "data/dbase/memo.h"
+#include "data/dbase/table.h"
+
+namespace vestil {
+namespace {
+
+std::string Key(int n) {
+  std::string k = std::to_string(n);
+  k.insert(k.begin(), 'K');
+  return k;
+}
+
+class DbaseEngine : public ::testing::Test {
+ protected:
+  MemFiles fs;
+  DbEngine e;
+  void SetUp() override { e.files = &fs; }
+
+  void Create(const std::string& structure, const char* name = "T") {
+    fs["S.TXT"].assign(structure.begin(), structure.end());
+    ASSERT_TRUE(CreateTable(e, "S.TXT", name)) << e.error.code;
+  }
+  bool Open(DbTable& t, const char* path = "T.DBF") {
+    t.file_name = t.path = path;
+    if (!LoadStructure(e, t)) return false;
+    t.record.assign(t.record_length, ' ');
+    return AttachTable(e, t, false);
+  }
+  void Append(DbTable& t, const std::string& a, const std::string& b = "") {
+    StoreField(t, 0, a);
+    if (t.field_count > 1) StoreField(t, 1, b);
+    WriteRecordBuffer(e, t, -1);
+    ASSERT_FALSE(e.Failed()) << e.error.code;
+  }
+  // The records in walking order (index order under an active index).
+  std::vector<int32_t> Walk(DbTable& t) {
+    std::vector<int32_t> order;
+    MoveTo(e, t, DbMove::kFirst, 0);
+    while (!t.at_end && !e.Failed() && order.size() < 100000) {
+      order.push_back(t.current_record);
+      MoveTo(e, t, DbMove::kNext, 0);
+    }
+    return order;
+  }
+  uint32_t Le32(const char* path, size_t at) { return ReadLe32(fs[path].data() + at); }
+  void SetLe32(const char* path, size_t at, uint32_t v) { WriteLe32(fs[path].data() + at, v); }
+};
+
+TEST_F(DbaseEngine, CreateAppendReopenByteExact) {
+  Create("name;c;10;0\nbetrag;N;8;3\n");
+  const MemBytes& f = fs["T.DBF"];
+  ASSERT_EQ(f.size(), 32u + 64 + 2);
+  EXPECT_EQ(ReadLe16(f.data() + 8), 97);
+  EXPECT_EQ(ReadLe16(f.data() + 10), 19);
+  {
+    DbTable t;
+    ASSERT_TRUE(Open(t));
+    EXPECT_TRUE(t.at_end || t.record_count == 0);
+    Append(t, "Meier", "12.5");
+    Append(t, "Abel", "-1");
+    Append(t, std::string(12, 'x'), "");  // cut to the field
+  }
+  EXPECT_EQ(f.size(), 97u + 3 * 19 + 1);
+  EXPECT_EQ(f.back(), 0x1a);
+  DbTable t;
+  ASSERT_TRUE(Open(t));
+  EXPECT_EQ(t.record_count, 3);
+  EXPECT_EQ(t.fields[1].offset, 11u);
+  MoveTo(e, t, DbMove::kNumber, 3);
+  EXPECT_EQ(FieldText(t, 0), std::string(10, 'x'));
+  MoveTo(e, t, DbMove::kNumber, 4);
+  EXPECT_EQ(e.error.code, 100);
+  EXPECT_EQ(t.current_record, 3);
+}
+
+TEST_F(DbaseEngine, DamagedTableHeaders) {
+  Create("a;c;4;0\n");
+  {
+    DbTable t;
+    ASSERT_TRUE(Open(t));
+    Append(t, "one");
+    Append(t, "two");
+  }
+  const MemBytes good = fs["T.DBF"];
+  // Header lengths 32 and 0, one beyond the file, record length 0: refused.
+  for (uint16_t hlen : {uint16_t(32), uint16_t(0), uint16_t(good.size() + 1)}) {
+    fs["T.DBF"] = good;
+    WriteLe16(fs["T.DBF"].data() + 8, hlen);
+    DbTable t;
+    e.Clear();
+    EXPECT_FALSE(Open(t)) << hlen;
+    EXPECT_EQ(e.error.code, 157);
+  }
+  fs["T.DBF"] = good;
+  WriteLe16(fs["T.DBF"].data() + 10, 0);
+  e.Clear();
+  DbTable r0;
+  EXPECT_FALSE(Open(r0));
+  // Counts beyond the file, the top bit and all ones among them, are the
+  // records present; the next append goes behind them.
+  for (uint32_t count : {3u, 0x7fffffffu, 0x80000000u, 0xffffffffu}) {
+    fs["T.DBF"] = good;
+    SetLe32("T.DBF", 4, count);
+    e.Clear();
+    {
+      DbTable t;
+      ASSERT_TRUE(Open(t)) << count;
+      EXPECT_EQ(t.record_count, 2);
+      Append(t, "new");
+      EXPECT_EQ(t.record_count, 3);
+    }
+    DbTable t;
+    ASSERT_TRUE(Open(t));
+    MoveTo(e, t, DbMove::kNumber, 1);
+    EXPECT_EQ(FieldText(t, 0), "one ");
+    EXPECT_EQ(Le32("T.DBF", 4), 3u);
+  }
+}
+
+TEST_F(DbaseEngine, IndexOverSeveralLevelsWalksSeeksAndUpdates) {
+  Create("name;c;20;0\nn;n;6;0\n");
+  DbTable t;
+  ASSERT_TRUE(Open(t));
+  // 18 keys per page: 400 records make three levels.
+  for (int r = 1; r <= 400; ++r) Append(t, Key(r * 7919 % 1000), std::to_string(r % 3));
+  ASSERT_TRUE(NdxCreate(e, t, "NAME", "I"));
+  EXPECT_EQ(Le32("I.NDX", 8), 0u);  // written back: no update mark
+  std::vector<int32_t> order = Walk(t);
+  ASSERT_EQ(order.size(), 400u);
+  std::vector<std::string> keys;
+  for (int32_t r : order) {
+    ReadRecord(e, t, r);
+    keys.push_back(FieldText(t, 0));
+  }
+  EXPECT_TRUE(std::is_sorted(keys.begin(), keys.end()));
+  EXPECT_EQ(NdxSeek(e, t, "K9999", false), 0);
+  int32_t r = NdxSeek(e, t, "K1", false);
+  EXPECT_GT(r, 0);
+  EXPECT_EQ(FieldText(t, 0).substr(0, 2), "K1");
+  EXPECT_EQ(NdxSeek(e, t, "K1", true), 0);  // no key is exactly "K1"
+  // A changed key moves its record; an append under the index is found.
+  MoveTo(e, t, DbMove::kNumber, 5);
+  StoreField(t, 0, "AAA");
+  WriteRecordBuffer(e, t, 5);
+  Append(t, "ZZZ");
+  EXPECT_EQ(Walk(t).front(), 5);
+  MoveTo(e, t, DbMove::kLast, 0);
+  EXPECT_EQ(t.current_record, 401);
+  EXPECT_EQ(NdxSeek(e, t, "AAA", true), 5);
+  // Until the index is closed, its file carries the update mark.
+  EXPECT_NE(Le32("I.NDX", 8), 0u);
+  CloseIndexes(e, t);
+  EXPECT_EQ(Le32("I.NDX", 8), 0u);
+  NdxUse(e, t, "I", false);
+  EXPECT_FALSE(e.Failed());
+  EXPECT_EQ(Walk(t).size(), 401u);
+}
+
+TEST_F(DbaseEngine, DamagedIndexesEndWithAnErrorNotALoop) {
+  Create("name;c;20;0\n");
+  DbTable t;
+  ASSERT_TRUE(Open(t));
+  for (int r = 1; r <= 60; ++r) Append(t, Key(100 + r));
+  ASSERT_TRUE(NdxCreate(e, t, "NAME", "I"));
+  CloseIndexes(e, t);
+  const MemBytes good = fs["I.NDX"];
+  const uint32_t root = ReadLe32(good.data());
+  const uint32_t pages = ReadLe32(good.data() + 4);
+  ASSERT_GT(ReadLe32(good.data() + root * 512 + 4), 0u);  // the root is interior
+  auto use = [&](const MemBytes& bytes) {
+    fs["I.NDX"] = bytes;
+    e.Clear();
+    NdxUse(e, t, "I", false);
+    return e.error.code;
+  };
+  // Next free pages 0x7FFFFFFF, 0x10000000 and one past the file: refused.
+  for (uint32_t next : {0x7fffffffu, 0x10000000u, pages + 1}) {
+    MemBytes b = good;
+    WriteLe32(b.data() + 4, next);
+    EXPECT_EQ(use(b), 901) << next;
+    EXPECT_FALSE(t.index_active);
+  }
+  // The exact count opens.
+  EXPECT_EQ(use(good), 0);
+  // A child pointing back to the root, and every child the same leaf (a
+  // walk through shared pages): 901 within the budget.
+  MemBytes cycle = good;
+  WriteLe32(cycle.data() + root * 512 + 4, root);
+  MemBytes shared = good;
+  const uint32_t keys = ReadLe32(good.data() + root * 512);
+  const uint32_t leaf = ReadLe32(good.data() + root * 512 + 4);
+  for (uint32_t i = 0; i <= keys; ++i) WriteLe32(shared.data() + root * 512 + 4 + i * 28, leaf);
+  for (const MemBytes* b : {&cycle, &shared}) {
+    use(*b);
+    e.Clear();
+    std::vector<int32_t> order = Walk(t);
+    EXPECT_LT(order.size(), 200u);
+    EXPECT_EQ(e.error.code, 901);
+    e.Clear();
+    // Positioning on a record not in the index, a search and a record write
+    // end as well.
+    MoveTo(e, t, DbMove::kNumber, 60);
+    e.Clear();
+    NdxSeek(e, t, "K160", true);
+    e.Clear();
+    WriteRecordBuffer(e, t, 60);
+    e.Clear();
+    CloseIndexes(e, t);
+  }
+  // The update mark left by a crash: refused as not matching the table.
+  MemBytes marked = good;
+  WriteLe32(marked.data() + 8, 0x21445055);
+  EXPECT_EQ(use(marked), 100);
+}
+
+TEST_F(DbaseEngine, AnIndexLeftByACrashIsRefused) {
+  Create("name;c;8;0\n");
+  DbTable t;
+  ASSERT_TRUE(Open(t));
+  ASSERT_TRUE(NdxCreate(e, t, "NAME", "I"));
+  EXPECT_EQ(Le32("I.NDX", 8), 0u);
+  Append(t, "A");
+  // The files as a kill would leave them now: the index is marked.
+  MemFiles crashed;
+  for (auto& [name, bytes] : fs.files) crashed[name] = *bytes;
+  DbEngine e2;
+  e2.files = &crashed;
+  DbTable u;
+  u.file_name = u.path = "T.DBF";
+  ASSERT_TRUE(LoadStructure(e2, u));
+  u.record.assign(u.record_length, ' ');
+  ASSERT_TRUE(AttachTable(e2, u, false));
+  EXPECT_EQ(u.record_count, 1);
+  NdxUse(e2, u, "I", false);
+  EXPECT_EQ(e2.error.code, 100);
+  EXPECT_FALSE(u.index_active);
+}
+
+TEST_F(DbaseEngine, MemosAtBlockLimitsAndDamagedPointers) {
+  Create("name;c;4;0\nmemo;m;10;0\n");
+  ASSERT_EQ(fs["T.DBT"].size(), 513u);
+  DbTable t;
+  ASSERT_TRUE(Open(t));
+  auto read = [&](int32_t record) {
+    std::vector<std::string> lines;
+    ReadRecord(e, t, record);
+    bool ok = true;
+    int32_t start = MemoBlockNumber(FieldText(t, 1), ok);
+    if (start > 0) ReadMemo(e, t, start, [&](std::string_view l) { return lines.emplace_back(l), true; });
+    return lines;
+  };
+  // 510 characters and CR LF fill block 1 exactly: the end mark opens block 2.
+  const std::string full(510, 'a');
+  Append(t, "A");
+  ReadRecord(e, t, 1);
+  ASSERT_TRUE(WriteMemo(e, t, 1, {full}));
+  WriteRecordBuffer(e, t, 1);
+  EXPECT_EQ(fs["T.DBT"].size(), 3u * 512);
+  EXPECT_EQ(fs["T.DBT"][1024], 0x1a);
+  EXPECT_EQ(Le32("T.DBT", 0), 3u);
+  std::vector<std::string> lines = read(1);
+  ASSERT_EQ(lines.size(), 7u);  // wrapped at 80 characters
+  EXPECT_EQ(lines[0], std::string(80, 'a'));
+  EXPECT_EQ(lines[6], std::string(30, 'a'));
+  // A next free block beyond the file: the memo goes behind the file's end.
+  SetLe32("T.DBT", 0, 0x7fffffff);
+  Append(t, "B");
+  ReadRecord(e, t, 2);
+  ASSERT_TRUE(WriteMemo(e, t, 1, {"zwei"}));
+  WriteRecordBuffer(e, t, 2);
+  EXPECT_EQ(fs["T.DBT"].size(), 4u * 512);
+  EXPECT_EQ(Le32("T.DBT", 0), 4u);
+  EXPECT_EQ(read(1).size(), 7u);
+  EXPECT_EQ(read(2), std::vector<std::string>{"zwei"});
+  // A pointer beyond the file is the memo error, when read and when packed.
+  Append(t, "C");
+  ReadRecord(e, t, 3);
+  StoreMemoBlock(t, 1, 99);
+  WriteRecordBuffer(e, t, 3);
+  e.Clear();
+  EXPECT_TRUE(read(3).empty());
+  EXPECT_EQ(e.error.code, 620);
+  e.Clear();
+  ReadRecord(e, t, 1);
+  t.record[0] = '*';
+  WriteRecordBuffer(e, t, 1);
+  EXPECT_EQ(PackTable(e, t), 2);
+  EXPECT_EQ(e.error.code, 620);
+  e.Clear();
+  EXPECT_EQ(read(1), std::vector<std::string>{"zwei"});
+  ReadRecord(e, t, 2);
+  EXPECT_EQ(FieldText(t, 1), "         0");
+  EXPECT_EQ(fs["T.DBT"].size(), 2u * 512);
+}
+
+}  // namespace
+}  // namespace vestil
