@@ -5,6 +5,7 @@
 #include "base/tokens.h"
 #include "core/errors.h"
 #include "core/runtime.h"
+#include "gui/window_statements.h"
 #include "values/eval.h"
 
 namespace vestil {
@@ -14,7 +15,10 @@ void Font(Runtime& rt) {
   rt.loop.statement_handled = true;
   EvalArg(rt, kRest, kNumberDemand);
   int32_t n = rt.eval.rr.l;
-  if (n < 4) rt.console.text_font_index = n & 3;
+  if (n < 4) {
+    rt.console.text_font_index = n & 3;
+    rt.Family<GuiState>().model.grid.font_index = static_cast<uint8_t>(n & 3);
+  }
 }
 
 }  // namespace

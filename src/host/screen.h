@@ -22,6 +22,10 @@ class Screen {
   // Moves the text cursor (0-based column and row); false without a console.
   virtual bool Locate(int column, int row) = 0;
 
+  // WINDOWTITLE: the caption of the script window, now and at its creation.
+  // A screen without a window has no caption to set.
+  virtual void SetTitle(std::string_view) {}
+
   virtual void PumpMessages() = 0;
   // The end of the program: release the window and what the platform holds.
   virtual void EndProgram() = 0;

@@ -12,6 +12,7 @@
 #include "dialogs/list_statements.h"
 #include "gui/console_font.h"
 #include "gui/text_console.h"
+#include "gui/window_statements.h"
 #include "values/convert.h"
 #include "values/dispatch.h"
 #include "values/ports.h"
@@ -39,6 +40,7 @@ std::unique_ptr<Runtime> AssembleRuntime(const Host& host) {
   // Windows, text and graphics.
   RegisterTextConsole(r);
   RegisterConsoleFont(r);
+  RegisterWindowStatements(r);
   // Files and data.
   RegisterFileChannels(r);
   RegisterDbase(r);

@@ -65,14 +65,25 @@ class Win32Locale : public Locale {
   bool ConvertOemToAnsi(std::string& text) override;
 };
 
-// The screen and the main window (win32_window.cpp).
+namespace gui {
+struct WindowModel;
+}
+
+// The screen and the main window (win32_window.cpp, win32_main_window.cpp).
+// The window is created on first need (text output); its procedure turns
+// messages into calls on the gui model, which lives in the Runtime and is
+// handed over by Attach after the assembly.
 class Win32Screen : public Screen {
  public:
-  bool WriteText(std::string_view) override { return false; }
-  LineRead ReadLine(std::string&, size_t) override { return LineRead::kNoConsole; }
-  bool Locate(int, int) override { return false; }
+  Win32Screen();
+  void Attach(gui::WindowModel& model) { model_ = &model; }
+
+  bool WriteText(std::string_view bytes) override;
+  LineRead ReadLine(std::string& line, size_t max_chars) override;
+  bool Locate(int column, int row) override;
+  void SetTitle(std::string_view title) override;
   void PumpMessages() override;
-  void EndProgram() override {}
+  void EndProgram() override;
   int ScreenWidth() override;
   int ScreenHeight() override;
   int ColorBits() override;
@@ -82,8 +93,31 @@ class Win32Screen : public Screen {
   // exists (an HWND), else none.
   void* MainWindow() const { return main_window_; }
 
+  // Creates the main window unless it exists; false without a model.
+  bool EnsureMainWindow();
+
+  // The window procedure's work (win32_main_window.cpp); `window` is an HWND.
+  intptr_t Procedure(void* window, unsigned message, uintptr_t wparam, intptr_t lparam);
+
  private:
+  void CreateTextModel(void* window);
+  void DestroyTargets();
+  void Paint(void* window);
+  // Ctrl+C / Ctrl+Break in the window: the next pump stops the script.
+  void RequestBreak() { break_requested_ = true; }
+  uint8_t ReadKey();
+
+  gui::WindowModel* model_ = nullptr;
   void* main_window_ = nullptr;
+  void* target_dc_ = nullptr;       // TargetDC: the window's own DC (CS_OWNDC)
+  void* shadow_dc_ = nullptr;       // ShadowDC: the memory copy of the window
+  void* shadow_bitmap_ = nullptr;   // ShadowBitmap, screen-sized
+  void* shadow_old_bitmap_ = nullptr;
+  int screen_width_ = 0, screen_height_ = 0;  // at the window's creation
+  bool class_registered_ = false;
+  bool break_requested_ = false;  // Ctrl+C or Ctrl+Break seen by the procedure
+  bool stopped_by_break_ = false; // the script was stopped; the window stays open
+  std::string caption_;           // CaptionBuffer
 };
 
 // Message boxes and the standard dialogs, owned by the main window
@@ -136,6 +170,7 @@ class Win32Host {
   Win32Host(const Win32Host&) = delete;
   Win32Host& operator=(const Win32Host&) = delete;
   const Host& host() const { return host_; }
+  Win32Screen& screen() { return screen_; }
 
  private:
   Win32Files files_;

@@ -1,6 +1,5 @@
-// The screen and the dialogs of the Windows build. The console of the Windows
-// build lives in the main window, which does not exist yet: the runtime
-// reports PRINT, INPUT and LOCATE as not implemented there.
+// The screen's measures and the dialogs of the Windows build. The main window
+// and its console are in win32_main_window.cpp.
 #include "host/win32/win32_util.h"
 
 #include <commdlg.h>
@@ -11,14 +10,6 @@
 #include "host/win32/win32_host.h"
 
 namespace vestil {
-
-void Win32Screen::PumpMessages() {
-  MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-  }
-}
 
 int Win32Screen::ScreenWidth() { return GetSystemMetrics(SM_CXSCREEN); }
 
