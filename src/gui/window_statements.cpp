@@ -2,6 +2,8 @@
 #include "gui/window_statements.h"
 
 #include "base/tokens.h"
+#include "core/errors.h"
+#include "core/messages.h"
 #include "host/host.h"
 #include "values/eval.h"
 
@@ -15,11 +17,28 @@ void WindowTitle(Runtime& rt) {
   rt.loop.statement_handled = true;
 }
 
+// COLOR fg , bg: the console colours of the text written afterwards (the
+// palette indexes' low four bits); earlier text keeps its colours.
+void Color(Runtime& rt) {
+  rt.loop.statement_handled = true;
+  gui::WindowModel& m = rt.Family<GuiState>().model;
+  if (m.printing) {
+    RuntimeError(rt, msg::kForbiddenWhilePrinting, "COLOR");
+    return;
+  }
+  EvalArg(rt, ',', kNumberDemand);
+  const int32_t fg = rt.eval.rr.l;
+  EvalArg(rt, kRest, kNumberDemand);
+  const int32_t bg = rt.eval.rr.l;
+  m.grid.attribute = static_cast<uint8_t>((bg & 15) << 4 | (fg & 15));
+}
+
 }  // namespace
 
 void RegisterWindowStatements(Runtime& rt) {
   rt.InstallFamily<GuiState>();
   rt.statements[cmd::kWindowTitle] = WindowTitle;
+  rt.statements[cmd::kColor] = Color;
 }
 
 }  // namespace vestil

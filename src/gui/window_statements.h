@@ -1,6 +1,7 @@
 #pragma once
 // The state of the script window's model in the Runtime, and the window
-// statements that need no platform call beyond the screen seam (WINDOWTITLE).
+// statements that need no platform call beyond the screen seam (WINDOWTITLE,
+// COLOR).
 #include "core/runtime.h"
 #include "gui/window_model.h"
 

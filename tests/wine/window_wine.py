@@ -19,6 +19,9 @@ WHILE @LT(N%, 10)
   PRINT "########################################"
   N% = @ADD(N%, 1)
 ENDWHILE
+COLOR 15, 1
+PRINT "  weiss auf dunkelblau  "
+COLOR 0, 15
 PRINT "Name? ";
 INPUT A$
 ASSIGN #1, "ERGEBNIS.TXT"
@@ -79,7 +82,8 @@ def file_size(path):
 
 
 def test_print_and_input(ctx):
-    """PRINT paints dark text on the white window; a line typed into the
+    """PRINT paints dark text on the white window, after COLOR 15,1 on dark
+    blue; a line typed into the
     window is read by INPUT and written to a file; the window goes at the
     normal end, exit code 0."""
     s = ctx.session
@@ -94,6 +98,9 @@ def test_print_and_input(ctx):
     white = shot.count((x, y, w, h), lambda r, g, b: r > 240 and g > 240 and b > 240)
     if white < w * h // 2:
         raise TestFailure('the window is not mostly white (%d of %d pixels)' % (white, w * h))
+    blue = shot.count((x, y, w, h), lambda r, g, b: r == 0 and g == 0 and b == 0x88)
+    if blue < 24 * 8 * 10:
+        raise TestFailure('COLOR 15,1 painted %d dark blue pixels' % blue)
     s.type_text(window, 'Hallo Welt')
     s.press(window, 'BackSpace', 'BackSpace', 'Return')
     ctx.expect_exit(s.wait_exit(proc, 'window-print-input'), 0, 'print and input')
