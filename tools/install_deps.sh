@@ -3,8 +3,9 @@
 # sudo): compilers, GoogleTest, the mingw-w64 cross compilers, Wine (32-bit,
 # and 64-bit for kernels that run no 32-bit programs),
 # Xvfb and the X tools the Wine tests drive it with, the dBase readers the
-# data tests use, and what the packages need: dpkg-shlibdeps (dpkg-dev) and
-# file for CPack's .deb, man-db (with groff) to read the manual pages.
+# data tests use, socat for the serial tests' pseudo-terminal pairs, and
+# what the packages need: dpkg-shlibdeps (dpkg-dev) and file for CPack's
+# .deb, man-db (with groff) to read the manual pages.
 # Idempotent: when everything is installed it only checks.
 set -euo pipefail
 export DEBIAN_FRONTEND=noninteractive
@@ -14,7 +15,7 @@ PACKAGES=(
   g++-mingw-w64-i686 g++-mingw-w64-x86-64
   wine wine32:i386 wine64
   xvfb xauth xdotool imagemagick x11-utils
-  python3-dbf python3-dbfread
+  python3-dbf python3-dbfread socat
   dpkg-dev file man-db groff-base
 )
 

@@ -9,6 +9,7 @@
 #include "host/ports.h"
 #include "host/profile.h"
 #include "host/screen.h"
+#include "host/serial.h"
 #include "host/sound.h"
 #include "host/system.h"
 
@@ -24,6 +25,7 @@ struct Host {
   ProfileStore* profile = nullptr;
   Sound* sound = nullptr;
   Ports* ports = nullptr;
+  SerialPorts* serial = nullptr;
 };
 
 }  // namespace vestil

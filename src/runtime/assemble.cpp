@@ -9,6 +9,7 @@
 #include "data/dates.h"
 #include "data/dbase.h"
 #include "data/profile.h"
+#include "data/serial.h"
 #include "dialogs/list_statements.h"
 #include "gui/console_font.h"
 #include "gui/text_console.h"
@@ -46,6 +47,7 @@ std::unique_ptr<Runtime> AssembleRuntime(const Host& host) {
   RegisterDbase(r);
   RegisterProfile(r);
   RegisterDateFunctions(r);
+  RegisterSerialPorts(r);
   // Dialogs and lists.
   RegisterListStatements(r);
   return rt;

@@ -76,9 +76,15 @@ class FuzzSound : public vestil::TerminalSound {
   void DefaultBeep() override {}
 };
 
+// No devices: every port open fails, so the functions take their failure paths.
+class FuzzSerial : public vestil::TerminalSerialPorts {
+ public:
+  int32_t Open(std::string_view, uint32_t, uint32_t) override { return -1; }
+};
+
 struct FuzzHost {
   explicit FuzzHost(const std::string& path) : files(path), system({"fuzz", path}) {
-    host = vestil::Host{&files, &system, &locale, &screen, &dialogs, &profile, &sound, &ports};
+    host = vestil::Host{&files, &system, &locale, &screen, &dialogs, &profile, &sound, &ports, &serial};
   }
   FuzzFiles files;
   FuzzSystem system;
@@ -88,6 +94,7 @@ struct FuzzHost {
   vestil::TerminalProfile profile;
   FuzzSound sound;
   vestil::TerminalPorts ports;
+  FuzzSerial serial;
   vestil::Host host;
 };
 

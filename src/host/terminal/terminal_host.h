@@ -3,6 +3,7 @@
 // as one line on stderr, Windows paths mapped onto the local file system.
 // One class per concern of the host seam, each in its own file; TerminalHost
 // owns them all.
+#include <map>
 #include <string>
 #include <vector>
 
@@ -151,6 +152,37 @@ class TerminalPorts : public Ports {
   void PortOut(uint16_t, uint16_t, bool) override {}
 };
 
+// Serial ports over termios (terminal_serial.cpp). COMn is the device named by
+// VESTIL_COMn, else /dev/ttyS(n-1); a handle is the descriptor of a port
+// opened here, other numbers name no port. Opened ports are raw, take no
+// controlling terminal and are exclusive.
+class TerminalSerialPorts : public SerialPorts {
+ public:
+  TerminalSerialPorts() = default;
+  TerminalSerialPorts(const TerminalSerialPorts&) = delete;
+  TerminalSerialPorts& operator=(const TerminalSerialPorts&) = delete;
+  ~TerminalSerialPorts() override;
+  int32_t Open(std::string_view name, uint32_t in_queue, uint32_t out_queue) override;
+  bool BuildState(std::string_view definition, CommState& state) override;
+  bool GetState(int32_t handle, CommState& state) override;
+  bool SetState(int32_t handle, const CommState& state) override;
+  bool ClearError(int32_t handle, uint32_t& errors, uint32_t& waiting) override;
+  bool Write(int32_t handle, std::string_view bytes, uint32_t& written) override;
+  bool Read(int32_t handle, uint32_t count, std::string& bytes) override;
+  bool Close(int32_t handle) override;
+  // The device a port name stands for; "" when the name is no COMn (n 1..255,
+  // "\\.\" before it and ":" after it allowed).
+  static std::string DevicePath(std::string_view name);
+
+ private:
+  struct Port {
+    CommState state;  // what termios cannot hold (the flag word, the limits) lives here
+    uint64_t device = 0;  // st_rdev (or st_ino of a device that is no character device)
+    uint32_t counts[5] = {};  // the driver's error counters when last cleared
+  };
+  std::map<int32_t, Port> ports_;
+};
+
 class TerminalHost {
  public:
   explicit TerminalHost(std::vector<std::string> args);
@@ -167,6 +199,7 @@ class TerminalHost {
   TerminalProfile profile_;
   TerminalSound sound_;
   TerminalPorts ports_;
+  TerminalSerialPorts serial_;
   Host host_;
 };
 

@@ -164,6 +164,20 @@ class Win32Ports : public Ports {
   void PortOut(uint16_t port, uint16_t value, bool word) override;
 };
 
+// Serial ports through the communications API (win32_serial.cpp); a handle
+// is the port's kernel handle.
+class Win32SerialPorts : public SerialPorts {
+ public:
+  int32_t Open(std::string_view name, uint32_t in_queue, uint32_t out_queue) override;
+  bool BuildState(std::string_view definition, CommState& state) override;
+  bool GetState(int32_t handle, CommState& state) override;
+  bool SetState(int32_t handle, const CommState& state) override;
+  bool ClearError(int32_t handle, uint32_t& errors, uint32_t& waiting) override;
+  bool Write(int32_t handle, std::string_view bytes, uint32_t& written) override;
+  bool Read(int32_t handle, uint32_t count, std::string& bytes) override;
+  bool Close(int32_t handle) override;
+};
+
 class Win32Host {
  public:
   Win32Host();
@@ -181,6 +195,7 @@ class Win32Host {
   Win32Profile profile_{screen_};
   Win32Sound sound_;
   Win32Ports ports_;
+  Win32SerialPorts serial_;
   Host host_;
 };
 
