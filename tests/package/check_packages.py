@@ -40,6 +40,8 @@ import zipfile
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(os.path.dirname(HERE))
+sys.path.insert(0, os.path.join(ROOT, 'tests', 'wine'))
+import wine_harness  # noqa: E402  (the private X server of the Wine tests)
 PACKAGE = 'vestil'
 RUNTIME_VERSION = '5.0a-NT'
 
@@ -267,23 +269,11 @@ class Wine:
         self.xvfb = None
 
     def start(self):
-        read_fd, write_fd = os.pipe()
-        self.xvfb = subprocess.Popen(
-            ['Xvfb', '-displayfd', str(write_fd), '-screen', '0', '800x600x24', '-nolisten', 'tcp'],
-            pass_fds=(write_fd,), stdin=subprocess.DEVNULL,
-            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        os.close(write_fd)
-        number = b''
-        with os.fdopen(read_fd, 'rb') as r:
-            while not number.endswith(b'\n'):
-                c = r.read(1)
-                if not c:
-                    raise TestFailure('Xvfb did not start')
-                number += c
+        self.xvfb, display = wine_harness.start_xvfb('800x600x24')
         prefix = os.path.join(self.work, 'prefix')
         shutil.rmtree(prefix, ignore_errors=True)
         self.env.update({
-            'DISPLAY': ':' + number.decode().strip(),
+            'DISPLAY': display,
             'WINEPREFIX': prefix,
             'WINEARCH': 'win64' if self.win64 else 'win32',
             'WINEDEBUG': '-all',

@@ -88,6 +88,23 @@ def pe_is_64_bit(path):
     machine, = struct.unpack_from('<H', data, lfanew + 4)
     return machine == 0x8664
 
+
+def start_xvfb(screen, log=subprocess.DEVNULL):
+    """Starts a private X server; returns the process and its display (":N")."""
+    read_fd, write_fd = os.pipe()
+    xvfb = subprocess.Popen(
+        ['Xvfb', '-displayfd', str(write_fd), '-screen', '0', screen, '-nolisten', 'tcp'],
+        pass_fds=(write_fd,), stdin=subprocess.DEVNULL, stdout=log, stderr=subprocess.STDOUT)
+    os.close(write_fd)
+    number = b''
+    with os.fdopen(read_fd, 'rb') as r:
+        while not number.endswith(b'\n'):
+            c = r.read(1)
+            if not c:
+                raise TestFailure('Xvfb did not start')
+            number += c
+    return xvfb, ':' + number.decode().strip()
+
 class TestFailure(Exception):
     pass
 
@@ -169,20 +186,8 @@ class Session:
 
     # --- the X server -------------------------------------------------------
     def start_x(self):
-        read_fd, write_fd = os.pipe()
-        self.xvfb = subprocess.Popen(
-            ['Xvfb', '-displayfd', str(write_fd), '-screen', '0', '1024x768x24', '-nolisten', 'tcp'],
-            pass_fds=(write_fd,), stdin=subprocess.DEVNULL,
-            stdout=open(os.path.join(self.logs, 'xvfb.log'), 'wb'), stderr=subprocess.STDOUT)
-        os.close(write_fd)
-        number = b''
-        with os.fdopen(read_fd, 'rb') as r:
-            while not number.endswith(b'\n'):
-                c = r.read(1)
-                if not c:
-                    raise TestFailure('Xvfb did not start (see logs/xvfb.log)')
-                number += c
-        self.env['DISPLAY'] = ':' + number.decode().strip()
+        self.xvfb, self.env['DISPLAY'] = start_xvfb(
+            '1024x768x24', open(os.path.join(self.logs, 'xvfb.log'), 'wb'))
         print('X server on display %s' % self.env['DISPLAY'], flush=True)
 
     def stop_x(self):

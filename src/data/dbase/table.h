@@ -18,7 +18,6 @@ struct NdxIndex;
 
 constexpr int kIndexSlots = 16;
 constexpr int kMaxStructureFields = 128;
-constexpr size_t kHeaderCacheSize = 8192;
 
 // The pending engine error: an engine code (2 file missing, 100 record or
 // page not found, 157 not a table, 501 key not numeric, 601 key expression,
