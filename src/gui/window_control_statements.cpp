@@ -49,7 +49,7 @@ void StartPaint(Runtime& rt) {
       break;
   }
   const int32_t window = TakeInt(rt, kRest);
-  if (WindowControl* c = rt.host.screen->Control()) c->StartPaint(window);
+  if (WindowControl* c = rt.host.screen->Control()) c->StartPaintWindow(window);
   m.settings.paint_window = window;
   m.settings.in_paint = true;
 }
@@ -61,7 +61,7 @@ void EndPaint(Runtime& rt) {
     RuntimeError(rt, msg::kStartPaintMissing, "");
     return;
   }
-  if (WindowControl* c = rt.host.screen->Control()) c->EndPaint();
+  if (WindowControl* c = rt.host.screen->Control()) c->EndPaintWindow();
   m.settings.in_paint = false;
   m.settings.paint_window = 0;
   rt.host.screen->PumpMessages();

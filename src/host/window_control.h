@@ -17,9 +17,9 @@ class WindowControl {
   // the settings and repaint it.
   virtual void MoveMainWindow() = 0;
   // STARTPAINT of `window` (checked before): output goes into that window's
-  // DC until EndPaint; the main window itself changes no DC.
-  virtual void StartPaint(int32_t window) = 0;
-  virtual void EndPaint() = 0;
+  // DC until EndPaintWindow; the main window itself changes no DC.
+  virtual void StartPaintWindow(int32_t window) = 0;
+  virtual void EndPaintWindow() = 0;
   // SCROLLPOS and SCROLLRANGE of a scroll-bar control, redrawn.
   virtual void SetScrollPosition(int32_t control, int32_t position) = 0;
   virtual void SetScrollLimits(int32_t control, int32_t min, int32_t max) = 0;
