@@ -188,9 +188,53 @@ def test_dde_round_trip(ctx):
         raise TestFailure('the program wrote %r' % link)
 
 
+PROGRAM_OPTIONS = """' options of the pump and the procedure
+DECLARE A$
+WINDOWTITLE "%s"
+WINDOWSTYLE %d
+PRINT "Eingabe? ";
+INPUT A$
+ASSIGN #1, "ERGEBNIS.TXT"
+REWRITE #1
+PRINT #1, A$
+CLOSE #1
+WHILE @EQU(@LEN(@FINDFIRST$("ENDE.TXT")), 0)
+ENDWHILE
+"""
+
+
+def test_style_options_in_the_pump(ctx):
+    """With 0x80 the pump turns Alt+F4 (WM_SYSKEYDOWN) into a command: the
+    window stays. With 0x200 the main window is dialog-style: keys pass
+    IsDialogMessage, Enter comes as the OK command (code 13) and ends INPUT."""
+    s = ctx.session
+    for name, title, options in (('winstmt-option-80', 'Tasten', 15 + 0x80),
+                                 ('winstmt-option-200', 'Dialogstil', 15 + 0x200)):
+        folder = ctx.folder(name, {})
+        ctx.compile(folder, 'optionen', PROGRAM_OPTIONS % (title, options))
+        proc = s.start(ctx.vestrun, ['optionen.vsc'], folder, name + '.log')
+        window = s.wait_window(x_regex(title.encode()), proc, name)
+        time.sleep(0.5)
+        s.type_text(window, 'abc')
+        s.press(window, 'Return')
+        result = os.path.join(folder, 'ERGEBNIS.TXT')
+        wait_for('the line read', lambda: os.path.exists(result) and os.path.getsize(result) > 0, proc)
+        with open(result, 'rb') as f:
+            if f.read() != b'abc\r\n':
+                raise TestFailure('%s: INPUT read something else' % name)
+        if options & 0x80:
+            s.press(window, 'alt+F4')
+            time.sleep(2.5)
+            if proc.poll() is not None or not s.visible_windows(x_regex(title.encode())):
+                raise TestFailure('%s: Alt+F4 closed the window' % name)
+        open(os.path.join(folder, 'ENDE.TXT'), 'w').close()
+        ctx.expect_exit(s.wait_exit(proc, name), 0, name)
+
+
 TESTS = [
     ('winstmt-negative', test_window_negative, True),
     ('winstmt-rect-style', test_window_rect_and_style, True),
     ('winstmt-paintmode', test_paintmode, True),
     ('winstmt-dde', test_dde_round_trip, True),
+    ('winstmt-options', test_style_options_in_the_pump, True),
 ]
