@@ -12,6 +12,7 @@
 #include "gui/event_state.h"
 #include "gui/text_grid.h"
 #include "gui/waits.h"
+#include "gui/window_settings.h"
 
 namespace vestil::gui {
 
@@ -27,6 +28,7 @@ struct WindowModel {
   bool printing = false;      // console statements refuse with message 221
   bool timer_set = false;     // SETTIMER / KILLTIMER (250 when not set)
   BrushDescription brush;     // the description USEBRUSH edits
+  WindowSettings settings;    // WINDOWSTYLE, WINDOW, STARTPAINT
 };
 
 // Pixel position of a cell's top-left corner; the scroll origin stays (0, 0).

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "host/window_control.h"
+
 namespace vestil {
 
 // The result of reading a typed line.
@@ -35,6 +37,10 @@ class Screen {
   virtual int ColorBits() = 0;
   virtual int32_t DesktopHandle() = 0;
   virtual int32_t FocusHandle() = 0;
+
+  // The platform window's operations for the window statements; none on a
+  // screen without windows.
+  virtual WindowControl* Control() { return nullptr; }
 };
 
 }  // namespace vestil

@@ -13,6 +13,7 @@
 #include "dialogs/list_statements.h"
 #include "gui/console_font.h"
 #include "gui/text_console.h"
+#include "gui/window_control_statements.h"
 #include "gui/window_statements.h"
 #include "values/convert.h"
 #include "values/dispatch.h"
@@ -42,6 +43,7 @@ std::unique_ptr<Runtime> AssembleRuntime(const Host& host) {
   RegisterTextConsole(r);
   RegisterConsoleFont(r);
   RegisterWindowStatements(r);
+  RegisterWindowControlStatements(r);
   // Files and data.
   RegisterFileChannels(r);
   RegisterDbase(r);

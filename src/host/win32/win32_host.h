@@ -73,7 +73,7 @@ struct WindowModel;
 // The window is created on first need (text output); its procedure turns
 // messages into calls on the gui model, which lives in the Runtime and is
 // handed over by Attach after the assembly.
-class Win32Screen : public Screen {
+class Win32Screen : public Screen, public WindowControl {
  public:
   Win32Screen();
   void Attach(gui::WindowModel& model) { model_ = &model; }
@@ -89,6 +89,23 @@ class Win32Screen : public Screen {
   int ColorBits() override;
   int32_t DesktopHandle() override;
   int32_t FocusHandle() override;
+  WindowControl* Control() override { return this; }
+
+  // The window statements (win32_window_control.cpp, win32_dde.cpp).
+  void MoveMainWindow() override;
+  void StartPaintWindow(int32_t window) override;
+  void EndPaintWindow() override;
+  void SetScrollPosition(int32_t control, int32_t position) override;
+  void SetScrollLimits(int32_t control, int32_t min, int32_t max) override;
+  void LinkConnect(std::string_view application, std::string_view topic) override;
+  void LinkSend(std::string_view text) override;
+  void LinkClose() override;
+
+  // The "DIALOG" class and the procedures of the dialog-style windows
+  // (win32_dialog_class.cpp, win32_dialog_class.h).
+  bool RegisterDialogClass();
+  intptr_t DialogProcedure(void* window, unsigned message, uintptr_t wparam, intptr_t lparam, bool from_template);
+
   // The owner of boxes, dialogs and the clipboard: the main window once it
   // exists (an HWND), else none.
   void* MainWindow() const { return main_window_; }
@@ -106,6 +123,16 @@ class Win32Screen : public Screen {
   // Ctrl+C / Ctrl+Break in the window: the next pump stops the script.
   void RequestBreak() { break_requested_ = true; }
   uint8_t ReadKey();
+  // Dialog-style procedures (win32_dialog_class.cpp): command rule B for the
+  // procedure `main` (the main window with option 0x200) or a dialog window,
+  // child rule B, and the scroll rule of scroll-bar controls.
+  void DialogCommand(void* window, bool main, uintptr_t wparam, intptr_t lparam);
+  void DialogChildNotify(uintptr_t wparam, intptr_t lparam);
+  void ScrollControl(uintptr_t wparam, intptr_t lparam);
+  // The pump's dialog messages and the option rule: true when the message
+  // was taken by IsDialogMessage; `msg` is a MSG, perhaps turned into a
+  // command.
+  bool PumpDialogMessage(void* msg);
 
   gui::WindowModel* model_ = nullptr;
   void* main_window_ = nullptr;
@@ -118,6 +145,11 @@ class Win32Screen : public Screen {
   bool break_requested_ = false;  // Ctrl+C or Ctrl+Break seen by the procedure
   bool stopped_by_break_ = false; // the script was stopped; the window stays open
   std::string caption_;           // CaptionBuffer
+  bool dialog_main_ = false;      // the main window has the dialog-style procedure (0x200)
+  void* dialog_window_ = nullptr; // the "DIALOG" or dialog window that last had a message
+  void* paint_dc_ = nullptr;      // STARTPAINT of another window: its DC
+  void* paint_window_ = nullptr;
+  void* saved_target_dc_ = nullptr, *saved_shadow_dc_ = nullptr;  // SavedTargets
 };
 
 // Message boxes and the standard dialogs, owned by the main window

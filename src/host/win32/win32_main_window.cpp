@@ -10,6 +10,7 @@
 
 #include "core/errors.h"
 #include "gui/window_model.h"
+#include "host/win32/win32_dialog_class.h"
 #include "host/win32/win32_host.h"
 
 namespace vestil {
@@ -19,9 +20,6 @@ constexpr char kMainClass[] = "FENSTER";
 constexpr char kBanner[] = "KVN-VESTIL\xb2 RUNTIME 5.0a-NT";
 // The style bit creation always adds; passed to the window manager as is.
 constexpr DWORD kCreationStyleBit = 0x2000;
-// The frame bits before any WINDOWSTYLE (the value 15).
-constexpr DWORD kDefaultFrameStyle = WS_MAXIMIZEBOX | WS_MINIMIZEBOX | WS_THICKFRAME | WS_SYSMENU;
-constexpr int kDefaultWindowWidth = 640, kDefaultWindowHeight = 480;
 constexpr UINT kPartnerMessage = 996;
 // ReadKey polls the queue; between two polls it yields until a message
 // arrives or this many milliseconds pass.
@@ -124,7 +122,7 @@ class Caret {
 
 }  // namespace
 
-Win32Screen::Win32Screen() : caption_(kBanner) {}
+Win32Screen::Win32Screen() : caption_(kBanner) { RegisterDialogClass(); }
 
 bool Win32Screen::EnsureMainWindow() {
   if (main_window_) return true;
@@ -132,6 +130,8 @@ bool Win32Screen::EnsureMainWindow() {
   HINSTANCE instance = GetModuleHandleA(nullptr);
   screen_width_ = ScreenWidth();
   screen_height_ = ScreenHeight();
+  // WINDOWSTYLE's options as they stand now.
+  const gui::WindowStyleOptions& options = model_->settings.options;
   if (!class_registered_) {
     WNDCLASSA wc{};
     wc.style = CS_VREDRAW | CS_HREDRAW | CS_OWNDC | CS_BYTEALIGNWINDOW;
@@ -140,20 +140,22 @@ bool Win32Screen::EnsureMainWindow() {
     wc.hInstance = instance;
     wc.hIcon = LoadIconA(instance, "VESTIL");
     wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(options.null_background ? NULL_BRUSH : WHITE_BRUSH));
     wc.lpszClassName = kMainClass;
     if (!RegisterClassA(&wc)) return false;
     class_registered_ = true;
+    dialog_main_ = options.dialog_main;
   }
-  HMENU menu = LoadMenuA(instance, "LEER");
-  HWND window = CreateWindowExA(0, kMainClass, caption_.c_str(), kDefaultFrameStyle | kCreationStyleBit, 0, 0,
+  HMENU menu = options.no_menu ? nullptr : LoadMenuA(instance, "LEER");
+  HWND window = CreateWindowExA(0, kMainClass, caption_.c_str(), options.style | kCreationStyleBit, 0, 0,
                                 screen_width_, screen_height_, nullptr, menu, instance, this);
   if (!window) {
     if (menu) DestroyMenu(menu);
     return false;
   }
   main_window_ = window;
-  SetWindowPos(window, nullptr, 0, 0, kDefaultWindowWidth, kDefaultWindowHeight, SWP_NOZORDER);
+  const gui::WindowRect& r = model_->settings.rect;
+  SetWindowPos(window, nullptr, r.x, r.y, r.width, r.height, SWP_NOZORDER);
   ShowWindow(window, SW_SHOWDEFAULT);
 
   HDC target = GetDC(window);
@@ -192,6 +194,7 @@ void Win32Screen::CreateTextModel(void* window) {
 }
 
 void Win32Screen::DestroyTargets() {
+  EndPaintWindow();  // a STARTPAINT still active gives its DC back first
   HDC shadow = static_cast<HDC>(shadow_dc_);
   if (shadow) {
     SelectObject(shadow, static_cast<HGDIOBJ>(shadow_old_bitmap_));
@@ -207,8 +210,10 @@ void Win32Screen::DestroyTargets() {
 void Win32Screen::Paint(void* window) {
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(Window(window), &ps);
-  if (shadow_dc_ && model_->events.PaintMain(model_->paint_mode))
-    BitBlt(dc, 0, 0, screen_width_, screen_height_, static_cast<HDC>(shadow_dc_), 0, 0, SRCCOPY);
+  // During STARTPAINT of another window the shadow copy is the saved one.
+  HDC shadow = static_cast<HDC>(paint_dc_ ? saved_shadow_dc_ : shadow_dc_);
+  if (shadow && model_->events.PaintMain(model_->paint_mode))
+    BitBlt(dc, 0, 0, screen_width_, screen_height_, shadow, 0, 0, SRCCOPY);
   EndPaint(Window(window), &ps);
 }
 
@@ -253,6 +258,10 @@ intptr_t Win32Screen::Procedure(void* handle, unsigned message, uintptr_t wparam
       if (ev.Char(static_cast<uint32_t>(wparam & 0xff)) == gui::KeyResult::kBreak) RequestBreak();
       return 0;
     case WM_COMMAND:
+      if (dialog_main_) {
+        DialogCommand(window, true, wparam, lparam);
+        return 0;
+      }
       ev.Command(LowWord(static_cast<intptr_t>(wparam)), HandleNumber(reinterpret_cast<void*>(lparam)));
       return 0;
     case WM_TIMER:
@@ -274,7 +283,15 @@ intptr_t Win32Screen::Procedure(void* handle, unsigned message, uintptr_t wparam
         ev.ButtonUp(b, LowWord(lparam), HighWord(lparam), HandleNumber(window));
       return 0;
     }
+    case WM_HSCROLL:
+    case WM_VSCROLL:
+      ScrollControl(wparam, lparam);
+      return 0;
     case WM_PARENTNOTIFY: {
+      if (dialog_main_) {
+        DialogChildNotify(wparam, lparam);
+        return 0;
+      }
       const uint16_t event = LowWord(static_cast<intptr_t>(wparam));
       const int32_t focus = HandleNumber(GetFocus());
       if (event == WM_LBUTTONDOWN || event == WM_RBUTTONDOWN)
@@ -290,6 +307,9 @@ intptr_t Win32Screen::Procedure(void* handle, unsigned message, uintptr_t wparam
     default:
       break;
   }
+  if (dialog_main_)
+    return static_cast<intptr_t>(
+        DefDlgProcA(window, message, static_cast<WPARAM>(wparam), static_cast<LPARAM>(lparam)));
   return static_cast<intptr_t>(
       DefWindowProcA(window, message, static_cast<WPARAM>(wparam), static_cast<LPARAM>(lparam)));
 }
@@ -303,8 +323,10 @@ void Win32Screen::PumpMessages() {
     if (ev) ev->Pumped(msg.message);
     // The window was closed: the program ends.
     if (msg.message == WM_QUIT) throw ProgramExit{255};
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+    if (!PumpDialogMessage(&msg)) {
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    }
     if (break_requested_) {
       break_requested_ = false;
       stopped_by_break_ = true;
