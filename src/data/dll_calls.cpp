@@ -220,6 +220,8 @@ void BridgeCall(Runtime& rt, int count) {
     rt.host.screen->PumpMessages();
     libs.Nap();
   }
+  files.EraseFile(exchange.marker);
+  exchange.marker.clear();
   const int32_t v = dll::ReadBackExchange(image, ReadWhole(files, exchange.path));
   const std::string_view rtype = result_type.view();
   if (rtype == "%") return Result(rt, v, kTypeInteger);
