@@ -83,6 +83,10 @@ struct EvalState {
   bool list_end = false;
   std::array<FunctionHandler, 256> functions{};
   std::array<SystemVariableHandler, 256> system_variables{};
+  // The body of a user-declared function that begins with "!" or "*" (a
+  // library call); it runs with ArgText at that character and the arguments
+  // in the parameter slots 1..count, and leaves the result in rr.
+  void (*library_binding)(Runtime&, int count) = nullptr;
 };
 
 struct NumberFormat {
@@ -113,7 +117,7 @@ struct ConsoleState {
 struct FamilyState {
   virtual ~FamilyState() = default;
 };
-enum class FamilySlot : uint8_t { kChannels, kDbase, kGui, kSerial, kCount };
+enum class FamilySlot : uint8_t { kChannels, kDbase, kGui, kSerial, kLibraries, kSound, kCount };
 
 struct Runtime {
   Host host;

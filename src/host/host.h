@@ -5,6 +5,7 @@
 // portable code reaches the platform only through them.
 #include "host/dialogs.h"
 #include "host/files.h"
+#include "host/libraries.h"
 #include "host/locale.h"
 #include "host/ports.h"
 #include "host/profile.h"
@@ -26,6 +27,7 @@ struct Host {
   Sound* sound = nullptr;
   Ports* ports = nullptr;
   SerialPorts* serial = nullptr;
+  Libraries* libraries = nullptr;
 };
 
 }  // namespace vestil

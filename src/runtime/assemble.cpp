@@ -8,8 +8,10 @@
 #include "data/channels.h"
 #include "data/dates.h"
 #include "data/dbase.h"
+#include "data/dll_calls.h"
 #include "data/profile.h"
 #include "data/serial.h"
+#include "data/sound/sound_statements.h"
 #include "dialogs/list_statements.h"
 #include "gui/console_font.h"
 #include "gui/text_console.h"
@@ -50,6 +52,8 @@ std::unique_ptr<Runtime> AssembleRuntime(const Host& host) {
   RegisterProfile(r);
   RegisterDateFunctions(r);
   RegisterSerialPorts(r);
+  RegisterLibraryCalls(r);
+  RegisterSoundStatements(r);
   // Dialogs and lists.
   RegisterListStatements(r);
   return rt;

@@ -77,7 +77,11 @@ void UserFunction(Runtime& rt) {
   caller = at;
   at = body;
   if (!body.empty() && (body[0] == '!' || body[0] == '*')) {
-    NotImplemented(rt, "DLL-Aufruf");
+    if (rt.eval.library_binding) {
+      rt.eval.library_binding(rt, count);
+    } else {
+      NotImplemented(rt, "DLL-Aufruf");
+    }
   } else {
     EvalArg(rt, kRest, kAnyType);
   }

@@ -38,7 +38,10 @@ class FuzzSystem : public vestil::TerminalSystem {
   using TerminalSystem::TerminalSystem;
   uint32_t AppendedProgramOffset() override { return 0; }
   uint32_t MillisecondsSinceMidnightUtc() override { return 12345; }
-  uint32_t TickCount() override { return 1000; }
+  // The clock stands still but for the naps of sound waits, so that a
+  // melody takes no real time and still ends.
+  uint32_t TickCount() override { return ticks; }
+  uint32_t ticks = 1000;
   void Execute(std::string_view) override {}
   int32_t StartProgram(std::string_view, int) override { return 2; }
   bool StartProgramAndWait(std::string_view, int) override { return false; }
@@ -73,7 +76,24 @@ class FuzzDialogs : public vestil::TerminalDialogs {
 
 class FuzzSound : public vestil::TerminalSound {
  public:
+  explicit FuzzSound(uint32_t& ticks) : ticks_(ticks) {}
   void DefaultBeep() override {}
+  void Nap() override { ticks_ += 1000; }
+
+ private:
+  uint32_t& ticks_;
+};
+
+// No library loads: a fuzzed program calls no function of the process.
+class FuzzLibraries : public vestil::Libraries {
+ public:
+  void* Load(std::string_view) override { return nullptr; }
+  void Free(void*) override {}
+  void* Find(void*, std::string_view) override { return nullptr; }
+  int32_t Call(void*, std::span<const intptr_t>) override { return 0; }
+  int32_t ModuleNumber(void*) override { return 0; }
+  std::string ShortPath(const std::string& path) override { return path; }
+  void Nap() override {}
 };
 
 // No devices: every port open fails, so the functions take their failure paths.
@@ -84,7 +104,8 @@ class FuzzSerial : public vestil::TerminalSerialPorts {
 
 struct FuzzHost {
   explicit FuzzHost(const std::string& path) : files(path), system({"fuzz", path}) {
-    host = vestil::Host{&files, &system, &locale, &screen, &dialogs, &profile, &sound, &ports, &serial};
+    host = vestil::Host{&files, &system, &locale, &screen, &dialogs, &profile, &sound, &ports, &serial,
+                          &libraries};
   }
   FuzzFiles files;
   FuzzSystem system;
@@ -92,9 +113,10 @@ struct FuzzHost {
   FuzzScreen screen;
   FuzzDialogs dialogs{screen};
   vestil::TerminalProfile profile;
-  FuzzSound sound;
+  FuzzSound sound{system.ticks};
   vestil::TerminalPorts ports;
   FuzzSerial serial;
+  FuzzLibraries libraries;
   vestil::Host host;
 };
 

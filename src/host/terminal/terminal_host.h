@@ -134,12 +134,20 @@ class TerminalProfile : public ProfileStore {
   std::string clipboard_;
 };
 
-// The terminal bell; no multimedia (terminal_sound.cpp).
+// The terminal bell; no multimedia: no speaker tone, no wave player, no
+// MIDI output (terminal_sound.cpp).
 class TerminalSound : public Sound {
  public:
   TerminalSound();
   void DefaultBeep() override;
   uint32_t MciCommand(std::string_view command, std::string& reply) override;
+  void Tone(uint32_t, uint32_t) override {}
+  void PlayWave(std::string_view, uint32_t) override {}
+  unsigned MidiOutputDevices() override { return 0; }
+  bool MidiOpen() override { return false; }
+  void MidiMessage(uint32_t) override {}
+  void MidiClose() override {}
+  void Nap() override;
 
  private:
   bool stderr_is_tty_ = false;
@@ -183,6 +191,25 @@ class TerminalSerialPorts : public SerialPorts {
   std::map<int32_t, Port> ports_;
 };
 
+// Shared libraries through dlopen (terminal_libraries.cpp): a name with a
+// folder is a script path (mapped as files are), a bare name is searched as
+// dlopen searches. Functions are called in the C convention with
+// pointer-sized arguments.
+class TerminalLibraries : public Libraries {
+ public:
+  explicit TerminalLibraries(TerminalFiles& files) : files_(files) {}
+  void* Load(std::string_view name) override;
+  void Free(void* module) override;
+  void* Find(void* module, std::string_view function) override;
+  int32_t Call(void* function, std::span<const intptr_t> args) override;
+  int32_t ModuleNumber(void* module) override;
+  std::string ShortPath(const std::string& path) override;
+  void Nap() override;
+
+ private:
+  TerminalFiles& files_;
+};
+
 class TerminalHost {
  public:
   explicit TerminalHost(std::vector<std::string> args);
@@ -200,6 +227,7 @@ class TerminalHost {
   TerminalSound sound_;
   TerminalPorts ports_;
   TerminalSerialPorts serial_;
+  TerminalLibraries libraries_{files_};
   Host host_;
 };
 

@@ -1,8 +1,10 @@
 // The sound of the console runner: the default beep on a terminal's standard
-// error; no multimedia devices.
+// error; no multimedia devices: BEEP and PLAYSOUND do nothing, MIDI has no
+// output device (MIDINOTES and PLAY warn).
 #include <unistd.h>
 
 #include <cstdio>
+#include <ctime>
 
 #include "host/terminal/terminal_host.h"
 
@@ -17,6 +19,11 @@ void TerminalSound::DefaultBeep() {
 uint32_t TerminalSound::MciCommand(std::string_view, std::string& reply) {
   reply = "MCI ist nicht verf\xfcgbar.";
   return kMciNotAvailable;
+}
+
+void TerminalSound::Nap() {
+  const timespec ms{0, 1000000};
+  nanosleep(&ms, nullptr);
 }
 
 }  // namespace vestil

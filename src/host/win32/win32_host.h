@@ -182,11 +182,35 @@ class Win32Profile : public ProfileStore {
   Win32Screen& screen_;
 };
 
-// The default beep and MCI command strings (win32_system.cpp).
+// The default beep, MCI command strings, the speaker, wave files and the
+// MIDI mapper (win32_sound.cpp).
 class Win32Sound : public Sound {
  public:
   void DefaultBeep() override;
   uint32_t MciCommand(std::string_view command, std::string& reply) override;
+  void Tone(uint32_t frequency, uint32_t ms) override;
+  void PlayWave(std::string_view file, uint32_t flags) override;
+  unsigned MidiOutputDevices() override;
+  bool MidiOpen() override;
+  void MidiMessage(uint32_t message) override;
+  void MidiClose() override;
+  void Nap() override;
+
+ private:
+  void* midi_ = nullptr;  // the open HMIDIOUT
+};
+
+// Libraries through LoadLibrary and GetProcAddress (win32_libraries.cpp);
+// stdcall on 32-bit Windows, the one convention of 64-bit Windows.
+class Win32Libraries : public Libraries {
+ public:
+  void* Load(std::string_view name) override;
+  void Free(void* module) override;
+  void* Find(void* module, std::string_view function) override;
+  int32_t Call(void* function, std::span<const intptr_t> args) override;
+  int32_t ModuleNumber(void* module) override;
+  std::string ShortPath(const std::string& path) override;
+  void Nap() override;
 };
 
 // I/O ports, reachable on Windows 95, 98 and ME only (win32_system.cpp).
@@ -228,6 +252,7 @@ class Win32Host {
   Win32Sound sound_;
   Win32Ports ports_;
   Win32SerialPorts serial_;
+  Win32Libraries libraries_;
   Host host_;
 };
 

@@ -1,4 +1,4 @@
-// Clock and shell, regional settings, sound and ports of the Windows build.
+// Clock and shell, regional settings and ports of the Windows build.
 #include "host/win32/win32_util.h"
 
 #include <mmsystem.h>
@@ -168,20 +168,6 @@ bool Win32Locale::ConvertOemToAnsi(std::string& text) {
   OemToCharA(text.c_str(), out.data());
   text.assign(out.c_str());
   return true;
-}
-
-void Win32Sound::DefaultBeep() { MessageBeep(0); }
-
-uint32_t Win32Sound::MciCommand(std::string_view command, std::string& reply) {
-  std::string cmd(command);
-  char buf[256] = {0};
-  MCIERROR code = mciSendStringA(cmd.c_str(), buf, 255, nullptr);
-  if (code != 0) {
-    buf[0] = '\0';
-    mciGetErrorStringA(code, buf, 255);
-  }
-  reply = buf;
-  return static_cast<uint32_t>(code);
 }
 
 uint32_t Win32Ports::PortIn(uint16_t port, bool word) {

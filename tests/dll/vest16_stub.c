@@ -1,0 +1,68 @@
+/* A stand-in for the bridge program VEST16 in the tests of the bridge
+ * binding. Called as
+ *   VEST16 library|function|types|resulttype EXCHANGEFILE
+ * it appends to BRIDGE.LOG (in the current directory) one line with its
+ * first argument, the exchange file's name without its folder and the bytes
+ * of the exchange file in hex; then it adds 1 to every byte of each area
+ * parameter, appends as the result the sum of the number parameters plus
+ * 1000 per area, and creates the marker EXCHANGEFILE + "!". */
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+int main(int argc, char **argv) {
+  if (argc != 3) return 2;
+  FILE *f = fopen(argv[2], "r+b");
+  if (!f) return 3;
+  static unsigned char buf[70000];
+  size_t n = fread(buf, 1, sizeof buf, f);
+
+  FILE *log = fopen("BRIDGE.LOG", "ab");
+  const char *name = argv[2];
+  for (const char *p = argv[2]; *p; ++p) {
+    if (*p == '/' || *p == '\\') name = p + 1;
+  }
+  if (log) {
+    fprintf(log, "%s %s", argv[1], name);
+    for (size_t i = 0; i < n; ++i) fprintf(log, " %02X", buf[i]);
+    fprintf(log, "\n");
+    fclose(log);
+  }
+
+  /* The types are the third part of the first argument. */
+  const char *types = strchr(argv[1], '|');
+  types = types ? strchr(types + 1, '|') : NULL;
+  if (!types) return 4;
+  ++types;
+  long sum = 0;
+  size_t pos = 0;
+  for (const char *t = types; *t && *t != '|'; ++t) {
+    if (*t == '%' && pos + 2 <= n) {
+      sum += (short)(buf[pos] | buf[pos + 1] << 8);
+      pos += 2;
+    } else if (*t == '&' && pos + 4 <= n) {
+      sum += (int)((unsigned)buf[pos] | (unsigned)buf[pos + 1] << 8 | (unsigned)buf[pos + 2] << 16 |
+                   (unsigned)buf[pos + 3] << 24);
+      pos += 4;
+    } else if (*t == '#' && pos + 4 <= n) {
+      size_t size = buf[pos] | buf[pos + 1] << 8 | (size_t)buf[pos + 2] << 16 | (size_t)buf[pos + 3] << 24;
+      pos += 4;
+      for (size_t i = 0; i < size && pos + i < n; ++i) buf[pos + i]++;
+      pos += size;
+      sum += 1000;
+    }
+  }
+  unsigned char result[4] = {(unsigned char)sum, (unsigned char)(sum >> 8), (unsigned char)(sum >> 16),
+                             (unsigned char)(sum >> 24)};
+  fseek(f, 0, SEEK_SET);
+  fwrite(buf, 1, pos, f);
+  fwrite(result, 1, 4, f);
+  fclose(f);
+
+  char marker[4096];
+  snprintf(marker, sizeof marker, "%s!", argv[2]);
+  FILE *m = fopen(marker, "wb");
+  if (!m) return 5;
+  fclose(m);
+  return 0;
+}
