@@ -4,6 +4,7 @@
 // console runner, host/win32 for vestrun.exe) implements every interface;
 // portable code reaches the platform only through them.
 #include "host/dialogs.h"
+#include "host/events.h"
 #include "host/files.h"
 #include "host/locale.h"
 #include "host/ports.h"
@@ -26,6 +27,7 @@ struct Host {
   Sound* sound = nullptr;
   Ports* ports = nullptr;
   SerialPorts* serial = nullptr;
+  Events* events = nullptr;
 };
 
 }  // namespace vestil
