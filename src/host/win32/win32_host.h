@@ -107,6 +107,7 @@ class Win32Screen : public Screen {
   void RequestBreak() { break_requested_ = true; }
   uint8_t ReadKey();
 
+  friend class Win32Events;
   gui::WindowModel* model_ = nullptr;
   void* main_window_ = nullptr;
   void* target_dc_ = nullptr;       // TargetDC: the window's own DC (CS_OWNDC)
@@ -118,6 +119,28 @@ class Win32Screen : public Screen {
   bool break_requested_ = false;  // Ctrl+C or Ctrl+Break seen by the procedure
   bool stopped_by_break_ = false; // the script was stopped; the window stays open
   std::string caption_;           // CaptionBuffer
+  uintptr_t thread_timer_ = 0;    // the script timer set while there was no window
+};
+
+// The waits' sleep, the script timer and the window's handles
+// (win32_events.cpp). The timer belongs to the main window when it exists;
+// set before the window, it is a timer of the thread that the pump records.
+class Win32Events : public Events {
+ public:
+  explicit Win32Events(Win32Screen& screen) : screen_(screen) {}
+  InputEvent WaitForEvent(WaitFor wanted, bool timer_ends, bool poll) override;
+  void SetTimer(uint32_t ms) override;
+  void KillTimer() override;
+  bool TimerTicked() override { return false; }
+  int32_t MainWindowHandle() override;
+  int32_t TargetDcHandle() override;
+  int32_t ShadowDcHandle() override;
+  int32_t ScriptFontHandle() override;
+  WindowEdges MainWindowEdges() override;
+
+ private:
+  Win32Screen& screen_;
+  void* timer_owner_ = nullptr;  // the window the timer was set on
 };
 
 // Message boxes and the standard dialogs, owned by the main window
@@ -196,6 +219,7 @@ class Win32Host {
   Win32Sound sound_;
   Win32Ports ports_;
   Win32SerialPorts serial_;
+  Win32Events events_{screen_};
   Host host_;
 };
 
