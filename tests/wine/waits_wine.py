@@ -2,7 +2,7 @@
 WAITMOUSE and WAITINPUT each end on their own event and not on another one;
 a press of either button sets %MOUSEKEY, %MOUSEX, %MOUSEY and @MOUSEIN;
 @INKEY$ gives the last typed character once; the timer ends WAITINPUT; a
-second KILLTIMER raises 250.
+second KILLTIMER raises 250. The timer of a program without a window ticks.
 
 The program writes the step it waits in to SCHRITT.TXT before each wait and
 its results to ERGEBNIS.TXT. Collected by run_wine_tests.py through TESTS.
@@ -158,6 +158,30 @@ def test_waits(ctx):
         raise TestFailure('after the right press: %r (left press at %d, %d)' % (got.get('R'), x, y))
 
 
+# The timer of a program that shows no window ticks all the same.
+PROGRAM_TIMER_ONLY = """' a timer without a window
+SETTIMER 200
+WAITINPUT
+WAITINPUT
+ASSIGN #1, "ERGEBNIS.TXT"
+REWRITE #1
+PRINT #1, %TIMER; %TIMER
+KILLTIMER
+CLOSE #1
+"""
+
+
+def test_timer_without_window(ctx):
+    """SETTIMER before any window: its ticks end WAITINPUT; no window shows."""
+    folder = ctx.folder('waits-timer', {})
+    ctx.compile(folder, 'uhr', PROGRAM_TIMER_ONLY)
+    ctx.expect_exit(ctx.run_to_exit(ctx.vestrun, ['uhr.vsc'], folder, 'waits-timer'), 0, 'timer only')
+    got = read_text(os.path.join(folder, 'ERGEBNIS.TXT'))
+    if got != '10\r\n':
+        raise TestFailure('the timer without a window wrote %r' % got)
+
+
 TESTS = [
     ('waits', test_waits, True),
+    ('waits-timer', test_timer_without_window, True),
 ]
