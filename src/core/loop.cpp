@@ -74,7 +74,7 @@ void RunStatements(Runtime& rt) {
     // An empty line has no CommandToken and does nothing.
     L.command_token = line.empty() ? cmd::kComment : Byte(line[0]);
     L.arg_text = line.size() > 1 ? std::string_view(line).substr(1) : std::string_view();
-    if (rt.events.command_code == 255) rt.events.command_code = 254;
+    if (int16_t* c = rt.events.command_code; c && *c == 255) *c = 254;
 
     bool run = true;
     if (L.command_token == cmd::kCase) run = ConditionPrefix(rt, false);

@@ -96,7 +96,9 @@ struct NumberFormat {
 };
 
 struct EventState {
-  int16_t command_code = 0;
+  // CommandCode lives in the window's event record; the gui family points
+  // this at it, and the loop shows a 255 left from an event as 254.
+  int16_t* command_code = nullptr;
 };
 
 constexpr int kInitialTextFontIndex = 2;

@@ -93,14 +93,11 @@ void WindowStyle(Runtime& rt) {
   Model(rt).settings.options = gui::DecodeStyleOptions(TakeInt(rt, kRest));
 }
 
-// SETCOMMAND n: CommandCode := the low 16 bits of n. The statement loop reads
-// its own copy (255 becomes 254 before each statement), the window's record
-// the other; both take the value.
+// SETCOMMAND n: CommandCode := the low 16 bits of n, in the window's event
+// record (the statement loop turns 255 into 254 there before each statement).
 void SetCommand(Runtime& rt) {
   rt.loop.statement_handled = true;
-  const auto code = static_cast<int16_t>(static_cast<uint16_t>(TakeInt(rt, kRest)));
-  rt.events.command_code = code;
-  Model(rt).events.command_code = code;
+  Model(rt).events.command_code = static_cast<int16_t>(static_cast<uint16_t>(TakeInt(rt, kRest)));
 }
 
 void ScrollPos(Runtime& rt) {
@@ -145,7 +142,6 @@ void LinkClose(Runtime& rt) {
   Model(rt).events.partner_window = 0;
 }
 
-void Partner(Runtime& rt, uint8_t) { rt.eval.rr.l = Model(rt).events.partner_window; }
 
 }  // namespace
 
@@ -162,7 +158,6 @@ void RegisterWindowControlStatements(Runtime& rt) {
   s[cmd::kLinkConnect] = LinkConnect;
   s[cmd::kLinkSend] = LinkSend;
   s[cmd::kLinkClose] = LinkClose;
-  rt.eval.system_variables[sv::kPartner] = Partner;
 }
 
 }  // namespace vestil

@@ -4,6 +4,7 @@
 // console runner, host/win32 for vestrun.exe) implements every interface;
 // portable code reaches the platform only through them.
 #include "host/dialogs.h"
+#include "host/events.h"
 #include "host/files.h"
 #include "host/libraries.h"
 #include "host/locale.h"
@@ -28,6 +29,7 @@ struct Host {
   Ports* ports = nullptr;
   SerialPorts* serial = nullptr;
   Libraries* libraries = nullptr;
+  Events* events = nullptr;
 };
 
 }  // namespace vestil

@@ -14,8 +14,10 @@
 #include "data/sound/sound_statements.h"
 #include "dialogs/list_statements.h"
 #include "gui/console_font.h"
+#include "gui/event_functions.h"
 #include "gui/text_console.h"
 #include "gui/window_control_statements.h"
+#include "gui/wait_statements.h"
 #include "gui/window_statements.h"
 #include "values/convert.h"
 #include "values/dispatch.h"
@@ -46,6 +48,8 @@ std::unique_ptr<Runtime> AssembleRuntime(const Host& host) {
   RegisterConsoleFont(r);
   RegisterWindowStatements(r);
   RegisterWindowControlStatements(r);
+  RegisterWaitStatements(r);
+  RegisterEventFunctions(r);
   // Files and data.
   RegisterFileChannels(r);
   RegisterDbase(r);

@@ -29,7 +29,7 @@ void InputInt(Runtime& rt, uint8_t) { rt.eval.rr.i = rt.console.input_int; }
 void InputLong(Runtime& rt, uint8_t) { rt.eval.rr.l = rt.console.input_long; }
 void InputFloat(Runtime& rt, uint8_t) { rt.eval.rr.f = rt.console.input_float; }
 void InputText(Runtime& rt, uint8_t) { rt.eval.rr.set_text(rt.console.input_text); }
-void CommandCode(Runtime& rt, uint8_t) { rt.eval.rr.i = rt.events.command_code; }
+void CommandCode(Runtime& rt, uint8_t) { rt.eval.rr.i = rt.events.command_code ? *rt.events.command_code : 0; }
 void MciError(Runtime& rt, uint8_t) { rt.eval.rr.l = rt.system.mci_error; }
 void ErrorKind(Runtime& rt, uint8_t) {  // read and cleared
   rt.eval.rr.i = rt.errors.last_error_kind;

@@ -102,10 +102,34 @@ class FuzzSerial : public vestil::TerminalSerialPorts {
   int32_t Open(std::string_view, uint32_t, uint32_t) override { return -1; }
 };
 
+// Waits get a few keys (a line for WAITMOUSE), then the end of the input;
+// a running timer has ticked whenever it is asked, so no wait sleeps.
+class FuzzEvents : public vestil::Events {
+ public:
+  vestil::InputEvent WaitForEvent(vestil::WaitFor wanted, bool, bool) override {
+    using Kind = vestil::InputEvent::Kind;
+    if (inputs_++ > 3) return {Kind::kEnd};
+    if (wanted == vestil::WaitFor::kClick) return {Kind::kClick};
+    return {Kind::kKey, 'A', 'a'};
+  }
+  void SetTimer(uint32_t) override { timer_ = true; }
+  void KillTimer() override { timer_ = false; }
+  bool TimerTicked() override { return timer_; }
+  int32_t MainWindowHandle() override { return 0; }
+  int32_t TargetDcHandle() override { return 0; }
+  int32_t ShadowDcHandle() override { return 0; }
+  int32_t ScriptFontHandle() override { return 0; }
+  vestil::WindowEdges MainWindowEdges() override { return {}; }
+
+ private:
+  int inputs_ = 0;
+  bool timer_ = false;
+};
+
 struct FuzzHost {
   explicit FuzzHost(const std::string& path) : files(path), system({"fuzz", path}) {
     host = vestil::Host{&files, &system, &locale, &screen, &dialogs, &profile, &sound, &ports, &serial,
-                          &libraries};
+                          &libraries, &events};
   }
   FuzzFiles files;
   FuzzSystem system;
@@ -117,6 +141,7 @@ struct FuzzHost {
   vestil::TerminalPorts ports;
   FuzzSerial serial;
   FuzzLibraries libraries;
+  FuzzEvents events;
   vestil::Host host;
 };
 

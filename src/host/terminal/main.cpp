@@ -23,7 +23,7 @@ constexpr const char* kUsage =
     "boxes are written to standard error as \"caption | text\".\n"
     "\n"
     "Exit codes: 0 the program ended, 1 or 2 it could not be loaded, 2 a fatal\n"
-    "error, 255 the input ended at INPUT.\n"
+    "error, 255 the input ended at INPUT or a wait (or Ctrl+C in a wait).\n"
     "\n"
     "Environment: VESTRUN_ANSWERS, VESTIL_DRIVE_X (a folder for drive X:),\n"
     "VESTIL_NUMBER_FORMAT, VESTIL_INTL_SDATE, VESTIL_INTL_SSHORTDATE, VESTIL_NOW;\n"

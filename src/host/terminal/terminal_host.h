@@ -210,6 +210,37 @@ class TerminalLibraries : public Libraries {
   TerminalFiles& files_;
 };
 
+// The waits' console side (terminal_events.cpp): keys are read from standard
+// input only while a wait sleeps, one at a time (a terminal is switched to
+// single keys without echo for that), a click is a line of input; the
+// script timer runs on the monotonic clock.
+class TerminalEvents : public Events {
+ public:
+  TerminalEvents();
+  InputEvent WaitForEvent(WaitFor wanted, bool timer_ends, bool poll) override;
+  void SetTimer(uint32_t ms) override;
+  void KillTimer() override { timer_set_ = false; }
+  bool TimerTicked() override;
+  int32_t MainWindowHandle() override { return 0; }
+  int32_t TargetDcHandle() override { return 0; }
+  int32_t ShadowDcHandle() override { return 0; }
+  int32_t ScriptFontHandle() override { return 0; }
+  WindowEdges MainWindowEdges() override { return {}; }
+
+ private:
+  int NextByte(int timeout_ms);
+  InputEvent ReadKey();
+  InputEvent ReadClick();
+
+  bool stdin_is_tty_ = false;
+  bool input_ended_ = false;
+  bool after_cr_ = false;  // a line feed right after a carriage return is part of it
+  int pending_ = -1;       // a byte read ahead and not yet taken
+  bool timer_set_ = false;
+  int64_t interval_ms_ = 0;
+  int64_t next_due_ms_ = 0;  // on the monotonic clock
+};
+
 class TerminalHost {
  public:
   explicit TerminalHost(std::vector<std::string> args);
@@ -228,6 +259,7 @@ class TerminalHost {
   TerminalPorts ports_;
   TerminalSerialPorts serial_;
   TerminalLibraries libraries_{files_};
+  TerminalEvents events_;
   Host host_;
 };
 

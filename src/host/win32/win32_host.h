@@ -134,6 +134,7 @@ class Win32Screen : public Screen, public WindowControl {
   // command.
   bool PumpDialogMessage(void* msg);
 
+  friend class Win32Events;
   gui::WindowModel* model_ = nullptr;
   void* main_window_ = nullptr;
   void* target_dc_ = nullptr;       // TargetDC: the window's own DC (CS_OWNDC)
@@ -150,6 +151,28 @@ class Win32Screen : public Screen, public WindowControl {
   void* paint_dc_ = nullptr;      // STARTPAINT of another window: its DC
   void* paint_window_ = nullptr;
   void* saved_target_dc_ = nullptr, *saved_shadow_dc_ = nullptr;  // SavedTargets
+  uintptr_t thread_timer_ = 0;    // the script timer set while there was no window
+};
+
+// The waits' sleep, the script timer and the window's handles
+// (win32_events.cpp). The timer belongs to the main window when it exists;
+// set before the window, it is a timer of the thread that the pump records.
+class Win32Events : public Events {
+ public:
+  explicit Win32Events(Win32Screen& screen) : screen_(screen) {}
+  InputEvent WaitForEvent(WaitFor wanted, bool timer_ends, bool poll) override;
+  void SetTimer(uint32_t ms) override;
+  void KillTimer() override;
+  bool TimerTicked() override { return false; }
+  int32_t MainWindowHandle() override;
+  int32_t TargetDcHandle() override;
+  int32_t ShadowDcHandle() override;
+  int32_t ScriptFontHandle() override;
+  WindowEdges MainWindowEdges() override;
+
+ private:
+  Win32Screen& screen_;
+  void* timer_owner_ = nullptr;  // the window the timer was set on
 };
 
 // Message boxes and the standard dialogs, owned by the main window
@@ -253,6 +276,7 @@ class Win32Host {
   Win32Ports ports_;
   Win32SerialPorts serial_;
   Win32Libraries libraries_;
+  Win32Events events_{screen_};
   Host host_;
 };
 

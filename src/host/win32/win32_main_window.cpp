@@ -323,6 +323,8 @@ void Win32Screen::PumpMessages() {
     if (ev) ev->Pumped(msg.message);
     // The window was closed: the program ends.
     if (msg.message == WM_QUIT) throw ProgramExit{255};
+    // The script timer of a program without a window: no procedure sees it.
+    if (msg.message == WM_TIMER && !msg.hwnd && thread_timer_ && msg.wParam == thread_timer_ && ev) ev->Timer(1);
     if (!PumpDialogMessage(&msg)) {
       TranslateMessage(&msg);
       DispatchMessageA(&msg);
