@@ -113,7 +113,7 @@ struct ConsoleState {
 struct FamilyState {
   virtual ~FamilyState() = default;
 };
-enum class FamilySlot : uint8_t { kChannels, kDbase, kGui, kSerial, kCount };
+enum class FamilySlot : uint8_t { kChannels, kDbase, kGui, kSerial, kOdbc, kCount };
 
 struct Runtime {
   Host host;

@@ -6,6 +6,7 @@
 #include "host/dialogs.h"
 #include "host/files.h"
 #include "host/locale.h"
+#include "host/odbc.h"
 #include "host/ports.h"
 #include "host/profile.h"
 #include "host/screen.h"
@@ -26,6 +27,7 @@ struct Host {
   Sound* sound = nullptr;
   Ports* ports = nullptr;
   SerialPorts* serial = nullptr;
+  OdbcDriverManager* odbc = nullptr;
 };
 
 }  // namespace vestil

@@ -8,6 +8,7 @@
 #include "data/channels.h"
 #include "data/dates.h"
 #include "data/dbase.h"
+#include "data/odbc.h"
 #include "data/profile.h"
 #include "data/serial.h"
 #include "dialogs/list_statements.h"
@@ -48,6 +49,7 @@ std::unique_ptr<Runtime> AssembleRuntime(const Host& host) {
   RegisterProfile(r);
   RegisterDateFunctions(r);
   RegisterSerialPorts(r);
+  RegisterOdbc(r);
   // Dialogs and lists.
   RegisterListStatements(r);
   return rt;

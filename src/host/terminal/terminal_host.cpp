@@ -4,7 +4,7 @@
 namespace vestil {
 
 TerminalHost::TerminalHost(std::vector<std::string> args) : system_(std::move(args)) {
-  host_ = Host{&files_, &system_, &locale_, &screen_, &dialogs_, &profile_, &sound_, &ports_, &serial_};
+  host_ = Host{&files_, &system_, &locale_, &screen_, &dialogs_, &profile_, &sound_, &ports_, &serial_, &odbc_};
 }
 
 }  // namespace vestil
