@@ -3,8 +3,9 @@ driver with the connection string "DRIVER=SQLite3;Database=NAME".
 
 make(folder) writes KUNDEN.DB: the table KUNDEN (an INTEGER column whose name
 is longer than its width, VARCHAR, DATE, DOUBLE, a long VARCHAR, whose width is 50,
-VARCHAR(255), whose width 256 shows as 0, NULLs) and the
-table ZAHLEN with `numbers` rows (N = 1, 2, ...).
+VARCHAR(255), whose width 256 shows as 0, NULLs), the table NAMEN (names
+with umlauts, stored in UTF-8 as SQLite keeps text) and the table ZAHLEN
+with `numbers` rows (N = 1, 2, ...).
 """
 import os
 import sqlite3
@@ -20,6 +21,8 @@ def make(folder, numbers=0):
         (2, "Schulze", None, None, None, None),
         (3, "Schmidt", "1971-12-01", 3.0, "x" * 300, "y" * 255),
     ])
+    con.execute("CREATE TABLE NAMEN (NAME VARCHAR(20))")
+    con.executemany("INSERT INTO NAMEN VALUES (?)", [("Müller",), ("ÄÖÜäöüßÄÖÜäöüßÄÖÜäöü",)])
     con.execute("CREATE TABLE ZAHLEN (N INTEGER)")
     con.executemany("INSERT INTO ZAHLEN VALUES (?)", [(n,) for n in range(1, numbers + 1)])
     con.commit()

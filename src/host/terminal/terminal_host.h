@@ -185,6 +185,7 @@ class TerminalSerialPorts : public SerialPorts {
 
 // The ODBC driver manager (terminal_odbc.cpp): libodbc.so.2, or the library
 // named by VESTIL_ODBC_LIBRARY, opened with dlopen on the first connect.
+// Texts cross to the drivers in UTF-8.
 class TerminalOdbc : public OdbcDriverManager {
  public:
   bool Load() override;
@@ -216,6 +217,16 @@ class TerminalOdbc : public OdbcDriverManager {
   template <typename F>
   static bool Resolve(void* library, const char* name, F& entry);
 
+  // A column bound as text: the runtime's buffer and indicator, and the
+  // buffer the driver fills.
+  struct Binding {
+    char* buffer;
+    size_t length;
+    odbc::Len* indicator;
+    std::vector<char> wide;
+    odbc::Len wide_indicator;
+  };
+  std::map<odbc::Handle, std::map<uint16_t, Binding>> bindings_;
   void* library_ = nullptr;
   R (*row_count_)(H, odbc::Len*) = nullptr;
   R (*alloc_env_)(H*) = nullptr;

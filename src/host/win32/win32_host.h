@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "host/host.h"
+#include "host/win32/win32_odbc.h"
 
 namespace vestil {
 
@@ -196,6 +197,7 @@ class Win32Host {
   Win32Sound sound_;
   Win32Ports ports_;
   Win32SerialPorts serial_;
+  Win32Odbc odbc_;
   Host host_;
 };
 
