@@ -184,8 +184,8 @@ class TerminalSerialPorts : public SerialPorts {
 };
 
 // The ODBC driver manager (terminal_odbc.cpp): libodbc.so.2, or the library
-// named by VESTIL_ODBC_LIBRARY, opened with dlopen on the first connect.
-// Texts cross to the drivers in UTF-8.
+// named by VESTIL_ODBC_LIBRARY, opened with dlopen on the first connect and
+// kept until the process ends. Texts cross to the drivers in UTF-8.
 class TerminalOdbc : public OdbcDriverManager {
  public:
   bool Load() override;

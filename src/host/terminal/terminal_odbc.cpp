@@ -63,10 +63,10 @@ bool TerminalOdbc::Load() {
   return true;
 }
 
-void TerminalOdbc::Unload() {
-  if (library_ != nullptr) dlclose(library_);
-  library_ = nullptr;
-}
+// unixODBC keeps what it read of its ini files and drivers in memory of its
+// own that it never frees; unloading would leak that memory at every
+// SQLDONE. The library stays loaded, and the next @SQLINIT uses it again.
+void TerminalOdbc::Unload() {}
 
 template <typename F>
 bool TerminalOdbc::Resolve(void* library, const char* name, F& entry) {
