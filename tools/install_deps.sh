@@ -3,7 +3,9 @@
 # sudo): compilers, GoogleTest, the mingw-w64 cross compilers, Wine (32-bit,
 # and 64-bit for kernels that run no 32-bit programs),
 # Xvfb and the X tools the Wine tests drive it with, the dBase readers the
-# data tests use, socat for the serial tests' pseudo-terminal pairs, and
+# data tests use, socat for the serial tests' pseudo-terminal pairs, unixODBC
+# with the SQLite driver for the ODBC tests (amd64, and i386 for the 32-bit
+# Wine), and
 # what the packages need: dpkg-shlibdeps (dpkg-dev) and file for CPack's
 # .deb, man-db (with groff) to read the manual pages.
 # Idempotent: when everything is installed it only checks.
@@ -16,6 +18,7 @@ PACKAGES=(
   wine wine32:i386 wine64
   xvfb xauth xdotool imagemagick x11-utils
   python3-dbf python3-dbfread socat
+  unixodbc libsqliteodbc libodbc2:i386 libsqliteodbc:i386
   dpkg-dev file man-db groff-base
 )
 

@@ -8,6 +8,7 @@
 #include "host/files.h"
 #include "host/libraries.h"
 #include "host/locale.h"
+#include "host/odbc.h"
 #include "host/ports.h"
 #include "host/profile.h"
 #include "host/screen.h"
@@ -30,6 +31,7 @@ struct Host {
   SerialPorts* serial = nullptr;
   Libraries* libraries = nullptr;
   Events* events = nullptr;
+  OdbcDriverManager* odbc = nullptr;
 };
 
 }  // namespace vestil

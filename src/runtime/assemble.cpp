@@ -9,6 +9,7 @@
 #include "data/dates.h"
 #include "data/dbase.h"
 #include "data/dll_calls.h"
+#include "data/odbc.h"
 #include "data/profile.h"
 #include "data/serial.h"
 #include "data/sound/sound_statements.h"
@@ -58,6 +59,7 @@ std::unique_ptr<Runtime> AssembleRuntime(const Host& host) {
   RegisterSerialPorts(r);
   RegisterLibraryCalls(r);
   RegisterSoundStatements(r);
+  RegisterOdbc(r);
   // Dialogs and lists.
   RegisterListStatements(r);
   return rt;

@@ -241,6 +241,69 @@ class TerminalEvents : public Events {
   int64_t next_due_ms_ = 0;  // on the monotonic clock
 };
 
+// The ODBC driver manager (terminal_odbc.cpp): libodbc.so.2, or the library
+// named by VESTIL_ODBC_LIBRARY, opened with dlopen on the first connect and
+// kept until the process ends. Texts cross to the drivers in UTF-8.
+class TerminalOdbc : public OdbcDriverManager {
+ public:
+  bool Load() override;
+  void Unload() override;
+  odbc::Return AllocEnv(odbc::Handle* env) override;
+  odbc::Return AllocConnect(odbc::Handle env, odbc::Handle* dbc) override;
+  odbc::Return DriverConnect(odbc::Handle dbc, const char* in, int16_t in_length, char* out, int16_t out_max,
+                             int16_t* out_length, uint16_t completion) override;
+  odbc::Return AllocStmt(odbc::Handle dbc, odbc::Handle* stmt) override;
+  odbc::Return ExecDirect(odbc::Handle stmt, const char* sql, int32_t length) override;
+  odbc::Return NumResultCols(odbc::Handle stmt, int16_t* count) override;
+  odbc::Return DescribeCol(odbc::Handle stmt, uint16_t column, char* name, int16_t name_max, int16_t* name_length,
+                           int16_t* type, odbc::ULen* size, int16_t* scale, int16_t* nullable) override;
+  odbc::Return BindCol(odbc::Handle stmt, uint16_t column, int16_t c_type, void* buffer, odbc::Len buffer_length,
+                       odbc::Len* indicator) override;
+  odbc::Return Fetch(odbc::Handle stmt) override;
+  odbc::Return RowCount(odbc::Handle stmt, odbc::Len* rows) override;
+  odbc::Return Error(odbc::Handle env, odbc::Handle dbc, odbc::Handle stmt, char* state, int32_t* native,
+                     char* message, int16_t message_max, int16_t* message_length) override;
+  odbc::Return Transact(odbc::Handle env, odbc::Handle dbc, uint16_t completion) override;
+  odbc::Return FreeStmt(odbc::Handle stmt, uint16_t option) override;
+  odbc::Return Disconnect(odbc::Handle dbc) override;
+  odbc::Return FreeConnect(odbc::Handle dbc) override;
+  odbc::Return FreeEnv(odbc::Handle env) override;
+
+ private:
+  using H = odbc::Handle;
+  using R = odbc::Return;
+  template <typename F>
+  static bool Resolve(void* library, const char* name, F& entry);
+
+  // A column bound as text: the runtime's buffer and indicator, and the
+  // buffer the driver fills.
+  struct Binding {
+    char* buffer;
+    size_t length;
+    odbc::Len* indicator;
+    std::vector<char> wide;
+    odbc::Len wide_indicator;
+  };
+  std::map<odbc::Handle, std::map<uint16_t, Binding>> bindings_;
+  void* library_ = nullptr;
+  R (*row_count_)(H, odbc::Len*) = nullptr;
+  R (*alloc_env_)(H*) = nullptr;
+  R (*error_)(H, H, H, char*, int32_t*, char*, int16_t, int16_t*) = nullptr;
+  R (*describe_col_)(H, uint16_t, char*, int16_t, int16_t*, int16_t*, odbc::ULen*, int16_t*, int16_t*) = nullptr;
+  R (*bind_col_)(H, uint16_t, int16_t, void*, odbc::Len, odbc::Len*) = nullptr;
+  R (*free_env_)(H) = nullptr;
+  R (*alloc_connect_)(H, H*) = nullptr;
+  R (*alloc_stmt_)(H, H*) = nullptr;
+  R (*free_connect_)(H) = nullptr;
+  R (*exec_direct_)(H, const char*, int32_t) = nullptr;
+  R (*fetch_)(H) = nullptr;
+  R (*disconnect_)(H) = nullptr;
+  R (*transact_)(H, H, uint16_t) = nullptr;
+  R (*free_stmt_)(H, uint16_t) = nullptr;
+  R (*num_result_cols_)(H, int16_t*) = nullptr;
+  R (*driver_connect_)(H, void*, const char*, int16_t, char*, int16_t, int16_t*, uint16_t) = nullptr;
+};
+
 class TerminalHost {
  public:
   explicit TerminalHost(std::vector<std::string> args);
@@ -260,6 +323,7 @@ class TerminalHost {
   TerminalSerialPorts serial_;
   TerminalLibraries libraries_{files_};
   TerminalEvents events_;
+  TerminalOdbc odbc_;
   Host host_;
 };
 

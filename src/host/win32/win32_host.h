@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "host/host.h"
+#include "host/win32/win32_odbc.h"
 
 namespace vestil {
 
@@ -277,6 +278,7 @@ class Win32Host {
   Win32SerialPorts serial_;
   Win32Libraries libraries_;
   Win32Events events_{screen_};
+  Win32Odbc odbc_;
   Host host_;
 };
 
