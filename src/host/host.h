@@ -3,6 +3,7 @@
 // interface per concern, gathered in Host. Each host (host/terminal for the
 // console runner, host/win32 for vestrun.exe) implements every interface;
 // portable code reaches the platform only through them.
+#include "host/canvas.h"
 #include "host/dialogs.h"
 #include "host/files.h"
 #include "host/locale.h"
@@ -26,6 +27,7 @@ struct Host {
   Sound* sound = nullptr;
   Ports* ports = nullptr;
   SerialPorts* serial = nullptr;
+  Canvas* canvas = nullptr;
 };
 
 }  // namespace vestil

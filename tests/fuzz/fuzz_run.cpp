@@ -85,6 +85,7 @@ class FuzzSerial : public vestil::TerminalSerialPorts {
 struct FuzzHost {
   explicit FuzzHost(const std::string& path) : files(path), system({"fuzz", path}) {
     host = vestil::Host{&files, &system, &locale, &screen, &dialogs, &profile, &sound, &ports, &serial};
+    host.canvas = &canvas;
   }
   FuzzFiles files;
   FuzzSystem system;
@@ -95,6 +96,7 @@ struct FuzzHost {
   FuzzSound sound;
   vestil::TerminalPorts ports;
   FuzzSerial serial;
+  vestil::TerminalCanvas canvas;
   vestil::Host host;
 };
 

@@ -5,6 +5,7 @@ namespace vestil {
 
 TerminalHost::TerminalHost(std::vector<std::string> args) : system_(std::move(args)) {
   host_ = Host{&files_, &system_, &locale_, &screen_, &dialogs_, &profile_, &sound_, &ports_, &serial_};
+  host_.canvas = &canvas_;
 }
 
 }  // namespace vestil
