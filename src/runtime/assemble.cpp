@@ -12,7 +12,9 @@
 #include "data/serial.h"
 #include "dialogs/list_statements.h"
 #include "gui/console_font.h"
+#include "gui/draw_statements.h"
 #include "gui/text_console.h"
+#include "gui/text_statements.h"
 #include "gui/window_statements.h"
 #include "values/convert.h"
 #include "values/dispatch.h"
@@ -42,6 +44,8 @@ std::unique_ptr<Runtime> AssembleRuntime(const Host& host) {
   RegisterTextConsole(r);
   RegisterConsoleFont(r);
   RegisterWindowStatements(r);
+  RegisterDrawStatements(r);
+  RegisterTextStatements(r);
   // Files and data.
   RegisterFileChannels(r);
   RegisterDbase(r);
