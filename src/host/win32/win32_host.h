@@ -92,6 +92,9 @@ class Win32Screen : public Screen {
   // The owner of boxes, dialogs and the clipboard: the main window once it
   // exists (an HWND), else none.
   void* MainWindow() const { return main_window_; }
+  // TargetDC and ShadowDC (HDCs) while the window exists, else null.
+  void* TargetDC() const { return target_dc_; }
+  void* ShadowDC() const { return shadow_dc_; }
 
   // Creates the main window unless it exists; false without a model.
   bool EnsureMainWindow();
@@ -118,6 +121,43 @@ class Win32Screen : public Screen {
   bool break_requested_ = false;  // Ctrl+C or Ctrl+Break seen by the procedure
   bool stopped_by_break_ = false; // the script was stopped; the window stays open
   std::string caption_;           // CaptionBuffer
+};
+
+// Drawing on the main window and its shadow copy (win32_canvas.cpp): the
+// script's brush, pen and font, each selected into both DCs and deleted when
+// replaced or at the end.
+class Win32Canvas : public Canvas {
+ public:
+  explicit Win32Canvas(Win32Screen& screen) : screen_(screen) {}
+  Win32Canvas(const Win32Canvas&) = delete;
+  Win32Canvas& operator=(const Win32Canvas&) = delete;
+  ~Win32Canvas() override;
+  bool HasTarget() override { return screen_.MainWindow() != nullptr; }
+  bool EnsureWindow() override { return screen_.EnsureMainWindow(); }
+  void Draw(DrawTarget target, Figure figure, const int32_t* points, uint32_t color) override;
+  void UseBrush(uint32_t style, uint32_t color, int32_t hatch) override;
+  void UsePen(int32_t style, int32_t width, uint32_t color) override;
+  void Clear(std::optional<uint32_t> color) override;
+  void Invalidate() override;
+  uint32_t GetPixel(int32_t x, int32_t y) override;
+  void DrawString(DrawTarget target, int32_t x, int32_t y, std::string_view text) override;
+  void DrawConsoleText(DrawTarget target, int32_t x, int32_t y, std::string_view text, int font_index,
+                       uint32_t foreground, uint32_t background) override;
+  void UseFont(const FontRequest& font) override;
+  void SetTextColors(uint32_t foreground, uint32_t background, bool transparent) override;
+  std::vector<std::string> FontFamilies() override;
+
+ private:
+  // A script object (HGDIOBJ) and the object it replaced in TargetDC.
+  struct Selected {
+    void* object = nullptr;
+    void* before = nullptr;
+  };
+  void* Dc(DrawTarget target) const;
+  void Replace(Selected& slot, void* object);
+
+  Win32Screen& screen_;
+  Selected brush_, pen_, font_;
 };
 
 // Message boxes and the standard dialogs, owned by the main window
@@ -196,6 +236,7 @@ class Win32Host {
   Win32Sound sound_;
   Win32Ports ports_;
   Win32SerialPorts serial_;
+  Win32Canvas canvas_{screen_};
   Host host_;
 };
 

@@ -92,6 +92,7 @@ bool Win32Dialogs::ChooseDirectory(std::string_view title, std::string& path) {
 
 Win32Host::Win32Host() {
   host_ = Host{&files_, &system_, &locale_, &screen_, &dialogs_, &profile_, &sound_, &ports_, &serial_};
+  host_.canvas = &canvas_;
 }
 
 }  // namespace vestil
