@@ -146,6 +146,9 @@ class Win32Canvas : public Canvas {
   void UseFont(const FontRequest& font) override;
   void SetTextColors(uint32_t foreground, uint32_t background, bool transparent) override;
   std::vector<std::string> FontFamilies() override;
+  // The script's font (an HFONT) for controls made while CONTROLFONT is on;
+  // null before the first USEFONT.
+  void* ScriptFont() const { return font_.object; }
 
  private:
   // A script object (HGDIOBJ) and the object it replaced in TargetDC.
@@ -225,6 +228,7 @@ class Win32Host {
   Win32Host& operator=(const Win32Host&) = delete;
   const Host& host() const { return host_; }
   Win32Screen& screen() { return screen_; }
+  Win32Canvas& canvas() { return canvas_; }
 
  private:
   Win32Files files_;
