@@ -5,6 +5,7 @@
 #include "base/tokens.h"
 #include "core/errors.h"
 #include "core/runtime.h"
+#include "gui/draw_statements.h"
 #include "gui/window_statements.h"
 #include "values/eval.h"
 
@@ -13,6 +14,7 @@ namespace {
 
 void Font(Runtime& rt) {
   rt.loop.statement_handled = true;
+  if (RefusedWhilePrinting(rt, "FONT")) return;
   EvalArg(rt, kRest, kNumberDemand);
   int32_t n = rt.eval.rr.l;
   if (n < 4) {

@@ -11,6 +11,7 @@
 #include "core/messages.h"
 #include "core/runtime.h"
 #include "data/channels.h"
+#include "gui/draw_statements.h"
 #include "host/host.h"
 #include "values/eval.h"
 #include "values/real48.h"
@@ -41,12 +42,19 @@ void ConsoleWrite(Runtime& rt, std::string_view bytes, const char* keyword) {
 void Print(Runtime& rt) {
   auto& rr = rt.eval.rr;
   if (rt.loop.arg_text.empty()) {
+    // An empty PRINT writes a new line on the console, which is refused
+    // while printing as any other console text is.
+    if (RefusedWhilePrinting(rt, "PRINT")) {
+      rt.loop.statement_handled = true;
+      return;
+    }
     ConsoleWrite(rt, "\n", "PRINT");
     rt.loop.statement_handled = true;
     return;
   }
   const int channel = ChannelForm(rt);
   if (channel < 0) return;
+  if (!channel && RefusedWhilePrinting(rt, "PRINT")) return;
   if (channel && rt.loop.arg_text.empty()) {
     // "PRINT #n" alone writes an empty line.
     ChannelWrite(rt, channel, "\r\n");
@@ -87,6 +95,7 @@ void Print(Runtime& rt) {
 void Input(Runtime& rt) {
   const int channel = ChannelForm(rt);
   if (channel < 0) return;
+  if (!channel && RefusedWhilePrinting(rt, "INPUT")) return;
   ShortString name = Upper(rt.loop.arg_text);
   rt.loop.arg_text = std::string_view();
   auto& v = rt.vars;

@@ -29,6 +29,11 @@ struct WindowModel {
   bool timer_set = false;     // SETTIMER / KILLTIMER (250 when not set)
   BrushDescription brush;     // the description USEBRUSH edits
   WindowSettings settings;    // WINDOWSTYLE, WINDOW, STARTPAINT
+  // Graphic text: CHARSET, FONTANGLE (used by the next USEFONT) and
+  // CONTROLFONT (new controls get the script's font).
+  uint8_t font_charset = 0;   // FontCharset: 0 ANSI, 255 OEM, 2 SYMBOL
+  int32_t font_escapement = 0;  // FontEscapement, tenths of a degree
+  bool controls_use_script_font = false;
 };
 
 // Pixel position of a cell's top-left corner; the scroll origin stays (0, 0).

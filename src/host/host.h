@@ -3,6 +3,7 @@
 // interface per concern, gathered in Host. Each host (host/terminal for the
 // console runner, host/win32 for vestrun.exe) implements every interface;
 // portable code reaches the platform only through them.
+#include "host/canvas.h"
 #include "host/dialogs.h"
 #include "host/events.h"
 #include "host/files.h"
@@ -32,6 +33,7 @@ struct Host {
   Libraries* libraries = nullptr;
   Events* events = nullptr;
   OdbcDriverManager* odbc = nullptr;
+  Canvas* canvas = nullptr;
 };
 
 }  // namespace vestil

@@ -15,10 +15,12 @@
 #include "data/sound/sound_statements.h"
 #include "dialogs/list_statements.h"
 #include "gui/console_font.h"
+#include "gui/draw_statements.h"
 #include "gui/event_functions.h"
 #include "gui/text_console.h"
-#include "gui/window_control_statements.h"
+#include "gui/text_statements.h"
 #include "gui/wait_statements.h"
+#include "gui/window_control_statements.h"
 #include "gui/window_statements.h"
 #include "values/convert.h"
 #include "values/dispatch.h"
@@ -51,6 +53,8 @@ std::unique_ptr<Runtime> AssembleRuntime(const Host& host) {
   RegisterWindowControlStatements(r);
   RegisterWaitStatements(r);
   RegisterEventFunctions(r);
+  RegisterDrawStatements(r);
+  RegisterTextStatements(r);
   // Files and data.
   RegisterFileChannels(r);
   RegisterDbase(r);

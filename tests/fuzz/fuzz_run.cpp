@@ -130,6 +130,7 @@ struct FuzzHost {
   explicit FuzzHost(const std::string& path) : files(path), system({"fuzz", path}) {
     host = vestil::Host{&files, &system, &locale, &screen, &dialogs, &profile, &sound, &ports, &serial,
                           &libraries, &events};
+    host.canvas = &canvas;
   }
   FuzzFiles files;
   FuzzSystem system;
@@ -142,6 +143,7 @@ struct FuzzHost {
   FuzzSerial serial;
   FuzzLibraries libraries;
   FuzzEvents events;
+  vestil::TerminalCanvas canvas;
   vestil::Host host;
 };
 

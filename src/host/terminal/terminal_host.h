@@ -101,6 +101,30 @@ class TerminalScreen : public Screen {
   bool stdout_is_tty_ = false;
 };
 
+// No window to draw on (terminal_canvas.cpp): drawing and fonts do nothing,
+// pixels read as none; CLS clears the screen when standard output is a
+// terminal.
+class TerminalCanvas : public Canvas {
+ public:
+  TerminalCanvas();
+  bool HasTarget() override { return false; }
+  bool EnsureWindow() override { return false; }
+  void Draw(DrawTarget, Figure, const int32_t*, uint32_t) override {}
+  void UseBrush(uint32_t, uint32_t, int32_t) override {}
+  void UsePen(int32_t, int32_t, uint32_t) override {}
+  void Clear(std::optional<uint32_t> color) override;
+  void Invalidate() override {}
+  uint32_t GetPixel(int32_t, int32_t) override { return 0xffffffff; }
+  void DrawString(DrawTarget, int32_t, int32_t, std::string_view) override {}
+  void DrawConsoleText(DrawTarget, int32_t, int32_t, std::string_view, int, uint32_t, uint32_t) override {}
+  void UseFont(const FontRequest&) override {}
+  void SetTextColors(uint32_t, uint32_t, bool) override {}
+  std::vector<std::string> FontFamilies() override { return {}; }
+
+ private:
+  bool stdout_is_tty_ = false;
+};
+
 // Boxes on stderr and questions on the console (terminal_dialogs.cpp).
 class TerminalDialogs : public Dialogs {
  public:
@@ -324,6 +348,7 @@ class TerminalHost {
   TerminalLibraries libraries_{files_};
   TerminalEvents events_;
   TerminalOdbc odbc_;
+  TerminalCanvas canvas_;
   Host host_;
 };
 

@@ -110,6 +110,9 @@ class Win32Screen : public Screen, public WindowControl {
   // The owner of boxes, dialogs and the clipboard: the main window once it
   // exists (an HWND), else none.
   void* MainWindow() const { return main_window_; }
+  // TargetDC and ShadowDC (HDCs) while the window exists, else null.
+  void* TargetDC() const { return target_dc_; }
+  void* ShadowDC() const { return shadow_dc_; }
 
   // Creates the main window unless it exists; false without a model.
   bool EnsureMainWindow();
@@ -174,6 +177,47 @@ class Win32Events : public Events {
  private:
   Win32Screen& screen_;
   void* timer_owner_ = nullptr;  // the window the timer was set on
+};
+
+// Drawing on the main window and its shadow copy (win32_canvas.cpp): the
+// script's brush, pen and font, each selected into both DCs and deleted when
+// replaced or at the end.
+class Win32Canvas : public Canvas {
+ public:
+  explicit Win32Canvas(Win32Screen& screen) : screen_(screen) {}
+  Win32Canvas(const Win32Canvas&) = delete;
+  Win32Canvas& operator=(const Win32Canvas&) = delete;
+  ~Win32Canvas() override;
+  // The main window, or the window a STARTPAINT draws into.
+  bool HasTarget() override { return screen_.MainWindow() != nullptr || screen_.TargetDC() != nullptr; }
+  bool EnsureWindow() override { return screen_.EnsureMainWindow(); }
+  void Draw(DrawTarget target, Figure figure, const int32_t* points, uint32_t color) override;
+  void UseBrush(uint32_t style, uint32_t color, int32_t hatch) override;
+  void UsePen(int32_t style, int32_t width, uint32_t color) override;
+  void Clear(std::optional<uint32_t> color) override;
+  void Invalidate() override;
+  uint32_t GetPixel(int32_t x, int32_t y) override;
+  void DrawString(DrawTarget target, int32_t x, int32_t y, std::string_view text) override;
+  void DrawConsoleText(DrawTarget target, int32_t x, int32_t y, std::string_view text, int font_index,
+                       uint32_t foreground, uint32_t background) override;
+  void UseFont(const FontRequest& font) override;
+  void SetTextColors(uint32_t foreground, uint32_t background, bool transparent) override;
+  std::vector<std::string> FontFamilies() override;
+  // The script's font (an HFONT) for controls made while CONTROLFONT is on;
+  // null before the first USEFONT.
+  void* ScriptFont() const { return font_.object; }
+
+ private:
+  // A script object (HGDIOBJ) and the object it replaced in TargetDC.
+  struct Selected {
+    void* object = nullptr;
+    void* before = nullptr;
+  };
+  void* Dc(DrawTarget target) const;
+  void Replace(Selected& slot, void* object);
+
+  Win32Screen& screen_;
+  Selected brush_, pen_, font_;
 };
 
 // Message boxes and the standard dialogs, owned by the main window
@@ -265,6 +309,7 @@ class Win32Host {
   Win32Host& operator=(const Win32Host&) = delete;
   const Host& host() const { return host_; }
   Win32Screen& screen() { return screen_; }
+  Win32Canvas& canvas() { return canvas_; }
 
  private:
   Win32Files files_;
@@ -279,6 +324,7 @@ class Win32Host {
   Win32Libraries libraries_;
   Win32Events events_{screen_};
   Win32Odbc odbc_;
+  Win32Canvas canvas_{screen_};
   Host host_;
 };
 

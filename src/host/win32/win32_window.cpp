@@ -93,6 +93,7 @@ bool Win32Dialogs::ChooseDirectory(std::string_view title, std::string& path) {
 Win32Host::Win32Host() {
   host_ = Host{&files_, &system_, &locale_, &screen_, &dialogs_, &profile_, &sound_, &ports_, &serial_,
                &libraries_, &events_, &odbc_};
+  host_.canvas = &canvas_;
 }
 
 }  // namespace vestil

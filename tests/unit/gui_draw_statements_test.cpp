@@ -1,0 +1,212 @@
+// The drawing and graphic-text statements against a canvas that records its
+// calls: the order of the two targets, the scaling while printing, the
+// window and printing checks, the brush, pen and font handed on, TBOX's
+// glyphs and ENUMFONTS filling the dialog list.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "base/tokens.h"
+#include "core/dialog_list.h"
+#include "core/messages.h"
+#include "gui/text_statements.h"
+#include "gui/window_statements.h"
+#include "host/terminal/terminal_host.h"
+#include "runtime/assemble.h"
+
+namespace vestil {
+namespace {
+
+class RecordingCanvas : public Canvas {
+ public:
+  bool HasTarget() override { return has_window; }
+  bool EnsureWindow() override { return has_window; }
+  void Draw(DrawTarget t, Figure f, const int32_t* p, uint32_t color) override {
+    std::ostringstream s;
+    s << Name(t) << " figure" << static_cast<int>(f);
+    for (int i = 0; i < kMaxFigurePoints; ++i) s << ' ' << p[i];
+    s << Hex(color);
+    log.push_back(s.str());
+  }
+  void UseBrush(uint32_t style, uint32_t color, int32_t hatch) override {
+    Log("brush ", style, Hex(color), ' ', hatch);
+  }
+  void UsePen(int32_t style, int32_t width, uint32_t color) override { Log("pen ", style, ' ', width, Hex(color)); }
+  void Clear(std::optional<uint32_t> color) override {
+    if (color) Log("clear", Hex(*color));
+    else Log("clear white");
+  }
+  void Invalidate() override { Log("invalidate"); }
+  uint32_t GetPixel(int32_t, int32_t) override { return pixel; }
+  void DrawString(DrawTarget t, int32_t x, int32_t y, std::string_view text) override {
+    Log(Name(t), " text ", x, ' ', y, ' ', text);
+  }
+  void DrawConsoleText(DrawTarget t, int32_t x, int32_t y, std::string_view text, int font, uint32_t fg,
+                       uint32_t bg) override {
+    Log(Name(t), " cell ", x, ' ', y, ' ', int{static_cast<uint8_t>(text[0])}, " font", font, Hex(fg), Hex(bg));
+  }
+  void UseFont(const FontRequest& f) override {
+    Log("font ", f.name, ' ', f.height, ' ', f.width, ' ', f.escapement, ' ', f.weight, ' ', f.italic, f.underline,
+        ' ', int{f.charset});
+  }
+  void SetTextColors(uint32_t fg, uint32_t bg, bool transparent) override {
+    Log("colors", Hex(fg), Hex(bg), transparent ? " transparent" : " opaque");
+  }
+  std::vector<std::string> FontFamilies() override { return families; }
+
+  bool has_window = true;
+  uint32_t pixel = 0xffffffff;
+  std::vector<std::string> families;
+  std::vector<std::string> log;
+
+ private:
+  static const char* Name(DrawTarget t) { return t == DrawTarget::kTarget ? "T" : "S"; }
+  static std::string Hex(uint32_t c) {
+    char buf[16];
+    std::snprintf(buf, sizeof buf, " #%06x", c);
+    return buf;
+  }
+  template <typename... Parts>
+  void Log(const Parts&... parts) {
+    std::ostringstream s;
+    (s << ... << parts);
+    log.push_back(s.str());
+  }
+};
+
+class DrawStatements : public ::testing::Test {
+ protected:
+  DrawStatements() : terminal_({"vestrun"}) {
+    Host host = terminal_.host();
+    host.canvas = &canvas_;
+    rt_ = AssembleRuntime(host);
+    rt_->errors.error_mode = -1;  // errors return, leaving their number
+  }
+  // Runs one statement; the number of the error it raised, else 0.
+  int Run(uint8_t token, std::string_view args) {
+    rt_->errors.last_error_number = 0;
+    rt_->loop.arg_text = args;
+    rt_->statements[token](*rt_);
+    return rt_->errors.last_error_number;
+  }
+  std::vector<std::string> Take() { return std::exchange(canvas_.log, {}); }
+  gui::WindowModel& model() { return rt_->Family<GuiState>().model; }
+  // @GETPIXEL(1, 1) as the program file holds it.
+  int32_t GetPixel() {
+    const std::string call = std::string("@") + static_cast<char>(fn::kGetPixel) + "1,1)";
+    Run(cmd::kEval, call);
+    return rt_->eval.rr.l;
+  }
+
+  TerminalHost terminal_;
+  RecordingCanvas canvas_;
+  std::unique_ptr<Runtime> rt_;
+};
+
+using Log = std::vector<std::string>;
+
+TEST_F(DrawStatements, TargetThenShadowAndTenthsWhilePrinting) {
+  EXPECT_EQ(Run(cmd::kSetPixel, "10,20,31"), 0);
+  EXPECT_EQ(Run(cmd::kPie, "1,2-3,4;5,6;7,-8"), 0);
+  EXPECT_EQ(Run(cmd::kRoundRect, "1,2-3,4;5,6"), 0);
+  EXPECT_EQ(Take(), (Log{"T figure0 10 20 0 0 0 0 0 0 #0000ff", "S figure0 10 20 0 0 0 0 0 0 #0000ff",
+                         "T figure7 1 2 3 4 5 6 7 -8 #000000", "S figure7 1 2 3 4 5 6 7 -8 #000000",
+                         "T figure6 1 2 3 4 5 6 0 0 #000000", "S figure6 1 2 3 4 5 6 0 0 #000000"}));
+  // Printing: pixels and text once on the printer, figures twice (both
+  // targets are the printer), every coordinate times 10.
+  model().printing = true;
+  Run(cmd::kFill, "10,20,992");
+  Run(cmd::kLine, "1,2-3,4");
+  Run(cmd::kDrawText, "3,4,\"Hallo\"");
+  Run(cmd::kUsePen, "0,2,0");
+  Run(cmd::kUsePen, "1,1,0");
+  Run(cmd::kUseFont, "\"Arial\",12,5,1,0,1");
+  EXPECT_EQ(Take(), (Log{"T figure1 100 200 0 0 0 0 0 0 #00ff00", "T figure2 10 20 30 40 0 0 0 0 #000000",
+                         "S figure2 10 20 30 40 0 0 0 0 #000000", "T text 30 40 Hallo", "pen 0 20 #000000",
+                         "pen 1 1 #000000", "font Arial 120 50 0 700 01 0"}));
+  // The console statements are refused while printing, each naming itself.
+  for (uint8_t token : {cmd::kCls, cmd::kRepaint, cmd::kTBox, cmd::kFont, cmd::kPrint, cmd::kInput, cmd::kColor})
+    EXPECT_EQ(Run(token, token == cmd::kTBox ? "1,1-2,2;0" : ""), msg::kForbiddenWhilePrinting) << int{token};
+  EXPECT_EQ(Run(cmd::kPrint, "\"x\""), msg::kForbiddenWhilePrinting);
+  EXPECT_TRUE(Take().empty());
+}
+
+TEST_F(DrawStatements, WithoutWindow) {
+  canvas_.has_window = false;
+  for (uint8_t token : {cmd::kSetPixel, cmd::kFill, cmd::kUsePen, cmd::kUseBrush, cmd::kUseFont, cmd::kDrawText})
+    EXPECT_EQ(Run(token, "1,2,\"3\""), msg::kWindowRequired) << int{token};
+  // The figures, text colours and fonts of the list need no window: they
+  // draw on whatever the targets are.
+  EXPECT_EQ(Run(cmd::kEllipse, "1,2-3,4"), 0);
+  EXPECT_EQ(Run(cmd::kTextColor, "0,-1"), 0);
+  EXPECT_EQ(Run(cmd::kEnumFonts, ""), 0);
+  EXPECT_EQ(Take(), (Log{"T figure10 1 2 3 4 0 0 0 0 #000000", "S figure10 1 2 3 4 0 0 0 0 #000000",
+                         "colors #000000 #ffffff transparent"}));
+  // No window: no pixel.
+  EXPECT_EQ(GetPixel(), -1);
+}
+
+TEST_F(DrawStatements, BrushPenFontAndClear) {
+  Run(cmd::kUseBrush, "7,31");       // diagonal cross hatch
+  Run(cmd::kUseBrush, "-1,992");     // keeps the hatch
+  Run(cmd::kUseBrush, "8,31744");    // no such hatch: kept as well
+  Run(cmd::kUseBrush, "0,0");        // hollow
+  Run(cmd::kCharset, "1");
+  Run(cmd::kCharset, "7");           // ignored
+  Run(cmd::kFontAngle, "900");
+  Run(cmd::kUseFont, "\"Courier New\",-20,0,0,1,0");
+  rt_->system.true_color_mode = true;
+  Run(cmd::kTextColor, "255,65280");
+  Run(cmd::kCls, "255");
+  Run(cmd::kCls, "");
+  model().paint_mode = 0;
+  Run(cmd::kRepaint, "");
+  model().paint_mode = 1;
+  Run(cmd::kRepaint, "");
+  EXPECT_EQ(Take(), (Log{"brush 2 #0000ff 5", "brush 2 #00ff00 5", "brush 2 #ff0000 5", "brush 1 #000000 5",
+                         "font Courier New -20 0 900 400 10 255", "colors #0000ff #00ff00 opaque",
+                         "clear #0000ff", "clear white", "invalidate"}));
+  canvas_.pixel = 0x0000ff;
+  EXPECT_EQ(GetPixel(), 255);
+  rt_->system.true_color_mode = false;
+  EXPECT_EQ(GetPixel(), 31);
+}
+
+TEST_F(DrawStatements, TBoxDrawsEachCellTwiceAndEnumFontsFillsTheList) {
+  model().cell = gui::CellMetrics{8, 12, 10};
+  model().grid.attribute = 0x1f;  // white on dark blue
+  EXPECT_EQ(Run(cmd::kTBox, "2,3-4,5;1"), 0);
+  const Log log = Take();
+  ASSERT_EQ(log.size(), 2u * 2u * 9u);  // 9 cells, on both targets, twice
+  EXPECT_EQ(log[0], "T cell 16 12 201 font1 #ffffff #880000");
+  EXPECT_EQ(log[1], "S cell 16 12 201 font1 #ffffff #880000");
+  EXPECT_EQ(log[18], "T cell 16 13 201 font1 #ffffff #880000");  // one pixel lower
+  EXPECT_EQ(model().grid.cursor_x(), 3);
+  EXPECT_EQ(model().grid.cursor_y(), 2);
+  EXPECT_EQ(Run(cmd::kTBox, "1,1-33,80;0"), msg::kBoxOutsideWindow);
+
+  canvas_.families = {"Arial", "Courier New"};
+  EXPECT_EQ(Run(cmd::kEnumFonts, ""), 0);
+  EXPECT_EQ(rt_->dialog_list.last, 1);
+  while (rt_->dialog_list.last < kMaxDialogListItems - 2) ListAdd(*rt_, "x");
+  EXPECT_EQ(Run(cmd::kEnumFonts, ""), msg::kTooManyItems);
+  EXPECT_EQ(rt_->dialog_list.last, kMaxDialogListItems - 1);
+  EXPECT_EQ(ListGet(*rt_, kMaxDialogListItems - 1).str(), "Arial");
+}
+
+TEST(BoxGlyphs, SecondPassOnePixelLower) {
+  const std::vector<gui::BoxCell> cells = {{0, 0, 218}, {1, 2, 196}};
+  const auto g = gui::BoxGlyphs(cells, gui::CellMetrics{8, 13, 11});
+  ASSERT_EQ(g.size(), 4u);
+  EXPECT_EQ(g[1].x, 8);
+  EXPECT_EQ(g[1].y, 26);
+  EXPECT_EQ(g[3].y, 27);
+  EXPECT_EQ(static_cast<uint8_t>(g[3].ch), 196);
+}
+
+}  // namespace
+}  // namespace vestil
