@@ -26,7 +26,12 @@ def drive_gui(session, window):
     """examples/gui.vsl: a key, a click on the picture, three timer ticks."""
     session.press(window, 'v')
     session.xdotool('mousemove', '--window', window, '560', '280')
-    session.xdotool('click', '1')
+    time.sleep(0.2)
+    # Held for a moment, as a person's click is: the program reads the
+    # button after the wait.
+    session.xdotool('mousedown', '1')
+    time.sleep(0.5)
+    session.xdotool('mouseup', '1')
     time.sleep(3.5)
 
 
