@@ -150,6 +150,7 @@ class TerminalMenus : public Menus {
     int32_t popup = 0;  // the drop-down or submenu of a pop-up item
   };
   std::vector<Item>* Find(int32_t menu);
+  bool Remove(int32_t menu, int32_t id);
   void Destroy(int32_t menu);
   std::map<int32_t, std::vector<Item>> menus_;
   int32_t next_handle_ = 0x1000;

@@ -55,19 +55,23 @@ bool TerminalMenus::InsertItem(int32_t menu, int32_t before, int32_t id, std::st
   return false;
 }
 
-void TerminalMenus::RemoveItem(int32_t menu, int32_t id) {
+void TerminalMenus::RemoveItem(int32_t menu, int32_t id) { Remove(menu, id); }
+
+// The first item of that identifier, depth first; a removed drop-down stays
+// alive.
+bool TerminalMenus::Remove(int32_t menu, int32_t id) {
   std::vector<Item>* items = Find(menu);
-  if (!items) return;
+  if (!items) return false;
   for (size_t i = 0; i < items->size(); ++i) {
     const Item item = (*items)[i];
     if (item.popup != 0) {
-      RemoveItem(item.popup, id);
+      if (Remove(item.popup, id)) return true;
     } else if (item.id == id) {
-      // A removed drop-down stays alive; a command item simply goes.
       items->erase(items->begin() + static_cast<std::ptrdiff_t>(i));
-      return;
+      return true;
     }
   }
+  return false;
 }
 
 void TerminalMenus::Destroy(int32_t menu) {
