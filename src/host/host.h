@@ -9,6 +9,7 @@
 #include "host/files.h"
 #include "host/libraries.h"
 #include "host/locale.h"
+#include "host/menus.h"
 #include "host/odbc.h"
 #include "host/ports.h"
 #include "host/profile.h"
@@ -34,6 +35,7 @@ struct Host {
   Events* events = nullptr;
   OdbcDriverManager* odbc = nullptr;
   Canvas* canvas = nullptr;
+  Menus* menus = nullptr;
 };
 
 }  // namespace vestil

@@ -14,6 +14,7 @@
 #include "data/serial.h"
 #include "data/sound/sound_statements.h"
 #include "dialogs/list_statements.h"
+#include "dialogs/menu_statements.h"
 #include "gui/console_font.h"
 #include "gui/draw_statements.h"
 #include "gui/event_functions.h"
@@ -66,6 +67,7 @@ std::unique_ptr<Runtime> AssembleRuntime(const Host& host) {
   RegisterOdbc(r);
   // Dialogs and lists.
   RegisterListStatements(r);
+  RegisterMenuStatements(r);
   return rt;
 }
 

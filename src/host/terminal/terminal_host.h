@@ -125,6 +125,38 @@ class TerminalCanvas : public Canvas {
   bool stdout_is_tty_ = false;
 };
 
+// Menus that no window shows (terminal_menus.cpp): kept only so that the
+// statements fail where they fail on Windows (appending to a menu that was
+// shown and destroyed, inserting before an item that does not exist).
+class TerminalMenus : public Menus {
+ public:
+  int32_t WindowMenu() override { return bar_; }
+  void SetWindowMenu(int32_t menu) override { bar_ = menu; }
+  int32_t LoadResourceMenu(int32_t, std::string_view) override { return 0; }
+  int32_t CreateMenu(bool popup) override;
+  bool AppendItem(int32_t menu, int32_t id, std::string_view text) override;
+  bool AppendPopup(int32_t menu, int32_t popup, std::string_view text) override;
+  bool AppendSeparator(int32_t menu) override;
+  bool InsertItem(int32_t menu, int32_t before, int32_t id, std::string_view text) override;
+  void CheckItem(int32_t, int32_t, bool) override {}
+  void EnableItem(int32_t, int32_t, uint32_t) override {}
+  void RemoveItem(int32_t menu, int32_t id) override;
+  void DrawMenuBar() override {}
+  void ShowPopup(int32_t menu, int32_t x, int32_t y) override;
+
+ private:
+  struct Item {
+    int32_t id = 0;     // command identifier, 0 for a separator
+    int32_t popup = 0;  // the drop-down or submenu of a pop-up item
+  };
+  std::vector<Item>* Find(int32_t menu);
+  bool Remove(int32_t menu, int32_t id);
+  void Destroy(int32_t menu);
+  std::map<int32_t, std::vector<Item>> menus_;
+  int32_t next_handle_ = 0x1000;
+  int32_t bar_ = 0;
+};
+
 // Boxes on stderr and questions on the console (terminal_dialogs.cpp).
 class TerminalDialogs : public Dialogs {
  public:
@@ -349,6 +381,7 @@ class TerminalHost {
   TerminalEvents events_;
   TerminalOdbc odbc_;
   TerminalCanvas canvas_;
+  TerminalMenus menus_;
   Host host_;
 };
 

@@ -302,6 +302,29 @@ class Win32SerialPorts : public SerialPorts {
   bool Close(int32_t handle) override;
 };
 
+// The main window's menu bar and the script's pop-up menus
+// (win32_menus.cpp); a menu is its HMENU as a handle number.
+class Win32Menus : public Menus {
+ public:
+  explicit Win32Menus(Win32Screen& screen) : screen_(screen) {}
+  int32_t WindowMenu() override;
+  void SetWindowMenu(int32_t menu) override;
+  int32_t LoadResourceMenu(int32_t module, std::string_view name) override;
+  int32_t CreateMenu(bool popup) override;
+  bool AppendItem(int32_t menu, int32_t id, std::string_view text) override;
+  bool AppendPopup(int32_t menu, int32_t popup, std::string_view text) override;
+  bool AppendSeparator(int32_t menu) override;
+  bool InsertItem(int32_t menu, int32_t before, int32_t id, std::string_view text) override;
+  void CheckItem(int32_t menu, int32_t id, bool checked) override;
+  void EnableItem(int32_t menu, int32_t id, uint32_t state) override;
+  void RemoveItem(int32_t menu, int32_t id) override;
+  void DrawMenuBar() override;
+  void ShowPopup(int32_t menu, int32_t x, int32_t y) override;
+
+ private:
+  Win32Screen& screen_;
+};
+
 class Win32Host {
  public:
   Win32Host();
@@ -325,6 +348,7 @@ class Win32Host {
   Win32Events events_{screen_};
   Win32Odbc odbc_;
   Win32Canvas canvas_{screen_};
+  Win32Menus menus_{screen_};
   Host host_;
 };
 
