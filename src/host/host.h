@@ -16,6 +16,7 @@
 #include "host/serial.h"
 #include "host/sound.h"
 #include "host/system.h"
+#include "host/window_access.h"
 
 namespace vestil {
 
@@ -34,6 +35,7 @@ struct Host {
   Events* events = nullptr;
   OdbcDriverManager* odbc = nullptr;
   Canvas* canvas = nullptr;
+  WindowAccess* windows = nullptr;
 };
 
 }  // namespace vestil

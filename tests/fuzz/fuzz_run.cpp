@@ -131,6 +131,7 @@ struct FuzzHost {
     host = vestil::Host{&files, &system, &locale, &screen, &dialogs, &profile, &sound, &ports, &serial,
                           &libraries, &events};
     host.canvas = &canvas;
+    host.windows = &windows;
   }
   FuzzFiles files;
   FuzzSystem system;
@@ -144,6 +145,7 @@ struct FuzzHost {
   FuzzLibraries libraries;
   FuzzEvents events;
   vestil::TerminalCanvas canvas;
+  vestil::TerminalWindowAccess windows;
   vestil::Host host;
 };
 

@@ -7,6 +7,7 @@ TerminalHost::TerminalHost(std::vector<std::string> args) : system_(std::move(ar
   host_ = Host{&files_, &system_, &locale_, &screen_, &dialogs_, &profile_, &sound_, &ports_, &serial_,
                &libraries_, &events_, &odbc_};
   host_.canvas = &canvas_;
+  host_.windows = &windows_;
 }
 
 }  // namespace vestil

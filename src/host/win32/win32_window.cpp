@@ -94,6 +94,7 @@ Win32Host::Win32Host() {
   host_ = Host{&files_, &system_, &locale_, &screen_, &dialogs_, &profile_, &sound_, &ports_, &serial_,
                &libraries_, &events_, &odbc_};
   host_.canvas = &canvas_;
+  host_.windows = &windows_;
 }
 
 }  // namespace vestil
