@@ -17,6 +17,7 @@
 #include "host/serial.h"
 #include "host/sound.h"
 #include "host/system.h"
+#include "host/window_access.h"
 
 namespace vestil {
 
@@ -36,6 +37,7 @@ struct Host {
   OdbcDriverManager* odbc = nullptr;
   Canvas* canvas = nullptr;
   Menus* menus = nullptr;
+  WindowAccess* windows = nullptr;
 };
 
 }  // namespace vestil

@@ -22,6 +22,7 @@
 #include "gui/text_statements.h"
 #include "gui/wait_statements.h"
 #include "gui/window_control_statements.h"
+#include "gui/window_functions.h"
 #include "gui/window_statements.h"
 #include "values/convert.h"
 #include "values/dispatch.h"
@@ -52,6 +53,7 @@ std::unique_ptr<Runtime> AssembleRuntime(const Host& host) {
   RegisterConsoleFont(r);
   RegisterWindowStatements(r);
   RegisterWindowControlStatements(r);
+  RegisterWindowFunctions(r);
   RegisterWaitStatements(r);
   RegisterEventFunctions(r);
   RegisterDrawStatements(r);

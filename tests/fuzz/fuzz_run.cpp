@@ -132,6 +132,7 @@ struct FuzzHost {
                           &libraries, &events};
     host.canvas = &canvas;
     host.menus = &menus;
+    host.windows = &windows;
   }
   FuzzFiles files;
   FuzzSystem system;
@@ -146,6 +147,7 @@ struct FuzzHost {
   FuzzEvents events;
   vestil::TerminalCanvas canvas;
   vestil::TerminalMenus menus;
+  vestil::TerminalWindowAccess windows;
   vestil::Host host;
 };
 

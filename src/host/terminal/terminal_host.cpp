@@ -8,6 +8,7 @@ TerminalHost::TerminalHost(std::vector<std::string> args) : system_(std::move(ar
                &libraries_, &events_, &odbc_};
   host_.canvas = &canvas_;
   host_.menus = &menus_;
+  host_.windows = &windows_;
 }
 
 }  // namespace vestil

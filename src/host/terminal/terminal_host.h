@@ -360,6 +360,31 @@ class TerminalOdbc : public OdbcDriverManager {
   R (*driver_connect_)(H, void*, const char*, int16_t, char*, int16_t, int16_t*, uint16_t) = nullptr;
 };
 
+// The window functions of a runner without windows
+// (terminal_window_functions.cpp): path names work on the local file system;
+// every window query gives 0 or an empty text, every window action does
+// nothing.
+class TerminalWindowAccess : public WindowAccess {
+ public:
+  int32_t ClientWidth(int32_t) override { return 0; }
+  int32_t ClientHeight(int32_t) override { return 0; }
+  std::string ResourceString(int32_t, int32_t) override { return std::string(); }
+  std::string FullPath(std::string_view file) override;
+  std::string ShortPath(std::string_view path) override;
+  int32_t Post(int32_t, int32_t, int32_t, int32_t) override { return 0; }
+  void SendKey(int32_t, uint8_t, bool) override {}
+  int32_t ScrollPosition(int32_t) override { return 0; }
+  int32_t IconCount(std::string_view) override { return 0; }
+  int32_t FindTopWindow(std::string_view) override { return 0; }
+  void Place(int32_t, int32_t, int32_t, int32_t, int32_t, int32_t) override {}
+  void ShowMain(MainWindowShow) override {}
+  void Enable(int32_t, bool) override {}
+  void SetCaption(int32_t, std::string_view) override {}
+  void Check(int32_t, bool) override {}
+  void RepaintMain() override {}
+  void LogOff() override {}
+};
+
 class TerminalHost {
  public:
   explicit TerminalHost(std::vector<std::string> args);
@@ -382,6 +407,7 @@ class TerminalHost {
   TerminalOdbc odbc_;
   TerminalCanvas canvas_;
   TerminalMenus menus_;
+  TerminalWindowAccess windows_;
   Host host_;
 };
 

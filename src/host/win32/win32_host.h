@@ -325,6 +325,35 @@ class Win32Menus : public Menus {
   Win32Screen& screen_;
 };
 
+// The window functions and statements (win32_window_functions.cpp) on
+// windows by handle; the main window is the screen's.
+class Win32WindowAccess : public WindowAccess {
+ public:
+  explicit Win32WindowAccess(Win32Screen& screen) : screen_(screen) {}
+  int32_t ClientWidth(int32_t window) override;
+  int32_t ClientHeight(int32_t window) override;
+  std::string ResourceString(int32_t module, int32_t id) override;
+  std::string FullPath(std::string_view file) override;
+  std::string ShortPath(std::string_view path) override;
+  int32_t Post(int32_t window, int32_t message, int32_t wparam, int32_t lparam) override;
+  void SendKey(int32_t window, uint8_t virtual_key, bool shifted) override;
+  int32_t ScrollPosition(int32_t control) override;
+  int32_t IconCount(std::string_view file) override;
+  int32_t FindTopWindow(std::string_view title) override;
+  void Place(int32_t window, int32_t after, int32_t x, int32_t y, int32_t width, int32_t height) override;
+  void ShowMain(MainWindowShow how) override;
+  void Enable(int32_t window, bool enable) override;
+  void SetCaption(int32_t window, std::string_view text) override;
+  void Check(int32_t window, bool checked) override;
+  void RepaintMain() override;
+  void LogOff() override;
+
+ private:
+  void KeyEvent(uint8_t virtual_key, bool release);
+  Win32Screen& screen_;
+  bool after_alt_ = false;  // the keys from an Alt up to the next other key carry scan byte 1
+};
+
 class Win32Host {
  public:
   Win32Host();
@@ -349,6 +378,7 @@ class Win32Host {
   Win32Odbc odbc_;
   Win32Canvas canvas_{screen_};
   Win32Menus menus_{screen_};
+  Win32WindowAccess windows_{screen_};
   Host host_;
 };
 

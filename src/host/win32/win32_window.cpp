@@ -95,6 +95,7 @@ Win32Host::Win32Host() {
                &libraries_, &events_, &odbc_};
   host_.canvas = &canvas_;
   host_.menus = &menus_;
+  host_.windows = &windows_;
 }
 
 }  // namespace vestil
