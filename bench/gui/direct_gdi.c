@@ -1,7 +1,9 @@
 /* The window work of the GUI benchmarks done with direct Win32/GDI calls, as
  * the runtime does it for a script: a window with its own DC and a
  * screen-sized shadow bitmap, every figure drawn on both, text lines written
- * cell by cell with ScrollWindow/UpdateWindow once the last row is reached.
+ * with ScrollWindow/UpdateWindow once the last row is reached, and the
+ * message pump (F1 poll and PeekMessage) as often as the runtime must run it:
+ * after every 21 statements of the script's loop and after console text.
  * Usage: direct_gdi print|pixel|figures OUTFILE  (writes the milliseconds). */
 #include <windows.h>
 #include <stdio.h>
@@ -23,9 +25,23 @@ static LRESULT CALLBACK proc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
 
 static void pump(void) {
   MSG msg;
+  GetAsyncKeyState(VK_F1);
   while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) {
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
+  }
+}
+
+/* The statement loop's pump: after every 21 statements. */
+static int counter;
+static void statements(int n) {
+  while (n-- > 0) {
+    if (counter > 19) {
+      pump();
+      counter = 0;
+    } else {
+      ++counter;
+    }
   }
 }
 
@@ -74,12 +90,13 @@ int main(int argc, char** argv) {
         UpdateWindow(w);
       }
       pump();
+      statements(4); /* WHILE, PRINT, the count, ENDWHILE */
     }
   } else if (!strcmp(argv[1], "pixel")) {
     for (int i = 0; i < 100000; ++i) {
       SetPixel(target, i % 400, i / 400, RGB(255, 0, 0));
       SetPixel(shadow, i % 400, i / 400, RGB(255, 0, 0));
-      if (i % 7 == 6) pump(); /* a pump every 21 statements: 3 per turn */
+      statements(4); /* WHILE, SETPIXEL, the count, ENDWHILE */
     }
   } else {
     for (int i = 0; i < 20000; ++i) {
@@ -90,7 +107,7 @@ int main(int argc, char** argv) {
       LineTo(shadow, x + 100, y + 50);
       Ellipse(target, x, y, x + 40, y + 30);
       Ellipse(shadow, x, y, x + 40, y + 30);
-      if (i % 5 == 4) pump(); /* 4 statements per turn */
+      statements(7); /* WHILE, X%, Y%, LINE, ELLIPSE, the count, ENDWHILE */
     }
   }
   GdiFlush();
