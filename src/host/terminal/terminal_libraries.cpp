@@ -9,35 +9,10 @@
 #include <ctime>
 #include <utility>
 
+#include "host/library_call.h"
 #include "host/terminal/terminal_host.h"
 
 namespace vestil {
-namespace {
-
-// Every argument is pointer-sized.
-template <size_t>
-using Arg = intptr_t;
-
-template <size_t... I>
-intptr_t CallWith(void* function, const intptr_t* a, std::index_sequence<I...>) {
-  using Fn = intptr_t (*)(Arg<I>...);
-  (void)a;  // unused when the function takes no arguments
-  return reinterpret_cast<Fn>(function)(a[I]...);
-}
-
-template <size_t N>
-intptr_t CallN(void* function, const intptr_t* a) {
-  return CallWith(function, a, std::make_index_sequence<N>{});
-}
-
-// One caller per argument count: the callee sees exactly the arguments the
-// script passed.
-template <size_t... N>
-constexpr auto Callers(std::index_sequence<N...>) {
-  return std::array<intptr_t (*)(void*, const intptr_t*), sizeof...(N)>{CallN<N>...};
-}
-
-}  // namespace
 
 void* TerminalLibraries::Load(std::string_view name) {
   std::string n(name);
@@ -52,9 +27,7 @@ void* TerminalLibraries::Find(void* module, std::string_view function) {
 }
 
 int32_t TerminalLibraries::Call(void* function, std::span<const intptr_t> args) {
-  static constexpr auto kCallers = Callers(std::make_index_sequence<kMaxLibraryArguments + 1>{});
-  if (args.size() > kMaxLibraryArguments) return 0;
-  return static_cast<int32_t>(kCallers[args.size()](function, args.data()));
+  return library_call::Call(function, args);
 }
 
 int32_t TerminalLibraries::ModuleNumber(void* module) {

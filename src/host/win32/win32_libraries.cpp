@@ -10,39 +10,15 @@
 
 #include "host/win32/win32_host.h"
 
-namespace vestil {
-namespace {
-
+// The standard convention on 32-bit Windows; 64-bit has only one.
 #if defined(__i386__)
 #define VESTIL_LIBRARY_CALL __stdcall
 #else
 #define VESTIL_LIBRARY_CALL
 #endif
+#include "host/library_call.h"
 
-// Every argument is pointer-sized.
-template <size_t>
-using Arg = intptr_t;
-
-template <size_t... I>
-intptr_t CallWith(void* function, const intptr_t* a, std::index_sequence<I...>) {
-  using Fn = intptr_t(VESTIL_LIBRARY_CALL*)(Arg<I>...);
-  (void)a;  // unused when the function takes no arguments
-  return reinterpret_cast<Fn>(function)(a[I]...);
-}
-
-template <size_t N>
-intptr_t CallN(void* function, const intptr_t* a) {
-  return CallWith(function, a, std::make_index_sequence<N>{});
-}
-
-// One caller per argument count: the callee receives exactly the arguments
-// the script passed.
-template <size_t... N>
-constexpr auto Callers(std::index_sequence<N...>) {
-  return std::array<intptr_t (*)(void*, const intptr_t*), sizeof...(N)>{CallN<N>...};
-}
-
-}  // namespace
+namespace vestil {
 
 void* Win32Libraries::Load(std::string_view name) {
   std::string n(name);
@@ -57,9 +33,7 @@ void* Win32Libraries::Find(void* module, std::string_view function) {
 }
 
 int32_t Win32Libraries::Call(void* function, std::span<const intptr_t> args) {
-  static constexpr auto kCallers = Callers(std::make_index_sequence<kMaxLibraryArguments + 1>{});
-  if (args.size() > kMaxLibraryArguments) return 0;
-  return static_cast<int32_t>(kCallers[args.size()](function, args.data()));
+  return library_call::Call(function, args);
 }
 
 int32_t Win32Libraries::ModuleNumber(void* module) { return HandleNumber(module); }
