@@ -14,20 +14,11 @@ import re
 import shutil
 import subprocess
 
-from wine_harness import TestFailure
+from wine_harness import TestFailure, read_results
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 DLL_SOURCES = os.path.join(os.path.dirname(HERE), 'dll')
 
-
-def read_results(folder, count):
-    path = os.path.join(folder, 'ERGEBNIS.INI')
-    if not os.path.exists(path):
-        raise TestFailure('%s was not written' % path)
-    p = configparser.RawConfigParser(interpolation=None, delimiters=('=',), comment_prefixes=(';',))
-    with open(path, encoding='cp1252') as f:
-        p.read_file(f)
-    return [p.get('R', 'q%d' % n, fallback=None) for n in range(count)]
 
 
 def program(declarations, results):

@@ -7,25 +7,15 @@ goes into SQL.DAT, one into the dialog list, and an UPDATE counts its rows.
 The program leaves its results in ERGEBNIS.INI. Collected by
 run_wine_tests.py through TESTS.
 """
-import configparser
 import os
 import sqlite3
 import sys
 
-from wine_harness import TestFailure
+from wine_harness import TestFailure, read_results
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))), 'odbc'))
 import sample_db  # noqa: E402
 
-
-def read_results(folder, count):
-    path = os.path.join(folder, 'ERGEBNIS.INI')
-    if not os.path.exists(path):
-        raise TestFailure('%s was not written' % path)
-    p = configparser.RawConfigParser(interpolation=None, delimiters=('=',), comment_prefixes=(';',))
-    with open(path, encoding='cp1252') as f:
-        p.read_file(f)
-    return [p.get('R', 'q%d' % n, fallback=None) for n in range(count)]
 
 
 def program(database):

@@ -7,7 +7,6 @@ and the @COMSETUP after it -1.
 The Windows build has no console output yet, so the program leaves its
 results in ERGEBNIS.INI. Collected by run_wine_tests.py through TESTS.
 """
-import configparser
 import os
 import shutil
 import signal
@@ -16,17 +15,8 @@ import tempfile
 import threading
 import time
 
-from wine_harness import TestFailure
+from wine_harness import TestFailure, read_results
 
-
-def read_results(folder, count):
-    path = os.path.join(folder, 'ERGEBNIS.INI')
-    if not os.path.exists(path):
-        raise TestFailure('%s was not written' % path)
-    p = configparser.RawConfigParser(interpolation=None, delimiters=('=',), comment_prefixes=(';',))
-    with open(path, encoding='cp1252') as f:
-        p.read_file(f)
-    return [p.get('R', 'q%d' % n, fallback=None) for n in range(count)]
 
 
 def result(n, expression):

@@ -20,6 +20,7 @@ beside it; run_wine_tests.py collects them. A test is a tuple (name,
 function(ctx), needs_wine); a failing test raises TestFailure.
 """
 import argparse
+import configparser
 import hashlib
 import os
 import re
@@ -444,6 +445,18 @@ ICON_COLOURS = {
     0x10: ('red error', lambda r, g, b: r >= 180 and g <= 80 and b <= 80),
     0x30: ('yellow warning', lambda r, g, b: r >= 200 and g >= 160 and b <= 80),
 }
+
+
+def read_results(folder, count):
+    """The values q0 .. q(count-1) of section R of the ERGEBNIS.INI a test
+    program wrote with WRITEINI (None for a key it did not write)."""
+    path = os.path.join(folder, 'ERGEBNIS.INI')
+    if not os.path.exists(path):
+        raise TestFailure('%s was not written' % path)
+    p = configparser.RawConfigParser(interpolation=None, delimiters=('=',), comment_prefixes=(';',))
+    with open(path, encoding='cp1252') as f:
+        p.read_file(f)
+    return [p.get('R', 'q%d' % n, fallback=None) for n in range(count)]
 
 
 def windows_path(path):

@@ -11,19 +11,8 @@
 namespace vestil {
 namespace {
 
-uint16_t LowWord(uintptr_t v) { return static_cast<uint16_t>(v & 0xffff); }
-uint16_t HighWord(uintptr_t v) { return static_cast<uint16_t>((v >> 16) & 0xffff); }
-
-Win32Screen* ScreenOf(HWND window) {
-  return reinterpret_cast<Win32Screen*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-}
-
 LRESULT CALLBACK DialogClassTrampoline(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == WM_NCCREATE) {
-    auto* create = reinterpret_cast<CREATESTRUCTA*>(lparam);
-    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-  }
-  Win32Screen* screen = ScreenOf(window);
+  Win32Screen* screen = WindowOwner<Win32Screen>(window, message, lparam);
   if (!screen) return DefDlgProcA(window, message, wparam, lparam);
   return static_cast<LRESULT>(screen->DialogProcedure(window, message, static_cast<uintptr_t>(wparam),
                                                       static_cast<intptr_t>(lparam), false));
@@ -33,7 +22,7 @@ LRESULT CALLBACK DialogClassTrampoline(HWND window, UINT message, WPARAM wparam,
 
 INT_PTR CALLBACK DialogTemplateProcedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   if (message == WM_INITDIALOG) SetWindowLongPtrA(window, GWLP_USERDATA, static_cast<LONG_PTR>(lparam));
-  if (Win32Screen* screen = ScreenOf(window))
+  if (auto* screen = reinterpret_cast<Win32Screen*>(GetWindowLongPtrA(window, GWLP_USERDATA)))
     screen->DialogProcedure(window, message, static_cast<uintptr_t>(wparam), static_cast<intptr_t>(lparam), true);
   // Never reports a message as handled.
   return FALSE;

@@ -25,16 +25,8 @@ constexpr UINT kPartnerMessage = 996;
 // arrives or this many milliseconds pass.
 constexpr DWORD kReadKeyYield = 10;
 
-Win32Screen* ScreenOf(HWND window) {
-  return reinterpret_cast<Win32Screen*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-}
-
 LRESULT CALLBACK MainProcedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == WM_NCCREATE) {
-    auto* create = reinterpret_cast<CREATESTRUCTA*>(lparam);
-    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-  }
-  Win32Screen* screen = ScreenOf(window);
+  Win32Screen* screen = WindowOwner<Win32Screen>(window, message, lparam);
   if (!screen) return DefWindowProcA(window, message, wparam, lparam);
   return static_cast<LRESULT>(screen->Procedure(window, message, static_cast<uintptr_t>(wparam),
                                                 static_cast<intptr_t>(lparam)));
@@ -51,8 +43,6 @@ HGDIOBJ StockFont(gui::StockFont font) {
 
 HGDIOBJ StockFontOf(int index) { return StockFont(gui::kStockFontTable[static_cast<size_t>(index & 3)]); }
 
-uint16_t LowWord(intptr_t v) { return static_cast<uint16_t>(static_cast<uintptr_t>(v) & 0xffff); }
-uint16_t HighWord(intptr_t v) { return static_cast<uint16_t>((static_cast<uintptr_t>(v) >> 16) & 0xffff); }
 
 // The grid's runs and scrolls, painted into the window and its shadow copy.
 class WindowPainter : public gui::GridPainter {
@@ -262,7 +252,7 @@ intptr_t Win32Screen::Procedure(void* handle, unsigned message, uintptr_t wparam
         DialogCommand(window, true, wparam, lparam);
         return 0;
       }
-      ev.Command(LowWord(static_cast<intptr_t>(wparam)), HandleNumber(reinterpret_cast<void*>(lparam)));
+      ev.Command(LowWord(wparam), HandleNumber(reinterpret_cast<void*>(lparam)));
       return 0;
     case WM_TIMER:
       ev.Timer(wparam);
@@ -292,7 +282,7 @@ intptr_t Win32Screen::Procedure(void* handle, unsigned message, uintptr_t wparam
         DialogChildNotify(wparam, lparam);
         return 0;
       }
-      const uint16_t event = LowWord(static_cast<intptr_t>(wparam));
+      const uint16_t event = LowWord(wparam);
       const int32_t focus = HandleNumber(GetFocus());
       if (event == WM_LBUTTONDOWN || event == WM_RBUTTONDOWN)
         ev.ChildButtonA(event == WM_LBUTTONDOWN ? gui::MouseButton::kLeft : gui::MouseButton::kRight,

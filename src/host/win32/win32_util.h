@@ -18,6 +18,20 @@ inline int32_t HandleNumber(const void* handle) {
   return static_cast<int32_t>(reinterpret_cast<uintptr_t>(handle));
 }
 
+inline uint16_t LowWord(uintptr_t v) { return static_cast<uint16_t>(v & 0xffff); }
+inline uint16_t HighWord(uintptr_t v) { return static_cast<uint16_t>((v >> 16) & 0xffff); }
+
+// The object a window procedure serves: the creation parameter, kept in the
+// window's user data from WM_NCCREATE on (nullptr before).
+template <typename T>
+T* WindowOwner(HWND window, UINT message, LPARAM lparam) {
+  if (message == WM_NCCREATE) {
+    auto* create = reinterpret_cast<CREATESTRUCTA*>(lparam);
+    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+  }
+  return reinterpret_cast<T*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+}
+
 // A directory from one of the Get...DirectoryA functions.
 template <typename Getter>
 std::string Directory(Getter get) {
