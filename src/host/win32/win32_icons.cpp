@@ -74,13 +74,23 @@ void Win32Icons::SetResourceCursor(std::optional<int32_t> module, const ImageNam
   UseCursor(LoadCursorA(ModuleOf(module), ResourceId(name)));
 }
 
+// ShowCursor only moves the display count, so the first call also tells
+// where it stood: a pointer already in the wanted state gets its count back.
 void Win32Icons::ShowMousePointer(bool visible) {
   if (visible) {
-    while (ShowCursor(TRUE) < 0) {
+    int count = ShowCursor(TRUE);
+    if (count > 0) {
+      ShowCursor(FALSE);
+      return;
     }
+    while (count < 0) count = ShowCursor(TRUE);
   } else {
-    while (ShowCursor(FALSE) >= 0) {
+    int count = ShowCursor(FALSE);
+    if (count < -1) {
+      ShowCursor(TRUE);
+      return;
     }
+    while (count >= 0) count = ShowCursor(FALSE);
   }
 }
 
