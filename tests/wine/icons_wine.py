@@ -5,7 +5,8 @@ the face yellow), the first icon of vestrun.exe itself by DRAWFILEICON (the
 tree again: named resources come in order of their names), a system icon;
 under ERRORMODE -1 the numbers of the failures (224 for an icon that does
 not exist, 225 for DRAWSYSICON 5, 230 for SETCURSOR 14); SETCURSOR 4, 5 and
-13 taken; SETICON changing the class icon (read with GetClassLongPtrA);
+13 taken, and a cursor that does not load leaving the class cursor as it
+was; an icon drawn before the window exists being no error; SETICON changing the class icon (class values read with GetClassLongPtrA);
 SHOWCURSOR 0 twice leaving the display count at -1 and SHOWCURSOR 1 at 0
 (read by calling ShowCursor itself, and put back).
 
@@ -19,10 +20,17 @@ WHITE, CROWN_GREEN, TRUNK_BROWN, FACE_YELLOW = 0xFFFFFF, 0x22A022, 0x2B5A8B, 0x0
 
 PROGRAM = r"""' icons and cursors
 DECLARE A&, B&, N%, X%, Y%
-DEFFN CLASSICON(2) !"user32.dll","GetClassLongPtrA"
+DEFFN CLASS(2) !"user32.dll","GetClassLongPtrA"
 DEFFN POINTER(1) !"user32.dll","ShowCursor"
 ASSIGN #1, "ERGEBNIS.TXT"
 REWRITE #1
+' before the window: an icon that exists is no error, one that does not is
+ERRORMODE -1
+DRAWICON "BAUM", 0, 0
+N% = %ERRORKIND
+DRAWICON "KEINS", 0, 0
+PRINT #1, "ohne "; N%; " "; %ERRORKIND
+ERRORMODE 1
 WINDOWTITLE "Ikonen"
 PRINT "Ikonen"
 TRUECOLOR 1
@@ -58,13 +66,15 @@ PRINT #1, "sys5 "; %ERRORKIND; " "; &ERRORNUMBER
 SETCURSOR 4
 SETCURSOR 5
 SETCURSOR 13
+A& = @CLASS(%HWND, -12)
 SETEXTCURSOR 0, "KEINER"
-PRINT #1, "cursor "; %ERRORKIND
+B& = @CLASS(%HWND, -12)
+PRINT #1, "cursor "; %ERRORKIND; " "; @NEQ(A&, 0); " "; @EQU(A&, B&)
 SETCURSOR 14
 PRINT #1, "cursor14 "; %ERRORKIND; " "; &ERRORNUMBER
-A& = @CLASSICON(%HWND, -14)
+A& = @CLASS(%HWND, -14)
 SETICON "BAUM"
-B& = @CLASSICON(%HWND, -14)
+B& = @CLASS(%HWND, -14)
 PRINT #1, "seticon "; %ERRORKIND; " "; @NEQ(A&, B&); " "; @NEQ(B&, 0)
 SETICON "KEINS"
 PRINT #1, "seticon-keins "; %ERRORKIND; " "; &ERRORNUMBER
@@ -90,7 +100,8 @@ EXPECTED = {
     'index': [2],
     'fehlt': [2],
     'sys5': [2, 225],
-    'cursor': [0],
+    'ohne': [0, 2],
+    'cursor': [0, 1, 1],
     'cursor14': [2, 230],
     'seticon': [0, 1, 1],
     'seticon-keins': [2, 224],
