@@ -426,7 +426,7 @@ def dib(rows, palette, bits):
     xor = b''
     mask = b''
     for row in reversed(rows):  # DIB rows go bottom-up
-        values = [index[c] if c is not None else 0 for c in row]
+        values = [index[c] if c is not None else index[BLACK] for c in row]
         if bits == 8:
             line = bytes(values)
         elif bits == 4:
@@ -450,7 +450,9 @@ def icon_file(shapes):
     images = []
     for size in (32, 16):
         rows = render(shapes, size)
-        used = sorted({c for row in rows for c in row if c is not None})
+        # Black first: a transparent pixel is black in the colour image, so
+        # that the mask's screen colour is left as it is.
+        used = [BLACK] + sorted({c for row in rows for c in row if c is not None and c != BLACK})
         bits = 4 if len(used) <= 16 else 8
         images.append((size, bits, dib(rows, used, bits)))
     out = struct.pack('<HHH', 0, 1, len(images))
