@@ -28,6 +28,24 @@ add_custom_command(
 set_source_files_properties(${CMAKE_CURRENT_SOURCE_DIR}/resources/vestrun.rc PROPERTIES
   OBJECT_DEPENDS ${VESTIL_RESOURCE_DIR}/vestil.ico)
 
+# The icons and cursors that scripts draw and set, drawn by a script too.
+set(VESTIL_IMAGE_FILES)
+foreach(icon baum computer dos drucker editor eimer eis fileicon gesicht knopf1 knopf2
+             muell muenze sand stein text wasser weg windows)
+  list(APPEND VESTIL_IMAGE_FILES ${VESTIL_RESOURCE_DIR}/${icon}.ico)
+endforeach()
+foreach(cursor drucker schieben groesse)
+  list(APPEND VESTIL_IMAGE_FILES ${VESTIL_RESOURCE_DIR}/${cursor}.cur)
+endforeach()
+add_custom_command(
+  OUTPUT ${VESTIL_IMAGE_FILES}
+  COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/resources/make_images.py ${VESTIL_RESOURCE_DIR}
+  DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/resources/make_images.py
+  COMMENT "Drawing the icons and cursors"
+  VERBATIM)
+set_property(SOURCE ${CMAKE_CURRENT_SOURCE_DIR}/resources/vestrun.rc APPEND PROPERTY
+  OBJECT_DEPENDS ${VESTIL_IMAGE_FILES})
+
 file(GLOB VESTIL_WIN32_SOURCES CONFIGURE_DEPENDS src/host/win32/*.cpp)
 list(FILTER VESTIL_WIN32_SOURCES EXCLUDE REGEX "/main\\.cpp$")
 add_library(vestil_win32_host STATIC ${VESTIL_WIN32_SOURCES})

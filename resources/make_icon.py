@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Writes vestil.ico, the program icon "VESTIL": 32 x 32 pixels, 16 colours.
+"""Writes vestil.ico, the program icon "VESTIL": 32 x 32 and 16 x 16 pixels, 16 colours.
 
 A yellow V on a dark blue tile with a lighter frame, drawn from a few lines of
 geometry so that the icon lives in the repository as this script, not as a
@@ -46,33 +46,49 @@ def colour_at(x, y):
     return NAVY
 
 
-def build_ico():
+def colour_small(x, y):
+    """The 16 x 16 image: each pixel the colour most of its 2 x 2 block has
+    (a drawn colour before transparency, then the brighter one)."""
+    votes = {}
+    for c in (colour_at(2 * x + dx, 2 * y + dy) for dy in (0, 1) for dx in (0, 1)):
+        votes[c] = votes.get(c, 0) + 1
+    return max(votes.items(), key=lambda kv: (kv[1], kv[0] is not None, kv[0] or 0))[0]
+
+
+def build_image(size, colour):
     xor_rows = []
     and_rows = []
     # DIB rows are stored bottom-up.
-    for y in range(SIZE - 1, -1, -1):
+    for y in range(size - 1, -1, -1):
         nibbles = []
         mask_bits = 0
-        for x in range(SIZE):
-            c = colour_at(x, y)
+        for x in range(size):
+            c = colour(x, y)
             if c is None:
                 nibbles.append(0)
-                mask_bits |= 1 << (SIZE - 1 - x)
+                mask_bits |= 1 << (size - 1 - x)
             else:
                 nibbles.append(c)
-        xor_rows.append(bytes((nibbles[i] << 4) | nibbles[i + 1] for i in range(0, SIZE, 2)))
-        and_rows.append(struct.pack('>I', mask_bits))  # 32 bits: already 4-byte aligned
+        xor_rows.append(bytes((nibbles[i] << 4) | nibbles[i + 1] for i in range(0, size, 2)).ljust(4, b'\0'))
+        and_rows.append(mask_bits.to_bytes(size // 8, 'big').ljust(4, b'\0'))
     xor_data = b''.join(xor_rows)
     and_data = b''.join(and_rows)
     palette = b''.join(struct.pack('<4B', b, g, r, 0) for (r, g, b) in PALETTE)
     # BITMAPINFOHEADER; the height counts the XOR and the AND image together.
-    header = struct.pack('<IiiHHIIiiII', 40, SIZE, 2 * SIZE, 1, 4, 0,
+    header = struct.pack('<IiiHHIIiiII', 40, size, 2 * size, 1, 4, 0,
                          len(xor_data) + len(and_data), 0, 0, 16, 0)
-    image = header + palette + xor_data + and_data
-    # ICONDIR and one ICONDIRENTRY.
-    icondir = struct.pack('<HHH', 0, 1, 1)
-    entry = struct.pack('<BBBBHHII', SIZE, SIZE, 16, 0, 1, 4, len(image), 6 + 16)
-    return icondir + entry + image
+    return header + palette + xor_data + and_data
+
+
+def build_ico():
+    images = [(SIZE, build_image(SIZE, colour_at)), (SIZE // 2, build_image(SIZE // 2, colour_small))]
+    # ICONDIR and one ICONDIRENTRY per image.
+    out = struct.pack('<HHH', 0, 1, len(images))
+    offset = 6 + 16 * len(images)
+    for size, image in images:
+        out += struct.pack('<BBBBHHII', size, size, 16, 0, 1, 4, len(image), offset)
+        offset += len(image)
+    return out + b''.join(image for _, image in images)
 
 
 def main():

@@ -7,6 +7,7 @@
 #include "host/dialogs.h"
 #include "host/events.h"
 #include "host/files.h"
+#include "host/icons.h"
 #include "host/libraries.h"
 #include "host/locale.h"
 #include "host/menus.h"
@@ -38,6 +39,7 @@ struct Host {
   Canvas* canvas = nullptr;
   Menus* menus = nullptr;
   WindowAccess* windows = nullptr;
+  Icons* icons = nullptr;
 };
 
 }  // namespace vestil

@@ -385,6 +385,19 @@ class TerminalWindowAccess : public WindowAccess {
   void LogOff() override {}
 };
 
+// Icons and cursors of a runner without windows (terminal_icons.cpp):
+// nothing is drawn or shown, but a program fails where it fails in the
+// Windows build: an icon the runner does not have, a file that does not
+// exist. A module's resources are not looked at.
+class TerminalIcons : public Icons {
+ public:
+  bool DrawIcon(const IconSource& icon, int32_t x, int32_t y) override;
+  bool SetWindowIcon(const ImageName& name) override;
+  void SetSystemCursor(uint16_t) override {}
+  void SetResourceCursor(std::optional<int32_t>, const ImageName&) override {}
+  void ShowMousePointer(bool) override {}
+};
+
 class TerminalHost {
  public:
   explicit TerminalHost(std::vector<std::string> args);
@@ -408,6 +421,7 @@ class TerminalHost {
   TerminalCanvas canvas_;
   TerminalMenus menus_;
   TerminalWindowAccess windows_;
+  TerminalIcons icons_;
   Host host_;
 };
 
