@@ -4,6 +4,7 @@
 // console runner, host/win32 for vestrun.exe) implements every interface;
 // portable code reaches the platform only through them.
 #include "host/canvas.h"
+#include "host/controls.h"
 #include "host/dialogs.h"
 #include "host/events.h"
 #include "host/files.h"
@@ -38,6 +39,7 @@ struct Host {
   Canvas* canvas = nullptr;
   Menus* menus = nullptr;
   WindowAccess* windows = nullptr;
+  Controls* controls = nullptr;
 };
 
 }  // namespace vestil
