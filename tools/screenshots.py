@@ -35,7 +35,44 @@ def drive_gui(session, window):
     time.sleep(3.5)
 
 
-EXAMPLES = [('gui', 'VESTIL - gui.vsl', drive_gui)]
+def drive_form(session, window):
+    """examples/form.vsl: an entry typed and added with the button, the
+    input dialog's entry added, the second list entry selected."""
+    session.xdotool('type', '--delay', '80', 'Melone')
+    time.sleep(0.3)
+    click(session, window, 355, 31)
+    time.sleep(0.5)
+    click(session, window, 355, 69)
+    time.sleep(1.5)
+    session.xdotool('key', 'Return')
+    time.sleep(1.0)
+    click(session, window, 80, 88)
+    time.sleep(1.0)
+
+
+def drive_pictures(session, window):
+    """examples/pictures.vsl: nothing to do; it draws and waits for a key."""
+    time.sleep(1.0)
+
+
+def click(session, window, x, y):
+    """A click at client point (x, y) of the window (below the caption and
+    the menu bar: Wine draws them inside the X window)."""
+    session.xdotool('mousemove', '--window', window, str(x + CLIENT_X), str(y + CLIENT_Y))
+    time.sleep(0.2)
+    session.xdotool('mousedown', '1')
+    time.sleep(0.2)
+    session.xdotool('mouseup', '1')
+
+
+# Where the client area starts within the X window of a captioned window
+# with a menu bar.
+CLIENT_X, CLIENT_Y = 0, 0
+
+# name, caption, how it is driven, the keys that end it
+EXAMPLES = [('gui', 'VESTIL - gui.vsl', drive_gui, ['Escape']),
+            ('form', 'VESTIL - form.vsl', drive_form, ['alt+d', 'b']),
+            ('pictures', 'VESTIL - pictures.vsl', drive_pictures, ['space'])]
 
 
 def main():
@@ -53,7 +90,7 @@ def main():
     try:
         session.start_x()
         session.boot_wine()
-        for name, caption, drive in EXAMPLES:
+        for name, caption, drive, keys in EXAMPLES:
             vsc = os.path.join(work, name + '.vsc')
             subprocess.run([args.vestcomp, os.path.join(ROOT, 'examples', name + '.vsl'), '-o', vsc],
                            check=True, stdout=subprocess.DEVNULL)
@@ -66,7 +103,9 @@ def main():
                                stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, timeout=60)
             if p.returncode != 0:
                 raise SystemExit('import failed: %s' % p.stderr.decode(errors='replace'))
-            session.press(window, 'Escape')
+            for key in keys:
+                session.press(window, key)
+                time.sleep(0.3)
             session.wait_exit(proc, name)
             print('saved %s' % os.path.relpath(png, ROOT))
     finally:

@@ -119,7 +119,7 @@ struct ConsoleState {
 struct FamilyState {
   virtual ~FamilyState() = default;
 };
-enum class FamilySlot : uint8_t { kChannels, kDbase, kGui, kSerial, kLibraries, kSound, kOdbc, kMenus, kCount };
+enum class FamilySlot : uint8_t { kChannels, kDbase, kGui, kSerial, kLibraries, kSound, kOdbc, kMenus, kControls, kCount };
 
 struct Runtime {
   Host host;

@@ -4,6 +4,7 @@
 // console runner, host/win32 for vestrun.exe) implements every interface;
 // portable code reaches the platform only through them.
 #include "host/canvas.h"
+#include "host/controls.h"
 #include "host/dialogs.h"
 #include "host/events.h"
 #include "host/files.h"
@@ -40,6 +41,7 @@ struct Host {
   Menus* menus = nullptr;
   WindowAccess* windows = nullptr;
   Icons* icons = nullptr;
+  Controls* controls = nullptr;
 };
 
 }  // namespace vestil

@@ -16,6 +16,7 @@
 #include "dialogs/list_statements.h"
 #include "dialogs/menu_statements.h"
 #include "gui/console_font.h"
+#include "gui/control_functions.h"
 #include "gui/draw_statements.h"
 #include "gui/event_functions.h"
 #include "gui/icon_statements.h"
@@ -72,6 +73,7 @@ std::unique_ptr<Runtime> AssembleRuntime(const Host& host) {
   // Dialogs and lists.
   RegisterListStatements(r);
   RegisterMenuStatements(r);
+  RegisterControlFunctions(r);
   return rt;
 }
 

@@ -134,6 +134,7 @@ struct FuzzHost {
     host.menus = &menus;
     host.windows = &windows;
     host.icons = &icons;
+    host.controls = &controls;
   }
   FuzzFiles files;
   FuzzSystem system;
@@ -150,6 +151,7 @@ struct FuzzHost {
   vestil::TerminalMenus menus;
   vestil::TerminalWindowAccess windows;
   vestil::TerminalIcons icons;
+  vestil::TerminalControls controls;
   vestil::Host host;
 };
 

@@ -10,6 +10,7 @@ TerminalHost::TerminalHost(std::vector<std::string> args) : system_(std::move(ar
   host_.menus = &menus_;
   host_.windows = &windows_;
   host_.icons = &icons_;
+  host_.controls = &controls_;
 }
 
 }  // namespace vestil

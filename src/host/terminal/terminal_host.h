@@ -398,6 +398,34 @@ class TerminalIcons : public Icons {
   void ShowMousePointer(bool) override {}
 };
 
+// Controls in a runner without windows (terminal_controls.cpp): nothing can
+// be made, so every creation gives the handle 0, and every call on a handle
+// answers as the window system answers for an invalid one: 0, false or the
+// empty text.
+class TerminalControls : public Controls {
+ public:
+  int32_t CreateControl(std::string_view class_name, uint32_t style, std::string_view text, int32_t parent,
+                        const ControlPlace& place, int32_t id) override;
+  void InitCommonControls() override;
+  void UseScriptFont(int32_t window) override;
+  void SetScrollRange(int32_t bar, int32_t min, int32_t max) override;
+  int32_t CreateEmptyDialog(int32_t parent, std::string_view caption, const ControlPlace& place) override;
+  int32_t LoadDialog(int32_t module, int32_t parent, std::string_view name) override;
+  int32_t CreateScriptWindow(int32_t parent, std::string_view caption, uint32_t style,
+                             const ControlPlace& place) override;
+  int32_t Send(int32_t window, uint32_t message, int32_t wparam, int32_t lparam) override;
+  int32_t SendText(int32_t window, uint32_t message, int32_t wparam, std::string_view text) override;
+  std::string WindowText(int32_t window) override;
+  std::string EditLine(int32_t window, int32_t line) override;
+  std::string ListItem(int32_t window, int32_t index) override;
+  int32_t DialogItem(int32_t dialog, int32_t id) override;
+  int32_t ActiveWindow() override;
+  int32_t Activate(int32_t window) override;
+  int32_t Focus(int32_t window) override;
+  bool Show(int32_t window, int32_t command) override;
+  bool Destroy(int32_t window) override;
+};
+
 class TerminalHost {
  public:
   explicit TerminalHost(std::vector<std::string> args);
@@ -422,6 +450,7 @@ class TerminalHost {
   TerminalMenus menus_;
   TerminalWindowAccess windows_;
   TerminalIcons icons_;
+  TerminalControls controls_;
   Host host_;
 };
 

@@ -355,6 +355,39 @@ class Win32WindowAccess : public WindowAccess {
   bool after_alt_ = false;  // the keys from an Alt up to the next other key carry scan byte 1
 };
 
+// Controls and the script's own windows (win32_controls.cpp): child windows
+// of the system classes, the "LDIALOG" template and templates of modules with
+// the dialog procedure, "DIALOG" windows, and messages sent by handle.
+class Win32Controls : public Controls {
+ public:
+  Win32Controls(Win32Screen& screen, Win32Canvas& canvas) : screen_(screen), canvas_(canvas) {}
+  int32_t CreateControl(std::string_view class_name, uint32_t style, std::string_view text, int32_t parent,
+                        const ControlPlace& place, int32_t id) override;
+  void InitCommonControls() override;
+  void UseScriptFont(int32_t window) override;
+  void SetScrollRange(int32_t bar, int32_t min, int32_t max) override;
+  int32_t CreateEmptyDialog(int32_t parent, std::string_view caption, const ControlPlace& place) override;
+  int32_t LoadDialog(int32_t module, int32_t parent, std::string_view name) override;
+  int32_t CreateScriptWindow(int32_t parent, std::string_view caption, uint32_t style,
+                             const ControlPlace& place) override;
+  int32_t Send(int32_t window, uint32_t message, int32_t wparam, int32_t lparam) override;
+  int32_t SendText(int32_t window, uint32_t message, int32_t wparam, std::string_view text) override;
+  std::string WindowText(int32_t window) override;
+  std::string EditLine(int32_t window, int32_t line) override;
+  std::string ListItem(int32_t window, int32_t index) override;
+  int32_t DialogItem(int32_t dialog, int32_t id) override;
+  int32_t ActiveWindow() override;
+  int32_t Activate(int32_t window) override;
+  int32_t Focus(int32_t window) override;
+  bool Show(int32_t window, int32_t command) override;
+  bool Destroy(int32_t window) override;
+
+ private:
+  Win32Screen& screen_;
+  Win32Canvas& canvas_;
+  bool common_controls_ = false;  // the library was loaded and initialised
+};
+
 class Win32Host {
  public:
   Win32Host();
@@ -381,6 +414,7 @@ class Win32Host {
   Win32Menus menus_{screen_};
   Win32WindowAccess windows_{screen_};
   Win32Icons icons_{screen_};
+  Win32Controls controls_{screen_, canvas_};
   Host host_;
 };
 

@@ -97,6 +97,7 @@ Win32Host::Win32Host() {
   host_.menus = &menus_;
   host_.windows = &windows_;
   host_.icons = &icons_;
+  host_.controls = &controls_;
 }
 
 }  // namespace vestil
