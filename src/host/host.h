@@ -12,6 +12,7 @@
 #include "host/menus.h"
 #include "host/odbc.h"
 #include "host/ports.h"
+#include "host/printer.h"
 #include "host/profile.h"
 #include "host/screen.h"
 #include "host/serial.h"
@@ -38,6 +39,7 @@ struct Host {
   Canvas* canvas = nullptr;
   Menus* menus = nullptr;
   WindowAccess* windows = nullptr;
+  Printer* printer = nullptr;
 };
 
 }  // namespace vestil

@@ -18,6 +18,7 @@
 #include "gui/console_font.h"
 #include "gui/draw_statements.h"
 #include "gui/event_functions.h"
+#include "gui/print_statements.h"
 #include "gui/text_console.h"
 #include "gui/text_statements.h"
 #include "gui/wait_statements.h"
@@ -58,6 +59,7 @@ std::unique_ptr<Runtime> AssembleRuntime(const Host& host) {
   RegisterEventFunctions(r);
   RegisterDrawStatements(r);
   RegisterTextStatements(r);
+  RegisterPrintStatements(r);
   // Files and data.
   RegisterFileChannels(r);
   RegisterDbase(r);
