@@ -17,7 +17,7 @@ import shutil
 import subprocess
 import time
 
-from wine_harness import TestFailure, read_results
+from wine_harness import TestFailure, read_results, x_regex
 
 PDF_TIMEOUT = 90
 
@@ -221,7 +221,42 @@ def test_no_printer(ctx):
         raise TestFailure('results %s, expected %s' % (got, NO_PRINTER_EXPECTED))
 
 
+FATAL_PROGRAM = """' a fatal error while printing: the job is still finished
+WINDOW 0, 0 - 300, 200
+PRINT "a"
+STARTPRINT
+USEPEN 0, 3, 0
+LINE 0, 0 - 640, 960
+PRINT "x"
+LINE 0, 960 - 640, 0
+"""
+FATAL_CAPTION = b'W\xe4hrend der Druckausgabe verboten: PRINT'
+
+
+def test_fatal_error(ctx):
+    """A fatal error inside a job: after its box the page is printed as drawn."""
+    why = printer_missing()
+    if why:
+        print('SKIP printing-fatal: %s' % why, flush=True)
+        return
+    s = ctx.session
+    out = pdf_folder()
+    if os.path.isdir(out):
+        remove_old(out, ['DruckSeite'])
+    folder = ctx.folder('printing-fatal', {})
+    ctx.compile(folder, 'abbruch', FATAL_PROGRAM)
+    proc = s.start(ctx.vestrun, ['abbruch.vsc'], folder, 'printing-fatal.log')
+    box = s.wait_window(x_regex(FATAL_CAPTION), proc, 'the box of message 221')
+    s.answer(box, 'Return')
+    ctx.expect_exit(s.wait_exit(proc, 'printing-fatal'), 2, 'fatal error while printing')
+    job, info = wait_pdf(out, 'DruckSeite')
+    if pages(info) != 1:
+        raise TestFailure('%s has %d pages, expected 1' % (job, pages(info)))
+    check_diagonal(job)
+
+
 TESTS = [
     ('printing', test_printing, True),
     ('printing-no-printer', test_no_printer, True),
+    ('printing-fatal', test_fatal_error, True),
 ]
