@@ -55,11 +55,13 @@ PRINTING_EXPECTED = ['120', '0', '221', '2', '2', '2', '0', '242', '0', '0', '12
 
 NO_PRINTER_STEPS = [
     (['STARTPRINT'], '&ERRORNUMBER'),                             # 235
-    (['K% = %ERRORKIND', 'LINE 0, 0 - 10, 10', 'PRINT "ok"', 'SCREENCOPY 0, 0 - 10, 10'], '%ERRORKIND'),  # 2: 235 again
-    (['WINCOPY %HWND'], '%ERRORKIND'),                            # 2
+    (['K% = %ERRORKIND', 'LINE 0, 0 - 10, 10', 'PRINT "ok"', 'SCREENCOPY 0, 0 - 10, 10'], '%ERRORKIND'),
+    ([], '&ERRORNUMBER'),                                         # raised, and 235 again
+    (['WINCOPY %HWND'], '%ERRORKIND'),
+    ([], '&ERRORNUMBER'),
     (['NEWPAGE'], '&ERRORNUMBER'),                                # 120: no job was left open
 ]
-NO_PRINTER_EXPECTED = ['235', '2', '2', '120']
+NO_PRINTER_EXPECTED = ['235', '2', '235', '2', '235', '120']
 NO_PRINTER_BEFORE = ['D$ = @READINI$("WIN.INI", "windows", "device")',
                      'WRITEINI "WIN.INI", "windows", "device" = "PDF,wineps.drv"']
 NO_PRINTER_AFTER = ['WRITEINI "WIN.INI", "windows", "device" = D$']
