@@ -5,7 +5,7 @@
 # Xvfb and the X tools the Wine tests drive it with, the dBase readers the
 # data tests use, socat for the serial tests' pseudo-terminal pairs, unixODBC
 # with the SQLite driver for the ODBC tests (amd64, and i386 for the 32-bit
-# Wine), and
+# Wine), CUPS with cups-pdf and poppler for the printing tests, and
 # what the packages need: dpkg-shlibdeps (dpkg-dev) and file for CPack's
 # .deb, man-db (with groff) to read the manual pages.
 # Idempotent: when everything is installed it only checks.
@@ -20,6 +20,7 @@ PACKAGES=(
   python3-dbf python3-dbfread socat
   unixodbc libsqliteodbc libodbc2:i386 libsqliteodbc:i386
   dpkg-dev file man-db groff-base
+  cups printer-driver-cups-pdf poppler-utils
 )
 
 SUDO=

@@ -71,6 +71,8 @@ run_ctest build-asan
 
 # The Wine tests print "wine tests: P passed, F failed" last.
 echo "=== test_all: Wine tests"
+# The default printer of the printing tests (they skip when it cannot be made).
+bash tools/setup_printer.sh || echo "test_all: no CUPS printer; the printing tests will be skipped"
 wine_log="$log_dir/wine.log"
 timeout 2400 python3 tests/wine/run_wine_tests.py \
   --vestrun "$wine_tree/vestrun.exe" --vestcomp build/vestcomp 2>&1 | tee "$wine_log"

@@ -94,8 +94,12 @@ void RunStatements(Runtime& rt) {
 }
 
 // The orderly end: what the platform holds (window, print job, graphics
-// objects) goes with the host; memory goes with the Runtime.
-void EndProgram(Runtime& rt) { rt.host.screen->EndProgram(); }
+// objects) goes with the host; memory goes with the Runtime. A print job
+// still open is finished first, while the window it drew for still exists.
+void EndProgram(Runtime& rt) {
+  if (rt.host.printer) rt.host.printer->Close();
+  rt.host.screen->EndProgram();
+}
 
 }  // namespace
 

@@ -26,6 +26,7 @@ struct WindowModel {
   int paint_mode = kDefaultPaintMode;  // PaintMode 0..2
   bool has_focus = false;     // the caret shows only while ReadKey waits focused
   bool printing = false;      // console statements refuse with message 221
+  double printer_scale_x = 0, printer_scale_y = 0;  // the printer's pixels per inch / 3
   bool timer_set = false;     // SETTIMER / KILLTIMER (250 when not set)
   BrushDescription brush;     // the description USEBRUSH edits
   WindowSettings settings;    // WINDOWSTYLE, WINDOW, STARTPAINT

@@ -14,6 +14,7 @@
 #include "host/menus.h"
 #include "host/odbc.h"
 #include "host/ports.h"
+#include "host/printer.h"
 #include "host/profile.h"
 #include "host/screen.h"
 #include "host/serial.h"
@@ -42,6 +43,7 @@ struct Host {
   WindowAccess* windows = nullptr;
   Icons* icons = nullptr;
   Controls* controls = nullptr;
+  Printer* printer = nullptr;
 };
 
 }  // namespace vestil

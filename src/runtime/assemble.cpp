@@ -20,6 +20,7 @@
 #include "gui/draw_statements.h"
 #include "gui/event_functions.h"
 #include "gui/icon_statements.h"
+#include "gui/print_statements.h"
 #include "gui/text_console.h"
 #include "gui/text_statements.h"
 #include "gui/wait_statements.h"
@@ -61,6 +62,7 @@ std::unique_ptr<Runtime> AssembleRuntime(const Host& host) {
   RegisterDrawStatements(r);
   RegisterTextStatements(r);
   RegisterIconStatements(r);
+  RegisterPrintStatements(r);
   // Files and data.
   RegisterFileChannels(r);
   RegisterDbase(r);

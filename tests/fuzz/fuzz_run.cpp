@@ -135,6 +135,7 @@ struct FuzzHost {
     host.windows = &windows;
     host.icons = &icons;
     host.controls = &controls;
+    host.printer = &printer;
   }
   FuzzFiles files;
   FuzzSystem system;
@@ -152,6 +153,7 @@ struct FuzzHost {
   vestil::TerminalWindowAccess windows;
   vestil::TerminalIcons icons;
   vestil::TerminalControls controls;
+  vestil::TerminalPrinter printer;
   vestil::Host host;
 };
 

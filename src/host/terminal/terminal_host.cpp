@@ -11,6 +11,7 @@ TerminalHost::TerminalHost(std::vector<std::string> args) : system_(std::move(ar
   host_.windows = &windows_;
   host_.icons = &icons_;
   host_.controls = &controls_;
+  host_.printer = &printer_;
 }
 
 }  // namespace vestil

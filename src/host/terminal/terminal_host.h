@@ -426,6 +426,24 @@ class TerminalControls : public Controls {
   bool Destroy(int32_t window) override;
 };
 
+// No printer: the console runner has no page to draw on, so there is no
+// default printer and STARTPRINT and the hard copies stop with message 235
+// (terminal_printer.cpp).
+class TerminalPrinter : public Printer {
+ public:
+  std::string DeviceEntry() override;
+  bool Open(const PrinterDevice& device, int32_t& dpi_x, int32_t& dpi_y) override;
+  bool StartDocument(std::string_view, const PageSetup&) override { return false; }
+  void NextPage(const PageSetup&) override {}
+  void RedirectOutput() override {}
+  void Close() override {}
+  void ShowPrintingCursor(bool) override {}
+  bool CaptureTarget(int32_t, int32_t) override { return false; }
+  bool WindowSize(int32_t window, int32_t& width, int32_t& height) override;
+  bool CaptureWindow(int32_t) override { return false; }
+  bool PrintCapture(int32_t, int32_t, int32_t, int32_t) override { return false; }
+};
+
 class TerminalHost {
  public:
   explicit TerminalHost(std::vector<std::string> args);
@@ -451,6 +469,7 @@ class TerminalHost {
   TerminalWindowAccess windows_;
   TerminalIcons icons_;
   TerminalControls controls_;
+  TerminalPrinter printer_;
   Host host_;
 };
 

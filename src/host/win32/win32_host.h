@@ -117,6 +117,10 @@ class Win32Screen : public Screen, public WindowControl {
 
   // Creates the main window unless it exists; false without a model.
   bool EnsureMainWindow();
+  // Printing (win32_printer.cpp): both output DCs are the printer's until
+  // RestoreOutput; the window keeps repainting from its own shadow.
+  void RedirectOutput(void* printer_dc);
+  void RestoreOutput();
 
   // The window procedure's work (win32_main_window.cpp); `window` is an HWND.
   intptr_t Procedure(void* window, unsigned message, uintptr_t wparam, intptr_t lparam);
@@ -156,6 +160,8 @@ class Win32Screen : public Screen, public WindowControl {
   void* paint_dc_ = nullptr;      // STARTPAINT of another window: its DC
   void* paint_window_ = nullptr;
   void* saved_target_dc_ = nullptr, *saved_shadow_dc_ = nullptr;  // SavedTargets
+  void* print_dc_ = nullptr;      // printing: the printer's DC, and the targets it replaced
+  void* print_saved_target_dc_ = nullptr, *print_saved_shadow_dc_ = nullptr;
   uintptr_t thread_timer_ = 0;    // the script timer set while there was no window
 };
 
@@ -388,6 +394,39 @@ class Win32Controls : public Controls {
   bool common_controls_ = false;  // the library was loaded and initialised
 };
 
+// The default printer from the profile, print jobs and hard copies
+// (win32_printer.cpp). One device at a time: the script's job or a hard
+// copy; Close ends whatever is open.
+class Win32Printer : public Printer {
+ public:
+  Win32Printer(Win32Screen& screen, Win32Canvas& canvas) : screen_(screen), canvas_(canvas) {}
+  Win32Printer(const Win32Printer&) = delete;
+  Win32Printer& operator=(const Win32Printer&) = delete;
+  ~Win32Printer() override { Close(); }
+  std::string DeviceEntry() override;
+  bool Open(const PrinterDevice& device, int32_t& dpi_x, int32_t& dpi_y) override;
+  bool StartDocument(std::string_view name, const PageSetup& page) override;
+  void NextPage(const PageSetup& page) override;
+  void RedirectOutput() override;
+  void Close() override;
+  void ShowPrintingCursor(bool on) override;
+  bool CaptureTarget(int32_t width, int32_t height) override;
+  bool WindowSize(int32_t window, int32_t& width, int32_t& height) override;
+  bool CaptureWindow(int32_t window) override;
+  bool PrintCapture(int32_t x, int32_t y, int32_t width, int32_t height) override;
+
+ private:
+  bool MakeWorkBitmap(void* like_dc, int32_t width, int32_t height);
+  Win32Screen& screen_;
+  Win32Canvas& canvas_;
+  void* dc_ = nullptr;            // the printer's HDC
+  bool in_document_ = false;      // between StartDoc and EndDoc
+  bool redirected_ = false;       // the output DCs are the printer's
+  void* work_dc_ = nullptr, *work_bitmap_ = nullptr, *work_old_bitmap_ = nullptr;  // the hard copy's picture
+  void* cursor_before_ = nullptr; // the cursor the printing cursor replaced
+  bool cursor_shown_ = false;
+};
+
 class Win32Host {
  public:
   Win32Host();
@@ -415,6 +454,7 @@ class Win32Host {
   Win32WindowAccess windows_{screen_};
   Win32Icons icons_{screen_};
   Win32Controls controls_{screen_, canvas_};
+  Win32Printer printer_{screen_, canvas_};
   Host host_;
 };
 

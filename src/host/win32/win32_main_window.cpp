@@ -184,6 +184,7 @@ void Win32Screen::CreateTextModel(void* window) {
 }
 
 void Win32Screen::DestroyTargets() {
+  RestoreOutput();   // a print job keeps its DC but draws here no more
   EndPaintWindow();  // a STARTPAINT still active gives its DC back first
   HDC shadow = static_cast<HDC>(shadow_dc_);
   if (shadow) {
@@ -200,8 +201,9 @@ void Win32Screen::DestroyTargets() {
 void Win32Screen::Paint(void* window) {
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(Window(window), &ps);
-  // During STARTPAINT of another window the shadow copy is the saved one.
-  HDC shadow = static_cast<HDC>(paint_dc_ ? saved_shadow_dc_ : shadow_dc_);
+  // During STARTPAINT of another window or printing the shadow copy is the
+  // saved one.
+  HDC shadow = static_cast<HDC>(paint_dc_ ? saved_shadow_dc_ : print_dc_ ? print_saved_shadow_dc_ : shadow_dc_);
   if (shadow && model_->events.PaintMain(model_->paint_mode))
     BitBlt(dc, 0, 0, screen_width_, screen_height_, shadow, 0, 0, SRCCOPY);
   EndPaint(Window(window), &ps);

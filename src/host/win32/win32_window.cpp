@@ -98,6 +98,7 @@ Win32Host::Win32Host() {
   host_.windows = &windows_;
   host_.icons = &icons_;
   host_.controls = &controls_;
+  host_.printer = &printer_;
 }
 
 }  // namespace vestil
