@@ -3,7 +3,8 @@ through xdotool: the input dialog (OK stays disabled while the edit is
 empty; Escape cancels), a list dialog of style 0 (small and sorted), the edit
 dialog confirmed unchanged (every item ends with CR LF, so a third, empty
 item appears) and rewritten, the open dialog with the name of an existing
-file typed in, the save dialog cancelled and a message box function.
+file typed in, the save dialog cancelled, a message box function, and
+ADDWINDOWS finding the main window by its title.
 
 One program shows them one after another, each found by its caption, and
 writes what it got to ERGEBNIS.TXT. Collected by run_wine_tests.py through
@@ -43,6 +44,9 @@ A$ = @FILESAVE$("Speichern", "neu.txt")
 PRINT #1, "H|"; A$; "|"; %DLGRESULT; "|"; $CHOSEN
 N% = @MESSAGEBOX("Weiter?", "Frage", 1)
 PRINT #1, "M|"; N%; "|"; %DLGRESULT
+CLEARLIST
+ADDWINDOWS "dIALOGE"
+PRINT #1, "W|"; %LISTLAST; "|"; @LISTITEM$(0)
 CLOSE #1
 """
 
@@ -98,11 +102,11 @@ def test_dialogs(ctx):
 
     ctx.expect_exit(s.wait_exit(proc, 'dialogs'), 0, 'dialogs')
     lines = [line for line in read_text(os.path.join(folder, 'ERGEBNIS.TXT')).split('\r\n') if line]
-    if len(lines) != 8:
+    if len(lines) != 9:
         raise TestFailure('the program wrote %r' % lines)
     opened = lines[5].split('|')
     expected = ['A|42|1|42', 'B||2|42', 'C|Birne|1|1|Birne', 'E|1|1|2|a|b|', 'F|1|1|1|eins|zwei']
-    if lines[:5] != expected or lines[7] != 'M|2|2':
+    if lines[:5] != expected or lines[7:] != ['M|2|2', 'W|0|Dialoge']:
         raise TestFailure('the program wrote %r' % lines)
     if (len(opened) != 4 or not opened[1].upper().endswith('\\DATEN.TXT') or opened[2] != '1'
             or opened[3] != opened[1]):
