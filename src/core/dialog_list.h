@@ -17,6 +17,9 @@ struct DialogListState {
   std::vector<ShortString> items;  // items[0..last]
   int32_t last = -1;               // %LISTLAST; -1 while the list is empty
   int32_t dialog_result = 0;       // %DLGRESULT: 1 OK, 2 Cancel, or a box's button
+  int32_t list_selection = 0;      // %LISTINDEX: list box index of the item last selected
+  ShortString last_input_text;     // $INPUTDLG: the text last confirmed in @INPUT$
+  ShortString last_chosen_text;    // $CHOSEN: the last item or file chosen
 };
 
 // Empties the list.

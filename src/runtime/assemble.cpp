@@ -13,6 +13,7 @@
 #include "data/profile.h"
 #include "data/serial.h"
 #include "data/sound/sound_statements.h"
+#include "dialogs/dialog_functions.h"
 #include "dialogs/list_statements.h"
 #include "dialogs/menu_statements.h"
 #include "gui/console_font.h"
@@ -74,6 +75,7 @@ std::unique_ptr<Runtime> AssembleRuntime(const Host& host) {
   RegisterOdbc(r);
   // Dialogs and lists.
   RegisterListStatements(r);
+  RegisterDialogFunctions(r);
   RegisterMenuStatements(r);
   RegisterControlFunctions(r);
   return rt;

@@ -165,6 +165,16 @@ class TerminalDialogs : public Dialogs {
   void ShowPointer() override {}
   bool ChooseProgramFile(std::string_view caption, std::string& path) override;
   bool ChooseDirectory(std::string_view title, std::string& path) override;
+  // The standard dialogs as questions on the console
+  // (terminal_standard_dialogs.cpp).
+  bool RunInputDialog(std::string_view caption, std::string_view prompt, std::string& text) override;
+  bool RunListDialog(std::string_view caption, int style, const std::vector<std::string>& items,
+                     int32_t& selection, std::string& text) override;
+  bool RunEditDialog(std::string_view caption, int style, std::string_view text,
+                     std::vector<std::string>& lines) override;
+  bool RunFileDialog(bool save, std::string_view caption, std::string_view filter,
+                     std::string_view default_extension, std::string& name) override;
+  std::vector<std::string> TopLevelWindowTitles() override { return {}; }
 
  private:
   int NextAnswer(unsigned style);
