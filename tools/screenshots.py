@@ -45,8 +45,8 @@ def drive_form(session, window):
     click(session, window, 355, 69)
     time.sleep(1.5)
     session.xdotool('key', 'Return')
-    time.sleep(1.0)
-    click(session, window, 80, 88)
+    time.sleep(2.0)
+    click(session, window, 80, 82)
     time.sleep(1.0)
 
 
@@ -67,12 +67,14 @@ def click(session, window, x, y):
 
 # Where the client area starts within the X window of a captioned window
 # with a menu bar.
-CLIENT_X, CLIENT_Y = 0, 0
+CLIENT_X, CLIENT_Y = 0, 19
 
 # name, caption, how it is driven, the keys that end it
-EXAMPLES = [('gui', 'VESTIL - gui.vsl', drive_gui, ['Escape']),
+ONLY = os.environ.get('VESTIL_SHOTS')
+EXAMPLES_ALL = [('gui', 'VESTIL - gui.vsl', drive_gui, ['Escape']),
             ('form', 'VESTIL - form.vsl', drive_form, ['alt+d', 'b']),
             ('pictures', 'VESTIL - pictures.vsl', drive_pictures, ['space'])]
+EXAMPLES = [e for e in EXAMPLES_ALL if not ONLY or e[0] in ONLY.split(',')]
 
 
 def main():
