@@ -3,6 +3,7 @@
 // interface per concern, gathered in Host. Each host (host/terminal for the
 // console runner, host/win32 for vestrun.exe) implements every interface;
 // portable code reaches the platform only through them.
+#include "host/bitmaps.h"
 #include "host/canvas.h"
 #include "host/dialogs.h"
 #include "host/events.h"
@@ -38,6 +39,7 @@ struct Host {
   Canvas* canvas = nullptr;
   Menus* menus = nullptr;
   WindowAccess* windows = nullptr;
+  Bitmaps* bitmaps = nullptr;
 };
 
 }  // namespace vestil

@@ -15,6 +15,7 @@
 #include "data/sound/sound_statements.h"
 #include "dialogs/list_statements.h"
 #include "dialogs/menu_statements.h"
+#include "gui/bitmap_statements.h"
 #include "gui/console_font.h"
 #include "gui/draw_statements.h"
 #include "gui/event_functions.h"
@@ -58,6 +59,7 @@ std::unique_ptr<Runtime> AssembleRuntime(const Host& host) {
   RegisterEventFunctions(r);
   RegisterDrawStatements(r);
   RegisterTextStatements(r);
+  RegisterBitmapStatements(r);
   // Files and data.
   RegisterFileChannels(r);
   RegisterDbase(r);

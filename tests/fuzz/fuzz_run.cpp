@@ -133,6 +133,7 @@ struct FuzzHost {
     host.canvas = &canvas;
     host.menus = &menus;
     host.windows = &windows;
+    host.bitmaps = &bitmaps;
   }
   FuzzFiles files;
   FuzzSystem system;
@@ -148,6 +149,7 @@ struct FuzzHost {
   vestil::TerminalCanvas canvas;
   vestil::TerminalMenus menus;
   vestil::TerminalWindowAccess windows;
+  vestil::TerminalBitmaps bitmaps;
   vestil::Host host;
 };
 

@@ -9,6 +9,7 @@ TerminalHost::TerminalHost(std::vector<std::string> args) : system_(std::move(ar
   host_.canvas = &canvas_;
   host_.menus = &menus_;
   host_.windows = &windows_;
+  host_.bitmaps = &bitmaps_;
 }
 
 }  // namespace vestil

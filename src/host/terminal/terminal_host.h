@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "host/host.h"
+#include "host/terminal/terminal_bitmaps.h"
 
 namespace vestil {
 
@@ -408,6 +409,7 @@ class TerminalHost {
   TerminalCanvas canvas_;
   TerminalMenus menus_;
   TerminalWindowAccess windows_;
+  TerminalBitmaps bitmaps_;
   Host host_;
 };
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "host/host.h"
+#include "host/win32/win32_bitmaps.h"
 #include "host/win32/win32_odbc.h"
 
 namespace vestil {
@@ -379,6 +380,7 @@ class Win32Host {
   Win32Canvas canvas_{screen_};
   Win32Menus menus_{screen_};
   Win32WindowAccess windows_{screen_};
+  Win32Bitmaps bitmaps_{screen_};
   Host host_;
 };
 

@@ -96,6 +96,7 @@ Win32Host::Win32Host() {
   host_.canvas = &canvas_;
   host_.menus = &menus_;
   host_.windows = &windows_;
+  host_.bitmaps = &bitmaps_;
 }
 
 }  // namespace vestil
