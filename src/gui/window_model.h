@@ -35,6 +35,7 @@ struct WindowModel {
   uint8_t font_charset = 0;   // FontCharset: 0 ANSI, 255 OEM, 2 SYMBOL
   int32_t font_escapement = 0;  // FontEscapement, tenths of a degree
   bool controls_use_script_font = false;
+  int32_t bitmap_width = 0, bitmap_height = 0;  // %BMPWIDTH, %BMPHEIGHT: the last bitmap loaded or saved
 };
 
 // Pixel position of a cell's top-left corner; the scroll origin stays (0, 0).

@@ -3,6 +3,7 @@
 // interface per concern, gathered in Host. Each host (host/terminal for the
 // console runner, host/win32 for vestrun.exe) implements every interface;
 // portable code reaches the platform only through them.
+#include "host/bitmaps.h"
 #include "host/canvas.h"
 #include "host/controls.h"
 #include "host/dialogs.h"
@@ -44,6 +45,7 @@ struct Host {
   Icons* icons = nullptr;
   Controls* controls = nullptr;
   Printer* printer = nullptr;
+  Bitmaps* bitmaps = nullptr;
 };
 
 }  // namespace vestil

@@ -16,6 +16,7 @@
 #include "dialogs/dialog_functions.h"
 #include "dialogs/list_statements.h"
 #include "dialogs/menu_statements.h"
+#include "gui/bitmap_statements.h"
 #include "gui/console_font.h"
 #include "gui/control_functions.h"
 #include "gui/draw_statements.h"
@@ -64,6 +65,7 @@ std::unique_ptr<Runtime> AssembleRuntime(const Host& host) {
   RegisterTextStatements(r);
   RegisterIconStatements(r);
   RegisterPrintStatements(r);
+  RegisterBitmapStatements(r);
   // Files and data.
   RegisterFileChannels(r);
   RegisterDbase(r);

@@ -136,6 +136,7 @@ struct FuzzHost {
     host.icons = &icons;
     host.controls = &controls;
     host.printer = &printer;
+    host.bitmaps = &bitmaps;
   }
   FuzzFiles files;
   FuzzSystem system;
@@ -154,6 +155,7 @@ struct FuzzHost {
   vestil::TerminalIcons icons;
   vestil::TerminalControls controls;
   vestil::TerminalPrinter printer;
+  vestil::TerminalBitmaps bitmaps;
   vestil::Host host;
 };
 

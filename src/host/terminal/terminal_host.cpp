@@ -12,6 +12,7 @@ TerminalHost::TerminalHost(std::vector<std::string> args) : system_(std::move(ar
   host_.icons = &icons_;
   host_.controls = &controls_;
   host_.printer = &printer_;
+  host_.bitmaps = &bitmaps_;
 }
 
 }  // namespace vestil

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "host/host.h"
+#include "host/terminal/terminal_bitmaps.h"
 
 namespace vestil {
 
@@ -480,6 +481,7 @@ class TerminalHost {
   TerminalIcons icons_;
   TerminalControls controls_;
   TerminalPrinter printer_;
+  TerminalBitmaps bitmaps_;
   Host host_;
 };
 

@@ -8,6 +8,7 @@
 
 #include "host/host.h"
 #include "host/win32/win32_icons.h"
+#include "host/win32/win32_bitmaps.h"
 #include "host/win32/win32_odbc.h"
 
 namespace vestil {
@@ -465,6 +466,7 @@ class Win32Host {
   Win32Icons icons_{screen_};
   Win32Controls controls_{screen_, canvas_};
   Win32Printer printer_{screen_, canvas_};
+  Win32Bitmaps bitmaps_{screen_};
   Host host_;
 };
 

@@ -99,6 +99,7 @@ Win32Host::Win32Host() {
   host_.icons = &icons_;
   host_.controls = &controls_;
   host_.printer = &printer_;
+  host_.bitmaps = &bitmaps_;
 }
 
 }  // namespace vestil

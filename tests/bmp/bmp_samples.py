@@ -1,0 +1,212 @@
+"""BMP files for the reader's tests and the fuzz seeds: good ones of every
+bit depth (bottom-up and top-down, RLE, bit fields) with the colours the
+reader must decode, and deliberately broken ones it must reject."""
+import struct
+
+# A 5 x 3 picture (top row first) of 0xRRGGBB colours drawn from 4 colours,
+# so that every depth can hold it.
+COLORS = [0x000000, 0xFF0000, 0x00FF00, 0x2040C0]
+PICTURE = [[0, 1, 2, 3, 0],
+           [3, 3, 1, 0, 2],
+           [1, 0, 0, 2, 3]]
+
+
+def rgb(i):
+    return COLORS[i]
+
+
+def bmp(width, height, bits, pixels, table=b"", compression=0, masks=b"",
+        header_size=40, offset=None, image_size=None, colors_used=0,
+        planes=1, magic=b"BM", extra_header=b""):
+    info = struct.pack("<IiiHHIIiiII", header_size, width, height, planes, bits,
+                       compression, len(pixels) if image_size is None else image_size,
+                       2835, 2835, colors_used, 0) + extra_header
+    if offset is None:
+        offset = 14 + len(info) + len(masks) + len(table)
+    body = info + masks + table
+    body += b"\0" * max(0, offset - 14 - len(body)) + pixels
+    return magic + struct.pack("<IHHI", 14 + len(body), 0, 0, offset) + body
+
+
+def table(n):
+    t = b""
+    for i in range(n):
+        c = COLORS[i] if i < len(COLORS) else 0x808080
+        t += bytes([c & 0xFF, c >> 8 & 0xFF, c >> 16, 0])
+    return t
+
+
+def rows(bits, pic, top_down=False, pack=None):
+    """Pixel rows of indexes (bits <= 8) or colours, padded to 4 bytes."""
+    out = b""
+    order = pic if top_down else list(reversed(pic))
+    for r in order:
+        if bits in (1, 4):
+            v, n = 0, 0
+            row = b""
+            for i in r:
+                v = v << bits | i
+                n += bits
+                if n == 8:
+                    row += bytes([v])
+                    v, n = 0, 0
+            if n:
+                row += bytes([v << (8 - n)])
+        elif bits == 8:
+            row = bytes(r)
+        else:
+            row = b"".join(pack(rgb(i)) for i in r)
+        out += row + b"\0" * (-len(row) % 4)
+    return out
+
+
+def p24(c):
+    return bytes([c & 0xFF, c >> 8 & 0xFF, c >> 16])
+
+
+def p32(c):
+    return p24(c) + b"\0"
+
+
+def p555(c):
+    r, g, b = c >> 16 >> 3, (c >> 8 & 0xFF) >> 3, (c & 0xFF) >> 3
+    return struct.pack("<H", r << 10 | g << 5 | b)
+
+
+def p565(c):
+    r, g, b = c >> 16 >> 3, (c >> 8 & 0xFF) >> 2, (c & 0xFF) >> 3
+    return struct.pack("<H", r << 11 | g << 5 | b)
+
+
+def scale(v, bits):
+    return v * 255 // ((1 << bits) - 1)
+
+
+def via555(c):
+    r, g, b = c >> 16 >> 3, (c >> 8 & 0xFF) >> 3, (c & 0xFF) >> 3
+    return scale(r, 5) << 16 | scale(g, 5) << 8 | scale(b, 5)
+
+
+def via565(c):
+    r, g, b = c >> 16 >> 3, (c >> 8 & 0xFF) >> 2, (c & 0xFF) >> 3
+    return scale(r, 5) << 16 | scale(g, 6) << 8 | scale(b, 5)
+
+
+def expect(conv=lambda c: c, pic=PICTURE):
+    return [[conv(rgb(i)) for i in r] for r in pic]
+
+
+def rle8(pic):
+    """Bottom-up RLE8: a run for the first two pixels, then an absolute run."""
+    out = b""
+    for r in reversed(pic):
+        out += bytes([1, r[0], 1, r[1]]) + bytes([0, len(r) - 2]) + bytes(r[2:])
+        out += b"\0" * (-(len(r) - 2) % 2)
+        out += b"\0\0"
+    return out + b"\0\1"
+
+
+def rle4(pic):
+    out = b""
+    for r in reversed(pic):
+        out += bytes([1, r[0] << 4])
+        rest = r[1:]
+        data = bytes((rest[i] << 4) | (rest[i + 1] if i + 1 < len(rest) else 0)
+                     for i in range(0, len(rest), 2))
+        out += bytes([0, len(rest)]) + data + b"\0" * (-len(data) % 2) + b"\0\0"
+    return out + b"\0\1"
+
+
+def good():
+    """name -> (file bytes, expected colours top row first)."""
+    w, h = 5, 3
+    g = {}
+    for bits in (1, 4, 8):
+        pic = [[i & ((1 << bits) - 1) for i in r] for r in PICTURE] if bits == 1 else PICTURE
+        n = 1 << bits
+        g["bits%d" % bits] = (bmp(w, h, bits, rows(bits, pic), table(n)), expect(pic=pic))
+        g["bits%d_topdown" % bits] = (bmp(w, -h, bits, rows(bits, pic, True), table(n)), expect(pic=pic))
+    # A short table named by the colours-used field.
+    g["bits8_used4"] = (bmp(w, h, 8, rows(8, PICTURE), table(4), colors_used=4), expect())
+    g["bits16"] = (bmp(w, h, 16, rows(16, PICTURE, pack=p555)), expect(via555))
+    g["bits16_565"] = (bmp(w, h, 16, rows(16, PICTURE, pack=p565), compression=3,
+                           masks=struct.pack("<III", 0xF800, 0x07E0, 0x001F)), expect(via565))
+    g["bits24"] = (bmp(w, h, 24, rows(24, PICTURE, pack=p24)), expect())
+    g["bits24_topdown"] = (bmp(w, -h, 24, rows(24, PICTURE, True, pack=p24)), expect())
+    g["bits32"] = (bmp(w, h, 32, rows(32, PICTURE, pack=p32)), expect())
+    g["bits32_fields"] = (bmp(w, h, 32, rows(32, PICTURE, pack=p32), compression=3,
+                              masks=struct.pack("<III", 0xFF0000, 0xFF00, 0xFF)), expect())
+    g["bits32_topdown"] = (bmp(w, -h, 32, rows(32, PICTURE, True, pack=p32)), expect())
+    g["rle8"] = (bmp(w, h, 8, rle8(PICTURE), table(256), compression=1), expect())
+    g["rle4"] = (bmp(w, h, 4, rle4(PICTURE), table(16), compression=2), expect())
+    # A delta skips to the top row's third pixel: the rest stays index 0.
+    delta = b"\0\2\2\2" + bytes([1, 1]) + b"\0\1"
+    g["rle8_delta"] = (bmp(w, h, 8, delta, table(4), compression=1, colors_used=4),
+                       [[0, 0, rgb(1), 0, 0], [0] * 5, [0] * 5])
+    # Pixel data after a gap (offset beyond the table), as SAVEBMP writes.
+    g["bits24_gap"] = (bmp(w, h, 24, rows(24, PICTURE, pack=p24), offset=58), expect())
+    return g
+
+
+def bad():
+    w, h = 5, 3
+    ok24 = rows(24, PICTURE, pack=p24)
+    ok8 = rows(8, PICTURE)
+    full = bmp(w, h, 24, ok24)
+    b = {}
+    b["empty"] = b""
+    b["file_header_only"] = full[:14]
+    b["short_info_header"] = full[:50]
+    b["truncated_pixels"] = full[:-1]
+    b["not_bm"] = b"BA" + full[2:]
+    b["header12"] = b"BM" + struct.pack("<IHHI", 26 + 48, 0, 0, 26) + struct.pack("<IHHHH", 12, w, h, 1, 24) + ok24
+    for size in (64, 108, 124):
+        b["header%d" % size] = bmp(w, h, 24, ok24, header_size=size, extra_header=b"\0" * (size - 40))
+    b["offset_past_end"] = full[:10] + struct.pack("<I", 0x7FFFFFF0) + full[14:]
+    b["offset_in_header"] = full[:10] + struct.pack("<I", 20) + full[14:]
+    b["offset_leaves_too_little"] = full[:10] + struct.pack("<I", 58) + full[14:]
+    b["width_zero"] = bmp(0, h, 24, ok24)
+    b["width_negative"] = bmp(-5, h, 24, ok24)
+    b["height_zero"] = bmp(w, 0, 24, ok24)
+    b["height_min"] = bmp(w, -0x80000000, 24, ok24)
+    b["huge_width"] = bmp(0x7FFFFFFF, 1, 1, ok24, table(2))
+    b["huge_area"] = bmp(30000, 30000, 1, ok24, table(2))
+    b["huge_rle"] = bmp(32767, 32767, 8, b"\0\1", table(256), compression=1)
+    b["bits_2"] = bmp(w, h, 2, ok8, table(4))
+    b["bits_0"] = bmp(w, h, 0, ok8)
+    b["planes_2"] = bmp(w, h, 24, ok24, planes=2)
+    b["table_past_end"] = bmp(w, h, 8, b"", table(16), colors_used=0)
+    b["colors_used_huge"] = bmp(w, h, 24, ok24, colors_used=0x40000000)
+    b["jpeg"] = bmp(w, h, 24, ok24, compression=4)
+    b["rle8_on_24"] = bmp(w, h, 24, rle8(PICTURE), compression=1)
+    b["rle8_topdown"] = bmp(w, -h, 8, rle8(PICTURE), table(256), compression=1)
+    b["rle8_run_past_row"] = bmp(w, h, 8, b"\6\1\0\1", table(256), compression=1)
+    b["rle8_rows_past_top"] = bmp(w, h, 8, b"\0\0" * 4 + b"\1\1\0\1", table(256), compression=1)
+    b["rle8_delta_past_top"] = bmp(w, h, 8, b"\0\2\0\4\0\1", table(256), compression=1)
+    b["rle8_delta_cut"] = bmp(w, h, 8, b"\0\2\1", table(256), compression=1)
+    b["rle8_absolute_cut"] = bmp(w, h, 8, b"\0\5\1\2\3", table(256), compression=1)
+    b["rle8_absolute_past_row"] = bmp(w, h, 8, b"\1\1\0\5\1\2\3\4\5\0", table(256), compression=1)
+    b["rle8_empty"] = bmp(w, h, 8, b"", table(256), compression=1)
+    b["rle4_absolute_past_row"] = bmp(w, h, 4, b"\0\6\x12\x34\x56\0\0\1", table(16), compression=2)
+    b["fields_on_24"] = bmp(w, h, 24, ok24, compression=3, masks=struct.pack("<III", 0xFF0000, 0xFF00, 0xFF))
+    b["fields_zero_mask"] = bmp(w, h, 32, rows(32, PICTURE, pack=p32), compression=3,
+                                masks=struct.pack("<III", 0xFF0000, 0, 0xFF))
+    b["fields_split_mask"] = bmp(w, h, 16, rows(16, PICTURE, pack=p555), compression=3,
+                                 masks=struct.pack("<III", 0xF00F, 0x07E0, 0x001F))
+    b["fields_mask_past_16"] = bmp(w, h, 16, rows(16, PICTURE, pack=p555), compression=3,
+                                   masks=struct.pack("<III", 0x1F0000, 0x07E0, 0x001F))
+    return b
+
+
+def write_all(folder):
+    import os
+    os.makedirs(folder, exist_ok=True)
+    for name, (data, _) in good().items():
+        open(os.path.join(folder, "good_%s.bmp" % name), "wb").write(data)
+    for name, data in bad().items():
+        open(os.path.join(folder, "bad_%s.bmp" % name), "wb").write(data)
+
+
+if __name__ == "__main__":
+    import sys
+    write_all(sys.argv[1])
