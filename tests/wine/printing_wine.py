@@ -2,10 +2,10 @@
 cups-pdf (tools/setup_printer.sh), which Wine reports as the default printer
 and which writes each job as a PDF named after its document. One program
 prints a job of two pages (a diagonal across the first, a text in a font of
-its own on both), a hard copy of its window's client area and one of the
-whole window, and meets the refusals on the way; poppler's pdfinfo,
-pdftotext and pdftoppm read the files back. A second run, with a "device"
-entry that has no two commas, finds no printer.
+its own on both, a bitmap on the second), a hard copy of its window's client
+area and one of the whole window, and meets the refusals on the way;
+poppler's pdfinfo, pdftotext and pdftoppm read the files back. A second run,
+with a "device" entry that has no two commas, finds no printer.
 
 Collected by run_wine_tests.py through TESTS.
 """
@@ -39,13 +39,14 @@ def result_program(steps, before=(), after=()):
 PRINTING_STEPS = [
     (['ENDPRINT'], '&ERRORNUMBER'),                              # 120 without a job
     (['K% = %ERRORKIND', 'WINDOW 0, 0 - 400, 300', 'CLS %d' % RED, 'PRINT "Hallo"',
-      'STARTPRINT', 'USEPEN 0, 3, 0', 'LINE 0, 0 - 640, 960',
+      'SAVEBMP "ROT.BMP", 100, 100 - 40, 40', 'STARTPRINT', 'USEPEN 0, 3, 0', 'LINE 0, 0 - 640, 960',
       'USEFONT "Arial", 40, 0, 1, 0, 0', 'DRAWTEXT 100, 100, "SEITEEINS"'], '%ERRORKIND'),  # 0
     (['PRINT "x"'], '&ERRORNUMBER'),                              # 221
     (['K% = %ERRORKIND', 'SCREENCOPY'], '%ERRORKIND'),            # 2 (221 again)
     (['WINCOPY %HWND'], '%ERRORKIND'),                            # 2
     (['STARTPRINT'], '%ERRORKIND'),                               # 2: one job at a time
-    (['NEWPAGE', 'DRAWTEXT 100, 100, "SEITEZWEI"', 'ENDPRINT'], '%ERRORKIND'),  # 0
+    (['NEWPAGE', 'DRAWTEXT 100, 100, "SEITEZWEI"', 'DRAWSIZEDBMP "ROT.BMP", 320, 480 - 160, 240',
+      'ENDPRINT'], '%ERRORKIND'),  # 0
     (['WINCOPY 12345'], '&ERRORNUMBER'),                          # 242
     (['K% = %ERRORKIND', 'SCREENCOPY'], '%ERRORKIND'),            # 0
     (['WINCOPY %HWND'], '%ERRORKIND'),                            # 0
@@ -158,9 +159,9 @@ def word_heights(path):
     return found
 
 
-def red_share(path):
-    """The share of clearly red pixels on the only page."""
-    w, h, _, data = raster(path, 1, colour=True)
+def red_share(path, page=1):
+    """The share of clearly red pixels on a page."""
+    w, h, _, data = raster(path, page, colour=True)
     red = sum(1 for i in range(0, w * h * 3, 3) if data[i] > 200 and data[i + 1] < 80 and data[i + 2] < 80)
     return red / float(w * h)
 
@@ -198,6 +199,11 @@ def test_printing(ctx):
     if not (20 < one < 50 and abs(one - two) < 2):
         raise TestFailure('the texts are %.1f and %.1f points high, expected the same font of about 33'
                           % (one, two))
+    # The window's red square, drawn on page 2 at x10 through StretchDIBits:
+    # a quarter of the page's width and height.
+    share = red_share(job, 2)
+    if not 0.04 < share < 0.09:
+        raise TestFailure('page 2 of %s is %.1f %% red, expected the bitmap on 6 %%' % (job, share * 100))
     for name in names[1:]:
         path, info = wait_pdf(out, name)
         if pages(info) != 1:
