@@ -102,11 +102,8 @@ DibImage Dib(const gui::BmpImage& image) {
   return d;
 }
 
-// DRAWBMP file , x , y ; mode and DRAWSIZEDBMP file , x , y - w , h ; mode.
-void DrawFileBitmap(Runtime& rt, bool sized) {
-  rt.loop.statement_handled = true;
-  if (!RequireWindow(rt)) return;
-  const std::string name = TextArg(rt, ',', kFileNameDemand);
+// The place of a drawn bitmap: "x , y ;" or, sized, "x , y - w , h ;".
+BitmapRect PlaceArgs(Runtime& rt, bool sized) {
   BitmapRect to;
   to.x = NumberArg(rt, ',');
   to.y = NumberArg(rt, sized ? '-' : ';');
@@ -114,6 +111,15 @@ void DrawFileBitmap(Runtime& rt, bool sized) {
     to.w = NumberArg(rt, ',');
     to.h = NumberArg(rt, ';');
   }
+  return to;
+}
+
+// DRAWBMP file , x , y ; mode and DRAWSIZEDBMP file , x , y - w , h ; mode.
+void DrawFileBitmap(Runtime& rt, bool sized) {
+  rt.loop.statement_handled = true;
+  if (!RequireWindow(rt)) return;
+  const std::string name = TextArg(rt, ',', kFileNameDemand);
+  BitmapRect to = PlaceArgs(rt, sized);
   const uint32_t rop = ModeArg(rt);
   gui::BmpImage image;
   if (!ReadBmpFile(rt, name, image)) {
@@ -148,13 +154,7 @@ void DrawResourceBitmap(Runtime& rt, bool sized) {
   if (RefusedWhilePrinting(rt, sized ? "DRAWSIZEDEXTBMP" : "DRAWEXTBMP")) return;
   const int32_t module = NumberArg(rt, ',');
   const std::string name = TextArg(rt, ',', kTextDemand);
-  BitmapRect to;
-  to.x = NumberArg(rt, ',');
-  to.y = NumberArg(rt, sized ? '-' : ';');
-  if (sized) {
-    to.w = NumberArg(rt, ',');
-    to.h = NumberArg(rt, ';');
-  }
+  BitmapRect to = PlaceArgs(rt, sized);
   const uint32_t rop = ModeArg(rt);
   int32_t w = 0, h = 0;
   if (!Host(rt).DrawResource(module, name, gui::ResourceNumber(name), to, sized, rop, w, h)) {
