@@ -2,7 +2,9 @@
 after the window's "LEER" item, with a drop-down, a submenu, an inserted
 item and a free pop-up menu; items chosen with the keyboard reach the
 program as %COMMAND after WAITMOUSE and SHOWPOPUP ("LEER"'s item
-as 255, seen as 254 by the statement after the wait); appending to the shown pop-up fails with 226. LOADMENU loads the
+as 255, seen as 254 by the statement after the wait); appending to the shown pop-up fails with 226.
+CHECKITEM, ENABLEITEM and REMOVEITEM are read back through user32's
+GetMenuState. LOADMENU loads the
 runner's own "LEER" and stops with box 252 for a menu that does not exist.
 
 The program writes the step it waits in to SCHRITT.TXT and its results to
@@ -14,6 +16,9 @@ from wine_harness import TestFailure, x_regex
 from waits_wine import read_text, wait_step
 
 PROGRAM = """' a menu bar chosen with the keyboard
+DEFFN GETMENU(1) !"USER32","GetMenu"
+DEFFN MENUSTATE(3) !"USER32","GetMenuState"
+DECLARE M&
 WINDOWTITLE "Menues"
 PRINT "Menue"
 MENUPOPUP "&Datei"
@@ -52,6 +57,14 @@ PRINT #1, "C "; %COMMAND
 ERRORMODE -1
 APPENDITEM 303, "weg"
 PRINT #1, "E "; &ERRORNUMBER
+' the item states as the window's menu holds them: checked (8), greyed (1),
+' and -1 for an item that is gone
+M& = @GETMENU(%HWND)
+PRINT #1, "S "; @MENUSTATE(M&, 101, 0); " "; @MENUSTATE(M&, 102, 0); " "; @MENUSTATE(M&, 200, 0)
+CHECKITEM 101, 0
+ENABLEITEM 102, 2
+REMOVEITEM 200
+PRINT #1, "T "; @MENUSTATE(M&, 101, 0); " "; @MENUSTATE(M&, 102, 0); " "; @MENUSTATE(M&, 200, 0)
 CLOSE #1
 """
 
@@ -86,7 +99,7 @@ def test_menus(ctx):
 
     ctx.expect_exit(s.wait_exit(proc, 'menus'), 0, 'menus')
     lines = [line for line in read_text(os.path.join(folder, 'ERGEBNIS.TXT')).split('\r\n') if line]
-    if lines != ['A 113', 'B 254', 'C 302', 'E 226']:
+    if lines != ['A 113', 'B 254', 'C 302', 'E 226', 'S 8 1 0', 'T 0 2 -1']:
         raise TestFailure('the program wrote %r' % lines)
 
 
