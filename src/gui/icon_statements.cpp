@@ -8,6 +8,7 @@
 #include "core/errors.h"
 #include "core/messages.h"
 #include "core/runtime.h"
+#include "gui/bitmap_statements.h"
 #include "gui/draw_statements.h"
 #include "host/host.h"
 #include "values/eval.h"
@@ -131,10 +132,10 @@ void ShowCursor(Runtime& rt) {
 ImageName ParseImageName(std::string_view text) {
   ImageName name;
   name.text = text;
-  int32_t value = 0;
-  if (!text.empty() && TextToInt(text, value)) {
+  const int32_t number = gui::ResourceNumber(text);
+  if (number >= 0) {
     name.by_number = true;
-    name.number = static_cast<uint16_t>(value);
+    name.number = static_cast<uint16_t>(number);
   }
   return name;
 }

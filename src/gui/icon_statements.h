@@ -13,8 +13,8 @@ namespace vestil {
 
 struct Runtime;
 
-// A resource name as written: a text that converts completely to a number
-// names the resource of that number (as a resource number: its low 16 bits).
+// A resource name as written: decimal digits alone (at most 65535) name the
+// resource of that number, as for the bitmap statements (gui::ResourceNumber).
 ImageName ParseImageName(std::string_view text);
 
 // The cursor SETCURSOR n chooses: a system cursor number (IDC_...) or one of

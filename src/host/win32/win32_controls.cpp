@@ -4,7 +4,6 @@
 #include "host/win32/win32_host.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace vestil {
 namespace {
@@ -106,12 +105,8 @@ std::string Win32Controls::WindowText(int32_t window) {
   return Received(buf, SendMessageA(WindowFromNumber(window), WM_GETTEXT, sizeof buf, reinterpret_cast<LPARAM>(buf)));
 }
 
-// EM_GETLINE finds the buffer's size in its first word.
 std::string Win32Controls::EditLine(int32_t window, int32_t line) {
-  char buf[kTextChars + 1] = {0};
-  const WORD size = kTextChars;
-  memcpy(buf, &size, sizeof size);
-  return Received(buf, SendMessageA(WindowFromNumber(window), EM_GETLINE, WParam(line), reinterpret_cast<LPARAM>(buf)));
+  return EditControlLine(WindowFromNumber(window), WParam(line));
 }
 
 std::string Win32Controls::ListItem(int32_t window, int32_t index) {

@@ -179,12 +179,7 @@ INT_PTR CALLBACK EditProcedure(HWND dialog, UINT message, WPARAM wparam, LPARAM 
           const size_t count = std::min<size_t>(static_cast<size_t>(SendMessageA(edit, EM_GETLINECOUNT, 0, 0)),
                                                 kMaxEditLines);
           d->lines->clear();
-          for (size_t i = 0; i < count; ++i) {
-            char buf[256] = {0};
-            *reinterpret_cast<WORD*>(buf) = 255;  // EM_GETLINE reads the buffer's size from its first word
-            const LRESULT n = SendMessageA(edit, EM_GETLINE, i, reinterpret_cast<LPARAM>(buf));
-            d->lines->emplace_back(buf, static_cast<size_t>(std::clamp<LRESULT>(n, 0, 255)));
-          }
+          for (size_t i = 0; i < count; ++i) d->lines->push_back(EditControlLine(edit, i));
           EndDialog(dialog, 1);
           return TRUE;
         }

@@ -7,6 +7,7 @@
 #undef MessageBox
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 
 namespace vestil {
@@ -30,6 +31,17 @@ T* WindowOwner(HWND window, UINT message, LPARAM lparam) {
     SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
   }
   return reinterpret_cast<T*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+}
+
+// Line `line` of an edit control, at most 255 characters (EM_GETLINE finds
+// the buffer's size in its first word); empty when the edit gives nothing.
+inline std::string EditControlLine(HWND edit, WPARAM line) {
+  char buf[256] = {0};
+  const WORD size = 255;
+  memcpy(buf, &size, sizeof size);
+  const LRESULT n = SendMessageA(edit, EM_GETLINE, line, reinterpret_cast<LPARAM>(buf));
+  if (n <= 0) return std::string();
+  return std::string(buf, static_cast<size_t>(n < 255 ? n : 255));
 }
 
 // A directory from one of the Get...DirectoryA functions.
