@@ -46,13 +46,13 @@ add_custom_command(
 set_property(SOURCE ${CMAKE_CURRENT_SOURCE_DIR}/resources/vestrun.rc APPEND PROPERTY
   OBJECT_DEPENDS ${VESTIL_IMAGE_FILES})
 
-file(GLOB VESTIL_WIN32_SOURCES CONFIGURE_DEPENDS src/host/win32/*.cpp)
+file(GLOB VESTIL_WIN32_SOURCES CONFIGURE_DEPENDS src/platform/win32/*.cpp)
 list(FILTER VESTIL_WIN32_SOURCES EXCLUDE REGEX "/main\\.cpp$")
 add_library(vestil_win32_host STATIC ${VESTIL_WIN32_SOURCES})
 target_compile_definitions(vestil_win32_host PUBLIC __USE_MINGW_ANSI_STDIO=1)
 target_link_libraries(vestil_win32_host PUBLIC vestil_interp comdlg32 user32 gdi32 kernel32 shell32 ole32 winmm)
 
-add_executable(vestrun WIN32 src/host/win32/main.cpp resources/vestrun.rc)
+add_executable(vestrun WIN32 src/platform/win32/main.cpp resources/vestrun.rc)
 target_include_directories(vestrun PRIVATE ${VESTIL_RESOURCE_DIR})
 target_link_libraries(vestrun PRIVATE vestil_runtime vestil_win32_host)
 # User procedures may recurse deeply: 16 MiB of stack instead of 1 MiB.

@@ -1,7 +1,7 @@
 #pragma once
 // The seam between the portable runtime and the operating system: one small
-// interface per concern, gathered in Host. Each host (host/terminal for the
-// console runner, host/win32 for vestrun.exe) implements every interface;
+// interface per concern, gathered in Host. Each host (platform/terminal for the
+// console runner, platform/win32 for vestrun.exe) implements every interface;
 // portable code reaches the platform only through them.
 #include "host/bitmaps.h"
 #include "host/canvas.h"

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "core/runtime.h"
-#include "host/terminal/terminal_host.h"
+#include "platform/terminal/terminal_host.h"
 #include "runtime/assemble.h"
 
 extern "C" const char* __asan_default_options() { return "allocator_may_return_null=1"; }

@@ -15,7 +15,7 @@
 #include "core/messages.h"
 #include "gui/text_statements.h"
 #include "gui/window_statements.h"
-#include "host/terminal/terminal_host.h"
+#include "platform/terminal/terminal_host.h"
 #include "runtime/assemble.h"
 
 namespace vestil {

@@ -11,7 +11,7 @@
 #include "core/messages.h"
 #include "core/runtime.h"
 #include "data/odbc.h"
-#include "host/terminal/terminal_host.h"
+#include "platform/terminal/terminal_host.h"
 #include "runtime/assemble.h"
 #include "values/dispatch.h"
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "host/terminal/profile_file.h"
+#include "platform/terminal/profile_file.h"
 
 namespace vestil {
 namespace {

@@ -7,7 +7,7 @@
 
 #include "base/tokens.h"
 #include "core/runtime.h"
-#include "host/terminal/terminal_host.h"
+#include "platform/terminal/terminal_host.h"
 #include "runtime/assemble.h"
 
 namespace vestil {

@@ -1,0 +1,51 @@
+// Shared libraries of the console runner: dlopen, dlsym and calls in the C
+// convention. Arguments travel as pointer-sized integers, so a function that
+// takes an int sees the number and one that takes a pointer sees an area's
+// address, on 32-bit and 64-bit systems alike.
+#include <dlfcn.h>
+#include <unistd.h>
+
+#include <array>
+#include <ctime>
+#include <utility>
+
+#include "host/library_call.h"
+#include "platform/terminal/terminal_host.h"
+
+namespace vestil {
+
+void* TerminalLibraries::Load(std::string_view name) {
+  std::string n(name);
+  if (n.find_first_of("/\\:") != std::string::npos) n = files_.MapPath(n);
+  return dlopen(n.c_str(), RTLD_NOW | RTLD_LOCAL);
+}
+
+void TerminalLibraries::Free(void* module) { dlclose(module); }
+
+void* TerminalLibraries::Find(void* module, std::string_view function) {
+  return dlsym(module, std::string(function).c_str());
+}
+
+int32_t TerminalLibraries::Call(void* function, std::span<const intptr_t> args) {
+  return library_call::Call(function, args);
+}
+
+int32_t TerminalLibraries::ModuleNumber(void* module) {
+  const auto n = static_cast<int32_t>(reinterpret_cast<uintptr_t>(module));
+  return n != 0 ? n : 1;
+}
+
+std::string TerminalLibraries::ShortPath(const std::string& path) {
+  if (!path.empty() && path[0] == '/') return path;
+  char buf[4096];
+  if (!getcwd(buf, sizeof buf)) return path;
+  std::string dir(buf);
+  return dir + (dir.ends_with('/') ? "" : "/") + path;
+}
+
+void TerminalLibraries::Nap() {
+  const timespec ms{0, 1000000};
+  nanosleep(&ms, nullptr);
+}
+
+}  // namespace vestil
