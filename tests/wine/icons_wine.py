@@ -8,20 +8,22 @@ failures (224 for an icon that does not exist, 225 for DRAWSYSICON 5, 230
 for SETCURSOR 14); SETCURSOR 4, 5 and 13 taken, and a cursor that does not
 load leaving the class cursor as it was; an icon drawn before the window
 exists being no error; SETICON changing the class icon (class values read
-with GetClassLongPtrA); SHOWCURSOR 0 twice leaving the display count at -1
+with GetClassLongA on the 32-bit build, where
+GetClassLongPtrA is only a macro, and GetClassLongPtrA on the 64-bit one); SHOWCURSOR 0 twice leaving the display count at -1
 and SHOWCURSOR 1 at 0 (read by calling ShowCursor itself, and put back).
 
 Collected by run_wine_tests.py through TESTS.
 """
 import os
 
+import wine_harness
 from wine_harness import TestFailure, windows_path
 
 WHITE, CROWN_GREEN, TRUNK_BROWN, FACE_YELLOW = 0xFFFFFF, 0x22A022, 0x2B5A8B, 0x00DCFF
 
 PROGRAM = r"""' icons and cursors
 DECLARE A&, B&, N%, X%, Y%
-DEFFN CLASS(2) !"user32.dll","GetClassLongPtrA"
+DEFFN CLASS(2) !"user32.dll","@CLASSLONG@"
 DEFFN POINTER(1) !"user32.dll","ShowCursor"
 ASSIGN #1, "ERGEBNIS.TXT"
 REWRITE #1
@@ -116,8 +118,11 @@ def test_icons(ctx):
     """Every icon statement, the cursor table and the pointer's count."""
     s = ctx.session
     folder = ctx.folder('icons', {})
+    # 32-bit user32 exports no GetClassLongPtrA.
+    entry = 'GetClassLongPtrA' if wine_harness.MINGW.startswith('x86_64') else 'GetClassLongA'
+    program = PROGRAM.replace('@CLASSLONG@', entry)
     # A file-name text decodes a doubled backslash into one.
-    ctx.compile(folder, 'ikonen', PROGRAM.replace('@RUNNER@', windows_path(ctx.vestrun).replace('\\', '\\\\')))
+    ctx.compile(folder, 'ikonen', program.replace('@RUNNER@', windows_path(ctx.vestrun).replace('\\', '\\\\')))
     proc = s.start(ctx.vestrun, ['ikonen.vsc'], folder, 'icons.log')
     ctx.expect_exit(s.wait_exit(proc, 'icons'), 0, 'icons')
     path = os.path.join(folder, 'ERGEBNIS.TXT')
