@@ -1,3 +1,4 @@
+// Windows-1252: the character of each byte, and the conversions to and from UTF-8.
 #include "base/cp1252.h"
 
 namespace vestil {

@@ -1,3 +1,4 @@
+// Reading a whole file into a string.
 #include "base/whole_file.h"
 
 #include <fstream>

@@ -1,3 +1,5 @@
+// Runtime errors and warnings: the message catalogue, the error mode and the
+// boxes that report them.
 #include "core/errors.h"
 
 #include <cstdio>

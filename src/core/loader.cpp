@@ -1,3 +1,5 @@
+// The loader: the program file (named, or appended to the runner) checked and
+// read into the line table.
 #include "core/loader.h"
 
 #include <cstdint>

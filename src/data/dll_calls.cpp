@@ -1,3 +1,5 @@
+// Calls into libraries: the direct binding, @LOADLIB and the bridge binding
+// through the exchange file of VEST16.
 #include "data/dll_calls.h"
 
 #include <algorithm>

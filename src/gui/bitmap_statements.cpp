@@ -14,7 +14,7 @@
 #include "gui/bmp_file.h"
 #include "gui/draw_rules.h"
 #include "gui/draw_statements.h"
-#include "gui/window_statements.h"
+#include "gui/gui_state.h"
 #include "host/host.h"
 #include "values/dispatch.h"
 #include "values/eval.h"

@@ -6,7 +6,7 @@
 #include "core/errors.h"
 #include "core/runtime.h"
 #include "gui/draw_statements.h"
-#include "gui/window_statements.h"
+#include "gui/gui_state.h"
 #include "values/eval.h"
 
 namespace vestil {

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "base/tokens.h"
-#include "gui/window_statements.h"
+#include "gui/gui_state.h"
 #include "host/host.h"
 #include "values/dispatch.h"
 #include "values/eval.h"

@@ -8,7 +8,7 @@
 #include "base/tokens.h"
 #include "core/runtime.h"
 #include "gui/wait_statements.h"
-#include "gui/window_statements.h"
+#include "gui/gui_state.h"
 #include "host/host.h"
 #include "values/dispatch.h"
 #include "values/eval.h"

@@ -11,7 +11,7 @@
 #include "core/messages.h"
 #include "core/runtime.h"
 #include "gui/draw_statements.h"
-#include "gui/window_statements.h"
+#include "gui/gui_state.h"
 #include "host/host.h"
 #include "values/eval.h"
 

@@ -7,7 +7,7 @@
 #include "base/tokens.h"
 #include "core/errors.h"
 #include "core/messages.h"
-#include "gui/window_statements.h"
+#include "gui/gui_state.h"
 #include "host/host.h"
 #include "values/eval.h"
 

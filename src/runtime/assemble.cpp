@@ -37,49 +37,59 @@
 
 namespace vestil {
 
+namespace {
+
+// The families in the order they register; a later one replaces what an
+// earlier one put in the same place.
+using Registration = void (*)(Runtime&);
+constexpr Registration kFamilies[] = {
+    // The interpreter: control flow, variables, program control and the
+    // computational function families.
+    RegisterControlStatements,
+    RegisterVariableStatements,
+    RegisterVariableFunctions,
+    RegisterProgramControlStatements,
+    RegisterSystemVariables,
+    RegisterArithmeticFunctions,
+    RegisterTextFunctions,
+    RegisterConversionFunctions,
+    RegisterSystemFunctions,
+    RegisterScrambling,
+    RegisterPorts,
+    // Windows, text and graphics.
+    RegisterTextConsole,
+    RegisterConsoleFont,
+    RegisterWindowStatements,
+    RegisterWindowControlStatements,
+    RegisterWindowFunctions,
+    RegisterWaitStatements,
+    RegisterEventFunctions,
+    RegisterDrawStatements,
+    RegisterTextStatements,
+    RegisterIconStatements,
+    RegisterPrintStatements,
+    RegisterBitmapStatements,
+    // Files and data.
+    RegisterFileChannels,
+    RegisterDbase,
+    RegisterProfile,
+    RegisterDateFunctions,
+    RegisterSerialPorts,
+    RegisterLibraryCalls,
+    RegisterSoundStatements,
+    RegisterOdbc,
+    // Dialogs and lists.
+    RegisterListStatements,
+    RegisterDialogFunctions,
+    RegisterMenuStatements,
+    RegisterControlFunctions,
+};
+
+}  // namespace
+
 std::unique_ptr<Runtime> AssembleRuntime(const Host& host) {
   auto rt = std::make_unique<Runtime>(host);
-  Runtime& r = *rt;
-  // The interpreter: control flow, variables, program control and the
-  // computational function families.
-  RegisterControlStatements(r);
-  RegisterVariableStatements(r);
-  RegisterVariableFunctions(r);
-  RegisterProgramControlStatements(r);
-  RegisterSystemVariables(r);
-  RegisterArithmeticFunctions(r);
-  RegisterTextFunctions(r);
-  RegisterConversionFunctions(r);
-  RegisterSystemFunctions(r);
-  RegisterScrambling(r);
-  RegisterPorts(r);
-  // Windows, text and graphics.
-  RegisterTextConsole(r);
-  RegisterConsoleFont(r);
-  RegisterWindowStatements(r);
-  RegisterWindowControlStatements(r);
-  RegisterWindowFunctions(r);
-  RegisterWaitStatements(r);
-  RegisterEventFunctions(r);
-  RegisterDrawStatements(r);
-  RegisterTextStatements(r);
-  RegisterIconStatements(r);
-  RegisterPrintStatements(r);
-  RegisterBitmapStatements(r);
-  // Files and data.
-  RegisterFileChannels(r);
-  RegisterDbase(r);
-  RegisterProfile(r);
-  RegisterDateFunctions(r);
-  RegisterSerialPorts(r);
-  RegisterLibraryCalls(r);
-  RegisterSoundStatements(r);
-  RegisterOdbc(r);
-  // Dialogs and lists.
-  RegisterListStatements(r);
-  RegisterDialogFunctions(r);
-  RegisterMenuStatements(r);
-  RegisterControlFunctions(r);
+  for (Registration family : kFamilies) family(*rt);
   return rt;
 }
 

@@ -1,3 +1,5 @@
+// Function dispatch: a built-in function's call through the table (with the
+// normalisation of the result's views), parameter slots and user functions.
 #include "values/dispatch.h"
 
 #include <memory>

@@ -1,3 +1,5 @@
+// The 48-bit real format: rounding an extended value to 40 significant bits,
+// and float to long conversion.
 #include "values/real48.h"
 
 #include <cfloat>

@@ -14,7 +14,7 @@
 #include "core/dialog_list.h"
 #include "core/messages.h"
 #include "gui/text_statements.h"
-#include "gui/window_statements.h"
+#include "gui/gui_state.h"
 #include "platform/terminal/terminal_host.h"
 #include "runtime/assemble.h"
 

@@ -1,3 +1,4 @@
+// The binder: a runner executable with a program file appended.
 #include "vestcomp/binder.h"
 
 #include <cstdio>

@@ -1,3 +1,4 @@
+// The compiler: VESTIL source to a program file.
 #include "vestcomp/compiler.h"
 
 #include "base/bytes.h"

@@ -1,3 +1,5 @@
+// Source text handling shared by the compiler and the lister: UTF-8 and
+// Windows-1252, byte escapes, character classes.
 #include "vestcomp/encoding.h"
 
 #include <cstdio>

@@ -1,3 +1,4 @@
+// The lister: a program file back to VESTIL source.
 #include "vestcomp/lister.h"
 
 #include <algorithm>

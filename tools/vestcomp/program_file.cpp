@@ -1,3 +1,5 @@
+// The program file's header and lines as the compiler writes them and the
+// lister and binder read them.
 #include "vestcomp/program_file.h"
 
 namespace vestcomp {

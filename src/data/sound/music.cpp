@@ -1,3 +1,5 @@
+// The PLAY music language, its note timing and the MIDINOTES chord rules,
+// without the platform.
 #include "data/sound/music.h"
 
 #include <algorithm>

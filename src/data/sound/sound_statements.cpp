@@ -1,3 +1,4 @@
+// The sound statements BEEP, PLAYSOUND, MIDINOTES and PLAY over the host's Sound.
 #include "data/sound/sound_statements.h"
 
 #include <vector>

@@ -2,7 +2,7 @@
 #include "platform/win32/win32_util.h"
 
 #include "core/errors.h"
-#include "gui/window_statements.h"
+#include "gui/gui_state.h"
 #include "platform/win32/win32_host.h"
 #include "runtime/assemble.h"
 
