@@ -72,7 +72,7 @@ namespace gui {
 struct WindowModel;
 }
 
-// The screen and the main window (win32_window.cpp, win32_main_window.cpp).
+// The screen and the main window (win32_screen_measures.cpp, win32_main_window.cpp).
 // The window is created on first need (text output); its procedure turns
 // messages into calls on the gui model, which lives in the Runtime and is
 // handed over by Attach after the assembly.
@@ -229,7 +229,8 @@ class Win32Canvas : public Canvas {
 };
 
 // Message boxes and the standard dialogs, owned by the main window
-// (win32_window.cpp).
+// (win32_dialogs.cpp; the standard dialogs of scripts in
+// win32_standard_dialogs.cpp).
 class Win32Dialogs : public Dialogs {
  public:
   explicit Win32Dialogs(Win32Screen& screen) : screen_(screen) {}
@@ -438,6 +439,7 @@ class Win32Printer : public Printer {
   bool cursor_shown_ = false;
 };
 
+// Every interface gathered in one Host (win32_host.cpp).
 class Win32Host {
  public:
   Win32Host();

@@ -1,5 +1,5 @@
-// The screen's measures and the dialogs of the Windows build. The main window
-// and its console are in win32_main_window.cpp.
+// The host's own dialogs and boxes: the program-file choice at start, the
+// message box, the pointer shown for a box, and the folder browser.
 #include "platform/win32/win32_util.h"
 
 #include <commdlg.h>
@@ -10,21 +10,6 @@
 #include "platform/win32/win32_host.h"
 
 namespace vestil {
-
-int Win32Screen::ScreenWidth() { return GetSystemMetrics(SM_CXSCREEN); }
-
-int Win32Screen::ScreenHeight() { return GetSystemMetrics(SM_CYSCREEN); }
-
-int Win32Screen::ColorBits() {
-  HDC screen = GetDC(nullptr);
-  int bits = GetDeviceCaps(screen, BITSPIXEL) * GetDeviceCaps(screen, PLANES);
-  ReleaseDC(nullptr, screen);
-  return bits;
-}
-
-int32_t Win32Screen::DesktopHandle() { return HandleNumber(GetDesktopWindow()); }
-
-int32_t Win32Screen::FocusHandle() { return HandleNumber(GetFocus()); }
 
 bool Win32Dialogs::ChooseProgramFile(std::string_view caption, std::string& path) {
   // The filter pairs are separated by NULs and end with two.
@@ -88,18 +73,6 @@ bool Win32Dialogs::ChooseDirectory(std::string_view title, std::string& path) {
     UpdateWindow(owner);
   }
   return ok;
-}
-
-Win32Host::Win32Host() {
-  host_ = Host{&files_, &system_, &locale_, &screen_, &dialogs_, &profile_, &sound_, &ports_, &serial_,
-               &libraries_, &events_, &odbc_};
-  host_.canvas = &canvas_;
-  host_.menus = &menus_;
-  host_.windows = &windows_;
-  host_.icons = &icons_;
-  host_.controls = &controls_;
-  host_.printer = &printer_;
-  host_.bitmaps = &bitmaps_;
 }
 
 }  // namespace vestil
