@@ -60,7 +60,7 @@ void ReadDbaseVariable(Runtime& rt, uint8_t token);
 
 // The engine's statements and functions.
 void RegisterDbase(Runtime& rt);
-void RegisterDbaseIndex(Runtime& rt);  // dbase_ndx.cpp
-void RegisterDbaseMemo(Runtime& rt);   // dbase_memo.cpp
+void RegisterDbaseIndex(Runtime& rt);  // dbase_index_functions.cpp
+void RegisterDbaseMemo(Runtime& rt);   // dbase_memo_functions.cpp
 
 }  // namespace vestil
