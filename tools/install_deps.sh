@@ -7,7 +7,8 @@
 # with the SQLite driver for the ODBC tests (amd64, and i386 for the 32-bit
 # Wine), CUPS with cups-pdf and poppler for the printing tests, and
 # what the packages need: dpkg-shlibdeps (dpkg-dev) and file for CPack's
-# .deb, man-db (with groff) to read the manual pages.
+# .deb, man-db (with groff) to read the manual pages, and gcovr for
+# tools/coverage.sh.
 # Idempotent: when everything is installed it only checks.
 set -euo pipefail
 export DEBIAN_FRONTEND=noninteractive
@@ -21,6 +22,7 @@ PACKAGES=(
   unixodbc libsqliteodbc libodbc2:i386 libsqliteodbc:i386
   dpkg-dev file man-db groff-base
   cups printer-driver-cups-pdf poppler-utils
+  gcovr
 )
 
 SUDO=
