@@ -8,6 +8,7 @@
 # Wine), CUPS with cups-pdf and poppler for the printing tests, and
 # what the packages need: dpkg-shlibdeps (dpkg-dev) and file for CPack's
 # .deb, man-db (with groff) to read the manual pages.
+# mkdocs renders the manual (docs/) into the site the packages carry.
 # Idempotent: when everything is installed it only checks.
 set -euo pipefail
 export DEBIAN_FRONTEND=noninteractive
@@ -20,6 +21,7 @@ PACKAGES=(
   python3-dbf python3-dbfread socat
   unixodbc libsqliteodbc libodbc2:i386 libsqliteodbc:i386
   dpkg-dev file man-db groff-base
+  mkdocs
   cups printer-driver-cups-pdf poppler-utils
 )
 
