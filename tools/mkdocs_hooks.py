@@ -6,6 +6,7 @@
   heading (## `KEYWORD`) of the reference pages, linked to its entry. The
   list is made from the pages present, so the index never names a page that
   is not there.
+- Page titles lose their backticks (the navigation shows them plain).
 - A link written [text](ref:KEYWORD) points to the keyword's entry; a keyword
   without an entry points to the reference's start page (tests/docs/
   check_docs.py reports such links).
@@ -70,6 +71,10 @@ def on_files(files, config):
 
 
 def on_page_markdown(markdown, page, config, files):
+    # A title such as "The source language and `vestcomp`" reads plain in the
+    # navigation.
+    if page.title:
+        page.title = page.title.replace('`', '')
     docs_dir = config['docs_dir']
     src = page.file.src_path.replace(os.sep, '/')
     if '](ref:' not in markdown and src != 'reference/index.md':
