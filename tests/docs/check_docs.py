@@ -13,7 +13,11 @@
              output block's text and a final newline
 
 usage: check_docs.py coverage [--root DIR]
-       check_docs.py examples --vestcomp VESTCOMP --vestrun VESTRUN [--root DIR] [FILE.md ...]
+       check_docs.py examples --vestcomp VESTCOMP --vestrun VESTRUN [--root DIR]
+           [--update] [FILE.md ...]
+       (--update writes what each example printed into its output block
+       instead of comparing: run it after writing an example, then read
+       the output it wrote)
        check_docs.py list-windows [--root DIR]   (the guide's window programs that end by themselves)
 
 The exit code is 0 when nothing failed; every failure is named with its file
@@ -80,13 +84,14 @@ def blocks(path):
 
 
 def examples(path):
-    """(line, program, stdin or None, output or None) of every vestil block."""
+    """(line, program, stdin or None, output or None, line of the output
+    block's fence or None) of every vestil block."""
     found = []
     items = [b for b in blocks(path) if not (b[0] is None and b[2].strip() == '')]
     for k, (lang, line, text) in enumerate(items):
         if lang != 'vestil':
             continue
-        stdin = output = None
+        stdin = output = out_line = None
         nxt = items[k + 1] if k + 1 < len(items) else None
         if nxt and nxt[0] == 'stdin':
             stdin = nxt[2]
@@ -94,8 +99,8 @@ def examples(path):
             if not (nxt and nxt[0] == 'output'):
                 raise SystemExit('%s:%d: a stdin block without its output block' % (path, line))
         if nxt and nxt[0] == 'output':
-            output = nxt[2]
-        found.append((line, text, stdin, output))
+            output, out_line = nxt[2], nxt[1]
+        found.append((line, text, stdin, output, out_line))
     return found
 
 
@@ -151,13 +156,29 @@ def clean_env():
     return env
 
 
-def check_examples(root, vestcomp, vestrun, files):
+def replace_outputs(path, written):
+    """Writes each output block anew: {fence line: text}."""
+    with open(path, encoding='utf-8') as f:
+        lines = f.read().split('\n')
+    for start in sorted(written, reverse=True):
+        fence = FENCE.match(lines[start - 1]).group(1)
+        end = start
+        while not closes(lines[end], fence):
+            end += 1
+        text = written[start]
+        lines[start:end] = text[:-1].split('\n') if text.endswith('\n') else text.split('\n')
+    with open(path, 'w', encoding='utf-8') as f:
+        f.write('\n'.join(lines))
+
+
+def check_examples(root, vestcomp, vestrun, files, update=False):
     failures = []
     count = run = 0
     env = clean_env()
     for path in files or markdown_files(root):
         rel = os.path.relpath(path, root)
-        for line, program, stdin, output in examples(path):
+        written = {}
+        for line, program, stdin, output, out_line in examples(path):
             count += 1
             where = '%s:%d' % (rel, line)
             with tempfile.TemporaryDirectory() as tmp:
@@ -186,9 +207,15 @@ def check_examples(root, vestcomp, vestrun, files):
                     failures.append('%s: did not end within 60 s' % where)
                     continue
                 want = (output + '\n').encode()
-                if p.stdout != want:
+                if update and p.stdout.endswith(b'\n') and p.stdout != b'\n':
+                    written[out_line] = p.stdout.decode('utf-8', errors='replace')
+                elif update:
+                    failures.append('%s: the output does not end with a line end (or is empty)' % where)
+                elif p.stdout != want:
                     failures.append('%s: the output differs (exit code %d)\n--- shown\n%s--- written\n%s'
                                     % (where, p.returncode, want.decode(), p.stdout.decode(errors='replace')))
+        if written:
+            replace_outputs(path, written)
     print('examples: %d compiled, %d run' % (count, run))
     return failures
 
@@ -197,7 +224,7 @@ def window_programs(root):
     """(where, program) of the guide's window examples that end by themselves."""
     out = []
     for path in sorted(glob.glob(os.path.join(root, 'docs', 'guide', '*.md'))):
-        for line, program, stdin, output in examples(path):
+        for line, program, stdin, output, _ in examples(path):
             code = '\n'.join(l for l in program.split('\n') if not l.lstrip().startswith("'"))
             code = PAUSE.sub('', code)
             if output is None and not WAITING.search(code):
@@ -211,6 +238,8 @@ def main():
     ap.add_argument('--root', default=ROOT)
     ap.add_argument('--vestcomp')
     ap.add_argument('--vestrun')
+    ap.add_argument('--update', action='store_true',
+                    help='write what each example printed into its output block')
     ap.add_argument('files', nargs='*')
     args = ap.parse_intermixed_args()
     if args.check == 'coverage':
@@ -223,7 +252,8 @@ def main():
         if not (args.vestcomp and args.vestrun):
             ap.error('examples needs --vestcomp and --vestrun')
         failures = check_examples(args.root, os.path.abspath(args.vestcomp),
-                                  os.path.abspath(args.vestrun), [os.path.abspath(f) for f in args.files])
+                                  os.path.abspath(args.vestrun), [os.path.abspath(f) for f in args.files],
+                                  args.update)
     for f in failures:
         print('FAIL ' + f)
     print('%s: %d failures' % (args.check, len(failures)))
