@@ -7,6 +7,8 @@
   list is made from the pages present, so the index never names a page that
   is not there.
 - Page titles lose their backticks (the navigation shows them plain).
+- Outside the reference, an inline code span that is exactly a documented
+  keyword (`DECLARE`, `@ADD`, `%TIMER`) links to its entry.
 - A link written [text](ref:KEYWORD) points to the keyword's entry; a keyword
   without an entry points to the reference's start page (tests/docs/
   check_docs.py reports such links).
@@ -21,6 +23,7 @@ KEYWORD = re.compile(r'`([^`]+)`')
 HEADING = re.compile(r'^(#{1,6}) (.*?)\s*#*\s*$')
 FENCE = re.compile(r'^\s*(```|~~~)')
 REF_LINK = re.compile(r'\]\(ref:([^)\s]+)\)')
+CODE_SPAN = re.compile(r'(?<![\[`])`([^`\s]+)`(?![`\]])')
 
 
 def _headings(text):
@@ -63,6 +66,24 @@ def reference_entries(docs_dir):
     return entries, pages
 
 
+def _link_keywords(markdown, entries, prefix):
+    def code(m):
+        kw = m.group(1)
+        if kw not in entries:
+            return m.group(0)
+        name, anchor = entries[kw]
+        return '[`%s`](%sreference/%s#%s)' % (kw, prefix, name, anchor)
+
+    out, fenced = [], False
+    for line in markdown.split('\n'):
+        if FENCE.match(line):
+            fenced = not fenced
+        elif not fenced and not line.startswith('#') and not line.startswith('    '):
+            line = CODE_SPAN.sub(code, line)
+        out.append(line)
+    return '\n'.join(out)
+
+
 def on_files(files, config):
     for f in list(files):
         if f.src_path.endswith('.1') or f.src_path == 'windows-readme.txt':
@@ -77,10 +98,10 @@ def on_page_markdown(markdown, page, config, files):
         page.title = page.title.replace('`', '')
     docs_dir = config['docs_dir']
     src = page.file.src_path.replace(os.sep, '/')
-    if '](ref:' not in markdown and src != 'reference/index.md':
-        return markdown
     entries, pages = reference_entries(docs_dir)
     prefix = '../' * src.count('/')
+    if not src.startswith('reference/') and entries:
+        markdown = _link_keywords(markdown, entries, prefix)
 
     def link(m):
         kw = m.group(1)
