@@ -8,20 +8,19 @@
 # Wine), CUPS with cups-pdf and poppler for the printing tests, and
 # what the packages need: dpkg-shlibdeps (dpkg-dev) and file for CPack's
 # .deb, man-db (with groff) to read the manual pages.
-# mkdocs renders the manual (docs/) into the site the packages carry.
 # Idempotent: when everything is installed it only checks.
 set -euo pipefail
 export DEBIAN_FRONTEND=noninteractive
 
 PACKAGES=(
   cmake g++ clang libgtest-dev googletest python3
+  mkdocs  # renders the manual (docs/, mkdocs.yml) into the site the packages carry
   g++-mingw-w64-i686 g++-mingw-w64-x86-64
   wine wine32:i386 wine64
   xvfb xauth xdotool imagemagick x11-utils
   python3-dbf python3-dbfread socat
   unixodbc libsqliteodbc libodbc2:i386 libsqliteodbc:i386
   dpkg-dev file man-db groff-base
-  mkdocs
   cups printer-driver-cups-pdf poppler-utils
 )
 
