@@ -2,12 +2,14 @@
 #
 # Native (Linux):   cmake --install build      bin/vestrun, bin/vestcomp,
 #                   share/man/man1/vestrun.1, vestcomp.1, and in
-#                   share/doc/vestil/ the README, the language guide and the
-#                   examples;  cd build && cpack   gives vestil_VERSION_ARCH.deb.
+#                   share/doc/vestil/ the README, the language guide, the
+#                   examples and the manual as a site (html/, cmake/docs.cmake);
+#                   cd build && cpack   gives vestil_VERSION_ARCH.deb.
 # Windows (mingw):  cd build-win32 && cpack     gives vestil-VERSION-win32.zip:
 #                   one folder with vestrun.exe, vestcomp.exe, README.TXT (for
-#                   Windows users), LANGUAGE.TXT (the guide) and EXAMPLES\, the
-#                   texts with CR LF line ends.
+#                   Windows users), LANGUAGE.TXT (the guide), EXAMPLES\ and
+#                   HTML\ (the manual; open HTML\index.html), the texts with
+#                   CR LF line ends.
 include(GNUInstallDirs)
 
 set(VESTIL_PROGRAMS)
@@ -42,6 +44,7 @@ if(WIN32)
   install(TARGETS ${VESTIL_PROGRAMS} RUNTIME DESTINATION .)
   install(FILES ${VESTIL_ZIP_DIR}/README.TXT ${VESTIL_ZIP_DIR}/LANGUAGE.TXT DESTINATION .)
   install(DIRECTORY ${VESTIL_ZIP_DIR}/EXAMPLES/ DESTINATION EXAMPLES)
+  install(DIRECTORY ${VESTIL_SITE_DIR}/ DESTINATION HTML)
 
   set(CPACK_GENERATOR ZIP)
   set(CPACK_PACKAGE_FILE_NAME vestil-${PROJECT_VERSION}-win32)
@@ -52,6 +55,7 @@ else()
   install(TARGETS ${VESTIL_PROGRAMS} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   install(FILES docs/vestrun.1 docs/vestcomp.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
   install(FILES README.md docs/language.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
+  install(DIRECTORY ${VESTIL_SITE_DIR}/ DESTINATION ${CMAKE_INSTALL_DOCDIR}/html)
   foreach(example ${VESTIL_EXAMPLES})
     get_filename_component(folder ${example} DIRECTORY)
     install(FILES examples/${example} DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples/${folder})

@@ -15,6 +15,7 @@ export DEBIAN_FRONTEND=noninteractive
 
 PACKAGES=(
   cmake g++ clang libgtest-dev googletest python3
+  mkdocs  # renders the manual (docs/, mkdocs.yml) into the site the packages carry
   g++-mingw-w64-i686 g++-mingw-w64-x86-64
   wine wine32:i386 wine64
   xvfb xauth xdotool imagemagick x11-utils

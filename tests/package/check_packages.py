@@ -2,7 +2,8 @@
 """The packages, built with CPack and used as a user would use them.
 
   deb-contents   build/: cpack gives vestil_VERSION_ARCH.deb with the programs,
-                 the manual pages, the guide and the examples, depending only
+                 the manual pages, the guide, the examples and the manual's
+                 site (html/, a page for every docs/**/*.md), depending only
                  on the libraries the programs link
   man-pages      docs/vestrun.1 and docs/vestcomp.1 format without warnings
   deb-install    apt-get installs the .deb without downloading anything; an
@@ -12,8 +13,8 @@
                  (needs root or sudo; skipped otherwise)
   zip-contents   build-win32/: cpack gives vestil-VERSION-win32.zip, one
                  folder with vestrun.exe (its appended-program slot intact),
-                 vestcomp.exe, README.TXT, LANGUAGE.TXT and EXAMPLES\\, the
-                 texts with CR LF line ends
+                 vestcomp.exe, README.TXT, LANGUAGE.TXT, EXAMPLES\\ and the
+                 manual's site (HTML\\), the texts with CR LF line ends
   zip-wine       the zip unpacked into a fresh Wine prefix (in Xvfb):
                  vestcomp.exe compiles every example to the bytes the native
                  vestcomp gives, vestrun.exe runs files.vsl (it writes a
@@ -48,6 +49,13 @@ RUNTIME_VERSION = '5.0a-NT'
 # What examples/files.vsl writes.
 SQUARES = b''.join(b'%d\r\n' % (i * i) for i in range(1, 11)) + b'sum 385\r\n'
 HELLO_OUTPUT = 'Hello, world!\nGrüße von VESTIL 5.0a-NT\n'.encode()
+
+
+def site_pages():
+    """The pages mkdocs makes of docs/ (use_directory_urls off): NAME.md -> NAME.html."""
+    docs = os.path.join(ROOT, 'docs')
+    return sorted(os.path.relpath(p, docs)[:-3] + '.html'
+                  for p in glob.glob(os.path.join(docs, '**', '*.md'), recursive=True))
 
 
 class TestFailure(Exception):
@@ -132,6 +140,7 @@ def test_deb_contents(ctx):
             '/usr/share/doc/vestil/README.md', '/usr/share/doc/vestil/language.md']
     want += ['/usr/share/doc/vestil/examples/' + os.path.relpath(p, os.path.join(ROOT, 'examples'))
              for p in glob.glob(os.path.join(ROOT, 'examples', '**', '*.vsl'), recursive=True)]
+    want += ['/usr/share/doc/vestil/html/' + page for page in site_pages() + ['search/search_index.json']]
     for path in want:
         expect(path in entries, '%s is not in the package' % path)
     for path in ('/usr/bin/vestrun', '/usr/bin/vestcomp'):
@@ -242,7 +251,10 @@ def test_zip_contents(ctx):
         examples = {'EXAMPLES/' + os.path.relpath(p, os.path.join(ROOT, 'examples'))
                     for p in glob.glob(os.path.join(ROOT, 'examples', '**', '*.vsl'), recursive=True)}
         want = {'vestrun.exe', 'vestcomp.exe', 'README.TXT', 'LANGUAGE.TXT'} | examples
-        expect(names == want, 'the zip holds %s, not %s' % (sorted(names), sorted(want)))
+        site = {n for n in names if n.startswith('HTML/')}
+        pages = {'HTML/' + page for page in site_pages()}
+        expect(pages <= site, 'the zip lacks the pages %s' % sorted(pages - site))
+        expect(names - site == want, 'the zip holds %s, not %s' % (sorted(names - site), sorted(want)))
         for exe in ('vestrun.exe', 'vestcomp.exe'):
             with open(os.path.join(ctx.build_win32, exe), 'rb') as f:
                 expect(z.read(top + exe) == f.read(), '%s differs from the build' % exe)

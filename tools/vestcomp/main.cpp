@@ -26,7 +26,9 @@ constexpr const char* kUsage =
     "      list a program file as source (default: standard output)\n"
     "  vestcomp bind RUNNER PROGRAM.VSC -o OUTPUT [--unchecked]\n"
     "      make a stand-alone application: RUNNER with PROGRAM appended\n"
-    "  vestcomp --help | --version\n";
+    "  vestcomp --help | --version\n"
+    "The manual (guide and reference of the language):\n"
+    "/usr/share/doc/vestil/html/index.html (HTML\\index.html in the Windows zip).\n";
 
 int Usage(const char* problem) {
   if (problem) std::fprintf(stderr, "vestcomp: %s\n", problem);

@@ -29,6 +29,9 @@ constexpr const char* kUsage =
     "VESTIL_NUMBER_FORMAT, VESTIL_INTL_SDATE, VESTIL_INTL_SSHORTDATE, VESTIL_NOW;\n"
     "see vestrun(1).\n"
     "\n"
+    "The manual (guide and reference of the language):\n"
+    "/usr/share/doc/vestil/html/index.html (HTML\\index.html in the Windows zip).\n"
+    "\n"
     "--help and --version are options only when no file of that name (or that\n"
     "name with \".VSC\") exists; such a file runs as a program.\n";
 
