@@ -62,8 +62,11 @@ void Dtoc(Runtime& rt, CallContext& ctx) {
 void Ctod(Runtime& rt, CallContext& ctx) {
   EvalArg(rt, ')', kTextDemand);
   ShortString s(TrimView(rt.eval.rr.text()));
-  if (s.size() != 10) RuntimeWarning(rt, msg::kWrongTypeForCtod, "");
-  ShortString r = LocalToDate(s, CurrentSettings(rt));
+  const DateSettings settings = CurrentSettings(rt);
+  ShortString r = LocalToDate(s, settings);
+  // One warning for a text of another length or one whose day and month
+  // (in the locale's order) make no date; the conversion stands either way.
+  if (s.size() != 10 || !DayAndMonthValid(r)) RuntimeWarning(rt, msg::kWrongTypeForCtod, "");
   int32_t v = 0;
   TextToInt(r, v);
   TextResult(rt, ctx, r);
@@ -116,6 +119,15 @@ int DaysInMonth(int year, int month) {
 bool DateValid(int year, int month, int day) {
   if (year >= 0 && year < 100) year += 1900;
   return year >= 1900 && year <= 2078 && month >= 1 && month <= 12 && day >= 1 && day <= DaysInMonth(year, month);
+}
+
+bool DayAndMonthValid(std::string_view yyyymmdd) {
+  int year = 2000, month = 0, day = 0;
+  // A year that is no number lets 29 February pass; one below 100 is 19xx.
+  if (!Number(Piece(yyyymmdd, 1, 4), year)) year = 2000;
+  else if (year < 100) year += 1900;
+  return Number(Piece(yyyymmdd, 5, 2), month) && Number(Piece(yyyymmdd, 7, 2), day) && day >= 1 &&
+         day <= DaysInMonth(year, month);
 }
 
 int Weekday(int year, int month, int day) {

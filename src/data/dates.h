@@ -29,6 +29,9 @@ DateSettings MakeDateSettings(std::string_view s_date, std::string_view s_short_
 // by 100 unless by 400, and never by 4000).
 bool DateValid(int year, int month, int day);
 int DaysInMonth(int year, int month);
+// The day and month of a YYYYMMDD text are digits and a day of that month
+// (of that year when the year is a number; 29 February passes otherwise).
+bool DayAndMonthValid(std::string_view yyyymmdd);
 // 0 = Sunday .. 6 = Saturday.
 int Weekday(int year, int month, int day);
 

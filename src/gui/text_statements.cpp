@@ -72,7 +72,7 @@ void TBox(Runtime& rt) {
   const uint32_t fg = gui::PaletteForeground(m.grid.attribute), bg = gui::PaletteBackground(m.grid.attribute);
   for (const gui::BoxGlyph& g : gui::BoxGlyphs(cells, m.cell))
     for (DrawTarget t : {DrawTarget::kTarget, DrawTarget::kShadow})
-      rt.host.canvas->DrawConsoleText(t, g.x, g.y, std::string_view(&g.ch, 1), kBoxFontIndex, fg, bg);
+      rt.host.canvas->DrawConsoleText(t, g.x, g.y, std::string_view(&g.ch, 1), kBoxFontIndex, m.cell.width, fg, bg);
 }
 
 // DRAWTEXT x , y , text: at a pixel, with the script's font and colours.

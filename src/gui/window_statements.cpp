@@ -19,7 +19,9 @@ void WindowTitle(Runtime& rt) {
 }
 
 // COLOR fg , bg: the console colours of the text written afterwards (the
-// palette indexes' low four bits); earlier text keeps its colours.
+// palette indexes' low four bits); earlier text keeps its colours. The
+// palette colours and an opaque background also stay in both output targets
+// for graphic text, as a printed span leaves them, until TEXTCOLOR.
 void Color(Runtime& rt) {
   rt.loop.statement_handled = true;
   gui::WindowModel& m = rt.Family<GuiState>().model;
@@ -32,6 +34,8 @@ void Color(Runtime& rt) {
   EvalArg(rt, kRest, kNumberDemand);
   const int32_t bg = rt.eval.rr.l;
   m.grid.attribute = static_cast<uint8_t>((bg & 15) << 4 | (fg & 15));
+  rt.host.canvas->SetTextColors(gui::PaletteForeground(m.grid.attribute), gui::PaletteBackground(m.grid.attribute),
+                                false);
 }
 
 }  // namespace

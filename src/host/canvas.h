@@ -63,9 +63,11 @@ class Canvas {
   // Graphic text with the script's font, text colour and background.
   virtual void DrawString(DrawTarget target, int32_t x, int32_t y, std::string_view text) = 0;
   // Text with one of the console's stock fonts (TextFontIndex 0..3) and
-  // opaque colours; the targets' font and colours are restored afterwards.
+  // opaque colours, each character in a cell `cell_width` pixels wide; the
+  // target's font is restored afterwards, its colours and opaque background
+  // stay for later graphic text.
   virtual void DrawConsoleText(DrawTarget target, int32_t x, int32_t y, std::string_view text, int font_index,
-                               uint32_t foreground, uint32_t background) = 0;
+                               int32_t cell_width, uint32_t foreground, uint32_t background) = 0;
   // The script's font, replacing the previous one in both targets.
   virtual void UseFont(const FontRequest& font) = 0;
   // Text colour and background of both targets; a transparent background

@@ -377,14 +377,52 @@ def case_random(args, folder):
     want = sorted(range(len(model)), key=lambda i: (float(model[i][1]), model[i][5]))
     check(entries == [(float(model[i][1]), i + 1) for i in want], "numeric index")
 
-    # Pack: the kept records keep their memos.
-    out = run_program(args, folder, ["@DBOPEN(#1, " + q("RT") + ")", "PRINT @DBPACK()", "@DBCLOSE(#1)"], "P")
+    # Pack with both indexes open (the name index stale since the first
+    # phase): the kept records keep their memos, both index files are written
+    # again for the packed records, and the table is left without an index
+    # (records in file order).
+    out = run_program(args, folder, ["@DBOPEN(#1, " + q("RT") + ")", "PRINT @DBUSEINDEX(" + q("RNAME,RNUM") + ")",
+                                     "PRINT @DBPACK(); " + q(" ") + "; &DBRECNO", "@DBGO(" + q("NEXT") + ")",
+                                     "PRINT &DBRECNO", "@DBCLOSE(#1)"], "P")
     kept = [m for m in model if not m[3]]
-    check(out[0] == str(len(kept)), "pack count %r" % out[0])
+    check(out[:3] == ["1", "%d 1" % len(kept), "2"], "pack count and position %r" % out[:3])
     fields, records = read_dbf(os.path.join(folder, "RT.DBF"))
     check([r["NAME"].rstrip() for _, r in records] == [m[0] for m in kept], "packed records")
     model_now = kept
     check_memos(records, "after pack")
+    entries, _ = walk_ndx(os.path.join(folder, "RNAME.NDX"))
+    check(entries == sorted((m[0].ljust(6).encode(), i + 1) for i, m in enumerate(kept)), "name index after pack")
+    entries, _ = walk_ndx(os.path.join(folder, "RNUM.NDX"))
+    check(entries == sorted((float(m[1]), i + 1) for i, m in enumerate(kept)), "numeric index after pack")
+    # Both reopened: every key is found, at its first record.
+    names = sorted({m[0] for m in kept}) + ["K999"]
+    nums = sorted({m[1] for m in kept}, key=float)
+    src = ["@DBOPEN(#1, " + q("RT") + ")", "PRINT @DBUSEINDEX(" + q("RNAME RNUM") + ")"]
+    src += ["PRINT @DBSEEK(" + q(n) + ", 1)" for n in names]
+    src += ["PRINT @DBUSEINDEX(" + q("RNUM,RNAME") + ")"]
+    src += ["PRINT @DBSEEK(" + q(n) + ", 1)" for n in nums] + ["@DBCLOSE(#1)"]
+    out = run_program(args, folder, src, "S")
+
+    def first(key, value):
+        return str(min([i + 1 for i, m in enumerate(kept) if key(m) == value] or [0]))
+    want = (["1"] + [first(lambda m: m[0], n) for n in names] + ["1"] +
+            [first(lambda m: float(m[1]), float(n)) for n in nums])
+    check(out[:len(want)] == want, "seeks after pack: %r" % [(a, b) for a, b in zip(out, want) if a != b][:5])
+    # python3-dbf and dbfread read the same packed records.
+    try:
+        import dbf
+        import dbfread
+    except ImportError:
+        return 0
+    want = [(m[0], float(m[1])) for m in kept]
+    got = [(r["NAME"].rstrip(), float(r["NUM"])) for r in dbfread.DBF(os.path.join(folder, "RT.DBF"),
+                                                                      encoding="cp1252")]
+    check(got == want, "dbfread reads the packed records")
+    d = dbf.Table(os.path.join(folder, "RT.DBF"))
+    d.open()
+    got = [(r.name.rstrip(), float(r.num)) for r in d]
+    d.close()
+    check(got == want, "python3-dbf reads the packed records")
     return 0
 
 

@@ -45,9 +45,10 @@ class RecordingCanvas : public Canvas {
   void DrawString(DrawTarget t, int32_t x, int32_t y, std::string_view text) override {
     Log(Name(t), " text ", x, ' ', y, ' ', text);
   }
-  void DrawConsoleText(DrawTarget t, int32_t x, int32_t y, std::string_view text, int font, uint32_t fg,
-                       uint32_t bg) override {
-    Log(Name(t), " cell ", x, ' ', y, ' ', int{static_cast<uint8_t>(text[0])}, " font", font, Hex(fg), Hex(bg));
+  void DrawConsoleText(DrawTarget t, int32_t x, int32_t y, std::string_view text, int font, int32_t width,
+                       uint32_t fg, uint32_t bg) override {
+    Log(Name(t), " cell ", x, ' ', y, ' ', int{static_cast<uint8_t>(text[0])}, " font", font, " width", width,
+        Hex(fg), Hex(bg));
   }
   void UseFont(const FontRequest& f) override {
     Log("font ", f.name, ' ', f.height, ' ', f.width, ' ', f.escapement, ' ', f.weight, ' ', f.italic, f.underline,
@@ -182,9 +183,9 @@ TEST_F(DrawStatements, TBoxDrawsEachCellTwiceAndEnumFontsFillsTheList) {
   EXPECT_EQ(Run(cmd::kTBox, "2,3-4,5;1"), 0);
   const Log log = Take();
   ASSERT_EQ(log.size(), 2u * 2u * 9u);  // 9 cells, on both targets, twice
-  EXPECT_EQ(log[0], "T cell 16 12 201 font1 #ffffff #880000");
-  EXPECT_EQ(log[1], "S cell 16 12 201 font1 #ffffff #880000");
-  EXPECT_EQ(log[18], "T cell 16 13 201 font1 #ffffff #880000");  // one pixel lower
+  EXPECT_EQ(log[0], "T cell 16 12 201 font1 width8 #ffffff #880000");
+  EXPECT_EQ(log[1], "S cell 16 12 201 font1 width8 #ffffff #880000");
+  EXPECT_EQ(log[18], "T cell 16 13 201 font1 width8 #ffffff #880000");  // one pixel lower
   EXPECT_EQ(model().grid.cursor_x(), 3);
   EXPECT_EQ(model().grid.cursor_y(), 2);
   EXPECT_EQ(Run(cmd::kTBox, "1,1-33,80;0"), msg::kBoxOutsideWindow);

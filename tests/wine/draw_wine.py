@@ -1,6 +1,6 @@
 """Drawing in the window of vestrun.exe: every figure, the solid, hollow and
 hatched brushes, pens, FILL, CLS with a colour, console text in COLOR 15,1,
-a TBOX frame, DRAWTEXT with a font of its own and ENUMFONTS, each checked at known
+COLOR's colours left for a DRAWTEXT (window and a SAVEBMP of the shadow), a TBOX frame, DRAWTEXT with a font of its own and ENUMFONTS, each checked at known
 pixels that the program reads back with @GETPIXEL into PIXEL.TXT. A REPAINT
 at the end restores the window from its shadow copy, so the same pixels read
 the same again only when every figure went to the shadow too.
@@ -8,6 +8,7 @@ the same again only when every figure went to the shadow too.
 Collected by run_wine_tests.py through TESTS.
 """
 import os
+import struct
 
 from wine_harness import TestFailure
 
@@ -127,6 +128,15 @@ A% = N%
 C& = 992
 GOSUB "COUNT"
 PRINT #1, "transparent "; A%; " "; N%
+' COLOR's palette colours stay in both targets for DRAWTEXT, until TEXTCOLOR
+TEXTCOLOR 0, 31
+COLOR 0, 10
+DRAWTEXT 400, 200, "    "
+SAVEBMP "COLOR.BMP", 400, 200 - 8, 8
+TEXTCOLOR 0, 31744
+DRAWTEXT 400, 260, "    "
+SAVEBMP "TEXTCOLOR.BMP", 400, 260 - 8, 8
+PRINT #1, "colors "; @GETPIXEL(404, 204); " "; @GETPIXEL(404, 264)
 ' the shadow holds the same: a repaint changes no pixel
 REPAINT
 N% = 0
@@ -202,7 +212,19 @@ EXACT = {
     'outside': [-1],
     'enumfonts': [1],                      # the window's DC has fonts
     'repaint': [GREEN, RED, GREEN, BLACK],
+    'colors': [GREEN, BLUE],
 }
+
+
+def bmp_pixel(path, x, y):
+    """The (r, g, b) of a pixel of a 24- or 32-bit bottom-up BMP file."""
+    with open(path, 'rb') as f:
+        data = f.read()
+    offset, = struct.unpack_from('<I', data, 10)
+    width, height, _, bits = struct.unpack_from('<iiHH', data, 18)
+    row = (width * bits // 8 + 3) // 4 * 4
+    i = offset + (height - 1 - y) * row + x * bits // 8
+    return data[i + 2], data[i + 1], data[i]
 
 
 def check(values):
@@ -248,6 +270,10 @@ def test_drawing(ctx):
             key, *numbers = line.split()
             values[key] = [int(n) for n in numbers]
     problems = check(values)
+    for name, want in (('COLOR.BMP', (0, 255, 0)), ('TEXTCOLOR.BMP', (0, 0, 255))):
+        got = bmp_pixel(os.path.join(folder, name), 4, 4)
+        if got != want:
+            problems.append('%s of the shadow: %s, expected %s' % (name, got, want))
     if problems:
         raise TestFailure('; '.join(problems))
 

@@ -1,9 +1,11 @@
 """The loader of vestrun.exe: programs that end at once, files that are no
-program or are missing, the open dialog without a parameter, and a runner
-started by EXECUTE that shows its loader box. First of all the calibration:
+program or are missing, the open dialog without a parameter, a runner
+started by EXECUTE that shows its loader box, and --version and --help in a
+box (options only as the sole argument and where no file has that name). First of all the calibration:
 the reference screenshots tell different boxes apart.
 """
 import os
+import re
 
 from wine_harness import (LOADER_CAPTION, MB_ICONERROR, OPEN_TITLE, TEXT_NOT_FOUND, TEXT_NOT_PROGRAM,
                           TEXT_USAGE, TestFailure, header_only_program, not_a_program, x_regex)
@@ -103,6 +105,32 @@ def test_execute(ctx):
     s.expect_box(None, ref, LOADER_CAPTION, MB_ICONERROR, 'execute')
 
 
+def test_version_box(ctx):
+    """--version and --help as the sole argument: a box with the version (and
+    the usage), exit code 0; a file "--version.VSC" runs instead, and with a
+    second argument --version is a program name."""
+    s = ctx.session
+    folder = ctx.folder('version-box', {})
+    with open(os.path.join(os.path.dirname(os.path.dirname(os.path.dirname(__file__))), 'CMakeLists.txt')) as f:
+        build = re.search(r'project\(vestil VERSION (\S+)', f.read()).group(1)
+    caption = b'vestrun.exe'
+    text = b'vestrun.exe %s (VESTIL runtime 5.0a-NT)' % build.encode()
+    ref = s.reference_box(caption, text, 0x40, folder, 'version-box')
+    proc = s.start(ctx.vestrun, ['--version'], folder, 'version-box.log')
+    s.expect_box(proc, ref, caption, 0x40, 'version-box')
+    ctx.expect_exit(s.wait_exit(proc, 'version-box'), 0, '--version')
+    proc = s.start(ctx.vestrun, ['--help'], folder, 'version-box.log')
+    s.answer(s.wait_window(x_regex(caption), proc, 'help box'), 'Return')
+    ctx.expect_exit(s.wait_exit(proc, '--help'), 0, '--help')
+    ref = s.reference_box(LOADER_CAPTION, TEXT_NOT_FOUND + b'--version.VSC', MB_ICONERROR, folder, 'version-arg')
+    proc = s.start(ctx.vestrun, ['--version', 'x'], folder, 'version-box.log')
+    s.expect_loader_box(proc, ref, 'version-arg')
+    ctx.expect_exit(s.wait_exit(proc, '--version x'), 2, '--version with an argument')
+    with open(os.path.join(folder, '--version.VSC'), 'wb') as f:
+        f.write(header_only_program())
+    ctx.expect_exit(ctx.run_to_exit(ctx.vestrun, ['--version'], folder, 'version-file'), 0, 'file --version.VSC')
+
+
 TESTS = [
     ('calibration', test_reference_is_sensitive, True),
     ('ends-at-once', test_program_that_ends_at_once, True),
@@ -111,4 +139,5 @@ TESTS = [
     ('open-dialog-cancelled', test_open_dialog_cancelled, True),
     ('open-dialog-chosen', test_open_dialog_chosen, True),
     ('execute', test_execute, True),
+    ('version-box', test_version_box, True),
 ]

@@ -3,6 +3,10 @@
  *
  *   winstmt_helper info TITLE FILE    writes "x y w h style menu" of the
  *                                     top-level window TITLE to FILE
+ *   winstmt_helper form TITLE FILE    writes the class of the window with the
+ *                                     keyboard focus in TITLE's thread, then
+ *                                     the entries of TITLE's list box, one a
+ *                                     line
  *   winstmt_helper cover TITLE        covers the window with a topmost window,
  *                                     takes it away again and invalidates the
  *                                     window as an uncovering does (with erase)
@@ -39,6 +43,32 @@ static int info(const char *title, const char *file) {
   if (!f) return 1;
   fprintf(f, "%ld %ld %ld %ld %08lx %d\n", (long)r.left, (long)r.top, (long)(r.right - r.left),
           (long)(r.bottom - r.top), (unsigned long)style, menu);
+  fclose(f);
+  return 0;
+}
+
+static int form(const char *title, const char *file) {
+  HWND w = find_window(title);
+  if (!w) return 1;
+  GUITHREADINFO gui;
+  memset(&gui, 0, sizeof gui);
+  gui.cbSize = sizeof gui;
+  char name[64] = "none";
+  if (GetGUIThreadInfo(GetWindowThreadProcessId(w, NULL), &gui) && gui.hwndFocus)
+    GetClassNameA(gui.hwndFocus, name, sizeof name);
+  HWND list = FindWindowExA(w, NULL, "LISTBOX", NULL);
+  FILE *f = fopen(file, "w");
+  if (!f) return 1;
+  fprintf(f, "%s\n", name);
+  LRESULT n = list ? SendMessageA(list, LB_GETCOUNT, 0, 0) : 0;
+  for (LRESULT i = 0; i < n; ++i) {
+    /* Across processes the text comes as UTF-16, whichever side asks. */
+    WCHAR wide[256] = {0};
+    char text[512] = "";
+    if (SendMessageW(list, LB_GETTEXTLEN, (WPARAM)i, 0) < 256) SendMessageW(list, LB_GETTEXT, (WPARAM)i, (LPARAM)wide);
+    WideCharToMultiByte(1252, 0, wide, -1, text, sizeof text, NULL, NULL);
+    fprintf(f, "%s\n", text);
+  }
   fclose(f);
   return 0;
 }
@@ -136,8 +166,9 @@ static int partner(const char *file) {
 
 int main(int argc, char **argv) {
   if (argc == 4 && strcmp(argv[1], "info") == 0) return info(argv[2], argv[3]);
+  if (argc == 4 && strcmp(argv[1], "form") == 0) return form(argv[2], argv[3]);
   if (argc == 3 && strcmp(argv[1], "cover") == 0) return cover(argv[2]);
   if (argc == 3 && strcmp(argv[1], "partner") == 0) return partner(argv[2]);
-  fprintf(stderr, "usage: winstmt_helper info TITLE FILE | cover TITLE | partner FILE\n");
+  fprintf(stderr, "usage: winstmt_helper info TITLE FILE | form TITLE FILE | cover TITLE | partner FILE\n");
   return 1;
 }

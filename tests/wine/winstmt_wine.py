@@ -2,7 +2,8 @@
 box 223 and moves and sizes the window, WINDOWSTYLE's bits show in the
 window's style, menu and class background, PAINTMODE 0 leaves an uncovered
 window to the script while PAINTMODE 2 restores it, and the DDE link runs a
-round trip with a partner program.
+round trip with a partner program; examples/form.vsl (WINDOWSTYLE 0x200)
+works from the keyboard alone.
 
 The helper winstmt_helper.c (built with the mingw compiler of the tested
 exe) reads the window's geometry and style into a file, covers and uncovers
@@ -17,6 +18,7 @@ from wine_harness import MB_ICONERROR, TestFailure, x_regex
 from window_wine import TEXT_PIXELS, dark_pixels, wait_for
 
 HERE = os.path.dirname(os.path.abspath(__file__))
+FORM = os.path.join(os.path.dirname(os.path.dirname(HERE)), 'examples', 'form.vsl')
 TEXT_NEGATIVE_SIZE = b'Negative Fenstergr\xf6\xdfe!'
 
 # Sets the style, then WINDOW makes the window or moves the one PRINT made;
@@ -114,12 +116,15 @@ def window_info(ctx, name, title, options, before=''):
 
 
 def test_window_rect_and_style(ctx):
-    """WINDOW 20,30-400,300 moves the window PRINT made to that place and size; the
+    """WINDOW 20,30-400,300 moves the window PRINT made to that place and size
+    (or larger, to hold the grid's cells); the
     default style has the four frame bits and the menu "LEER"; WINDOWSTYLE
     2+8+16 leaves out the maximize box, the thick frame and the menu; 0x40
     makes a pop-up window."""
     x, y, w, h, style, menu = window_info(ctx, 'winstmt-rect', 'Rahmen', 15, 'PRINT "vorher"')
-    if (x, y, w, h) != (20, 30, 400, 300):
+    # The window grows where its client area would not hold the grid of
+    # 50 x 20 cells (cells of the stock fonts, here up to 10 x 16 pixels).
+    if (x, y) != (20, 30) or not 400 <= w <= 520 or not 300 <= h <= 380:
         raise TestFailure('WINDOW 20,30-400,300 gave %r' % ((x, y, w, h),))
     frame = WS_MAXIMIZEBOX | WS_MINIMIZEBOX | WS_THICKFRAME | WS_SYSMENU
     if style & frame != frame or style & WS_POPUP or not menu:
@@ -231,10 +236,62 @@ def test_style_options_in_the_pump(ctx):
         ctx.expect_exit(s.wait_exit(proc, name), 0, name)
 
 
+def test_form_keyboard(ctx):
+    """examples/form.vsl driven by the keyboard alone: Enter in the edit field
+    (13, the dialog's OK) adds the text as "Hinzufügen" does, Tab goes on to the list, Alt+S
+    presses "Löschen" for the entry selected there, Alt+F "Fragen...", whose
+    input dialog Enter confirms; after each button the focus is back in the
+    edit field, and Escape ends the program."""
+    s = ctx.session
+    name = 'winstmt-form'
+    folder = ctx.folder(name, {})
+    p = subprocess.run([ctx.need_vestcomp(), FORM, '-o', os.path.join(folder, 'form.vsc')],
+                       stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=60)
+    if p.returncode != 0:
+        raise TestFailure('vestcomp failed on form.vsl: %s' % p.stdout.decode(errors='replace'))
+    title = 'VESTIL - form.vsl'
+    proc = s.start(ctx.vestrun, ['form.vsc'], folder, name + '.log')
+    window = s.wait_window(x_regex(title.encode()), proc, name)
+    state_file = os.path.join(folder, 'FORM.TXT')
+
+    def expect(focus, entries, what):
+        want = [focus.lower()] + entries
+        got = []
+
+        def reached():
+            nonlocal got
+            run_helper(ctx, folder, ['form', title, 'FORM.TXT'], name)
+            with open(state_file, encoding='cp1252') as f:
+                got = f.read().splitlines()
+            got[:1] = [got[0].lower()] if got else []
+            return got == want
+        try:
+            wait_for(what, reached, proc, timeout=15)
+        except TestFailure:
+            s.save_screen(name)
+            raise TestFailure('%s: focus and list %s, expected %s' % (what, got, want))
+    expect('Edit', ['Apfel', 'Birne', 'Kirsche'], 'the form ready')
+    s.type_text(window, 'Melone')
+    s.press(window, 'Return')
+    expect('Edit', ['Apfel', 'Birne', 'Kirsche', 'Melone'], 'Enter in the edit field')
+    s.press(window, 'Tab', 'Tab')
+    expect('ListBox', ['Apfel', 'Birne', 'Kirsche', 'Melone'], 'Tab, Tab')
+    s.press(window, 'Home')
+    s.press(window, 'alt+s')
+    expect('Edit', ['Birne', 'Kirsche', 'Melone'], 'Alt+S in the list')
+    s.press(window, 'alt+f')
+    dialog = s.wait_window(x_regex(b'Fragen'), proc, name + ' input dialog')
+    s.answer(dialog, 'Return')
+    expect('Edit', ['Birne', 'Kirsche', 'Melone', 'Pflaume'], 'Alt+F, Enter in the input dialog')
+    s.press(window, 'Escape')
+    ctx.expect_exit(s.wait_exit(proc, name), 0, 'Escape in form.vsl')
+
+
 TESTS = [
     ('winstmt-negative', test_window_negative, True),
     ('winstmt-rect-style', test_window_rect_and_style, True),
     ('winstmt-paintmode', test_paintmode, True),
     ('winstmt-dde', test_dde_round_trip, True),
     ('winstmt-options', test_style_options_in_the_pump, True),
+    ('winstmt-form', test_form_keyboard, True),
 ]

@@ -659,6 +659,7 @@ std::unique_ptr<NdxIndex> NdxOpen(DbEngine& db, std::string_view name, bool read
   x->file_name = IndexFileName(name);
   x->path.clear();
   std::string path = db.files->MapPath(x->file_name);
+  x->file_path = path;
   int error = 0;
   x->file = OpenDataFile(*db.files, path, error, read_only);
   if (!x->file) {
@@ -756,6 +757,74 @@ void NdxRecordWritten(DbEngine& db, DbTable& t, int32_t n, bool existed) {
   Reposition(db, x, key, n);
 }
 
+namespace {
+
+// Writes the index file `path` anew from the header page `header` (its key
+// length, keys per page, type, entry size and expression): root page 1, an
+// empty leaf, next free page 2, marked as being changed until every record's
+// key is in it. Then fills it from the table's records and writes it back.
+// Null with the engine error when the file cannot be written; an index that
+// misses a record (its key could not be made) stays marked.
+std::unique_ptr<NdxIndex> WriteFilledIndex(DbEngine& db, DbTable& t, const std::string& file_name,
+                                           const std::string& path, const uint8_t* header) {
+  auto x = std::make_unique<NdxIndex>();
+  x->file_name = file_name;
+  x->file_path = path;
+  uint8_t pages[2 * kNdxPageSize] = {};
+  std::memcpy(pages, header, kNdxPageSize);
+  WriteLe32(pages, 1);
+  WriteLe32(pages + 4, 2);
+  // Marked from the start: an index cut short while it is filled is not used.
+  WriteLe32(pages + 8, kUpdateMark);
+  {
+    DbFileHandle f;
+    if (db.files->Open(path, DbAccess::kCreate, f) || !f->WriteAt(0, pages, sizeof pages)) {
+      db.Fail(2, file_name);
+      return nullptr;
+    }
+  }
+  int error = 0;
+  x->file = OpenDataFile(*db.files, path, error);
+  if (!x->file) {
+    db.Fail(2, file_name);
+    return nullptr;
+  }
+  std::memcpy(x->header, pages, kNdxPageSize);
+  InitIndex(*x);
+  x->marked = true;
+  std::string key;
+  for (int32_t r = 1; r <= t.record_count && !x->failed; ++r) {
+    if (!ReadRecord(db, t, r)) break;
+    if (!MakeKey(db, t, *x, key)) {
+      x->failed = true;  // not every record is in it: it stays marked
+      break;
+    }
+    Insert(db, *x, key, r);
+  }
+  if (!NdxFlush(*x)) PageFailed(db, *x);
+  return x;
+}
+
+}  // namespace
+
+std::vector<NdxRebuild> CloseIndexesForRebuild(DbEngine& db, DbTable& t) {
+  std::vector<NdxRebuild> kept;
+  for (const auto& x : t.indexes) {
+    if (!x) continue;
+    NdxRebuild r;
+    r.file_name = x->file_name;
+    r.file_path = x->file_path;
+    std::memcpy(r.header.data(), x->header, kNdxPageSize);
+    kept.push_back(std::move(r));
+  }
+  CloseIndexes(db, t);
+  return kept;
+}
+
+void RebuildIndexes(DbEngine& db, DbTable& t, const std::vector<NdxRebuild>& indexes) {
+  for (const NdxRebuild& r : indexes) WriteFilledIndex(db, t, r.file_name, r.file_path, r.header.data());
+}
+
 bool NdxCreate(DbEngine& db, DbTable& t, std::string_view expression, std::string_view name) {
   std::string expr(expression);
   CloseIndexes(db, t);
@@ -779,48 +848,18 @@ bool NdxCreate(DbEngine& db, DbTable& t, std::string_view expression, std::strin
     BadExpression(db, expr, expr);
     return false;
   }
-  auto x = std::make_unique<NdxIndex>();
-  x->file_name = IndexFileName(name);
-  std::string path = db.files->MapPath(x->file_name);
-  uint8_t pages[2 * kNdxPageSize] = {};
+  uint8_t header[kNdxPageSize] = {};
   const int entry = (length + 8 + 3) / 4 * 4;
-  WriteLe32(pages, 1);
-  WriteLe32(pages + 4, 2);
-  WriteLe16(pages + 12, static_cast<uint16_t>(length));
-  WriteLe16(pages + 14, static_cast<uint16_t>(504 / entry));
-  WriteLe16(pages + 16, numeric ? 1 : 0);
-  WriteLe16(pages + 18, static_cast<uint16_t>(entry));
-  // Marked from the start: an index cut short while it is filled is not used.
-  WriteLe32(pages + 8, kUpdateMark);
-  std::memcpy(pages + 24, expr.data(), expr.size());
-  {
-    DbFileHandle f;
-    if (db.files->Open(path, DbAccess::kCreate, f) || !f->WriteAt(0, pages, sizeof pages)) {
-      db.Fail(2, x->file_name);
-      return false;
-    }
-  }
-  int error = 0;
-  x->file = OpenDataFile(*db.files, path, error);
-  if (!x->file) {
-    db.Fail(2, x->file_name);
-    return false;
-  }
-  std::memcpy(x->header, pages, kNdxPageSize);
-  InitIndex(*x);
-  x->marked = true;
+  WriteLe16(header + 12, static_cast<uint16_t>(length));
+  WriteLe16(header + 14, static_cast<uint16_t>(504 / entry));
+  WriteLe16(header + 16, numeric ? 1 : 0);
+  WriteLe16(header + 18, static_cast<uint16_t>(entry));
+  std::memcpy(header + 24, expr.data(), expr.size());
+  const std::string file_name = IndexFileName(name);
+  std::unique_ptr<NdxIndex> x = WriteFilledIndex(db, t, file_name, db.files->MapPath(file_name), header);
+  if (!x) return false;
   NdxIndex& ix = *x;
   t.indexes[0] = std::move(x);
-  std::string key;
-  for (int32_t r = 1; r <= t.record_count && !ix.failed; ++r) {
-    if (!ReadRecord(db, t, r)) break;
-    if (!MakeKey(db, t, ix, key)) {
-      ix.failed = true;  // not every record is in it: it stays marked
-      break;
-    }
-    Insert(db, ix, key, r);
-  }
-  if (!NdxFlush(ix)) PageFailed(db, ix);
   t.index_active = true;
   t.at_end = false;
   if (t.record_count > 0) {

@@ -38,6 +38,7 @@ struct NdxCacheEntry {
 
 struct NdxIndex {
   std::string file_name;
+  std::string file_path;  // the name as the file system took it when opened
   DbFileHandle file;
   ReadCache cache;
   uint8_t header[kNdxPageSize] = {};
@@ -79,6 +80,19 @@ bool NdxFlush(NdxIndex& x);
 bool NdxBeginUpdate(DbEngine& e, NdxIndex& x);
 // Closes every index of the table.
 void CloseIndexes(DbEngine& e, DbTable& t);
+// What a pack needs to write an index again for the packed records: its
+// file and its header page (key length and type, expression).
+struct NdxRebuild {
+  std::string file_name, file_path;
+  std::array<uint8_t, kNdxPageSize> header{};
+};
+// Closes every index of the table, as CloseIndexes, keeping what
+// RebuildIndexes needs to write each one again.
+std::vector<NdxRebuild> CloseIndexesForRebuild(DbEngine& e, DbTable& t);
+// Writes each index file anew over the table's records as they are now; the
+// indexes stay closed. An index that misses a record (its key could not be
+// made: the engine error says why) stays marked, and opening it gives 100.
+void RebuildIndexes(DbEngine& e, DbTable& t, const std::vector<NdxRebuild>& indexes);
 
 // Navigation of the controlling index: the record number at the new
 // position; x.at_end / x.at_begin tell when it ran past an end.

@@ -298,7 +298,9 @@ int32_t PackTable(DbEngine& e, DbTable& t) {
     e.Fail(5, t.file_name);
     return t.record_count;
   }
-  CloseIndexes(e, t);
+  // The indexes are closed while records move and written again for the
+  // packed records at the end; the table is then left without an index.
+  const std::vector<NdxRebuild> indexes = CloseIndexesForRebuild(e, t);
   MemoPack pack;
   if (t.has_memo && t.memo) BeginMemoPack(e, t, pack);
   int32_t kept = 0;
@@ -325,6 +327,7 @@ int32_t PackTable(DbEngine& e, DbTable& t) {
     t.state = 2;
   }
   if (pack.file) EndMemoPack(e, t, pack);
+  if (t.dbf) RebuildIndexes(e, t, indexes);
   t.current_record = 0;
   if (t.dbf) MoveTo(e, t, DbMove::kFirst, 0);
   return t.record_count;

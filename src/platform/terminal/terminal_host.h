@@ -117,7 +117,7 @@ class TerminalCanvas : public Canvas {
   void Invalidate() override {}
   uint32_t GetPixel(int32_t, int32_t) override { return 0xffffffff; }
   void DrawString(DrawTarget, int32_t, int32_t, std::string_view) override {}
-  void DrawConsoleText(DrawTarget, int32_t, int32_t, std::string_view, int, uint32_t, uint32_t) override {}
+  void DrawConsoleText(DrawTarget, int32_t, int32_t, std::string_view, int, int32_t, uint32_t, uint32_t) override {}
   void UseFont(const FontRequest&) override {}
   void SetTextColors(uint32_t, uint32_t, bool) override {}
   std::vector<std::string> FontFamilies() override { return {}; }

@@ -3,6 +3,8 @@
 // (ShadowDC), which Win32Screen owns.
 #include "platform/win32/win32_util.h"
 
+#include <vector>
+
 #include "gui/text_grid.h"
 #include "platform/win32/win32_host.h"
 
@@ -141,17 +143,18 @@ void Win32Canvas::DrawString(DrawTarget t, int32_t x, int32_t y, std::string_vie
   if (HDC dc = Hdc(Dc(t))) TextOutA(dc, x, y, text.data(), static_cast<int>(text.size()));
 }
 
+// The stock font is taken out again; the palette colours and the opaque
+// background stay in the target, as after a printed span.
 void Win32Canvas::DrawConsoleText(DrawTarget t, int32_t x, int32_t y, std::string_view text, int font_index,
-                                  uint32_t foreground, uint32_t background) {
+                                  int32_t cell_width, uint32_t foreground, uint32_t background) {
   HDC dc = Hdc(Dc(t));
   if (!dc) return;
   HGDIOBJ old_font = SelectObject(dc, ConsoleFont(font_index));
-  const COLORREF old_fg = SetTextColor(dc, foreground), old_bg = SetBkColor(dc, background);
-  const int old_mode = SetBkMode(dc, OPAQUE);
-  TextOutA(dc, x, y, text.data(), static_cast<int>(text.size()));
-  SetBkMode(dc, old_mode);
-  SetBkColor(dc, old_bg);
-  SetTextColor(dc, old_fg);
+  SetTextColor(dc, foreground);
+  SetBkColor(dc, background);
+  SetBkMode(dc, OPAQUE);
+  const std::vector<INT> advance(text.size(), cell_width);
+  ExtTextOutA(dc, x, y, 0, nullptr, text.data(), static_cast<UINT>(text.size()), advance.data());
   SelectObject(dc, old_font);
 }
 

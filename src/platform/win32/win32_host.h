@@ -95,6 +95,7 @@ class Win32Screen : public Screen, public WindowControl {
   WindowControl* Control() override { return this; }
 
   // The window statements (win32_window_control.cpp, win32_dde.cpp).
+  // WINDOW's size, grown where the client area would not hold the grid.
   void MoveMainWindow() override;
   void StartPaintWindow(int32_t window) override;
   void EndPaintWindow() override;
@@ -128,6 +129,7 @@ class Win32Screen : public Screen, public WindowControl {
 
  private:
   void CreateTextModel(void* window);
+  void HoldGrid();
   void DestroyTargets();
   void Paint(void* window);
   // Ctrl+C / Ctrl+Break in the window: the next pump stops the script.
@@ -207,7 +209,7 @@ class Win32Canvas : public Canvas {
   uint32_t GetPixel(int32_t x, int32_t y) override;
   void DrawString(DrawTarget target, int32_t x, int32_t y, std::string_view text) override;
   void DrawConsoleText(DrawTarget target, int32_t x, int32_t y, std::string_view text, int font_index,
-                       uint32_t foreground, uint32_t background) override;
+                       int32_t cell_width, uint32_t foreground, uint32_t background) override;
   void UseFont(const FontRequest& font) override;
   void SetTextColors(uint32_t foreground, uint32_t background, bool transparent) override;
   std::vector<std::string> FontFamilies() override;

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <string>
+#include <vector>
 
 #include "core/errors.h"
 #include "gui/window_model.h"
@@ -50,9 +51,13 @@ class WindowPainter : public gui::GridPainter {
   WindowPainter(HWND window, HDC target, HDC shadow, const gui::WindowModel& model)
       : window_(window), target_(target), shadow_(shadow), model_(model) {}
 
+  // Every character in its own cell: the stock fonts may advance by less
+  // than the cell width (the widest glyph of them all), and a span must end
+  // where the next one starts.
   void DrawRun(const gui::GridOp& run) override {
     const gui::Pixel at = gui::CellPixel(model_.cell, run.column, run.row);
     const int n = static_cast<int>(run.text.size());
+    const std::vector<INT> advance(run.text.size(), model_.cell.width);
     for (HDC dc : {target_, shadow_}) {
       HGDIOBJ old_font = SelectObject(dc, StockFontOf(run.font));
       SetTextColor(dc, gui::PaletteForeground(run.attribute));
@@ -62,10 +67,10 @@ class WindowPainter : public gui::GridPainter {
         // Clear the full cell height with the font that sets it.
         SelectObject(dc, StockFontOf(model_.metric_font_index));
         const std::string spaces(run.text.size(), ' ');
-        TextOutA(dc, at.x, at.y, spaces.data(), n);
+        ExtTextOutA(dc, at.x, at.y, 0, nullptr, spaces.data(), static_cast<UINT>(n), advance.data());
         SelectObject(dc, StockFontOf(run.font));
       }
-      TextOutA(dc, at.x, at.y, run.text.data(), n);
+      ExtTextOutA(dc, at.x, at.y, 0, nullptr, run.text.data(), static_cast<UINT>(n), advance.data());
       SelectObject(dc, old_font);
     }
   }
@@ -146,6 +151,7 @@ bool Win32Screen::EnsureMainWindow() {
   main_window_ = window;
   const gui::WindowRect& r = model_->settings.rect;
   SetWindowPos(window, nullptr, r.x, r.y, r.width, r.height, SWP_NOZORDER);
+  HoldGrid();
   ShowWindow(window, SW_SHOWDEFAULT);
 
   HDC target = GetDC(window);
@@ -181,6 +187,22 @@ void Win32Screen::CreateTextModel(void* window) {
   SelectObject(dc, old);
   ReleaseDC(Window(window), dc);
   model_->cell = gui::ComputeCellMetrics(fonts, model_->metric_font_index);
+}
+
+// The window grows, never shrinks, until its client area holds every cell
+// of the grid: the cells are as wide as the widest stock glyph, which the
+// grid's size (the window's width div 8, height div 15) does not know. It
+// grows no further than the screen.
+void Win32Screen::HoldGrid() {
+  HWND window = Window(main_window_);
+  RECT client{}, outer{};
+  if (!window || !GetClientRect(window, &client) || !GetWindowRect(window, &outer)) return;
+  const int wide = std::max(0, model_->grid.columns() * model_->cell.width - static_cast<int>(client.right));
+  const int high = std::max(0, model_->grid.rows() * model_->cell.height - static_cast<int>(client.bottom));
+  if (!wide && !high) return;
+  const int width = outer.right - outer.left, height = outer.bottom - outer.top;
+  SetWindowPos(window, nullptr, 0, 0, std::min(width + wide, std::max(width, screen_width_)),
+               std::min(height + high, std::max(height, screen_height_)), SWP_NOZORDER | SWP_NOMOVE);
 }
 
 void Win32Screen::DestroyTargets() {

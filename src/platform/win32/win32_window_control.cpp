@@ -25,6 +25,7 @@ void Win32Screen::MoveMainWindow() {
   const gui::WindowRect& r = model_->settings.rect;
   HWND window = Window(main_window_);
   SetWindowPos(window, nullptr, r.x, r.y, r.width, r.height, SWP_NOZORDER);
+  HoldGrid();
   InvalidateRect(window, nullptr, FALSE);
   UpdateWindow(window);
 }
