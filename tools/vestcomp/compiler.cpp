@@ -433,6 +433,8 @@ struct Where {
 
 struct SourceStatement {
   Where where;
+  int file;          // index into the map's files
+  std::string text;  // the source line as written
   Units units;
   size_t b, e;
   bool raw;  // a #RAW line: the units are the body
@@ -444,6 +446,8 @@ class Compilation {
 
   void AddFile(std::string_view text, const std::filesystem::path& name, bool included) {
     Where where{name.string(), 0};
+    const int file = static_cast<int>(map_.files.size());
+    map_.files.push_back(where.file);
     size_t pos = 0;
     if (text.substr(0, 3) == "\xEF\xBB\xBF") pos = 3;
     while (pos <= text.size()) {
@@ -452,7 +456,7 @@ class Compilation {
       std::string_view line = text.substr(pos, nl - pos);
       if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
       ++where.line;
-      AddLine(line, where, name, included);
+      AddLine(line, where, file, name, included);
       pos = nl + 1;
     }
   }
@@ -478,6 +482,7 @@ class Compilation {
         Error(st.where, "error 902: Zeile zu lang (max. 254 Zeichen)! (" + std::to_string(body.size()) +
                             " bytes after compilation)", false);
       image.lines.push_back(std::move(body));
+      map_.lines.push_back({st.file, st.where.line, st.text});
     }
     image.header = header_ ? *header_ : StandardHeader();
     SetMarker(image.header, marker_, marker_where_);
@@ -493,9 +498,12 @@ class Compilation {
     if (image.header.size() < kHeaderSize && (!image.lines.empty() || !image.trailer.empty()))
       Error(header_where_, "a #HEADER shorter than 32 bytes leaves no room for lines");
     result.errors = std::move(errors_);
+    result.warnings = std::move(warnings_);
+    result.messages = std::move(messages_);
     if (result.errors.empty()) {
       result.ok = true;
       result.program = SerializeProgram(image);
+      result.map = std::move(map_);
     }
     return result;
   }
@@ -505,11 +513,23 @@ class Compilation {
     if (errors_.size() > kMaxErrors) return;
     if (errors_.size() == kMaxErrors) {
       errors_.push_back("vestcomp: too many errors");
+      messages_.push_back(errors_.back());
       return;
     }
     std::string s = w.line > 0 ? w.file + ":" + std::to_string(w.line) + ": " : w.file + ": ";
     s += prefix ? "error: " + message : message;
-    errors_.push_back(std::move(s));
+    errors_.push_back(s);
+    messages_.push_back(std::move(s));
+  }
+
+  // An error or a warning at a column of a line.
+  void At(const Where& w, int column, bool warning, const std::string& message) {
+    const bool as_error = !warning || options_.warnings_as_errors;
+    if (as_error && errors_.size() >= kMaxErrors) return Error(w, message);
+    std::string s = w.file + ":" + std::to_string(w.line) + ":" + std::to_string(column) +
+                    (as_error ? ": error: " : ": warning: ") + message + (warning && as_error ? " [-Werror]" : "");
+    (as_error ? errors_ : warnings_).push_back(s);
+    messages_.push_back(std::move(s));
   }
 
   void SetMarker(std::string& header, const std::optional<std::string>& marker, const Where& where) {
@@ -521,7 +541,8 @@ class Compilation {
     header.replace(kScrambleMarkerOffset, 2, *marker);
   }
 
-  void AddLine(std::string_view line, const Where& where, const std::filesystem::path& name, bool included) {
+  void AddLine(std::string_view line, const Where& where, int file, const std::filesystem::path& name,
+               bool included) {
     Units u;
     std::string err;
     if (!DecodeSourceLine(line, u, err)) {
@@ -533,7 +554,7 @@ class Compilation {
     if (b == e) return;
     Head h = ReadHead(u, b, e);
     if (h.kind == Head::kDirective) {
-      Directive(u, b, e, where);
+      Directive(u, b, e, where, file, line);
       return;
     }
     if (IsPlainWord(h, "INCLUDE")) {
@@ -557,10 +578,10 @@ class Compilation {
       AddFile(text, file, true);
       return;
     }
-    statements_.push_back({where, std::move(u), b, e, false});
+    statements_.push_back({where, file, std::string(line), std::move(u), b, e, false});
   }
 
-  void Directive(const Units& u, size_t b, size_t e, const Where& where) {
+  void Directive(const Units& u, size_t b, size_t e, const Where& where, int file, std::string_view line) {
     size_t n = b + 1;
     while (n < e && !u[n].escaped && IsAsciiLetter(u[n].byte)) ++n;
     const std::string name = Upper(UnitBytes(u, b + 1, n));
@@ -570,7 +591,7 @@ class Compilation {
     }
     const size_t arg = SkipBlanks(u, n, e);
     if (name == "RAW") {
-      statements_.push_back({where, u, arg, e, true});
+      statements_.push_back({where, file, std::string(line), u, arg, e, true});
     } else if (name == "HEADER") {
       std::string bytes;
       if (header_) {
@@ -638,13 +659,18 @@ class Compilation {
 
   const CompileOptions& options_;
   std::vector<SourceStatement> statements_;
-  std::vector<std::string> errors_;
+  std::vector<std::string> errors_, warnings_, messages_;
   std::optional<std::string> header_, marker_;
   Where header_where_, marker_where_;
   std::string trailer_;
+  vestil::LineMap map_;
 };
 
 }  // namespace
+
+void PrintDiagnostics(const CompileResult& result, std::FILE* to) {
+  for (const auto& m : result.messages) std::fprintf(to, "%s\n", m.c_str());
+}
 
 int LiteralCount(std::string_view s) {
   if (s.empty() || s.find_first_not_of("0123456789") != s.npos) return -1;
