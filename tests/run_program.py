@@ -18,6 +18,8 @@ NAME.expect is made of sections, each started by a line "== KIND [ARG]":
   == include NAME    a file written into the test folder before compiling
   == map             compile in the test folder with the line map (NAME.VSM;
                      messages then name "NAME.vsl"); without it, --no-map
+  == vestcomp OPTION...  more options for the compiler (--no-check for
+                     programs that test the runtime's own errors)
   == warnings        the compiler's expected warnings (any other fails the test)
   == trace           run with --trace (the trace goes to standard error)
   == stdout [noeol]  expected standard output ("noeol": no final line end)
@@ -130,6 +132,7 @@ def run_case(a, name, source, source_text, sections):
                 cmd = [a.vestcomp, source, "-o", os.path.join(work, program), "--no-map"]
             if "scramble" in kinds:
                 cmd += ["--scramble", kinds["scramble"][0][0]]
+            cmd += kinds.get("vestcomp", ([], ""))[0]
             r = subprocess.run(cmd, capture_output=True, cwd=work)
             if r.returncode != 0:
                 print("compile failed:", r.stdout.decode(), r.stderr.decode())

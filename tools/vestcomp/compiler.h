@@ -35,6 +35,9 @@ struct CompileOptions {
   FileReader read_file;
   // -Werror: every warning is reported and counted as an error.
   bool warnings_as_errors = false;
+  // The checks beyond the syntax (blocks, jump targets, argument counts and
+  // every warning); --no-check turns them off, the lister never uses them.
+  bool checks = true;
 };
 
 struct CompileResult {
