@@ -772,7 +772,7 @@ class Compilation {
           const char* kw = l.token == cmd::kElse ? "ELSE" : "ELSEIF";
           if (stack.empty() || std::string_view(stack.back().closer) != "ENDIF") {
             if (stack.empty())
-              At(w, l.column, false, std::string(kw) + " without IF: open the block with IF condition before it");
+              At(w, l.column, false, std::string(kw) + " without IF: write IF condition before it");
             else
               At(w, l.column, false, std::string(kw) + " inside the " + stack.back().opener + " of " +
                                          LineOf(stack.back().line->st->where, w) + ", which is still open: write " +
@@ -782,8 +782,8 @@ class Compilation {
           Open& o = stack.back();
           if (o.else_line)
             At(w, l.column, false, std::string(kw) + " after the ELSE of " + LineOf(o.else_line->st->where, w) +
-                                       " is never reached: put " +
-                                       (l.token == cmd::kElse ? "one ELSE in a block" : "ELSEIF branches before ELSE"));
+                                       " is never reached: write " +
+                                       (l.token == cmd::kElse ? "one ELSE per block" : "the ELSEIF branches before ELSE"));
           else if (l.token == cmd::kElse)
             o.else_line = &l;
           break;
@@ -794,7 +794,7 @@ class Compilation {
           while (k > 0 && stack[k - 1].closer != closer) --k;
           if (k == 0) {
             std::string opener = closer.substr(3);
-            At(w, l.column, false, closer + " without " + opener + ": remove it, or open the block with " + opener +
+            At(w, l.column, false, closer + " without " + opener + ": remove it, or write " + opener +
                                        (opener == "PROC" ? " name" : " condition") + " before it");
             break;
           }
@@ -877,7 +877,7 @@ class Compilation {
       const std::string key = Upper(UnitBytes(st.units, st.b, colon)) + ":";
       if (!used.count(key)) {
         const std::string name = Show(st.units, st.b, colon);
-        At(st.where, l.column, true, "label " + name + " is never used: remove it, or jump to it with GOTO \"" +
+        At(st.where, l.column, true, "label " + name + " is never used: remove it, or write GOTO \"" +
                                          name + "\" or GOSUB \"" + name + "\"");
       }
     }
