@@ -161,7 +161,7 @@ class StatementCompiler {
         Warn(u[lb].column, "the text " + Show(u, lb, le) + " is assigned to the number variable " + Show(u, b, w) +
                                ": write the number without quotes (or use a text variable such as " +
                                Show(u, b, w - 1) + "$)");
-      CheckOperators(u, rb, e);
+      CheckOperators(u, rb, e, true);
       return Args(u, rb, e, out);
     }
     if (h.label) {
@@ -368,7 +368,8 @@ class StatementCompiler {
   // Operators written where an argument is expected: the language has none.
   // Reports the first one, outside quotes and inner calls, and says which
   // function does the work.
-  void CheckOperators(const Units& u, size_t b, size_t e) {
+  // An assignment lists values with ";" and ",": there they are separators.
+  void CheckOperators(const Units& u, size_t b, size_t e, bool lists = false) {
     bool operand = false;  // a value ended before the current position
     for (size_t k = b; k < e; ++k) {
       const Unit x = u[k];
@@ -399,12 +400,13 @@ class StatementCompiler {
       const bool blank_after = k + 1 < e && !u[k + 1].escaped && IsBlank(u[k + 1].byte);
       const uint8_t next = k + 1 < e && !u[k + 1].escaped ? u[k + 1].byte : 0;
       std::string op, instead;
-      if (operand && (c == '+' || c == '*' || c == '/' || c == '=' || c == '<' || c == '>' ||
+      if (operand && (c == '+' || c == '*' || c == '/' || c == '=' || c == '<' || c == '>' || (c == ';' && !lists) ||
                       (c == '-' && blank_before && blank_after))) {
         op = std::string(1, static_cast<char>(c));
         if ((c == '<' || c == '>') && (next == '>' || next == '=')) op += static_cast<char>(next);
         if (op == "+") instead = "@ADD(a, b) for numbers or @ADD$(a$, b$) for texts";
         else if (op == "-") instead = "@SUB(a, b)";
+        else if (op == ";") instead = "@ADD$(a$, b$) to join texts";
         else if (op == "*") instead = "@MUL(a, b)";
         else if (op == "/") instead = "@DIV(a, b) (@IDIV(a, b) for whole numbers)";
         else if (op == "=") instead = "@EQU(a, b) for numbers or @EQU$(a$, b$) for texts";
