@@ -113,9 +113,10 @@ def vim(commands, functions, sysvars):
     lines += words("vestilStatement", other)
     lines += words("vestilSystemVariable", sysvars)
     lines += [
+        # The later of two matches at one place wins: built-in functions last.
+        r"syn match vestilUserFunction /@[A-Za-z_\xc0-\xff][A-Za-z0-9_\xc0-\xff]*[%&!$]\=\ze\s*(/",
         r"syn match vestilFunction /@\%%(%s\)\ze\s*(/" % r"\|".join(
             w.replace("$", r"\$") for w in sorted(functions, key=lambda w: (-len(w), w))),
-        r"syn match vestilUserFunction /@[A-Za-z_\xc0-\xff][A-Za-z0-9_\xc0-\xff]*[%&!$]\=\ze\s*(/",
         r"syn match vestilParameter /@[%&!$]\ze(/",
         r"syn match vestilEscape /\\x{\x\x}/",
         r'syn region vestilString start=/"/ end=/"\|$/ contains=vestilEscape',
