@@ -43,6 +43,9 @@ constexpr BuiltinArgs kTable[] = {
     {"DBDELETE", "", ""}, {"DBRECALL", "", ""}, {"DBPACK", "", ""}, {"DBGO", "where", "a"},
     {"DBFIND", "field, text", "aa"}, {"DBGET$", "field", "a"}, {"DBGETN$", "field number", "n"},
     {"DBPUT", "field, text", "aa"}, {"DBPUTN", "field number, text", "na"}, {"DBWRITE", "record", "a"},
+    {"DBGETMEMO", "field", "a"}, {"DBPUTMEMO", "field", "a"}, {"DBSEEK", "key, exact", "an"},
+    // Profiles, libraries, ODBC.
+    {"READINI$", "file, section, key", "aaa"}, {"LOADLIB", "name", "a"}, {"SQLINIT", "connection", "a"},
     // Serial ports.
     {"COMOPEN", "name, in queue, out queue", "ann"}, {"COMCLOSE", "handle", "n"}, {"COMERROR", "handle", "n"},
     {"COMREAD$", "handle, max", "nn"}, {"COMWRITE", "handle, text", "na"}, {"COMSETUP", "definition", "a"},
