@@ -1,3 +1,4 @@
+// The compiler: VESTIL source to a program file.
 #include "vestcomp/compiler.h"
 
 #include <set>
@@ -123,7 +124,6 @@ class StatementCompiler {
   const std::string& error() const { return error_; }
   const std::vector<Finding>& findings() const { return findings_; }
   const std::vector<Jump>& jumps() const { return jumps_; }
-  int error_column() const { return error_column_; }
 
   // case_level: 0 for a line of its own, 1 after CASE, 2 after CASENOT.
   bool Statement(const Units& u, size_t b, size_t e, int case_level, std::string& out) {
@@ -589,7 +589,6 @@ class StatementCompiler {
 
   const Symbols& syms_;
   std::string error_;
-  int error_column_ = 0;
   std::vector<Finding> findings_;
   std::vector<Jump> jumps_;
 };
