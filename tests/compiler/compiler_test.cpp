@@ -309,7 +309,7 @@ TEST(Checks, WarningsNowarnAndWerror) {
       "DECLARE s$, a%\ns$ = \"x\" + \"y\"\na% = @ADD(1, 2) + 3\nIF @EQU(a%, 1) THEN PRINT 1\nENDIF\n"
       "PRINT @ADD(10, \"zw\xC3\xB6lf\"); @ADD(\"-1\", -1)\na% = \"5\"\nWHILE a% < 3 OR 1\nENDWHILE\n"
       "CASE @EQU(a%, 1) AND 1: a% = @SUB(a%, 1) - 1\nUNUSED:\n#NOWARN\nSILENT:\n#NOWARN\ns$ = 1 = 1\n"
-      "a% = @F(2 * 3)\nDEFFN F(1) @%(1)\nPRINT -1; \"-\"\ns$ = \"a\"; s$, @LEN(\"a\"; s$)";
+      "a% = @F(2 * 3)\nDEFFN F(1) @%(1)\nPRINT -1; \"-\"\ns$ = \"a\"; s$, @LEN(\"a\"; s$)\nPRINT \"x\"; 1 + 2";
   EXPECT_THAT(Checked(source),
               ElementsAre(Starts("prog.vsl:2:10: warning: '+' is not an operator"),
                           Starts("prog.vsl:3:17: warning: '+' is not an operator"),
@@ -322,9 +322,10 @@ TEST(Checks, WarningsNowarnAndWerror) {
                           Starts("prog.vsl:10:42: warning: '-' is not an operator"),
                           Starts("prog.vsl:16:11: warning: '*' is not an operator"),
                           Starts("prog.vsl:19:23: warning: ';' is not an operator"),
+                          Starts("prog.vsl:20:14: warning: '+' is not an operator"),
                           Starts("prog.vsl:11:1: warning: label UNUSED is never used")));
   auto errors = Checked(source, true);
-  ASSERT_EQ(errors.size(), 12u);
+  ASSERT_EQ(errors.size(), 13u);
   EXPECT_THAT(errors[0], Starts("prog.vsl:2:10: error: '+' is not an operator"));
   EXPECT_NE(errors[0].find("[-Werror]"), std::string::npos);
   // A computed jump target may reach any label.

@@ -193,6 +193,9 @@ class StatementCompiler {
         case cmd::kReturn:
           CheckOperators(u, w, e);
           break;
+        case cmd::kPrint:
+          CheckOperators(u, w, e, true);
+          break;
         case cmd::kGoto: case cmd::kGosub: {
           size_t lb = w, le = e;
           Jump j{u[b].column, h.upper, ""};
