@@ -64,6 +64,28 @@ constexpr BuiltinArgs kTable[] = {
     {"LISTFILL", "handle", "n"}, {"LISTFIND", "handle, start, text", "nna"},
     {"LISTGETTEXT$", "handle, index", "nn"}, {"LISTTOEDIT", "handle", "n"}, {"COMBOADD", "handle, text", "na"},
     {"COMBODELETE", "handle, index", "nn"}, {"COMBOFILL", "handle", "n"},
+    {"CREATEBUTTON", "parent, caption, x, y, width, height", "nannnn"},
+    {"CREATEDEFBUTTON", "parent, caption, x, y, width, height", "nannnn"},
+    {"CREATECHECKBOX", "parent, caption, x, y, width, height", "nannnn"},
+    {"CREATERADIOBUTTON", "parent, caption, x, y, width, height", "nannnn"},
+    {"CREATEGROUPBOX", "parent, caption, x, y, width, height", "nannnn"},
+    {"CREATETEXT", "parent, caption, x, y, width, height", "nannnn"},
+    {"CREATEEDIT", "parent, text, x, y, width, height", "nannnn"},
+    {"CREATEMULTIEDIT", "parent, text, x, y, width, height", "nannnn"},
+    {"CREATELISTBOX", "parent, caption, x, y, width, height", "nannnn"},
+    {"CREATESORTEDLISTBOX", "parent, caption, x, y, width, height", "nannnn"},
+    {"CREATECOMBOBOX", "parent, caption, x, y, width, height", "nannnn"},
+    {"CREATEHSCROLL", "parent, caption, x, y, width, height", "nannnn"},
+    {"CREATEVSCROLL", "parent, caption, x, y, width, height", "nannnn"},
+    {"LOADDIALOG", "module, parent, template", "nna"}, {"GETSCROLLPOS", "handle", "n"},
+    {"CLIENTWIDTH", "handle", "n"}, {"CLIENTHEIGHT", "handle", "n"}, {"LOADSTRING$", "module, id", "nn"},
+    {"FULLPATH$", "name", "a"}, {"SHORTPATH$", "name", "a"}, {"FINDWINDOW", "title", "a"},
+    {"POSTMESSAGE", "handle, message, wParam, lParam", "nnnn"}, {"SENDKEYS", "handle, keys", "na"},
+    {"SENDKEY", "handle, key", "nn"}, {"ICONCOUNT", "file", "a"}, {"GETCLIP$", "", ""},
+    // Standard dialogs.
+    {"MESSAGEBOX", "text, caption, style", "aan"}, {"INPUT$", "prompt, caption, text", "aaa"},
+    {"LISTBOX$", "caption, style", "an"}, {"EDITBOX", "caption, style", "an"},
+    {"FILEOPEN$", "caption, name", "aa"}, {"FILESAVE$", "caption, name", "aa"}, {"LISTITEM$", "index", "a"},
 };
 
 }  // namespace

@@ -1,8 +1,8 @@
 #pragma once
 // The arguments each built-in function reads: how many and which of them must
 // be numbers. The compiler checks calls against it. Functions not listed
-// (those whose arguments use other separators than ",", the control-creating
-// functions) are not checked.
+// (those whose arguments use other separators than ",", or are read up to the
+// closing parenthesis whatever they hold) are not checked.
 #include <string_view>
 
 namespace vestcomp {

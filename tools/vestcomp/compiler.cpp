@@ -344,7 +344,8 @@ class StatementCompiler {
                         const std::string& upper) {
     static const char* const kRawText[] = {"WINEXEC", "EXECWAIT", "MCISEND$", "FINDFIRST$", "FILESIZE",
                                            "GETENV$", "KEYIN", "COMSETUP", "COMOPEN", "DBOPEN", "GETDIR$",
-                                           "DISKFREE", "DISKSIZE", "CHOOSEDIR$", "MOUSEIN", "MOUSECELL"};
+                                           "DISKFREE", "DISKSIZE", "CHOOSEDIR$", "MOUSEIN", "MOUSECELL",
+                                           "ICONCOUNT", "FILEOPEN$", "FILESAVE$", "FULLPATH$", "SHORTPATH$"};
     bool raw = false;
     for (const char* r : kRawText) raw = raw || upper == r;
     if (!raw) CheckOperators(u, open + 1, close);
@@ -747,8 +748,9 @@ class Compilation {
   // IF/IFNOT, ELSEIF, ELSE, ENDIF; WHILE/WHILENOT, ENDWHILE; PROC, ENDPROC:
   // properly nested, by the first token of each line (as the runtime finds
   // them). STARTPAINT/ENDPAINT, STARTPRINT/ENDPRINT and SUBMENU/ENDSUBMENU
-  // may open and close in different places; each end needs a start before it
-  // and the last start an end after it.
+  // may open and close in different places (and a print job still open at
+  // the end is finished): only an end with no start anywhere before it is
+  // reported.
   void CheckBlocks(const std::vector<CheckedLine>& lines) {
     struct Open {
       const char* opener;
@@ -828,23 +830,16 @@ class Compilation {
                                   {cmd::kStartPrint, cmd::kEndPrint, "STARTPRINT", "ENDPRINT"},
                                   {cmd::kSubMenu, cmd::kEndSubMenu, "SUBMENU", "ENDSUBMENU"}};
     for (const auto& p : kPairs) {
-      const CheckedLine* last_start = nullptr;
-      bool ended = true;
+      bool started = false;
       for (const auto& l : lines) {
         if (l.token == p.start) {
-          last_start = &l;
-          ended = false;
-        } else if (l.token == p.end) {
-          if (!last_start)
-            At(l.st->where, l.column, false,
-               std::string(p.end_word) + " without " + p.start_word + " before it: write " + p.start_word +
-                   " first, or remove it");
-          ended = true;
+          started = true;
+        } else if (l.token == p.end && !started) {
+          At(l.st->where, l.column, false,
+             std::string(p.end_word) + " without " + p.start_word + " before it: write " + p.start_word +
+                 " first, or remove it");
         }
       }
-      if (last_start && !ended)
-        At(last_start->st->where, last_start->column, false,
-           std::string(p.start_word) + " without " + p.end_word + " after it: write " + p.end_word);
     }
   }
 
