@@ -72,7 +72,7 @@ def main():
         with open(os.path.join(d, "inc.vsl"), "w", encoding="utf-8") as f:
             f.write('INCLUDE "missing.vsl"\n')
         r = run("inc.vsl", cwd=d)
-        check("903", r.returncode == 1 and b"INCLUDE-Datei nicht gefunden!" in r.stderr, r)
+        check("INCLUDE file not found", r.returncode == 1 and b"INCLUDE file not found" in r.stderr, r)
 
         with open(os.path.join(d, "runner"), "wb") as f:
             f.write(b"plain text")

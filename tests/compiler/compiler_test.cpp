@@ -200,7 +200,7 @@ TEST(Limits, LineLengthAfterCompilation) {
   std::string ok = "PRINT \"" + std::string(251, 'x') + "\"";
   EXPECT_EQ(Line(ok).size(), 254u);
   std::string err = Error("END\nPRINT \"" + std::string(252, 'x') + "\"");
-  EXPECT_EQ(err, "prog.vsl:2: error 902: Zeile zu lang (max. 254 Zeichen)! (255 bytes after compilation)");
+  EXPECT_EQ(err, "prog.vsl:2: error: the line has 255 bytes after compilation, at most 254 are allowed: split the statement");
   // Blanks outside quotes do not count.
   EXPECT_EQ(Line("PRINT " + std::string(300, ' ') + "1").size(), 2u);
   EXPECT_EQ(Line("#RAW " + std::string(254, 'r')).size(), 254u);
@@ -232,10 +232,11 @@ TEST(Include, InsertsLinesAtThatPlaceRelativeToTheIncludingFile) {
   EXPECT_EQ(lines[4], B("\xff\x02\x00"));
 }
 
-TEST(Include, MissingFileIs903AndNestingIs904) {
-  EXPECT_EQ(Error("END\ninclude \"none.vsl\""), "prog.vsl:2: error 903: INCLUDE-Datei nicht gefunden! (none.vsl)");
+TEST(Include, MissingFileAndNestingAreErrors) {
+  EXPECT_EQ(Error("END\ninclude \"none.vsl\""),
+            "prog.vsl:2: error: INCLUDE file not found: none.vsl (the name is relative to the including file)");
   EXPECT_EQ(Error("INCLUDE \"a.vsl\"", {{"a.vsl", "END\nINCLUDE \"b.vsl\"\n"}, {"b.vsl", "END"}}),
-            "a.vsl:2: error 904: INCLUDE-Verschachtelung verboten!");
+            "a.vsl:2: error: INCLUDE inside an included file: write the INCLUDE in the main file");
   EXPECT_NE(Error("INCLUDE a.vsl").find("double quotes"), std::string::npos);
   EXPECT_NE(Error("CASE 1 : INCLUDE \"a.vsl\"").find("own"), std::string::npos);
   // INCLUDE followed by "=" or ":" is an assignment or a label.

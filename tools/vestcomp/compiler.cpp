@@ -684,8 +684,8 @@ class Compilation {
         checked.push_back({&st, static_cast<uint8_t>(body[0]), st.units[st.b].column});
       }
       if (body.size() > kMaxLineLength)
-        Error(st.where, "error 902: Zeile zu lang (max. 254 Zeichen)! (" + std::to_string(body.size()) +
-                            " bytes after compilation)", false);
+        Error(st.where, "the line has " + std::to_string(body.size()) +
+                            " bytes after compilation, at most 254 are allowed: split the statement");
       image.lines.push_back(std::move(body));
       map_.lines.push_back({st.file, st.where.line, st.text});
     }
@@ -909,7 +909,7 @@ class Compilation {
     }
     if (IsPlainWord(h, "INCLUDE")) {
       if (included) {
-        Error(where, "error 904: INCLUDE-Verschachtelung verboten!", false);
+        Error(where, "INCLUDE inside an included file: write the INCLUDE in the main file");
         return;
       }
       size_t q = SkipBlanks(u, h.word_end, e);
@@ -922,7 +922,7 @@ class Compilation {
       std::string text;
       bool read = options_.read_file ? options_.read_file(file, text) : vestil::ReadWholeFile(file, text);
       if (!read) {
-        Error(where, "error 903: INCLUDE-Datei nicht gefunden! (" + file.string() + ")", false);
+        Error(where, "INCLUDE file not found: " + file.string() + " (the name is relative to the including file)");
         return;
       }
       AddFile(text, file, true);
