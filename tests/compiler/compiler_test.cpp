@@ -290,18 +290,18 @@ TEST(Checks, BlocksJumpTargetsAndArgumentCountsAreErrors) {
   EXPECT_THAT(Checked("IF 1\nWHILE 1\nENDIF\nENDWHILE\nELSE\nENDPROC\nPROC P\n  IF 1\n  ELSE\n  ELSEIF 1\n"
                       "  ELSE\nENDPROC\nGOTO \"nirgends\"\nGOSUB \"p\"\nP:\nPRINT @MUL(2, 3, 4); @pi(); @LEN(@ADD(1))\n"
                       "ENDPAINT\nSTARTPRINT\nWHILE 0"),
-              ElementsAre(Starts("prog.vsl:16:7: error: @MUL takes 2 arguments, not 3: write @MUL(a, b)"),
-                          Starts("prog.vsl:16:34: error: @ADD takes 2 arguments, not 1"),
-                          Starts("prog.vsl:3:1: error: ENDIF closes the IF of line 1, but the WHILE of line 2"),
+              ElementsAre(Starts("prog.vsl:3:1: error: ENDIF closes the IF of line 1, but the WHILE of line 2"),
                           Starts("prog.vsl:4:1: error: ENDWHILE without WHILE"),
                           Starts("prog.vsl:5:1: error: ELSE without IF"),
                           Starts("prog.vsl:6:1: error: ENDPROC without PROC"),
                           Starts("prog.vsl:10:3: error: ELSEIF after the ELSE of line 9 is never reached"),
                           Starts("prog.vsl:11:3: error: ELSE after the ELSE of line 9"),
                           Starts("prog.vsl:12:1: error: ENDPROC closes the PROC of line 7, but the IF of line 8"),
-                          Starts("prog.vsl:19:1: error: WHILE without ENDWHILE"),
+                          Starts("prog.vsl:13:1: error: GOTO \"nirgends\": there is no label \"nirgends\""),
+                          Starts("prog.vsl:16:7: error: @MUL takes 2 arguments, not 3: write @MUL(a, b)"),
+                          Starts("prog.vsl:16:34: error: @ADD takes 2 arguments, not 1"),
                           Starts("prog.vsl:17:1: error: ENDPAINT without STARTPAINT before it"),
-                          Starts("prog.vsl:13:1: error: GOTO \"nirgends\": there is no label \"nirgends\"")));
+                          Starts("prog.vsl:19:1: error: WHILE without ENDWHILE")));
 }
 
 TEST(Checks, WarningsNowarnAndWerror) {
@@ -320,10 +320,10 @@ TEST(Checks, WarningsNowarnAndWerror) {
                           Starts("prog.vsl:8:10: warning: '<' is not an operator (the language has none): write @LT("),
                           Starts("prog.vsl:10:18: warning: 'AND' is not an operator"),
                           Starts("prog.vsl:10:42: warning: '-' is not an operator"),
+                          Starts("prog.vsl:11:1: warning: label UNUSED is never used"),
                           Starts("prog.vsl:16:11: warning: '*' is not an operator"),
                           Starts("prog.vsl:19:23: warning: ';' is not an operator"),
-                          Starts("prog.vsl:20:14: warning: '+' is not an operator"),
-                          Starts("prog.vsl:11:1: warning: label UNUSED is never used")));
+                          Starts("prog.vsl:20:14: warning: '+' is not an operator")));
   auto errors = Checked(source, true);
   ASSERT_EQ(errors.size(), 13u);
   EXPECT_THAT(errors[0], Starts("prog.vsl:2:10: error: '+' is not an operator"));

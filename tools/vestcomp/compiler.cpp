@@ -1,6 +1,8 @@
 // The compiler: VESTIL source to a program file.
 #include "vestcomp/compiler.h"
 
+#include <algorithm>
+#include <limits>
 #include <set>
 #include <utility>
 
@@ -620,6 +622,7 @@ std::filesystem::path PathFromCp1252(std::string_view bytes) {
 struct Where {
   std::string file;
   int line = 0;
+  int seq = 0;  // the place of the line in the whole compilation (INCLUDE expanded)
 };
 
 struct SourceStatement {
@@ -655,6 +658,7 @@ class Compilation {
       std::string_view line = text.substr(pos, nl - pos);
       if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
       ++where.line;
+      where.seq = ++lines_read_;
       AddLine(line, where, file, name, included);
       pos = nl + 1;
     }
@@ -706,9 +710,14 @@ class Compilation {
     image.trailer = trailer_;
     if (image.header.size() < kHeaderSize && (!image.lines.empty() || !image.trailer.empty()))
       Error(header_where_, "a #HEADER shorter than 32 bytes leaves no room for lines");
-    result.errors = std::move(errors_);
-    result.warnings = std::move(warnings_);
-    result.messages = std::move(messages_);
+    // In the order of the source, whichever check found them.
+    std::stable_sort(messages_.begin(), messages_.end(), [](const Message& a, const Message& b) {
+      return a.seq != b.seq ? a.seq < b.seq : a.column < b.column;
+    });
+    for (auto& m : messages_) {
+      (m.error ? result.errors : result.warnings).push_back(m.text);
+      result.messages.push_back(std::move(m.text));
+    }
     if (result.errors.empty()) {
       result.ok = true;
       result.program = SerializeProgram(image);
@@ -719,26 +728,25 @@ class Compilation {
 
  private:
   void Error(const Where& w, const std::string& message, bool prefix = true) {
-    if (errors_.size() > kMaxErrors) return;
-    if (errors_.size() == kMaxErrors) {
-      errors_.push_back("vestcomp: too many errors");
-      messages_.push_back(errors_.back());
+    if (error_count_ > kMaxErrors) return;
+    if (error_count_++ == kMaxErrors) {
+      messages_.push_back({std::numeric_limits<int>::max(), 0, true, "vestcomp: too many errors"});
       return;
     }
     std::string s = w.line > 0 ? w.file + ":" + std::to_string(w.line) + ": " : w.file + ": ";
     s += prefix ? "error: " + message : message;
-    errors_.push_back(s);
-    messages_.push_back(std::move(s));
+    messages_.push_back({w.seq, 0, true, std::move(s)});
   }
 
   // An error or a warning at a column of a line.
   void At(const Where& w, int column, bool warning, const std::string& message) {
     const bool as_error = !warning || options_.warnings_as_errors;
-    if (as_error && errors_.size() >= kMaxErrors) return Error(w, message);
-    std::string s = w.file + ":" + std::to_string(w.line) + ":" + std::to_string(column) +
-                    (as_error ? ": error: " : ": warning: ") + message + (warning && as_error ? " [-Werror]" : "");
-    (as_error ? errors_ : warnings_).push_back(s);
-    messages_.push_back(std::move(s));
+    if (as_error && error_count_ >= kMaxErrors) return Error(w, message);
+    if (as_error) ++error_count_;
+    messages_.push_back({w.seq, column, as_error,
+                         w.file + ":" + std::to_string(w.line) + ":" + std::to_string(column) +
+                             (as_error ? ": error: " : ": warning: ") + message +
+                             (warning && as_error ? " [-Werror]" : "")});
   }
 
   static std::string LineOf(const Where& w, const Where& from) {
@@ -1012,7 +1020,14 @@ class Compilation {
 
   const CompileOptions& options_;
   std::vector<SourceStatement> statements_;
-  std::vector<std::string> errors_, warnings_, messages_;
+  struct Message {
+    int seq, column;
+    bool error;
+    std::string text;
+  };
+  std::vector<Message> messages_;
+  size_t error_count_ = 0;
+  int lines_read_ = 0;
   std::optional<std::string> header_, marker_;
   Where header_where_, marker_where_;
   std::string trailer_;
