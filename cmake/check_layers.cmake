@@ -8,7 +8,8 @@
 #   data, dialogs                     ... and their own folder
 #   gui                               ... and data, dialogs
 #   runtime (the assembly)            every folder below it
-#   platform (the two hosts)          everything; a host never includes the
+#   platform (the two hosts)          everything, and the compiler (to run
+#                                     source files); a host never includes the
 #                                     other host (checked by file name below)
 #   tools/vestcomp (the compiler)     base and its own folder
 cmake_minimum_required(VERSION 3.20)
@@ -21,7 +22,7 @@ set(allowed_data ${interp} data)
 set(allowed_dialogs ${interp} dialogs)
 set(allowed_gui ${interp} data dialogs gui)
 set(allowed_runtime ${interp} data dialogs gui runtime)
-set(allowed_platform ${interp} data dialogs gui runtime platform)
+set(allowed_platform ${interp} data dialogs gui runtime platform vestcomp)
 set(allowed_vestcomp base vestcomp)
 
 file(GLOB_RECURSE files RELATIVE ${SOURCE_DIR}

@@ -9,7 +9,7 @@ find_package(Python3 REQUIRED COMPONENTS Interpreter)
 # Exact printf of doubles (mingw's own printf family instead of msvcrt's); the
 # toolchain file sets it too, but a CMAKE_CXX_FLAGS given on the command line
 # would replace that.
-foreach(target vestil_base vestil_interp vestil_data vestil_dialogs vestil_gui vestil_runtime vestcomp_lib vestcomp)
+foreach(target vestil_base vestil_interp vestil_data vestil_dialogs vestil_gui vestil_runtime vestcomp_lib vestcomp vestil_source_run)
   if(TARGET ${target})
     target_compile_definitions(${target} PRIVATE __USE_MINGW_ANSI_STDIO=1)
   endif()
@@ -54,7 +54,7 @@ target_link_libraries(vestil_win32_host PUBLIC vestil_interp comdlg32 user32 gdi
 
 add_executable(vestrun WIN32 src/platform/win32/main.cpp resources/vestrun.rc)
 target_include_directories(vestrun PRIVATE ${VESTIL_RESOURCE_DIR})
-target_link_libraries(vestrun PRIVATE vestil_runtime vestil_win32_host)
+target_link_libraries(vestrun PRIVATE vestil_runtime vestil_win32_host vestil_source_run)
 # User procedures may recurse deeply: 16 MiB of stack instead of 1 MiB.
 target_link_options(vestrun PRIVATE -mwindows -Wl,--stack,16777216)
 

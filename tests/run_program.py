@@ -15,6 +15,13 @@ NAME.expect is made of sections, each started by a line "== KIND [ARG]":
   == run FILE        run FILE instead of the compiled NAME.VSC ("-" for none)
   == bind            bind the compiled program to a copy of vestrun and run that
   == scramble XY     compile with the scramble marker XY
+  == include NAME    a file written into the test folder before compiling
+  == map             compile in the test folder with the line map (NAME.VSM;
+                     messages then name "NAME.vsl"); without it, --no-map
+  == vestcomp OPTION...  more options for the compiler (--no-check for
+                     programs that test the runtime's own errors)
+  == warnings        the compiler's expected warnings (any other fails the test)
+  == trace           run with --trace (the trace goes to standard error)
   == stdout [noeol]  expected standard output ("noeol": no final line end)
   == stderr [noeol]  expected standard error
   == exit            expected exit code (default 0)
@@ -114,14 +121,26 @@ def run_case(a, name, source, source_text, sections):
             with open(source, "w", encoding="utf-8") as f:
                 f.write(source_text)
         program = name.upper() + ".VSC"
+        for kind, args, text in sections:
+            if kind == "include":
+                with open(os.path.join(work, args[0]), "w", encoding="utf-8") as f:
+                    f.write(text)
         if os.path.exists(source):
-            cmd = [a.vestcomp, source, "-o", os.path.join(work, program)]
+            if "map" in kinds:
+                cmd = [a.vestcomp, os.path.relpath(source, work), "-o", program]
+            else:
+                cmd = [a.vestcomp, source, "-o", os.path.join(work, program), "--no-map"]
             if "scramble" in kinds:
                 cmd += ["--scramble", kinds["scramble"][0][0]]
-            r = subprocess.run(cmd, capture_output=True)
+            cmd += kinds.get("vestcomp", ([], ""))[0]
+            r = subprocess.run(cmd, capture_output=True, cwd=work)
             if r.returncode != 0:
                 print("compile failed:", r.stdout.decode(), r.stderr.decode())
                 return 1
+            warnings = r.stderr.decode("utf-8", "replace").replace(source, name + ".vsl")
+            if warnings != kinds.get("warnings", ([], ""))[1]:
+                failures.append("compiler warnings differ\n--- expected\n%s\n--- got\n%s" %
+                                (kinds.get("warnings", ([], ""))[1], warnings))
         if "setup" in kinds:
             def write(fname, data):
                 with open(os.path.join(work, fname), "wb") as f:
@@ -130,7 +149,7 @@ def run_case(a, name, source, source_text, sections):
             exec(kinds["setup"][1], {"prog": prog, "write": write, "work": work, "os": os, "tests": tests})
 
         runner = a.vestrun
-        argv = []
+        argv = ["--trace"] if "trace" in kinds else []
         if "bind" in kinds:
             runner = os.path.join(work, "bound")
             r = subprocess.run([a.vestcomp, "bind", a.vestrun, os.path.join(work, program), "-o", runner],

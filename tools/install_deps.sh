@@ -41,12 +41,23 @@ for p in "${PACKAGES[@]}"; do
     missing+=("$p")
   fi
 done
+if ! command -v npm > /dev/null; then
+  # node and npm for the editor tests (a node install that brings its own npm
+  # is kept as it is).
+  missing+=(nodejs npm)
+fi
 if [ ${#missing[@]} -eq 0 ]; then
   echo "install_deps: all ${#PACKAGES[@]} packages are installed"
-  exit 0
+else
+  echo "install_deps: installing ${missing[*]}"
+  $SUDO apt-get update -q -o Acquire::Retries=3
+  $SUDO apt-get install -y -q -o Acquire::Retries=3 -o Dpkg::Use-Pty=0 "${missing[@]}"
 fi
 
-echo "install_deps: installing ${missing[*]}"
-$SUDO apt-get update -q -o Acquire::Retries=3
-$SUDO apt-get install -y -q -o Acquire::Retries=3 -o Dpkg::Use-Pty=0 "${missing[@]}"
+# The TextMate engine of the editor tests (vscode-textmate, vscode-oniguruma),
+# at the versions tests/editor/package-lock.json pins.
+cd "$(dirname "$0")/../tests/editor"
+if [ ! -d node_modules/vscode-textmate ] || [ ! -d node_modules/vscode-oniguruma ]; then
+  npm ci --no-audit --no-fund
+fi
 echo "install_deps: done"

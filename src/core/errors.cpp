@@ -165,11 +165,19 @@ ShortString Compose(int number, std::string_view detail) {
   return s;
 }
 
+// After a box: the source line of the current program line, when a map knows it.
+void NoteSourceLine(Runtime& rt) {
+  if (!rt.source.notes || !rt.errors.program_loaded) return;
+  std::string note = rt.source.map.Note(rt.loop.current_line);
+  if (!note.empty()) rt.source.notes(note);
+}
+
 void ReportFatal(Runtime& rt, const ShortString& text) {
   rt.host.dialogs->ShowPointer();
   rt.errors.last_error_kind = 2;
   if (rt.errors.error_mode == -1) return;
   rt.host.dialogs->MessageBox(text, LineText(rt), box::kIconError);
+  NoteSourceLine(rt);
   throw ProgramExit{2};
 }
 
@@ -178,6 +186,7 @@ void ReportWarning(Runtime& rt, const ShortString& text) {
   if (rt.errors.error_mode == 2) ReportFatal(rt, text);
   if (rt.errors.error_mode != 1) return;
   int answer = rt.host.dialogs->MessageBox(text, LineText(rt), box::kIconWarning | box::kOkCancel);
+  NoteSourceLine(rt);
   if (answer == box::kIdCancel) RuntimeError(rt, msg::kProgramCancelled, "");
 }
 

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "base/line_map.h"
 #include "core/errors.h"
 #include "core/messages.h"
 #include "core/runtime.h"
@@ -13,6 +14,8 @@
 
 namespace vestil {
 namespace {
+
+constexpr size_t kMaxMapSize = 64u << 20;
 
 enum class ReadResult { kRead, kNotOpened, kNotRead };
 
@@ -47,33 +50,43 @@ void LoadProgram(Runtime& rt) {
   uint32_t offset = 0;
   std::string file;
 
-  // Choosing the source.
-  if (!(has_param && IsProgramFile(rt, args[1]))) {
-    offset = rt.host.system->AppendedProgramOffset();
-    appended = offset != 0;
-  }
-  if (appended) {
-    file = args.empty() ? std::string() : args[0];
-  } else if (!has_param) {
-    std::string caption = "VESTIL\xb2-";
-    caption += MessageText(msg::kLoadFileCaption);
-    std::string chosen;
-    if (!rt.host.dialogs->ChooseProgramFile(caption, chosen)) LoaderFailure(rt, msg::kUsageVestrun, "", 2);
-    file = std::string(TrimView(chosen));
-  } else {
-    file = args[1];
-    if (file.find('.') == std::string::npos) file += ".VSC";
-  }
-
-  // Reading.
-  // Enough for the header and one line more than a program may have, each
-  // at its longest: the line limit is found without reading further.
-  constexpr size_t kReadLimit = kHeaderSize + (kMaxLines + 1) * 256;
   std::string bytes;
-  switch (ReadFrom(rt, file, offset, kReadLimit, bytes)) {
-    case ReadResult::kRead: break;
-    case ReadResult::kNotOpened: LoaderFailure(rt, msg::kFileNotFound, file, 2);
-    case ReadResult::kNotRead: LoaderFailure(rt, msg::kNotAProgramFile, "", 1);
+  if (!rt.source.compiled.empty()) {
+    // Compiled in memory by the platform (vestrun prog.vsl), map and all.
+    bytes = std::move(rt.source.compiled);
+    rt.source.compiled.clear();
+  } else {
+    // Choosing the source.
+    if (!(has_param && IsProgramFile(rt, args[1]))) {
+      offset = rt.host.system->AppendedProgramOffset();
+      appended = offset != 0;
+    }
+    if (appended) {
+      file = args.empty() ? std::string() : args[0];
+    } else if (!has_param) {
+      std::string caption = "VESTIL\xb2-";
+      caption += MessageText(msg::kLoadFileCaption);
+      std::string chosen;
+      if (!rt.host.dialogs->ChooseProgramFile(caption, chosen)) LoaderFailure(rt, msg::kUsageVestrun, "", 2);
+      file = std::string(TrimView(chosen));
+    } else {
+      file = args[1];
+      if (file.find('.') == std::string::npos) file += ".VSC";
+    }
+
+    // Reading.
+    // Enough for the header and one line more than a program may have, each
+    // at its longest: the line limit is found without reading further.
+    constexpr size_t kReadLimit = kHeaderSize + (kMaxLines + 1) * 256;
+    switch (ReadFrom(rt, file, offset, kReadLimit, bytes)) {
+      case ReadResult::kRead: break;
+      case ReadResult::kNotOpened: LoaderFailure(rt, msg::kFileNotFound, file, 2);
+      case ReadResult::kNotRead: LoaderFailure(rt, msg::kNotAProgramFile, "", 1);
+    }
+    // The line map beside a program file, when it belongs to these bytes.
+    std::string map_text;
+    if (!appended && ReadFrom(rt, LineMapName(file), 0, kMaxMapSize, map_text) == ReadResult::kRead)
+      ParseLineMap(map_text, bytes, rt.source.map);
   }
   const auto* header = reinterpret_cast<const unsigned char*>(bytes.data());
   bool header_ok = bytes.size() >= kHeaderSize &&

@@ -69,6 +69,7 @@ void RunStatements(Runtime& rt) {
   while (L.current_line < rt.program.line_count && !L.stop_requested) {
     if (L.statement_budget && ++L.statements_run > L.statement_budget) break;
     ++L.current_line;
+    if (rt.source.trace) rt.source.trace(rt);
     const std::string& line = lines[L.current_line];
     L.statement_handled = false;
     // An empty line has no CommandToken and does nothing.

@@ -3,12 +3,14 @@
 // passed explicitly to every statement and function handler.
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
+#include "base/line_map.h"
 #include "core/dialog_list.h"
 #include "core/shortstring.h"
 #include "host/host.h"
@@ -38,6 +40,22 @@ struct ProgramState {
   std::vector<std::string> lines;  // lines[1..line_count]; lines[0] unused
   int line_count = 0;
   const std::string& Line(int n) const { return lines[n]; }
+};
+
+// Where the program came from, for the notes that name source lines.
+struct SourceState {
+  // A program compiled in memory (vestrun prog.vsl): the loader takes these
+  // bytes instead of reading a program file.
+  std::string compiled;
+  // Program line -> source file and line: read from beside the program file,
+  // or made by the compilation in memory. Empty when there is none (a bound
+  // program never has one).
+  LineMap map;
+  // Receives "file:line: text" after every error or warning box, when a map
+  // knows the line; empty: the notes go nowhere.
+  std::function<void(std::string_view)> notes;
+  // Called before every executed line when a trace is on.
+  std::function<void(Runtime&)> trace;
 };
 
 struct LoopState {
@@ -124,6 +142,7 @@ enum class FamilySlot : uint8_t { kChannels, kDbase, kGui, kSerial, kLibraries, 
 struct Runtime {
   Host host;
   ProgramState program;
+  SourceState source;
   LoopState loop;
   FlowState flow;
   ErrorState errors;

@@ -2,6 +2,7 @@
 """The vestcomp command line: exit codes, default output names, no output
 after errors, list to standard output, --scramble, bind refusals."""
 import argparse
+import glob
 import os
 import subprocess
 import sys
@@ -18,7 +19,9 @@ def check(what, cond, detail=""):
 def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("--vestcomp", required=True)
-    vc = os.path.abspath(ap.parse_args().vestcomp)
+    ap.add_argument("--examples", help="a folder whose *.vsl must compile without a warning")
+    args = ap.parse_args()
+    vc = os.path.abspath(args.vestcomp)
 
     def run(*args, cwd=None):
         return subprocess.run([vc] + list(args), capture_output=True, cwd=cwd)
@@ -37,6 +40,10 @@ def main():
         check("compile", r.returncode == 0 and r.stderr == b"", r)
         vsc = os.path.join(d, "prog.VSC")
         check("default output name", os.path.exists(vsc))
+        with open(os.path.join(d, "prog.VSM"), "rb") as f:
+            check("line map beside", f.read().endswith(b'\nF prog.vsl\n0 1 PRINT "\xc3\xa4"\n0 2 END\n'))
+        r = run("prog.vsl", "--no-map", "-o", "nomap.VSC", cwd=d)
+        check("--no-map", r.returncode == 0 and not os.path.exists(os.path.join(d, "nomap.VSM")), r)
         with open(vsc, "rb") as f:
             data = f.read()
         check("program bytes", data[32:] == b"\x04\xa2\"\xe4\"\x01\xbf", data)
@@ -65,13 +72,26 @@ def main():
         with open(os.path.join(d, "inc.vsl"), "w", encoding="utf-8") as f:
             f.write('INCLUDE "missing.vsl"\n')
         r = run("inc.vsl", cwd=d)
-        check("903", r.returncode == 1 and b"INCLUDE-Datei nicht gefunden!" in r.stderr, r)
+        check("INCLUDE file not found", r.returncode == 1 and b"INCLUDE file not found" in r.stderr, r)
 
         with open(os.path.join(d, "runner"), "wb") as f:
             f.write(b"plain text")
         r = run("bind", "runner", "prog.VSC", "-o", "app", cwd=d)
         check("bind refusal", r.returncode == 1 and b"neither" in r.stderr and not os.path.exists(
             os.path.join(d, "app")), r)
+
+        with open(os.path.join(d, "warn.vsl"), "w", encoding="utf-8") as f:
+            f.write('DECLARE a%\na% = "1"\n#NOWARN\na% = "2"\n')
+        r = run("warn.vsl", cwd=d)
+        check("a warning", r.returncode == 0 and r.stderr == b'warn.vsl:2:6: warning: the text "1" is assigned to '
+              b'the number variable a%: write the number without quotes (or use a text variable such as a$)\n', r)
+        r = run("warn.vsl", "-Werror", "-o", "w.VSC", cwd=d)
+        check("-Werror", r.returncode == 1 and b"error:" in r.stderr and not os.path.exists(
+            os.path.join(d, "w.VSC")), r)
+
+        for src in sorted(glob.glob(os.path.join(args.examples, "*.vsl"))) if args.examples else []:
+            r = run(src, "-Werror", "--no-map", "-o", os.path.join(d, "example.VSC"))
+            check("example " + os.path.basename(src), r.returncode == 0 and r.stderr == b"", r.stderr)
 
     for f in failures:
         print("FAIL", f)

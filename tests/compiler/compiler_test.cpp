@@ -1,5 +1,6 @@
 // Byte-exact compilation of every construct of the source language, and the
 // compiler's errors.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "test_util.h"
@@ -199,7 +200,7 @@ TEST(Limits, LineLengthAfterCompilation) {
   std::string ok = "PRINT \"" + std::string(251, 'x') + "\"";
   EXPECT_EQ(Line(ok).size(), 254u);
   std::string err = Error("END\nPRINT \"" + std::string(252, 'x') + "\"");
-  EXPECT_EQ(err, "prog.vsl:2: error 902: Zeile zu lang (max. 254 Zeichen)! (255 bytes after compilation)");
+  EXPECT_EQ(err, "prog.vsl:2: error: the line has 255 bytes after compilation, at most 254 are allowed: split the statement");
   // Blanks outside quotes do not count.
   EXPECT_EQ(Line("PRINT " + std::string(300, ' ') + "1").size(), 2u);
   EXPECT_EQ(Line("#RAW " + std::string(254, 'r')).size(), 254u);
@@ -231,10 +232,11 @@ TEST(Include, InsertsLinesAtThatPlaceRelativeToTheIncludingFile) {
   EXPECT_EQ(lines[4], B("\xff\x02\x00"));
 }
 
-TEST(Include, MissingFileIs903AndNestingIs904) {
-  EXPECT_EQ(Error("END\ninclude \"none.vsl\""), "prog.vsl:2: error 903: INCLUDE-Datei nicht gefunden! (none.vsl)");
+TEST(Include, MissingFileAndNestingAreErrors) {
+  EXPECT_EQ(Error("END\ninclude \"none.vsl\""),
+            "prog.vsl:2: error: INCLUDE file not found: none.vsl (the name is relative to the including file)");
   EXPECT_EQ(Error("INCLUDE \"a.vsl\"", {{"a.vsl", "END\nINCLUDE \"b.vsl\"\n"}, {"b.vsl", "END"}}),
-            "a.vsl:2: error 904: INCLUDE-Verschachtelung verboten!");
+            "a.vsl:2: error: INCLUDE inside an included file: write the INCLUDE in the main file");
   EXPECT_NE(Error("INCLUDE a.vsl").find("double quotes"), std::string::npos);
   EXPECT_NE(Error("CASE 1 : INCLUDE \"a.vsl\"").find("own"), std::string::npos);
   // INCLUDE followed by "=" or ":" is an assignment or a label.
@@ -269,6 +271,78 @@ TEST(Errors, NameFileAndLineAndStopNothingElse) {
   ASSERT_EQ(r.errors.size(), 2u);
   EXPECT_EQ(r.errors[0], "prog.vsl:3: error: unknown function @X");
   EXPECT_EQ(r.errors[1], "prog.vsl:4: error: unknown keyword or procedure: BAD");
+}
+
+// The diagnostics of the checks: where they are (line:column) and how each
+// begins; every one of them names what to write instead.
+std::vector<std::string> Checked(const std::string& source, bool werror = false) {
+  vestcomp::CompileOptions options;
+  options.warnings_as_errors = werror;
+  auto r = vestcomp::CompileSource(source, "prog.vsl", options);
+  for (const auto& m : r.messages) EXPECT_NE(m.find("write"), std::string::npos) << m;
+  return r.messages;
+}
+
+MATCHER_P(Starts, prefix, "") { return arg.rfind(prefix, 0) == 0; }
+using ::testing::ElementsAre;
+
+TEST(Checks, BlocksJumpTargetsAndArgumentCountsAreErrors) {
+  EXPECT_THAT(Checked("IF 1\nWHILE 1\nENDIF\nENDWHILE\nELSE\nENDPROC\nPROC P\n  IF 1\n  ELSE\n  ELSEIF 1\n"
+                      "  ELSE\nENDPROC\nGOTO \"nirgends\"\nGOSUB \"p\"\nP:\nPRINT @MUL(2, 3, 4); @pi(); @LEN(@ADD(1))\n"
+                      "ENDPAINT\nSTARTPRINT\nWHILE 0"),
+              ElementsAre(Starts("prog.vsl:3:1: error: ENDIF closes the IF of line 1, but the WHILE of line 2"),
+                          Starts("prog.vsl:4:1: error: ENDWHILE without WHILE"),
+                          Starts("prog.vsl:5:1: error: ELSE without IF"),
+                          Starts("prog.vsl:6:1: error: ENDPROC without PROC"),
+                          Starts("prog.vsl:10:3: error: ELSEIF after the ELSE of line 9 is never reached"),
+                          Starts("prog.vsl:11:3: error: ELSE after the ELSE of line 9"),
+                          Starts("prog.vsl:12:1: error: ENDPROC closes the PROC of line 7, but the IF of line 8"),
+                          Starts("prog.vsl:13:1: error: GOTO \"nirgends\": there is no label \"nirgends\""),
+                          Starts("prog.vsl:16:7: error: @MUL takes 2 arguments, not 3: write @MUL(a, b)"),
+                          Starts("prog.vsl:16:34: error: @ADD takes 2 arguments, not 1"),
+                          Starts("prog.vsl:17:1: error: ENDPAINT without STARTPAINT before it"),
+                          Starts("prog.vsl:19:1: error: WHILE without ENDWHILE")));
+}
+
+TEST(Checks, WarningsNowarnAndWerror) {
+  const std::string source =
+      "DECLARE s$, a%\ns$ = \"x\" + \"y\"\na% = @ADD(1, 2) + 3\nIF @EQU(a%, 1) THEN PRINT 1\nENDIF\n"
+      "PRINT @ADD(10, \"zw\xC3\xB6lf\"); @ADD(\"-1\", -1)\na% = \"5\"\nWHILE a% < 3 OR 1\nENDWHILE\n"
+      "CASE @EQU(a%, 1) AND 1: a% = @SUB(a%, 1) - 1\nUNUSED:\n#NOWARN\nSILENT:\n#NOWARN\ns$ = 1 = 1\n"
+      "a% = @F(2 * 3)\nDEFFN F(1) @%(1)\nPRINT -1; \"-\"\ns$ = \"a\"; s$, @LEN(\"a\"; s$)\nPRINT \"x\"; 1 + 2";
+  EXPECT_THAT(Checked(source),
+              ElementsAre(Starts("prog.vsl:2:10: warning: '+' is not an operator"),
+                          Starts("prog.vsl:3:17: warning: '+' is not an operator"),
+                          Starts("prog.vsl:4:16: warning: THEN is not part of the language"),
+                          Starts("prog.vsl:6:16: warning: @ADD expects a number as argument 2, not the text \"zw\xC3\xB6lf\""),
+                          Starts("prog.vsl:6:31: warning: @ADD expects a number as argument 1"),
+                          Starts("prog.vsl:7:6: warning: the text \"5\" is assigned to the number variable a%"),
+                          Starts("prog.vsl:8:10: warning: '<' is not an operator (the language has none): write @LT("),
+                          Starts("prog.vsl:10:18: warning: 'AND' is not an operator"),
+                          Starts("prog.vsl:10:42: warning: '-' is not an operator"),
+                          Starts("prog.vsl:11:1: warning: label UNUSED is never used"),
+                          Starts("prog.vsl:16:11: warning: '*' is not an operator"),
+                          Starts("prog.vsl:19:23: warning: ';' is not an operator"),
+                          Starts("prog.vsl:20:14: warning: '+' is not an operator")));
+  auto errors = Checked(source, true);
+  ASSERT_EQ(errors.size(), 13u);
+  EXPECT_THAT(errors[0], Starts("prog.vsl:2:10: error: '+' is not an operator"));
+  EXPECT_NE(errors[0].find("[-Werror]"), std::string::npos);
+  // A computed jump target may reach any label.
+  EXPECT_TRUE(Checked("L:\nGOTO @ADD$(\"L\", \"\")").empty());
+}
+
+TEST(Checks, TheLineMapNamesTheSourceOfEveryProgramLine) {
+  auto r = Compile("' a\n\nINCLUDE \"lib.vsl\"\nEND", {{"lib.vsl", "\n  PRINT 1\r\n"}});
+  ASSERT_TRUE(r.ok);
+  EXPECT_EQ(vestil::SerializeLineMap(r.map, r.program).substr(27),
+            "\nF prog.vsl\nF lib.vsl\n0 1 ' a\n1 2   PRINT 1\n0 4 END\n");
+  vestil::LineMap back;
+  EXPECT_TRUE(vestil::ParseLineMap(vestil::SerializeLineMap(r.map, r.program), r.program, back));
+  EXPECT_EQ(back.Note(2), "lib.vsl:2:   PRINT 1");
+  EXPECT_FALSE(vestil::ParseLineMap(vestil::SerializeLineMap(r.map, r.program), r.program + "x", back));
+  EXPECT_EQ(vestil::LineMapName("C:\\A.B\\PROG.VSC"), "C:\\A.B\\PROG.VSM");
+  EXPECT_EQ(vestil::LineMapName("dir.x/prog"), "dir.x/prog.VSM");
 }
 
 }  // namespace

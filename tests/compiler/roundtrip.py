@@ -49,9 +49,13 @@ def sources(folders):
                         c[2] = True
                         if line.split()[1:2] == ["scramble"]:
                             c[3] = line.split()[2]
+                        if line.split()[1:2] == ["include"]:
+                            c[0] = None  # needs a file beside it
                     elif not c[2]:
                         c[1].append(line)
             for title, src, _, marker in cases:
+                if title is None:
+                    continue
                 yield "%s [%s]" % (path, title), "".join(src), marker
 
 
@@ -90,7 +94,7 @@ def check_bytes(vestcomp, work, name, data):
     r = run([vestcomp, "list", first, "-o", listing])
     if r.returncode != 0 or r.stderr:
         return "list failed or warned: " + r.stderr.decode("utf-8", "replace")
-    r = run([vestcomp, listing, "-o", second])
+    r = run([vestcomp, listing, "-o", second, "--no-check", "--no-map"])
     if r.returncode != 0:
         return "the listing does not compile: " + r.stderr.decode("utf-8", "replace")
     with open(second, "rb") as f:
@@ -119,7 +123,7 @@ def main():
             # INCLUDE paths are relative to the source: compile in place when
             # the program is a file of its own.
             path = name if os.path.isfile(name) else src
-            cmd = [a.vestcomp, path, "-o", os.path.join(work, "source.VSC")]
+            cmd = [a.vestcomp, path, "-o", os.path.join(work, "source.VSC"), "--no-check", "--no-map"]
             if marker:
                 cmd += ["--scramble", marker]
             r = run(cmd)

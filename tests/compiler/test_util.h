@@ -11,12 +11,14 @@
 
 namespace vestcomp_test {
 
-// Compiles `source` as "prog.vsl"; INCLUDE files come from `files`.
+// Compiles `source` as "prog.vsl"; INCLUDE files come from `files`. The
+// checks beyond the syntax only when asked for.
 inline vestcomp::CompileResult Compile(const std::string& source,
                                        const std::map<std::string, std::string>& files = {},
-                                       std::optional<std::string> scramble = std::nullopt) {
+                                       std::optional<std::string> scramble = std::nullopt, bool checks = false) {
   vestcomp::CompileOptions options;
   options.scramble = scramble;
+  options.checks = checks;
   options.read_file = [files](const std::filesystem::path& p, std::string& text) {
     auto it = files.find(p.generic_string());
     if (it == files.end()) return false;

@@ -36,7 +36,7 @@ def run_program(args, folder, lines, name="T", stderr="", exit_code=0):
     src = os.path.join(folder, name + ".vsl")
     with open(src, "w", encoding="cp1252", newline="\n") as f:
         f.write("\n".join(lines) + "\n")
-    subprocess.run([args.vestcomp, src], check=True, cwd=folder, stdout=subprocess.DEVNULL)
+    subprocess.run([args.vestcomp, src, "--no-map"], check=True, cwd=folder, stdout=subprocess.DEVNULL)
     p = subprocess.run([args.vestrun, name + ".VSC"], cwd=folder, capture_output=True)
     if p.returncode != exit_code or p.stderr.decode("utf-8") != stderr:
         raise Failure("vestrun failed (%d): %s" % (p.returncode, p.stderr.decode("cp1252", "replace")))

@@ -38,7 +38,7 @@ def main():
     with tempfile.TemporaryDirectory() as d:
         # No file of either name: the options.
         r = run(vr, "--help", cwd=d)
-        check("vestrun --help", r.returncode == 0 and r.stdout.startswith(b"usage: vestrun [PROGRAM")
+        check("vestrun --help", r.returncode == 0 and r.stdout.startswith(b"usage: vestrun [--trace")
               and b"--version" in r.stdout and r.stderr == b"", r)
         r = run(vr, "--version", cwd=d)
         check("vestrun --version", (r.returncode, r.stdout, r.stderr) == (0, version, b""), r)

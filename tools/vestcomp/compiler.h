@@ -1,5 +1,6 @@
 #pragma once
 // The compiler: VESTIL source (.vsl, UTF-8) to a program file (.VSC).
+#include <cstdio>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -7,6 +8,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "base/line_map.h"
 
 namespace vestcomp {
 
@@ -30,13 +33,24 @@ struct CompileOptions {
   std::optional<std::string> scramble;
   // Reads INCLUDE files; when empty, the file system is used.
   FileReader read_file;
+  // -Werror: every warning is reported and counted as an error.
+  bool warnings_as_errors = false;
+  // The checks beyond the syntax (blocks, jump targets, argument counts and
+  // every warning); --no-check turns them off, the lister never uses them.
+  bool checks = true;
 };
 
 struct CompileResult {
   bool ok = false;
   std::string program;              // the program file, only when ok
-  std::vector<std::string> errors;  // "file:line: error: text"
+  std::vector<std::string> errors;    // "file:line[:column]: error: text"
+  std::vector<std::string> warnings;  // "file:line:column: warning: text"
+  std::vector<std::string> messages;  // all of them in the order they were found
+  vestil::LineMap map;                // program line -> source line, only when ok
 };
+
+// Writes the messages one per line.
+void PrintDiagnostics(const CompileResult& result, std::FILE* to);
 
 // `name` is the file name used in messages and the base of INCLUDE paths.
 CompileResult CompileSource(std::string_view text, const std::filesystem::path& name,

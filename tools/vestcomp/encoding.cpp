@@ -47,14 +47,16 @@ std::string CodePointName(long cp) {
 bool DecodeSourceLine(std::string_view s, Units& out, std::string& error) {
   out.clear();
   size_t i = 0;
+  int column = 1;
   while (i < s.size()) {
     if (s[i] == '\\' && s.substr(i, 3) == "\\x{") {
       if (i + 6 > s.size() || s[i + 5] != '}' || HexValue(s[i + 3]) < 0 || HexValue(s[i + 4]) < 0) {
         error = "malformed escape (write \\x{HH} with two hex digits; \\x{5C} is a backslash)";
         return false;
       }
-      out.push_back({static_cast<uint8_t>(HexValue(s[i + 3]) * 16 + HexValue(s[i + 4])), true});
+      out.push_back({static_cast<uint8_t>(HexValue(s[i + 3]) * 16 + HexValue(s[i + 4])), true, column});
       i += 6;
+      column += 6;
       continue;
     }
     long cp = NextCodePoint(s, i);
@@ -67,7 +69,7 @@ bool DecodeSourceLine(std::string_view s, Units& out, std::string& error) {
       error = "character " + CodePointName(cp) + " has no Windows-1252 form (write the byte as \\x{HH})";
       return false;
     }
-    out.push_back({static_cast<uint8_t>(b), false});
+    out.push_back({static_cast<uint8_t>(b), false, column++});
   }
   return true;
 }

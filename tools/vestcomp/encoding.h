@@ -17,6 +17,7 @@ namespace vestcomp {
 struct Unit {
   uint8_t byte;
   bool escaped;
+  int column;  // 1-based, in characters of the source line
 };
 using Units = std::vector<Unit>;
 

@@ -477,6 +477,16 @@ std::string RawListing(const ProgramImage& image) {
 
 std::string ListArgumentText(std::string_view bytes) { return ListArgsExact(bytes, Context()); }
 
+std::vector<std::string> ListLines(const std::vector<std::string>& bodies) {
+  ProgramImage image;
+  image.lines = bodies;
+  const Context ctx = Declarations(image);
+  std::vector<std::string> out;
+  out.reserve(bodies.size());
+  for (size_t idx = 0; idx < bodies.size(); ++idx) out.push_back(ListLine(bodies[idx], static_cast<int>(idx + 1), ctx));
+  return out;
+}
+
 ListResult ListProgram(std::string_view program) {
   const ProgramImage image = ParseProgram(program);
   const Context ctx = Declarations(image);
@@ -493,6 +503,7 @@ ListResult ListProgram(std::string_view program) {
   result.text += TrailerLines(image);
 
   CompileOptions options;
+  options.checks = false;
   options.read_file = [](const std::filesystem::path&, std::string&) { return false; };
   CompileResult back = CompileSource(result.text, "listing", options);
   if (!back.ok || back.program != program) {

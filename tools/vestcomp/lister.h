@@ -2,6 +2,7 @@
 // The lister: any program file back to VESTIL source (UTF-8).
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vestcomp {
 
@@ -15,6 +16,10 @@ struct ListResult {
 
 // Never fails: whatever the bytes, compiling the returned text gives them back.
 ListResult ListProgram(std::string_view program);
+
+// Each program line (a body without its length byte) as one source line,
+// without indentation: what the trace shows when there is no line map.
+std::vector<std::string> ListLines(const std::vector<std::string>& bodies);
 
 // The argument text of a line (what follows the CommandToken) as source text.
 std::string ListArgumentText(std::string_view bytes);

@@ -19,9 +19,13 @@ namespace fs = std::filesystem;
 
 constexpr const char* kUsage =
     "usage:\n"
-    "  vestcomp SOURCE.vsl [-o OUT.VSC] [--scramble XY]\n"
+    "  vestcomp SOURCE.vsl [-o OUT.VSC] [--scramble XY] [--no-map] [--no-check] [-Werror]\n"
     "      compile; the default output is SOURCE with the extension .VSC;\n"
-    "      --scramble writes the lines scrambled with the marker XY\n"
+    "      the line map goes beside it (OUT.VSM) unless --no-map is given;\n"
+    "      --scramble writes the lines scrambled with the marker XY;\n"
+    "      --no-check leaves out the checks beyond the syntax (blocks, jump\n"
+    "      targets, argument counts, warnings); -Werror makes warnings errors;\n"
+    "      a line #NOWARN silences the warnings of the line after it\n"
     "  vestcomp list PROGRAM.VSC [-o OUT.vsl]\n"
     "      list a program file as source (default: standard output)\n"
     "  vestcomp bind RUNNER PROGRAM.VSC -o OUTPUT [--unchecked]\n"
@@ -45,6 +49,9 @@ struct Args {
   std::vector<std::string> positional;
   std::optional<std::string> output, scramble;
   bool unchecked = false;
+  bool no_map = false;
+  bool no_check = false;
+  bool werror = false;
 };
 
 // Options may stand anywhere; "--" ends them.
@@ -62,6 +69,12 @@ bool ParseArgs(int argc, char** argv, int first, Args& a, std::string& problem) 
       (arg == "-o" ? a.output : a.scramble) = argv[++i];
     } else if (options && arg == "--unchecked") {
       a.unchecked = true;
+    } else if (options && arg == "--no-map") {
+      a.no_map = true;
+    } else if (options && arg == "--no-check") {
+      a.no_check = true;
+    } else if (options && arg == "-Werror") {
+      a.werror = true;
     } else if (options && arg.size() > 1 && arg[0] == '-') {
       problem = "unknown option " + arg;
       return false;
@@ -78,12 +91,21 @@ int Compile(const Args& a) {
   fs::path out = a.output ? fs::path(*a.output) : fs::path(source).replace_extension(".VSC");
   vestcomp::CompileOptions options;
   options.scramble = a.scramble;
+  options.warnings_as_errors = a.werror;
+  options.checks = !a.no_check;
   vestcomp::CompileResult r = vestcomp::CompileFile(source, options);
-  for (const auto& e : r.errors) std::fprintf(stderr, "%s\n", e.c_str());
+  vestcomp::PrintDiagnostics(r, stderr);
   if (!r.ok) return 1;
   if (!WriteFile(out, r.program)) {
     std::fprintf(stderr, "vestcomp: cannot write %s\n", out.string().c_str());
     return 1;
+  }
+  if (!a.no_map) {
+    fs::path map = vestil::LineMapName(out.string());
+    if (!WriteFile(map, vestil::SerializeLineMap(r.map, r.program))) {
+      std::fprintf(stderr, "vestcomp: cannot write %s\n", map.string().c_str());
+      return 1;
+    }
   }
   return 0;
 }
@@ -136,6 +158,8 @@ int main(int argc, char** argv) {
   std::string problem;
   bool sub = first == "list" || first == "bind";
   if (!ParseArgs(argc, argv, sub ? 2 : 1, a, problem)) return Usage(problem.c_str());
+  if (sub && (a.no_map || a.werror || a.no_check))
+    return Usage("--no-map, --no-check and -Werror belong to compiling");
   if (first == "list") return List(a);
   if (first == "bind") return Bind(a);
   if (a.unchecked) return Usage("--unchecked belongs to bind");

@@ -1,0 +1,2 @@
+" VESTIL source files.
+autocmd BufNewFile,BufRead *.vsl setfiletype vestil
