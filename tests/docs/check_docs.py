@@ -6,7 +6,9 @@
              (## `KEYWORD`) under docs/reference/, and every entry heading
              names a real keyword; every [text](ref:KEYWORD) link of the
              manual names a documented keyword
-  examples   every ```vestil block compiles with vestcomp; one followed by an
+  examples   every ```vestil block compiles with vestcomp (a ```vestil-nocheck
+             block with its checks off, `vestcomp --no-check`: a program that
+             shows a runtime error the compiler would report); one followed by an
              ```output block (an optional ```stdin block between them) runs
              in the console runner in a fresh empty folder, standard output
              and standard error in one pipe, and must write exactly the
@@ -85,11 +87,11 @@ def blocks(path):
 
 def examples(path):
     """(line, program, stdin or None, output or None, line of the output
-    block's fence or None) of every vestil block."""
+    block's fence or None, compiled with the checks) of every vestil block."""
     found = []
     items = [b for b in blocks(path) if not (b[0] is None and b[2].strip() == '')]
     for k, (lang, line, text) in enumerate(items):
-        if lang != 'vestil':
+        if lang not in ('vestil', 'vestil-nocheck'):
             continue
         stdin = output = out_line = None
         nxt = items[k + 1] if k + 1 < len(items) else None
@@ -100,7 +102,7 @@ def examples(path):
                 raise SystemExit('%s:%d: a stdin block without its output block' % (path, line))
         if nxt and nxt[0] == 'output':
             output, out_line = nxt[2], nxt[1]
-        found.append((line, text, stdin, output, out_line))
+        found.append((line, text, stdin, output, out_line, lang == 'vestil'))
     return found
 
 
@@ -178,7 +180,7 @@ def check_examples(root, vestcomp, vestrun, files, update=False):
     for path in files or markdown_files(root):
         rel = os.path.relpath(path, root)
         written = {}
-        for line, program, stdin, output, out_line in examples(path):
+        for line, program, stdin, output, out_line, checked in examples(path):
             count += 1
             where = '%s:%d' % (rel, line)
             with tempfile.TemporaryDirectory() as tmp:
@@ -190,7 +192,9 @@ def check_examples(root, vestcomp, vestrun, files, update=False):
                 vsc = os.path.join(src_dir, 'EXAMPLE.VSC')
                 with open(vsl, 'w', encoding='utf-8') as f:
                     f.write(program + '\n')
-                p = subprocess.run([vestcomp, vsl, '-o', vsc], capture_output=True,
+                # Compiled where it lies, so that the line map names "example.vsl".
+                p = subprocess.run([vestcomp] + ([] if checked else ['--no-check']) + ['example.vsl', '-o', vsc],
+                                   cwd=src_dir, capture_output=True,
                                    stdin=subprocess.DEVNULL, timeout=60, env=env)
                 if p.returncode != 0:
                     failures.append('%s: does not compile:\n%s' % (where, p.stderr.decode(errors='replace')))
@@ -224,7 +228,7 @@ def window_programs(root):
     """(where, program) of the guide's window examples that end by themselves."""
     out = []
     for path in sorted(glob.glob(os.path.join(root, 'docs', 'guide', '*.md'))):
-        for line, program, stdin, output, _ in examples(path):
+        for line, program, stdin, output, _, _ in examples(path):
             code = '\n'.join(l for l in program.split('\n') if not l.lstrip().startswith("'"))
             code = PAUSE.sub('', code)
             if output is None and not WAITING.search(code):
