@@ -178,7 +178,8 @@ def test_printing(ctx):
     if os.path.isdir(out):
         remove_old(out, names)
     folder = ctx.folder('printing', {})
-    ctx.compile(folder, 'druck', result_program(PRINTING_STEPS))
+    # Its first step is an ENDPRINT without a job (120), which vestcomp reports.
+    ctx.compile(folder, 'druck', result_program(PRINTING_STEPS), check=False)
     proc = s.start(ctx.vestrun, ['druck.vsc'], folder, 'printing.log')
     ctx.expect_exit(s.wait_exit(proc, 'printing'), 0, 'printing')
     got = read_results(folder, len(PRINTING_EXPECTED))

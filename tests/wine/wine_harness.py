@@ -475,14 +475,17 @@ class Context:
             raise TestFailure('this test needs the native vestcomp (--vestcomp; %s)' % self.vestcomp)
         return self.vestcomp
 
-    def compile(self, folder, name, source):
-        """Compiles VESTIL source (ASCII) with vestcomp into folder/NAME.vsc."""
+    def compile(self, folder, name, source, check=True):
+        """Compiles VESTIL source (ASCII) with vestcomp into folder/NAME.vsc;
+        check=False for a program that makes on purpose a mistake the
+        compiler would report (vestcomp --no-check)."""
         vestcomp = self.need_vestcomp()
         vsl = os.path.join(folder, name + '.vsl')
         vsc = os.path.join(folder, name + '.vsc')
         with open(vsl, 'w', encoding='ascii') as f:
             f.write(source)
-        p = subprocess.run([vestcomp, vsl, '-o', vsc], stdin=subprocess.DEVNULL,
+        p = subprocess.run([vestcomp] + ([] if check else ['--no-check']) + [vsl, '-o', vsc],
+                           stdin=subprocess.DEVNULL,
                            stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=60)
         if p.returncode != 0:
             raise TestFailure('vestcomp failed on %s: %s' % (vsl, p.stdout.decode(errors='replace')))
