@@ -14,4 +14,4 @@ cmake --build "$dir" -j "$JOBS" >/dev/null
 find "$dir" -name '*.gcda' -delete
 (cd "$dir" && ctest -j "$JOBS" --timeout 900 "$@" >/dev/null) || echo "coverage: some tests failed; the figures count what ran"
 gcovr -r . --object-directory "$dir" --filter 'src/' --exclude 'src/platform/win32/' \
-  --exclude-unreachable-branches --exclude-throw-branches --print-summary -o /dev/null
+  --exclude-unreachable-branches --exclude-throw-branches --print-summary -o "$dir/coverage.txt"
