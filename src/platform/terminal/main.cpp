@@ -1,4 +1,8 @@
 // vestrun: the console runner.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -48,9 +52,24 @@ bool IsOption(const vestil::Host& host, const char* option) {
   return !NameExists(host.files->MapPath(args[1])) && !NameExists(host.files->MapPath(args[1] + ".VSC"));
 }
 
+// A runner started with standard input, output or error closed would hand
+// their descriptors to the program's first files: console text would land in
+// them and INPUT would read them. Such a descriptor is opened on /dev/null.
+void OpenStandardDescriptors() {
+  for (int fd = 0; fd <= 2; ++fd) {
+    if (fcntl(fd, F_GETFD) >= 0 || errno != EBADF) continue;
+    const int n = open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
+    if (n >= 0 && n != fd) {
+      dup2(n, fd);
+      close(n);
+    }
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  OpenStandardDescriptors();
   vestil::TerminalHost terminal(std::vector<std::string>(argv, argv + argc));
   const vestil::Host& host = terminal.host();
   if (IsOption(host, "--help")) {

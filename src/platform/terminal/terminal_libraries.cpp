@@ -3,6 +3,7 @@
 // takes an int sees the number and one that takes a pointer sees an area's
 // address, on 32-bit and 64-bit systems alike.
 #include <dlfcn.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <array>
@@ -43,9 +44,26 @@ std::string TerminalLibraries::ShortPath(const std::string& path) {
   return dir + (dir.ends_with('/') ? "" : "/") + path;
 }
 
-void TerminalLibraries::Nap() {
+namespace {
+
+volatile sig_atomic_t interrupted = 0;
+
+void OnInterrupt(int) { interrupted = 1; }
+
+}  // namespace
+
+// Ctrl+C while a wait sleeps ends the wait, not the runner; outside the
+// sleep it keeps its usual meaning.
+bool TerminalLibraries::Nap() {
+  struct sigaction catch_it {}, before {};
+  catch_it.sa_handler = OnInterrupt;
+  sigemptyset(&catch_it.sa_mask);
+  interrupted = 0;
+  sigaction(SIGINT, &catch_it, &before);
   const timespec ms{0, 1000000};
   nanosleep(&ms, nullptr);
+  sigaction(SIGINT, &before, nullptr);
+  return interrupted == 0;
 }
 
 }  // namespace vestil
