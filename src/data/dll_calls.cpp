@@ -161,10 +161,12 @@ void DirectCall(Runtime& rt, int count) {
 struct ExchangeFiles {
   FileSystem& files;
   SystemServices& system;
+  Libraries& libraries;
   std::string path, marker;
   uintptr_t helper = 0;
   bool answered = false;  // the marker came: the bridge is let go, not ended
   ~ExchangeFiles() {
+    libraries.EndWait();
     if (helper) system.EndHelper(helper, !answered);
     if (!marker.empty()) files.EraseFile(marker);
     if (!path.empty()) files.EraseFile(path);
@@ -203,7 +205,7 @@ void BridgeCall(Runtime& rt, int count) {
   }
   LibraryFamily& family = Family(rt);
   family.last_exchange = dll::NextExchangeNumber(rt.host.system->TickCount(), family.last_exchange);
-  ExchangeFiles exchange{files, *rt.host.system, files.MapPath(dll::ExchangeFileName(family.last_exchange)), ""};
+  ExchangeFiles exchange{files, *rt.host.system, libs, files.MapPath(dll::ExchangeFileName(family.last_exchange)), ""};
   const dll::ExchangeImage image =
       dll::BuildExchange(types, std::span<const SlotValue>(rt.vars.slots).subspan(1, static_cast<size_t>(count)),
                          rt.vars);

@@ -29,8 +29,10 @@ class Libraries {
   // platform has no short names.
   virtual std::string ShortPath(const std::string& path) = 0;
   // Lets a moment pass while a wait polls for a file; false when the user
-  // has ended the wait (Ctrl+C on the console).
+  // has ended the wait (Ctrl+C on the console, caught from the first nap of
+  // a wait until EndWait).
   virtual bool Nap() = 0;
+  virtual void EndWait() = 0;
 };
 
 }  // namespace vestil

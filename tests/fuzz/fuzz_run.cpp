@@ -96,6 +96,7 @@ class FuzzLibraries : public vestil::Libraries {
   int32_t ModuleNumber(void*) override { return 0; }
   std::string ShortPath(const std::string& path) override { return path; }
   bool Nap() override { return true; }
+  void EndWait() override {}
 };
 
 // No devices: every port open fails, so the functions take their failure paths.

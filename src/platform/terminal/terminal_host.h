@@ -3,6 +3,8 @@
 // as one line on stderr, Windows paths mapped onto the local file system.
 // One class per concern of the host seam, each in its own file; TerminalHost
 // owns them all.
+#include <signal.h>
+
 #include <array>
 #include <map>
 #include <string>
@@ -322,9 +324,12 @@ class TerminalLibraries : public Libraries {
   int32_t ModuleNumber(void* module) override;
   std::string ShortPath(const std::string& path) override;
   bool Nap() override;
+  void EndWait() override;
 
  private:
   TerminalFiles& files_;
+  bool catching_ = false;        // Ctrl+C is caught for a wait
+  struct sigaction before_ {};  // its handling before the wait
 };
 
 // The waits' console side (terminal_events.cpp): keys are read from standard

@@ -52,18 +52,25 @@ void OnInterrupt(int) { interrupted = 1; }
 
 }  // namespace
 
-// Ctrl+C while a wait sleeps ends the wait, not the runner; outside the
-// sleep it keeps its usual meaning.
+// Ctrl+C during a wait ends the wait, not the runner; after it, Ctrl+C has
+// its usual meaning again.
 bool TerminalLibraries::Nap() {
-  struct sigaction catch_it {}, before {};
-  catch_it.sa_handler = OnInterrupt;
-  sigemptyset(&catch_it.sa_mask);
-  interrupted = 0;
-  sigaction(SIGINT, &catch_it, &before);
+  if (!catching_) {
+    struct sigaction catch_it {};
+    catch_it.sa_handler = OnInterrupt;
+    sigemptyset(&catch_it.sa_mask);
+    interrupted = 0;
+    catching_ = sigaction(SIGINT, &catch_it, &before_) == 0;
+  }
   const timespec ms{0, 1000000};
   nanosleep(&ms, nullptr);
-  sigaction(SIGINT, &before, nullptr);
   return interrupted == 0;
+}
+
+void TerminalLibraries::EndWait() {
+  if (catching_) sigaction(SIGINT, &before_, nullptr);
+  catching_ = false;
+  interrupted = 0;
 }
 
 }  // namespace vestil

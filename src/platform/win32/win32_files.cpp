@@ -104,7 +104,7 @@ std::string FolderOf(const std::string& path) {
 int Win32Files::CreateWorkFile(const std::string& path, std::string& work_path, std::unique_ptr<HostFile>& file) {
   // In the folder of the file it replaces: a move within one volume is one step.
   std::string folder = FolderOf(path);
-  if (folder.empty()) folder = ".";
+  if (folder.empty()) folder.push_back('.');
   char name[MAX_PATH + 1] = {0};
   if (!GetTempFileNameA(folder.c_str(), "VST", 0, name)) return LastError();
   HANDLE h = CreateFileA(name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,

@@ -303,6 +303,7 @@ class Win32Libraries : public Libraries {
   int32_t ModuleNumber(void* module) override;
   std::string ShortPath(const std::string& path) override;
   bool Nap() override;
+  void EndWait() override {}
 };
 
 // I/O ports, reachable on Windows 95, 98 and ME only (win32_system.cpp).
