@@ -20,6 +20,8 @@ NAME.expect is made of sections, each started by a line "== KIND [ARG]":
                      built with AddressSanitizer, which reserves more)
   == stdinfile NAME  standard input from the file NAME of the test folder
   == closed FD...    start with these descriptors (0, 1, 2) closed
+  == tmpfs KB        a file system of KB kilobytes mounted on the folder "disk"
+                     before the setup (the case is skipped where mounting fails)
   == scramble XY     compile with the scramble marker XY
   == stdout [noeol]  expected standard output ("noeol": no final line end)
   == stderr [noeol]  expected standard error
@@ -116,7 +118,16 @@ def run_case(a, name, source, source_text, sections):
     kinds = {k: (args, text) for k, args, text in sections}
     work = tempfile.mkdtemp(prefix="vestil-" + name + "-")
     failures = []
+    disk = None
     try:
+        if "tmpfs" in kinds:
+            disk = os.path.join(work, "disk")
+            os.mkdir(disk)
+            size = "size=%dk" % int(kinds["tmpfs"][0][0])
+            if subprocess.run(["mount", "-t", "tmpfs", "-o", size, "tmpfs", disk], capture_output=True).returncode:
+                print("skipped: no tmpfs can be mounted here")
+                disk = None
+                return 0
         if source_text is not None:
             source = os.path.join(work, name + ".vsl")
             with open(source, "w", encoding="utf-8") as f:
@@ -203,6 +214,8 @@ def run_case(a, name, source, source_text, sections):
                     with open(p, "rb") as f:
                         compare("file " + args[0], f.read().decode("cp1252", "replace"), text)
     finally:
+        if disk:
+            subprocess.run(["umount", disk])
         if a.keep:
             print("kept", work)
         else:
