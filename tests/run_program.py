@@ -14,6 +14,14 @@ NAME.expect is made of sections, each started by a line "== KIND [ARG]":
                      dBase files)
   == run FILE        run FILE instead of the compiled NAME.VSC ("-" for none)
   == bind            bind the compiled program to a copy of vestrun and run that
+  == limit BYTES     run under a file-size limit (ulimit -f), SIGXFSZ ignored,
+                     so that a write beyond it fails as on a full disk
+  == memory MB       run with at most MB of address space (not for a runner
+                     built with AddressSanitizer, which reserves more)
+  == stdinfile NAME  standard input from the file NAME of the test folder
+  == closed FD...    start with these descriptors (0, 1, 2) closed
+  == tmpfs KB        a file system of KB kilobytes mounted on the folder "disk"
+                     before the setup (the case is skipped where mounting fails)
   == scramble XY     compile with the scramble marker XY
   == include NAME    a file written into the test folder before compiling
   == map             compile in the test folder with the line map (NAME.VSM;
@@ -35,7 +43,9 @@ NAME.cases groups several such programs in one file: each starts with a line
 """
 import argparse
 import os
+import resource
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
@@ -115,7 +125,16 @@ def run_case(a, name, source, source_text, sections):
     kinds = {k: (args, text) for k, args, text in sections}
     work = tempfile.mkdtemp(prefix="vestil-" + name + "-")
     failures = []
+    disk = None
     try:
+        if "tmpfs" in kinds:
+            disk = os.path.join(work, "disk")
+            os.mkdir(disk)
+            size = "size=%dk" % int(kinds["tmpfs"][0][0])
+            if subprocess.run(["mount", "-t", "tmpfs", "-o", size, "tmpfs", disk], capture_output=True).returncode:
+                print("skipped: no tmpfs can be mounted here")
+                disk = None
+                return 0
         if source_text is not None:
             source = os.path.join(work, name + ".vsl")
             with open(source, "w", encoding="utf-8") as f:
@@ -173,7 +192,28 @@ def run_case(a, name, source, source_text, sections):
                     k, v = l.split("=", 1)
                     env[k] = v
         stdin = kinds.get("stdin", ([], ""))[1].encode("utf-8")
-        r = subprocess.run([runner] + argv, input=stdin, capture_output=True, cwd=work, env=env, timeout=120)
+        size = int(kinds["limit"][0][0]) if "limit" in kinds else None
+        memory = int(kinds["memory"][0][0]) << 20 if "memory" in kinds else None
+        if memory:
+            with open(runner, "rb") as f:
+                if b"__asan_init" in f.read():
+                    memory = None
+        closed = [int(fd) for fd in kinds.get("closed", ([], ""))[0]]
+
+        def limits():
+            if size is not None:
+                signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
+                resource.setrlimit(resource.RLIMIT_FSIZE, (size, size))
+            if memory:
+                resource.setrlimit(resource.RLIMIT_AS, (memory, memory))
+            for fd in closed:
+                os.close(fd)
+        run = dict(capture_output=True, cwd=work, env=env, timeout=120, preexec_fn=limits)
+        if "stdinfile" in kinds:
+            with open(os.path.join(work, kinds["stdinfile"][0][0]), "rb") as f:
+                r = subprocess.run([runner] + argv, stdin=f, **run)
+        else:
+            r = subprocess.run([runner] + argv, input=stdin, **run)
 
         def compare(what, got, want):
             if got != want:
@@ -193,6 +233,8 @@ def run_case(a, name, source, source_text, sections):
                     with open(p, "rb") as f:
                         compare("file " + args[0], f.read().decode("cp1252", "replace"), text)
     finally:
+        if disk:
+            subprocess.run(["umount", disk])
         if a.keep:
             print("kept", work)
         else:

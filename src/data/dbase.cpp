@@ -61,6 +61,17 @@ int HostDbFiles::Rename(const std::string& from, const std::string& to) { return
 
 int HostDbFiles::Resize(const std::string& path, int64_t length) { return files->ResizeFile(path, length); }
 
+int HostDbFiles::CreateWork(const std::string& path, std::string& work_path, DbFileHandle& file) {
+  std::unique_ptr<HostFile> f;
+  if (int error = files->CreateWorkFile(path, work_path, f)) return error;
+  file = std::make_unique<HostDbFile>(std::move(f));
+  return 0;
+}
+
+int HostDbFiles::ReplaceByWork(const std::string& work_path, const std::string& path) {
+  return files->ReplaceByWorkFile(work_path, path);
+}
+
 DbEngine& Engine(Runtime& rt) {
   Dbase(rt).files.files = rt.host.files;
   Dbase(rt).engine.files = &Dbase(rt).files;

@@ -27,6 +27,8 @@ class HostDbFiles : public DbFiles {
   int Erase(const std::string& path) override;
   int Rename(const std::string& from, const std::string& to) override;
   int Resize(const std::string& path, int64_t length) override;
+  int CreateWork(const std::string& path, std::string& work_path, DbFileHandle& file) override;
+  int ReplaceByWork(const std::string& work_path, const std::string& path) override;
 };
 
 struct DbaseState : FamilyState {

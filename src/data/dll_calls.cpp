@@ -158,11 +158,18 @@ void DirectCall(Runtime& rt, int count) {
   Result(rt, libs.Call(entry, args), kTypeLong);
 }
 
-// The exchange file and its marker, removed however the call ends.
+// The exchange file and its marker, removed however the call ends, and the
+// bridge program, ended (when it still runs) and reaped.
 struct ExchangeFiles {
   FileSystem& files;
+  SystemServices& system;
+  Libraries& libraries;
   std::string path, marker;
+  uintptr_t helper = 0;
+  bool answered = false;  // the marker came: the bridge is let go, not ended
   ~ExchangeFiles() {
+    libraries.EndWait();
+    if (helper) system.EndHelper(helper, !answered);
     if (!marker.empty()) files.EraseFile(marker);
     if (!path.empty()) files.EraseFile(path);
   }
@@ -175,12 +182,13 @@ bool WriteWhole(FileSystem& files, const std::string& path, std::string_view byt
   return f->Write(bytes.data(), bytes.size(), done) == 0 && done == bytes.size();
 }
 
-std::string ReadWhole(FileSystem& files, const std::string& path) {
+// The first `limit` bytes of a file at most: what the read-back looks at.
+std::string ReadHead(FileSystem& files, const std::string& path, size_t limit) {
   std::unique_ptr<HostFile> f;
   if (files.OpenHostFile(path, FileAccess::kRead, false, f) != 0) return std::string();
   int64_t size = 0;
   if (f->Size(size) != 0 || size <= 0) return std::string();
-  std::string bytes(static_cast<size_t>(size), '\0');
+  std::string bytes(static_cast<size_t>(std::min<int64_t>(size, static_cast<int64_t>(limit))), '\0');
   size_t done = 0;
   f->Read(bytes.data(), bytes.size(), done);
   bytes.resize(done);
@@ -199,7 +207,7 @@ void BridgeCall(Runtime& rt, int count) {
   }
   LibraryFamily& family = Family(rt);
   family.last_exchange = dll::NextExchangeNumber(rt.host.system->TickCount(), family.last_exchange);
-  ExchangeFiles exchange{files, files.MapPath(dll::ExchangeFileName(family.last_exchange)), ""};
+  ExchangeFiles exchange{files, *rt.host.system, libs, files.MapPath(dll::ExchangeFileName(family.last_exchange)), ""};
   const dll::ExchangeImage image =
       dll::BuildExchange(types, std::span<const SlotValue>(rt.vars.slots).subspan(1, static_cast<size_t>(count)),
                          rt.vars);
@@ -211,20 +219,31 @@ void BridgeCall(Runtime& rt, int count) {
   const std::string short_path = libs.ShortPath(exchange.path);
   // A bridge that does not start would never write its marker: that is a
   // library that cannot be loaded, not a wait without end.
-  if (rt.host.system->StartProgram(dll::BridgeCommandLine(library, function, types, result_type, short_path),
-                                   1) <= 31) {
+  exchange.helper =
+      rt.host.system->StartHelper(dll::BridgeCommandLine(library, function, types, result_type, short_path), 1);
+  if (!exchange.helper) {
     RuntimeError(rt, msg::kDllLoadFailed, "VEST16");
     return Result(rt, 0, kTypeLong);
   }
   exchange.marker = short_path + "!";
   uint32_t attributes = 0;
   while (files.GetAttributes(exchange.marker, attributes) != 0) {
+    // Nor is a bridge that has ended without its marker, or a wait the user
+    // has ended (the last look for the marker comes after the bridge ended).
+    const bool running = rt.host.system->HelperRunning(exchange.helper);
+    if (!running && files.GetAttributes(exchange.marker, attributes) == 0) break;
     rt.host.screen->PumpMessages();
-    libs.Nap();
+    if (!running || !libs.Nap()) {
+      RuntimeError(rt, msg::kDllLoadFailed, "VEST16");
+      return Result(rt, 0, kTypeLong);
+    }
   }
+  exchange.answered = true;
   files.EraseFile(exchange.marker);
   exchange.marker.clear();
-  const int32_t v = dll::ReadBackExchange(image, ReadWhole(files, exchange.path));
+  // The areas and the result lie before the result position's four bytes:
+  // a longer file is not read further.
+  const int32_t v = dll::ReadBackExchange(image, ReadHead(files, exchange.path, image.result_position + 4));
   const std::string_view rtype = result_type.view();
   if (rtype == "%") return Result(rt, v, kTypeInteger);
   if (rtype == "&") return Result(rt, v, kTypeLong);

@@ -11,6 +11,7 @@
 #include "core/errors.h"
 #include "core/messages.h"
 #include "core/runtime.h"
+#include "data/work_file.h"
 #include "gui/bmp_file.h"
 #include "gui/draw_rules.h"
 #include "gui/draw_statements.h"
@@ -210,7 +211,8 @@ void CopyDBmp(Runtime& rt) { CopyBitmap(rt, BitmapSource::kWindow, false, "COPYD
 void CopySizedBmp(Runtime& rt) { CopyBitmap(rt, BitmapSource::kWindow, true, "COPYSIZEDBMP"); }
 
 // SAVEBMP file , x , y - w , h: the rectangle of the shadow copy as a BMP
-// file, created before the pixels are read.
+// file. The file is replaced whole once the picture is complete: a capture or
+// a write that fails leaves an existing file as it was.
 void SaveBmp(Runtime& rt) {
   rt.loop.statement_handled = true;
   if (!RequireWindow(rt)) return;
@@ -222,12 +224,10 @@ void SaveBmp(Runtime& rt) {
   r.w = NumberArg(rt, ',');
   r.h = NumberArg(rt, kRest);
   SetSize(rt, r.w, r.h);
-  std::unique_ptr<HostFile> file;
   FileSystem& fs = *rt.host.files;
-  bool ok = fs.OpenHostFile(fs.MapPath(name), FileAccess::kWrite, true, file) == 0 && file;
   // A bitmap the platform could not make, or one too large for a BMP file.
-  ok = ok && r.w > 0 && r.h > 0 && r.w <= gui::kBmpMaxSide && r.h <= gui::kBmpMaxSide &&
-       int64_t(r.w) * r.h <= gui::kBmpMaxPixels;
+  bool ok = r.w > 0 && r.h > 0 && r.w <= gui::kBmpMaxSide && r.h <= gui::kBmpMaxSide &&
+            int64_t(r.w) * r.h <= gui::kBmpMaxPixels;
   CapturedBits bits;
   ok = ok && Host(rt).CaptureShadow(r, bits);
   ok = ok && (bits.bits == 1 || bits.bits == 4 || bits.bits == 8 || bits.bits == 16 || bits.bits == 24 ||
@@ -236,10 +236,8 @@ void SaveBmp(Runtime& rt) {
        int64_t(bits.pixels.size()) == gui::BmpRowBytes(bits.bits, r.w) * r.h;
   if (ok) {
     const std::string bytes = gui::BuildBmpFile(r.w, r.h, bits.bits, bits.table.data(), bits.pixels.data());
-    size_t done = 0;
-    ok = file->Write(bytes.data(), bytes.size(), done) == 0 && done == bytes.size();
+    ok = ReplaceWholeFile(fs, fs.MapPath(name), bytes) == 0;
   }
-  file.reset();
   if (!ok) RuntimeError(rt, msg::kBitmapNotSaved, name);
 }
 

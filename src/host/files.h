@@ -47,6 +47,16 @@ class FileSystem {
   virtual int EraseFile(const std::string& path) = 0;
   // Fails when `to` exists (183), as MoveFile does.
   virtual int RenameFile(const std::string& from, const std::string& to) = 0;
+  // A rewrite of a whole file never leaves a cut one: the new content goes to
+  // a work file, made here empty, with a name of its own in the folder of
+  // `path` and opened for reading and writing; once it is written and closed,
+  // ReplaceByWorkFile flushes it to the disk and puts it in the place of
+  // `path` in one step (an existing file, not a read-only one, is replaced
+  // whole; a symbolic link keeps pointing at the file it names). On failure
+  // the old file stays and the work file is removed.
+  virtual int CreateWorkFile(const std::string& path, std::string& work_path,
+                             std::unique_ptr<HostFile>& file) = 0;
+  virtual int ReplaceByWorkFile(const std::string& work_path, const std::string& path) = 0;
   // Cuts or extends a closed file to length bytes.
   virtual int ResizeFile(const std::string& path, int64_t length) = 0;
   // True when both paths name one existing file.

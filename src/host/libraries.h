@@ -28,8 +28,11 @@ class Libraries {
   // The short (8.3) form of a file's full path; the path itself where the
   // platform has no short names.
   virtual std::string ShortPath(const std::string& path) = 0;
-  // Lets a moment pass while a wait polls for a file.
-  virtual void Nap() = 0;
+  // Lets a moment pass while a wait polls for a file; false when the user
+  // has ended the wait (Ctrl+C on the console, caught from the first nap of
+  // a wait until EndWait).
+  virtual bool Nap() = 0;
+  virtual void EndWait() = 0;
 };
 
 }  // namespace vestil

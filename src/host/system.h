@@ -33,6 +33,14 @@ class SystemServices {
   virtual int32_t StartProgram(std::string_view command_line, int show) = 0;
   // Starts a program and waits until it has ended; false when it did not start.
   virtual bool StartProgramAndWait(std::string_view command_line, int show) = 0;
+  // A helper program the runtime waits on (the DLL bridge), started as
+  // StartProgram starts one: its handle, or 0 when it did not start.
+  virtual uintptr_t StartHelper(std::string_view command_line, int show) = 0;
+  // True while the helper runs; once it has ended, false.
+  virtual bool HelperRunning(uintptr_t helper) = 0;
+  // Lets go of a helper, ending it first when `stop` is set and it still
+  // runs; a helper that has ended is reaped (one that ends later, then).
+  virtual void EndHelper(uintptr_t helper, bool stop) = 0;
   virtual void Help(std::string_view file, unsigned command, std::string_view keyword) = 0;
   // A variable of the process environment; empty when it does not exist.
   virtual std::string EnvironmentValue(std::string_view name) = 0;

@@ -49,6 +49,7 @@ class MemFiles : public DbFiles {
   int64_t limit = int64_t(1) << 30;
   bool over_limit = false;
   bool read_only = false;  // every file refuses writing
+  int works = 0;           // work files made
 
   MemBytes& operator[](const std::string& path) {
     auto& p = files[path];
@@ -78,6 +79,21 @@ class MemFiles : public DbFiles {
     if (files.count(to)) return 183;
     files[to] = it->second;
     files.erase(from);
+    return 0;
+  }
+  int CreateWork(const std::string& path, std::string& work_path, DbFileHandle& file) override {
+    work_path = path + "~" + std::to_string(++works);
+    return Open(work_path, DbAccess::kCreate, file);
+  }
+  int ReplaceByWork(const std::string& work_path, const std::string& path) override {
+    auto it = files.find(work_path);
+    if (it == files.end()) return 2;
+    if (read_only) {
+      files.erase(it);
+      return 5;
+    }
+    files[path] = it->second;
+    files.erase(work_path);
     return 0;
   }
   int Resize(const std::string& path, int64_t length) override {

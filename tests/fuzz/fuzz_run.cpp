@@ -45,10 +45,12 @@ class FuzzSystem : public vestil::TerminalSystem {
   void Execute(std::string_view) override {}
   int32_t StartProgram(std::string_view, int) override { return 2; }
   bool StartProgramAndWait(std::string_view, int) override { return false; }
+  uintptr_t StartHelper(std::string_view, int) override { return 0; }
 };
 
 class FuzzScreen : public vestil::TerminalScreen {
  public:
+  using TerminalScreen::TerminalScreen;
   bool WriteText(std::string_view) override { return true; }
   vestil::LineRead ReadLine(std::string& line, size_t) override {
     if (lines_++ > 3) return vestil::LineRead::kEndOfInput;
@@ -93,7 +95,8 @@ class FuzzLibraries : public vestil::Libraries {
   int32_t Call(void*, std::span<const intptr_t>) override { return 0; }
   int32_t ModuleNumber(void*) override { return 0; }
   std::string ShortPath(const std::string& path) override { return path; }
-  void Nap() override {}
+  bool Nap() override { return true; }
+  void EndWait() override {}
 };
 
 // No devices: every port open fails, so the functions take their failure paths.
@@ -141,9 +144,10 @@ struct FuzzHost {
   FuzzFiles files;
   FuzzSystem system;
   vestil::TerminalLocale locale;
-  FuzzScreen screen;
+  vestil::StandardInput input;
+  FuzzScreen screen{input};
   FuzzDialogs dialogs{screen};
-  vestil::TerminalProfile profile;
+  vestil::TerminalProfile profile{files};
   FuzzSound sound{system.ticks};
   vestil::TerminalPorts ports;
   FuzzSerial serial;

@@ -294,6 +294,17 @@ TEST_F(DbaseEngine, MemosAtBlockLimitsAndDamagedPointers) {
   ReadRecord(e, t, 1);
   t.record[0] = '*';
   WriteRecordBuffer(e, t, 1);
+  // A pack whose memo work file cannot be written (a full disk) leaves the
+  // table and its memos as they were, and no work file.
+  const MemBytes dbf = fs["T.DBF"], dbt = fs["T.DBT"];
+  fs.limit = 600;
+  EXPECT_EQ(PackTable(e, t), 3);
+  EXPECT_EQ(e.error.code, 5);
+  e.Clear();
+  fs.limit = int64_t(1) << 30;
+  EXPECT_EQ(fs["T.DBF"], dbf);
+  EXPECT_EQ(fs["T.DBT"], dbt);
+  for (const auto& [name, bytes] : fs.files) EXPECT_EQ(name.find('~'), std::string::npos) << name;
   EXPECT_EQ(PackTable(e, t), 2);
   EXPECT_EQ(e.error.code, 620);
   e.Clear();

@@ -86,6 +86,7 @@ BRIDGE = program(
      'DEFFN B0() *"OLD.DLL","Nichts","","%"',
      'DEFFN BAD(1) *"OLD.DLL","Falsch","!","&"',
      'DEFFN SHORT(2) *"OLD.DLL","Kurz","%","&"',
+     'DEFFN DIES(1) *"OLD.DLL","Stirb","&","&"',
      'ERRORMODE -1',
      'DECLARE A#, N&, S$',
      'DIM A#, 100'],
@@ -95,8 +96,9 @@ BRIDGE = program(
      '@B0()',
      '@B0()',
      '@ADD(@BAD(1), &ERRORNUMBER)',
-     '@ADD(@SHORT(1, 2), &ERRORNUMBER)'])
-BRIDGE_EXPECTED = ['70998', '1', '1', '0', '0', '246', '245']
+     '@ADD(@SHORT(1, 2), &ERRORNUMBER)',
+     '@ADD(@DIES(5), &ERRORNUMBER)'])
+BRIDGE_EXPECTED = ['70998', '1', '1', '0', '0', '246', '245', '247']
 
 SOUND = program(
     ['ERRORMODE -1',
@@ -127,7 +129,8 @@ def test_direct_calls(ctx):
 
 
 def test_bridge_calls(ctx):
-    """The bridge: exchange-file bytes, names, areas read back, 245 and 246."""
+    """The bridge: exchange-file bytes, names, areas read back, 245 and 246;
+    a bridge that ends without its marker is 247, its exchange file gone."""
     folder = ctx.folder('dll-bridge', {})
     build(ctx, folder)
     ctx.compile(folder, 'bruecke', BRIDGE)
@@ -138,7 +141,8 @@ def test_bridge_calls(ctx):
         raise TestFailure('results %r, expected %r' % (got, BRIDGE_EXPECTED))
     with open(os.path.join(folder, 'BRIDGE.LOG'), encoding='latin-1') as f:
         log = [line.split(' ') for line in f.read().splitlines()]
-    if [entry[0] for entry in log] != ['OLD.DLL|Rechne|%&#|&', 'OLD.DLL|Nichts||%', 'OLD.DLL|Nichts||%']:
+    if [entry[0] for entry in log] != ['OLD.DLL|Rechne|%&#|&', 'OLD.DLL|Nichts||%', 'OLD.DLL|Nichts||%',
+                                       'OLD.DLL|Stirb|&|&']:
         raise TestFailure('the bridge was called with %r' % [entry[0] for entry in log])
     names = [entry[1] for entry in log]
     numbers = []
@@ -147,7 +151,7 @@ def test_bridge_calls(ctx):
         if not m:
             raise TestFailure('exchange file name %r' % name)
         numbers.append(int(m.group(1)))
-    if len(set(names)) != 3:
+    if len(set(names)) != 4:
         raise TestFailure('exchange file names repeat: %r' % names)
     # %: FE FF; &: 70000; #: the size 100 and 100 zero bytes; nothing more.
     first = bytes(int(h, 16) for h in log[0][2:])

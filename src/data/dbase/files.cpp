@@ -16,6 +16,19 @@ DbFileHandle OpenDataFile(DbFiles& files, const std::string& path, int& error, b
   return f;
 }
 
+int ReplaceWhole(DbFiles& files, const std::string& path, const void* bytes, size_t count) {
+  std::string work;
+  DbFileHandle f;
+  if (int error = files.CreateWork(path, work, f)) return error;
+  const bool written = f->WriteAt(0, bytes, count);
+  f.reset();
+  if (!written) {
+    files.Erase(work);
+    return kDbWriteFailed;
+  }
+  return files.ReplaceByWork(work, path);
+}
+
 bool ReadCache::Read(DbFile* f, int64_t pos, void* buffer, size_t count) {
   if (pos >= start && pos + static_cast<int64_t>(count) <= start + static_cast<int64_t>(filled)) {
     std::memcpy(buffer, data.data() + (pos - start), count);

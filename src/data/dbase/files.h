@@ -45,7 +45,18 @@ class DbFiles {
   virtual int Rename(const std::string& from, const std::string& to) = 0;
   // Cuts or extends a closed file to length bytes.
   virtual int Resize(const std::string& path, int64_t length) = 0;
+  // A rewrite never leaves a cut file: a work file beside path, opened for
+  // reading and writing, takes the new content; once it is closed,
+  // ReplaceByWork puts it in path's place in one step (the old file stays and
+  // the work file goes when that fails).
+  virtual int CreateWork(const std::string& path, std::string& work_path, DbFileHandle& file) = 0;
+  virtual int ReplaceByWork(const std::string& work_path, const std::string& path) = 0;
 };
+
+// Writes count bytes as the whole new content of path through a work file:
+// 0, kDbWriteFailed, or the error of the step that failed (the old file stays).
+constexpr int kDbWriteFailed = -1;
+int ReplaceWhole(DbFiles& files, const std::string& path, const void* bytes, size_t count);
 
 // Opens a path for reading and writing, or for reading only when read_only
 // is set or writing is refused. error receives 2 (not found), 4 (too many

@@ -65,12 +65,10 @@ void StoreMemoBlock(DbTable& t, int field, int32_t block) {
 }
 
 bool CreateMemoFile(DbFiles& files, const std::string& path) {
-  DbFileHandle f;
-  if (files.Open(path, DbAccess::kCreate, f)) return false;
   uint8_t bytes[kMemoBlockSize + 1] = {};
   WriteLe32(bytes, 1);
   bytes[kMemoBlockSize] = 0x1a;
-  return f->WriteAt(0, bytes, sizeof bytes);
+  return ReplaceWhole(files, path, bytes, sizeof bytes) == 0;
 }
 
 void OpenMemoFile(DbEngine& e, DbTable& t) {
@@ -83,13 +81,9 @@ void OpenMemoFile(DbEngine& e, DbTable& t) {
 }
 
 void BeginMemoPack(DbEngine& e, DbTable& t, MemoPack& pack) {
-  std::string folder = t.memo_path;
-  size_t slash = folder.find_last_of("\\/");
-  folder = slash == std::string::npos ? std::string() : folder.substr(0, slash + 1);
-  pack.path = folder + "DB3$$$.D$$";
-  if (e.files->Open(pack.path, DbAccess::kCreate, pack.file) || !WriteMemoBlockZero(pack.file.get(), 1)) {
-    pack.file.reset();
-    e.Fail(5, "DB3$$$.D$$");
+  if (e.files->CreateWork(t.memo_path, pack.path, pack.file) || !WriteMemoBlockZero(pack.file.get(), 1)) {
+    DropMemoPack(e, pack);
+    e.Fail(5, MemoName(t));
   }
 }
 
@@ -126,8 +120,9 @@ void CopyRecordMemos(DbEngine& e, DbTable& t, MemoPack& pack) {
         size_t at = static_cast<uint8_t*>(mark) - block;
         std::memset(block + at + 1, 0, kMemoBlockSize - at - 1);
       }
-      out->WriteAt(int64_t(new_start) * kMemoBlockSize + (pos - int64_t(old_start) * kMemoBlockSize), block,
-                   kMemoBlockSize);
+      if (!out->WriteAt(int64_t(new_start) * kMemoBlockSize + (pos - int64_t(old_start) * kMemoBlockSize), block,
+                        kMemoBlockSize))
+        pack.failed = true;
       if (mark) break;
     }
     pack.copied[old_start] = new_start;
@@ -135,13 +130,25 @@ void CopyRecordMemos(DbEngine& e, DbTable& t, MemoPack& pack) {
   }
 }
 
-void EndMemoPack(DbEngine& e, DbTable& t, MemoPack& pack) {
-  WriteMemoBlockZero(pack.file.get(), MemoBlocksOf(pack.file->Length()));
+bool FinishMemoPack(MemoPack& pack) {
+  if (!WriteMemoBlockZero(pack.file.get(), MemoBlocksOf(pack.file->Length()))) pack.failed = true;
   pack.file.reset();
+  return !pack.failed;
+}
+
+bool EndMemoPack(DbEngine& e, DbTable& t, MemoPack& pack) {
   t.memo.reset();
-  e.files->Erase(t.memo_path);
-  if (e.files->Rename(pack.path, t.memo_path) != 0) e.Fail(5, t.memo_path);
+  const int error = e.files->ReplaceByWork(pack.path, t.memo_path);
+  pack.path.clear();
   OpenMemoFile(e, t);
+  if (error) e.Fail(error, MemoName(t));
+  return error == 0;
+}
+
+void DropMemoPack(DbEngine& e, MemoPack& pack) {
+  pack.file.reset();
+  if (!pack.path.empty()) e.files->Erase(pack.path);
+  pack.path.clear();
 }
 
 int32_t ReadMemo(DbEngine& e, DbTable& t, int32_t start, const std::function<bool(std::string_view)>& add_line) {

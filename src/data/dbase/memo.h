@@ -23,6 +23,7 @@ void OpenMemoFile(DbEngine& e, DbTable& t);
 struct MemoPack {
   DbFileHandle file;
   std::string path;
+  bool failed = false;  // a block could not be written
   // The new start block of each memo copied, by its old one: records that
   // share a memo (a buffer appended twice) share its one copy.
   std::map<int32_t, int32_t> copied;
@@ -30,8 +31,14 @@ struct MemoPack {
 void BeginMemoPack(DbEngine& e, DbTable& t, MemoPack& pack);
 // Copies the memos of the record in the buffer and renumbers its fields.
 void CopyRecordMemos(DbEngine& e, DbTable& t, MemoPack& pack);
-// Replaces the memo file by the work file and reopens it.
-void EndMemoPack(DbEngine& e, DbTable& t, MemoPack& pack);
+// Closes the work file whole (its block 0 written); false when a block of it
+// could not be written.
+bool FinishMemoPack(MemoPack& pack);
+// Puts the finished work file in the memo file's place and reopens it;
+// false with an engine error when that fails (the old memo file stays).
+bool EndMemoPack(DbEngine& e, DbTable& t, MemoPack& pack);
+// Removes the work file of a pack that does not complete.
+void DropMemoPack(DbEngine& e, MemoPack& pack);
 
 // The memo's start block in a field's text; blank gives 0. ok is false for a
 // text that is not a number.

@@ -303,30 +303,62 @@ int32_t PackTable(DbEngine& e, DbTable& t) {
   const std::vector<NdxRebuild> indexes = CloseIndexesForRebuild(e, t);
   MemoPack pack;
   if (t.has_memo && t.memo) BeginMemoPack(e, t, pack);
+  // The kept records go to a work file beside the table, which replaces it
+  // only once it is complete: a pack that fails part-way (a full disk) leaves
+  // the table as it was.
+  std::string work;
+  DbFileHandle out;
+  if (int error = e.files->CreateWork(t.path, work, out)) {
+    DropMemoPack(e, pack);
+    e.Fail(error, t.file_name);
+    return t.record_count;
+  }
+  std::vector<uint8_t> head(t.header_length);
+  bool ok = t.dbf && t.cache.Read(t.dbf.get(), 0, head.data(), head.size());
   int32_t kept = 0;
-  for (int32_t i = 1; i <= t.record_count; ++i) {
+  for (int32_t i = 1; ok && i <= t.record_count; ++i) {
     if (!ReadRecord(e, t, i)) break;
     if (t.deleted) continue;
     ++kept;
     if (pack.file) CopyRecordMemos(e, t, pack);
-    if (kept != i || pack.file) {
-      int64_t pos = int64_t(t.header_length) + int64_t(kept - 1) * t.record_length;
-      t.cache.Write(t.dbf.get(), pos, t.record.data(), t.record.size());
+    ok = out->WriteAt(int64_t(t.header_length) + int64_t(kept - 1) * t.record_length, t.record.data(),
+                      t.record.size());
+  }
+  if (ok && kept == t.record_count && !pack.file) {
+    // Nothing to remove and no memos to move: the table stays untouched.
+    out.reset();
+    e.files->Erase(work);
+  } else {
+    if (ok) {
+      WriteLe32(head.data() + 4, static_cast<uint32_t>(kept));
+      const uint8_t eof = 0x1a;
+      ok = out->WriteAt(0, head.data(), head.size()) &&
+           out->WriteAt(int64_t(t.header_length) + int64_t(kept) * t.record_length, &eof, 1);
+    }
+    out.reset();
+    if (pack.file && !FinishMemoPack(pack)) ok = false;
+    if (!ok) {
+      e.files->Erase(work);
+      DropMemoPack(e, pack);
+      e.Fail(5, t.file_name);
+    } else if (!pack.path.empty() && !EndMemoPack(e, t, pack)) {
+      e.files->Erase(work);
+    } else {
+      t.dbf.reset();
+      int error = e.files->ReplaceByWork(work, t.path);
+      const bool replaced = error == 0;
+      t.dbf = OpenDataFile(*e.files, t.path, error, t.read_only);
+      t.cache.Reset();
+      if (!t.dbf) e.Fail(error, t.file_name);
+      if (!replaced) {
+        e.Fail(5, t.file_name);
+      } else if (kept != t.record_count) {
+        t.record_count = kept;
+        std::memcpy(t.header + 4, head.data() + 4, 4);
+        t.state = 2;
+      }
     }
   }
-  if (kept != t.record_count) {
-    t.record_count = kept;
-    int64_t length = int64_t(t.header_length) + int64_t(kept) * t.record_length + 1;
-    t.dbf.reset();
-    e.files->Resize(t.path, length);
-    int error = 0;
-    t.dbf = OpenDataFile(*e.files, t.path, error, t.read_only);
-    t.cache.Reset();
-    if (!t.dbf) e.Fail(error, t.file_name);
-    else WriteCountAndEnd(t);
-    t.state = 2;
-  }
-  if (pack.file) EndMemoPack(e, t, pack);
   if (t.dbf) RebuildIndexes(e, t, indexes);
   t.current_record = 0;
   if (t.dbf) MoveTo(e, t, DbMove::kFirst, 0);
@@ -391,14 +423,17 @@ bool ReadStructure(DbEngine& e, const std::string& name, std::vector<NewField>& 
     char ty = parts[1].empty() ? 'C' : UpperLatin1(parts[1][0]);
     f.type = (ty == 'C' || ty == 'D' || ty == 'L' || ty == 'M' || ty == 'N') ? ty : 'C';
     int32_t len = 0;
+    bool too_long = false;
     if (f.type == 'D') len = 8;
     else if (f.type == 'L') len = 1;
     else if (f.type == 'M') len = 10;
-    else if (!TextToInt(parts[2], len) || parts[2].empty() || (len & 0xff) == 0) {
+    else if (!TextToInt(parts[2], len, &too_long) || too_long || parts[2].empty() || len < 1 || len > 255) {
+      // A descriptor holds the length in one byte: 0, 256 or more, and
+      // negative lengths are refused, never wrapped.
       e.Fail(802, f.name);
       return false;
     }
-    f.length = static_cast<uint8_t>(len & 0xff);
+    f.length = static_cast<uint8_t>(len);
     f.decimals = 0;
     if (f.type == 'N') {
       int32_t dec = 0;
@@ -445,10 +480,9 @@ bool CreateTable(DbEngine& e, std::string_view structure, std::string_view table
   }
   bytes[bytes.size() - 2] = 0x0d;
   bytes[bytes.size() - 1] = 0x1a;
-  DbFileHandle f;
-  int error = e.files->Open(e.files->MapPath(name), DbAccess::kCreate, f);
-  if (error || !f->WriteAt(0, bytes.data(), bytes.size())) {
-    e.Fail(error ? 2 : 5, name);
+  // An existing table of that name is replaced whole, or stays as it was.
+  if (int error = ReplaceWhole(*e.files, e.files->MapPath(name), bytes.data(), bytes.size())) {
+    e.Fail(error == kDbWriteFailed ? 5 : 2, name);
     return false;
   }
   if (memo) {

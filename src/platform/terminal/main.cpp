@@ -1,7 +1,11 @@
 // vestrun: the console runner.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
-#include <filesystem>
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -70,9 +74,24 @@ void WriteLine(std::string_view text) {
   std::fflush(stderr);
 }
 
+// A runner started with standard input, output or error closed would hand
+// their descriptors to the program's first files: console text would land in
+// them and INPUT would read them. Such a descriptor is opened on /dev/null.
+void OpenStandardDescriptors() {
+  for (int fd = 0; fd <= 2; ++fd) {
+    if (fcntl(fd, F_GETFD) >= 0 || errno != EBADF) continue;
+    const int n = open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
+    if (n >= 0 && n != fd) {
+      dup2(n, fd);
+      close(n);
+    }
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  OpenStandardDescriptors();
   std::vector<std::string> args(argv, argv + argc);
   // "--trace" or "--trace=FILE" first, in a runner without a bound program and
   // with no file of that name: an option of the runner, not of the program.

@@ -1,7 +1,7 @@
 // The waits of the console runner (see TerminalEvents in terminal_host.h).
 // Standard input is read only while a wait sleeps, so INPUT and the waits
-// take their input in the order the program asks for it; standard input is
-// therefore unbuffered, and a poll on it sees every byte not yet taken.
+// take their input in the order the program asks for it; both read it
+// through one buffer (StandardInput), which a poll asks only when it is empty.
 #include <poll.h>
 #include <termios.h>
 #include <unistd.h>
@@ -107,7 +107,7 @@ class SingleKeys {
 
 }  // namespace
 
-TerminalEvents::TerminalEvents() : stdin_is_tty_(isatty(0)) { std::setvbuf(stdin, nullptr, _IONBF, 0); }
+TerminalEvents::TerminalEvents(StandardInput& input) : input_(input), stdin_is_tty_(isatty(0)) {}
 
 // The next byte of standard input; kTimedOut when none came within
 // timeout_ms (negative: no limit), kEndOfInput at its end.
@@ -117,16 +117,8 @@ int TerminalEvents::NextByte(int timeout_ms) {
     pending_ = -1;
     return c;
   }
-  if (timeout_ms >= 0) {
-    pollfd p{0, POLLIN, 0};
-    int r;
-    do {
-      r = poll(&p, 1, timeout_ms);
-    } while (r < 0 && errno == EINTR);
-    if (r == 0) return kTimedOut;
-  }
-  const int c = std::fgetc(stdin);
-  return c == EOF ? kEndOfInput : c;
+  const int c = input_.Byte(timeout_ms);
+  return c == StandardInput::kTimedOut ? kTimedOut : c == StandardInput::kEnd ? kEndOfInput : c;
 }
 
 // One key: a character (UTF-8 from the terminal, one Windows-1252 byte),

@@ -219,6 +219,9 @@ bool MatchesPattern(const std::string& name, std::string mask) {
 TerminalFiles::TerminalFiles() {
   char cwd[4096];
   if (getcwd(cwd, sizeof cwd)) start_directory_ = cwd;
+  folders_.fill("\\");
+  // The runner starts on the drive that holds the directory it started in.
+  Locate(start_directory_);
 }
 
 namespace {
@@ -248,18 +251,80 @@ std::string FromDriveRoot(std::string_view rest) {
 
 }  // namespace
 
-std::string TerminalFiles::MapPath(std::string_view name) {
-  std::string p = Cp1252ToUtf8(name);
-  if (p.size() >= 2 && std::isalpha(static_cast<unsigned char>(p[0])) && p[1] == ':') {
-    // A drive letter: VESTIL_DRIVE_<letter> names the folder it stands for;
-    // without it every drive is the root of the file system.
-    const char letter = static_cast<char>(std::toupper(static_cast<unsigned char>(p[0])));
-    p = DriveFolder(letter) + FromDriveRoot(std::string_view(p).substr(2));
+namespace {
+
+// A host folder without "." and ".." parts and without a final slash ("" for
+// the root): symbolic links resolved where the folder exists.
+std::string CanonicalFolder(const std::string& folder) {
+  if (folder.empty()) return folder;
+  if (char* real = ::realpath(folder.c_str(), nullptr)) {
+    std::string r(real);
+    std::free(real);
+    return r == "/" ? std::string() : r;
   }
-  for (auto& c : p)
-    if (c == '\\') c = '/';
-  return MatchCase(p);
+  std::string r = FromDriveRoot(folder);
+  if (!r.empty() && r.back() == '/') r.pop_back();
+  return r;
 }
+
+// The drive letters in the order a folder is looked up in: C: first, the
+// floppy drives last.
+constexpr char kDriveOrder[] = "CDEFGHIJKLMNOPQRSTUVWXYZAB";
+
+}  // namespace
+
+void TerminalFiles::Locate(const std::string& host_folder) {
+  // The drive whose folder holds host_folder most closely (a drive without
+  // a folder of its own is the whole file system).
+  std::string best_folder;
+  char best = 0;
+  for (const char* d = kDriveOrder; *d; ++d) {
+    const std::string f = CanonicalFolder(DriveFolder(*d));
+    const bool holds = f.empty() || host_folder == f ||
+                       (host_folder.size() > f.size() && host_folder.compare(0, f.size(), f) == 0 &&
+                        host_folder[f.size()] == '/');
+    if (holds && (!best || f.size() > best_folder.size())) {
+      best = *d;
+      best_folder = f;
+    }
+  }
+  if (!best) return;
+  std::string folder = Utf8ToCp1252(host_folder.substr(std::min(best_folder.size(), host_folder.size())));
+  for (auto& c : folder)
+    if (c == '/') c = '\\';
+  if (folder.empty()) folder.push_back('\\');
+  current_drive_ = best;
+  folders_[best - 'A'] = folder;
+}
+
+std::string TerminalFiles::MapPath(std::string_view name) {
+  if (name.empty()) return std::string();
+  // The runner's own names from its command line are paths of this system.
+  for (const auto& host_name : host_names_)
+    if (name == host_name) return MatchCase(Cp1252ToUtf8(name));
+  // Windows terms: a drive (the current one when the name gives none), a
+  // path from its root (a rooted name) or from its current folder; "." and
+  // ".." are resolved there and ".." never leaves the drive's root.
+  char drive = current_drive_;
+  std::string_view rest = name;
+  if (name.size() >= 2 && std::isalpha(static_cast<unsigned char>(name[0])) && name[1] == ':') {
+    drive = static_cast<char>(std::toupper(static_cast<unsigned char>(name[0])));
+    rest.remove_prefix(2);
+  }
+  std::string windows(rest);
+  if (rest.empty() || (rest[0] != '\\' && rest[0] != '/')) windows = folders_[drive - 'A'] + "\\" + windows;
+  const std::string from_root = FromDriveRoot(windows);
+  std::string host = MatchCase(DriveFolder(drive) + Cp1252ToUtf8(from_root));
+  // Remembered for a CHDIR to this path: its drive and folder in Windows terms.
+  std::string folder = from_root;
+  if (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+  for (auto& c : folder)
+    if (c == '/') c = '\\';
+  last_mapped_ = {host, drive, folder};
+  return host;
+}
+
+void TerminalFiles::PassHostName(std::string name) { host_names_.push_back(std::move(name)); }
 
 int TerminalFiles::OpenHostFile(const std::string& path, FileAccess access, bool create,
                               std::unique_ptr<HostFile>& file) {
@@ -297,6 +362,89 @@ int TerminalFiles::RenameFile(const std::string& from, const std::string& to) {
   return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : LastError(to);
 }
 
+namespace {
+
+// The file a path names: a symbolic link is followed, so that a rewrite
+// replaces the file it points at and keeps the link.
+std::string LinkTarget(const std::string& path) {
+  struct stat st;
+  if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+  char* real = ::realpath(path.c_str(), nullptr);
+  if (!real) return path;
+  std::string target(real);
+  std::free(real);
+  return target;
+}
+
+}  // namespace
+
+int TerminalFiles::CreateWorkFile(const std::string& path, std::string& work_path,
+                                  std::unique_ptr<HostFile>& file) {
+  const std::string target = LinkTarget(path);
+  const size_t slash = target.find_last_of('/');
+  // A hidden name of this platform, in the folder of the file it replaces
+  // (a rename works only within one file system).
+  std::string name = (slash == std::string::npos ? std::string() : target.substr(0, slash + 1)) + ".vestil-XXXXXX";
+  const int fd = ::mkostemp(name.data(), O_CLOEXEC);
+  if (fd < 0) return LastError(name);
+  work_path = name;
+  file = std::make_unique<PosixFile>(fd, FileAccess::kReadWrite);
+  return 0;
+}
+
+int TerminalFiles::ReplaceByWorkFile(const std::string& work_path, const std::string& path) {
+  const std::string target = LinkTarget(path);
+  auto fail = [&](int code) {
+    ::unlink(work_path.c_str());
+    return code;
+  };
+  const int fd = ::open(work_path.c_str(), O_RDWR | O_CLOEXEC);
+  if (fd < 0) return fail(LastError(work_path));
+  // The new file takes the old one's permissions (a new file those of any
+  // file the runner creates); a file that may not be written is not replaced.
+  struct stat st;
+  if (::stat(target.c_str(), &st) == 0) {
+    if (S_ISDIR(st.st_mode) || ::access(target.c_str(), W_OK) != 0) {
+      ::close(fd);
+      return fail(win_error::kAccessDenied);
+    }
+    if (!S_ISREG(st.st_mode)) {
+      // A device or a pipe is written to, never replaced by a file.
+      const int out = ::open(target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+      int error = out < 0 ? LastError(target) : 0;
+      char buffer[65536];
+      for (ssize_t n; !error && (n = ::read(fd, buffer, sizeof buffer)) != 0;) {
+        if (n < 0 || ::write(out, buffer, static_cast<size_t>(n)) != n) error = WindowsErrorOf(errno, target);
+      }
+      if (out >= 0) ::close(out);
+      ::close(fd);
+      return fail(error);
+    }
+    // The old owner and group where the runner may give them (it may not
+    // give a file away: it then stays the runner's).
+    [[maybe_unused]] const int owned = ::fchown(fd, st.st_uid, st.st_gid);
+    ::fchmod(fd, st.st_mode & 07777);
+  } else {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::fchmod(fd, 0666 & ~mask);
+  }
+  const bool flushed = ::fsync(fd) == 0;
+  const int flush_error = errno;
+  ::close(fd);
+  if (!flushed) return fail(WindowsErrorOf(flush_error, target));
+  if (::rename(work_path.c_str(), target.c_str()) != 0) return fail(LastError(target));
+  // The folder's entry reaches the disk too.
+  const size_t slash = target.find_last_of('/');
+  const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
+  const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dir >= 0) {
+    ::fsync(dir);
+    ::close(dir);
+  }
+  return 0;
+}
+
 int TerminalFiles::ResizeFile(const std::string& path, int64_t length) {
   return ::truncate(path.c_str(), static_cast<off_t>(length)) == 0 ? 0 : LastError(path);
 }
@@ -332,8 +480,18 @@ int TerminalFiles::FileDate(const std::string& path, int& year, int& month, int&
 }
 
 int TerminalFiles::ChangeDirectory(const std::string& path) {
-  if (::chdir(path.c_str()) == 0) return 0;
-  return errno == ENOTDIR && !IsDirectory(path) ? win_error::kDirectoryName : LastError(path);
+  if (::chdir(path.c_str()) != 0)
+    return errno == ENOTDIR && !IsDirectory(path) ? win_error::kDirectoryName : LastError(path);
+  // The current drive and its folder, as the name was given (Windows keeps
+  // them so); a path that did not come from MapPath is located.
+  if (path == last_mapped_.host) {
+    current_drive_ = last_mapped_.drive;
+    folders_[current_drive_ - 'A'] = last_mapped_.folder;
+  } else {
+    char cwd[4096];
+    if (getcwd(cwd, sizeof cwd)) Locate(cwd);
+  }
+  return 0;
 }
 
 int TerminalFiles::MakeDirectory(const std::string& path) {
@@ -371,13 +529,8 @@ bool TerminalFiles::DiskSpace(int drive, int64_t& free_bytes, int64_t& total_byt
 }
 
 std::string TerminalFiles::DriveDirectory(int drive) {
-  std::string current = CurrentDirectory();
-  const char letter = static_cast<char>('A' + drive - 1);
-  if (drive == 0 || (!current.empty() && std::toupper(static_cast<unsigned char>(current[0])) == letter))
-    return current;
-  std::string root(1, letter);
-  root.append(":\\");
-  return root;
+  if (drive <= 0 || drive > 26) return CurrentDirectory();
+  return std::string(1, static_cast<char>('A' + drive - 1)) + ":" + folders_[drive - 1];
 }
 
 std::vector<FoundFile> TerminalFiles::FindFiles(std::string_view pattern) {
@@ -413,12 +566,7 @@ std::vector<FoundFile> TerminalFiles::FindFiles(std::string_view pattern) {
 }
 
 std::string TerminalFiles::CurrentDirectory() {
-  char buf[4096];
-  if (!getcwd(buf, sizeof buf)) return "C:\\";
-  std::string p = std::string("C:") + buf;
-  for (auto& c : p)
-    if (c == '/') c = '\\';
-  return Utf8ToCp1252(p);
+  return std::string(1, current_drive_) + ":" + folders_[current_drive_ - 'A'];
 }
 
 }  // namespace vestil

@@ -3,6 +3,9 @@
 // as one line on stderr, Windows paths mapped onto the local file system.
 // One class per concern of the host seam, each in its own file; TerminalHost
 // owns them all.
+#include <signal.h>
+
+#include <array>
 #include <map>
 #include <string>
 #include <vector>
@@ -21,6 +24,8 @@ class TerminalFiles : public FileSystem {
                    std::unique_ptr<HostFile>& file) override;
   int EraseFile(const std::string& path) override;
   int RenameFile(const std::string& from, const std::string& to) override;
+  int CreateWorkFile(const std::string& path, std::string& work_path, std::unique_ptr<HostFile>& file) override;
+  int ReplaceByWorkFile(const std::string& work_path, const std::string& path) override;
   int ResizeFile(const std::string& path, int64_t length) override;
   bool SameFile(const std::string& a, const std::string& b) override;
   int GetAttributes(const std::string& path, uint32_t& attributes) override;
@@ -37,9 +42,27 @@ class TerminalFiles : public FileSystem {
   // folder counts from the directory the runner started in), else the root
   // of the file system, given as "" ("C:\\X" maps to "/X").
   std::string DriveFolder(char letter) const;
+  // A name that MapPath passes as it is: the runner's own paths from its
+  // command line (Windows-1252).
+  void PassHostName(std::string name);
 
  private:
+  // Makes the drive that holds a folder of this system (an absolute path)
+  // the current one, with that folder as its current folder.
+  void Locate(const std::string& host_folder);
+
   std::string start_directory_;  // a relative VESTIL_DRIVE_<letter> starts here
+  // The current drive and each drive's current folder in Windows terms
+  // ("\\" or "\\DATEN\\ALT", Windows-1252), as Windows keeps them.
+  char current_drive_ = 'C';
+  std::array<std::string, 26> folders_;
+  struct Mapped {
+    std::string host;
+    char drive = 'C';
+    std::string folder;
+  };
+  Mapped last_mapped_;  // the last path MapPath gave, for CHDIR
+  std::vector<std::string> host_names_;
 };
 
 // Clock and shell (terminal_system.cpp).
@@ -57,6 +80,9 @@ class TerminalSystem : public SystemServices {
   void Execute(std::string_view command_line) override;
   int32_t StartProgram(std::string_view command_line, int show) override;
   bool StartProgramAndWait(std::string_view command_line, int show) override;
+  uintptr_t StartHelper(std::string_view command_line, int show) override;
+  bool HelperRunning(uintptr_t helper) override;
+  void EndHelper(uintptr_t helper, bool stop) override;
   void Help(std::string_view, unsigned, std::string_view) override {}
   std::string EnvironmentValue(std::string_view name) override;
   std::string WindowsDirectory() override { return "C:\\WINDOWS"; }
@@ -67,6 +93,8 @@ class TerminalSystem : public SystemServices {
 
  private:
   std::vector<std::string> args_;  // Windows-1252
+  std::vector<uintptr_t> reaped_;   // helpers that have ended and were reaped
+  std::vector<uintptr_t> running_;  // helpers let go while they ran: reaped later
 };
 
 // Regional settings from the environment (terminal_locale.cpp):
@@ -82,10 +110,31 @@ class TerminalLocale : public Locale {
   bool ConvertOemToAnsi(std::string&) override { return false; }
 };
 
+// Standard input, read in blocks (terminal_screen.cpp) by the console's lines
+// and the waits' keys alike, so that neither takes bytes meant for the other.
+class StandardInput {
+ public:
+  static constexpr int kEnd = -1, kTimedOut = -2;
+  // The next byte; kTimedOut when none came within timeout_ms (negative: no
+  // limit), kEnd at the input's end.
+  int Byte(int timeout_ms);
+  // One typed line without its line end, converted from UTF-8 as the
+  // console shows it: a backspace takes back the character before it, other
+  // control characters are dropped, at most max_chars are kept and the rest
+  // of the line is read and discarded as it comes, so memory stays bounded
+  // whatever the line's length. False when the input ended before any byte.
+  bool Line(std::string& line, size_t max_chars);
+
+ private:
+  static constexpr size_t kBlock = 4096;
+  char buffer_[kBlock];
+  size_t pos_ = 0, end_ = 0;
+};
+
 // Console text on stdout and stdin (terminal_screen.cpp).
 class TerminalScreen : public Screen {
  public:
-  TerminalScreen();
+  explicit TerminalScreen(StandardInput& input);
   bool WriteText(std::string_view bytes) override;
   LineRead ReadLine(std::string& line, size_t max_chars) override;
   bool Locate(int column, int row) override;
@@ -98,6 +147,7 @@ class TerminalScreen : public Screen {
   int32_t FocusHandle() override { return 0; }
 
  private:
+  StandardInput& input_;
   bool stdin_is_tty_ = false;
   bool stdout_is_tty_ = false;
 };
@@ -189,6 +239,7 @@ class TerminalDialogs : public Dialogs {
 // the run (terminal_profile.cpp).
 class TerminalProfile : public ProfileStore {
  public:
+  explicit TerminalProfile(TerminalFiles& files) : files_(files) {}
   std::string ReadProfileString(std::string_view file, std::string_view section,
                                 std::string_view key) override;
   bool WriteProfileString(std::string_view file, std::string_view section, std::string_view key,
@@ -198,6 +249,7 @@ class TerminalProfile : public ProfileStore {
   std::string ClipboardText() override { return clipboard_; }
 
  private:
+  TerminalFiles& files_;
   std::string clipboard_;
 };
 
@@ -271,10 +323,13 @@ class TerminalLibraries : public Libraries {
   int32_t Call(void* function, std::span<const intptr_t> args) override;
   int32_t ModuleNumber(void* module) override;
   std::string ShortPath(const std::string& path) override;
-  void Nap() override;
+  bool Nap() override;
+  void EndWait() override;
 
  private:
   TerminalFiles& files_;
+  bool catching_ = false;        // Ctrl+C is caught for a wait
+  struct sigaction before_ {};  // its handling before the wait
 };
 
 // The waits' console side (terminal_events.cpp): keys are read from standard
@@ -283,7 +338,7 @@ class TerminalLibraries : public Libraries {
 // script timer runs on the monotonic clock.
 class TerminalEvents : public Events {
  public:
-  TerminalEvents();
+  explicit TerminalEvents(StandardInput& input);
   InputEvent WaitForEvent(WaitFor wanted, bool timer_ends, bool poll) override;
   void SetTimer(uint32_t ms) override;
   void KillTimer() override { timer_set_ = false; }
@@ -298,6 +353,7 @@ class TerminalEvents : public Events {
   int NextByte(int timeout_ms);
   InputEvent ReadKey();
   InputEvent ReadClick();
+  StandardInput& input_;
 
   bool stdin_is_tty_ = false;
   bool input_ended_ = false;
@@ -466,14 +522,15 @@ class TerminalHost {
   TerminalFiles files_;
   TerminalSystem system_;
   TerminalLocale locale_;
-  TerminalScreen screen_;
+  StandardInput input_;
+  TerminalScreen screen_{input_};
   TerminalDialogs dialogs_{screen_};
-  TerminalProfile profile_;
+  TerminalProfile profile_{files_};
   TerminalSound sound_;
   TerminalPorts ports_;
   TerminalSerialPorts serial_;
   TerminalLibraries libraries_{files_};
-  TerminalEvents events_;
+  TerminalEvents events_{input_};
   TerminalOdbc odbc_;
   TerminalCanvas canvas_;
   TerminalMenus menus_;

@@ -3,6 +3,7 @@
 // takes an int sees the number and one that takes a pointer sees an area's
 // address, on 32-bit and 64-bit systems alike.
 #include <dlfcn.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <array>
@@ -43,9 +44,33 @@ std::string TerminalLibraries::ShortPath(const std::string& path) {
   return dir + (dir.ends_with('/') ? "" : "/") + path;
 }
 
-void TerminalLibraries::Nap() {
+namespace {
+
+volatile sig_atomic_t interrupted = 0;
+
+void OnInterrupt(int) { interrupted = 1; }
+
+}  // namespace
+
+// Ctrl+C during a wait ends the wait, not the runner; after it, Ctrl+C has
+// its usual meaning again.
+bool TerminalLibraries::Nap() {
+  if (!catching_) {
+    struct sigaction catch_it {};
+    catch_it.sa_handler = OnInterrupt;
+    sigemptyset(&catch_it.sa_mask);
+    interrupted = 0;
+    catching_ = sigaction(SIGINT, &catch_it, &before_) == 0;
+  }
   const timespec ms{0, 1000000};
   nanosleep(&ms, nullptr);
+  return interrupted == 0;
+}
+
+void TerminalLibraries::EndWait() {
+  if (catching_) sigaction(SIGINT, &before_, nullptr);
+  catching_ = false;
+  interrupted = 0;
 }
 
 }  // namespace vestil

@@ -1,10 +1,12 @@
 // Clock and shell of the console runner: the command line, the clock,
 // programs started without a shell, the environment.
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -116,6 +118,44 @@ bool TerminalSystem::StartProgramAndWait(std::string_view command_line, int) {
   while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
   }
   return true;
+}
+
+uintptr_t TerminalSystem::StartHelper(std::string_view command_line, int) {
+  pid_t pid;
+  int error = 0;
+  return Spawn(command_line, pid, error) ? static_cast<uintptr_t>(pid) : 0;
+}
+
+bool TerminalSystem::HelperRunning(uintptr_t helper) {
+  int status;
+  pid_t r;
+  do {
+    r = waitpid(static_cast<pid_t>(helper), &status, WNOHANG);
+  } while (r < 0 && errno == EINTR);
+  if (r == 0) return true;
+  // Ended (and reaped now) or no child of the runner any more.
+  reaped_.push_back(helper);
+  return false;
+}
+
+void TerminalSystem::EndHelper(uintptr_t helper, bool stop) {
+  auto it = std::find(reaped_.begin(), reaped_.end(), helper);
+  if (it != reaped_.end()) {
+    reaped_.erase(it);
+  } else if (stop) {
+    const pid_t pid = static_cast<pid_t>(helper);
+    kill(pid, SIGKILL);
+    int status;
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+  } else {
+    running_.push_back(helper);
+  }
+  // Helpers let go earlier that have ended since.
+  std::erase_if(running_, [](uintptr_t h) {
+    int status;
+    return waitpid(static_cast<pid_t>(h), &status, WNOHANG) != 0;
+  });
 }
 
 std::string TerminalSystem::EnvironmentValue(std::string_view name) {

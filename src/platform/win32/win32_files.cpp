@@ -91,6 +91,58 @@ int Win32Files::RenameFile(const std::string& from, const std::string& to) {
   return MoveFileA(from.c_str(), to.c_str()) ? 0 : LastError();
 }
 
+namespace {
+
+// The folder of a path, with its final separator; empty for a bare name.
+std::string FolderOf(const std::string& path) {
+  const size_t cut = path.find_last_of("\\/:");
+  return cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
+}
+
+}  // namespace
+
+int Win32Files::CreateWorkFile(const std::string& path, std::string& work_path, std::unique_ptr<HostFile>& file) {
+  // In the folder of the file it replaces: a move within one volume is one step.
+  std::string folder = FolderOf(path);
+  if (folder.empty()) folder.push_back('.');
+  char name[MAX_PATH + 1] = {0};
+  if (!GetTempFileNameA(folder.c_str(), "VST", 0, name)) return LastError();
+  HANDLE h = CreateFileA(name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                         TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) {
+    const int error = LastError();
+    DeleteFileA(name);
+    return error;
+  }
+  work_path = name;
+  file = std::make_unique<Win32File>(h);
+  return 0;
+}
+
+int Win32Files::ReplaceByWorkFile(const std::string& work_path, const std::string& path) {
+  auto fail = [&](int error) {
+    DeleteFileA(work_path.c_str());
+    return error;
+  };
+  const DWORD old = GetFileAttributesA(path.c_str());
+  // A read-only file or a folder is not written over.
+  if (old != INVALID_FILE_ATTRIBUTES && (old & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
+    return fail(ERROR_ACCESS_DENIED);
+  HANDLE h = CreateFileA(work_path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return fail(LastError());
+  const bool flushed = FlushFileBuffers(h) != 0;
+  const int flush_error = flushed ? 0 : LastError();
+  CloseHandle(h);
+  if (!flushed) return fail(flush_error);
+  // ReplaceFile keeps the old file's attributes; a new file is moved in.
+  if (old != INVALID_FILE_ATTRIBUTES &&
+      ReplaceFileA(path.c_str(), work_path.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
+    return 0;
+  if (MoveFileExA(work_path.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return 0;
+  return fail(LastError());
+}
+
 bool Win32Files::SameFile(const std::string& a, const std::string& b) {
   BY_HANDLE_FILE_INFORMATION ia, ib;
   return FileIdentity(a, ia) && FileIdentity(b, ib) && ia.dwVolumeSerialNumber == ib.dwVolumeSerialNumber &&

@@ -21,6 +21,8 @@ class Win32Files : public FileSystem {
                    std::unique_ptr<HostFile>& file) override;
   int EraseFile(const std::string& path) override;
   int RenameFile(const std::string& from, const std::string& to) override;
+  int CreateWorkFile(const std::string& path, std::string& work_path, std::unique_ptr<HostFile>& file) override;
+  int ReplaceByWorkFile(const std::string& work_path, const std::string& path) override;
   int ResizeFile(const std::string& path, int64_t length) override;
   bool SameFile(const std::string& a, const std::string& b) override;
   int GetAttributes(const std::string& path, uint32_t& attributes) override;
@@ -47,6 +49,9 @@ class Win32System : public SystemServices {
   void Execute(std::string_view command_line) override;
   int32_t StartProgram(std::string_view command_line, int show) override;
   bool StartProgramAndWait(std::string_view command_line, int show) override;
+  uintptr_t StartHelper(std::string_view command_line, int show) override;
+  bool HelperRunning(uintptr_t helper) override;
+  void EndHelper(uintptr_t helper, bool stop) override;
   void Help(std::string_view file, unsigned command, std::string_view keyword) override;
   std::string EnvironmentValue(std::string_view name) override;
   std::string WindowsDirectory() override;
@@ -258,7 +263,7 @@ class Win32Dialogs : public Dialogs {
 // Profile files and the clipboard (win32_profile.cpp).
 class Win32Profile : public ProfileStore {
  public:
-  explicit Win32Profile(Win32Screen& screen) : screen_(screen) {}
+  Win32Profile(Win32Screen& screen, Win32Files& files) : screen_(screen), files_(files) {}
   std::string ReadProfileString(std::string_view file, std::string_view section,
                                 std::string_view key) override;
   bool WriteProfileString(std::string_view file, std::string_view section, std::string_view key,
@@ -269,6 +274,7 @@ class Win32Profile : public ProfileStore {
 
  private:
   Win32Screen& screen_;
+  Win32Files& files_;
 };
 
 // The default beep, MCI command strings, the speaker, wave files and the
@@ -299,7 +305,8 @@ class Win32Libraries : public Libraries {
   int32_t Call(void* function, std::span<const intptr_t> args) override;
   int32_t ModuleNumber(void* module) override;
   std::string ShortPath(const std::string& path) override;
-  void Nap() override;
+  bool Nap() override;
+  void EndWait() override {}
 };
 
 // I/O ports, reachable on Windows 95, 98 and ME only (win32_system.cpp).
@@ -457,7 +464,7 @@ class Win32Host {
   Win32Locale locale_;
   Win32Screen screen_;
   Win32Dialogs dialogs_{screen_};
-  Win32Profile profile_{screen_};
+  Win32Profile profile_{screen_, files_};
   Win32Sound sound_;
   Win32Ports ports_;
   Win32SerialPorts serial_;

@@ -49,6 +49,11 @@ std::string Win32Libraries::ShortPath(const std::string& path) {
 }
 
 // Sleeps until a message arrives or 10 ms have passed.
-void Win32Libraries::Nap() { MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT); }
+// The window's ways of ending a wait (closing it, Ctrl+Break) end the
+// program from the message pump.
+bool Win32Libraries::Nap() {
+  MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+  return true;
+}
 
 }  // namespace vestil

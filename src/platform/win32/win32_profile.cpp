@@ -2,6 +2,7 @@
 #include "platform/win32/win32_util.h"
 
 #include <cstring>
+#include <memory>
 
 #include "platform/win32/win32_host.h"
 
@@ -18,7 +19,33 @@ std::string Win32Profile::ReadProfileString(std::string_view file, std::string_v
 bool Win32Profile::WriteProfileString(std::string_view file, std::string_view section,
                                    std::string_view key, std::string_view value) {
   std::string f(file), s(section), k(key), v(value);
-  return WritePrivateProfileStringA(s.c_str(), k.c_str(), v.c_str(), f.c_str()) != 0;
+  // The profile functions keep a file named without a folder in the Windows
+  // folder.
+  std::string target = f;
+  if (f.find_first_of("\\/:") == std::string::npos) {
+    char dir[MAX_PATH + 1] = {0};
+    const UINT n = GetWindowsDirectoryA(dir, sizeof dir);
+    if (n == 0 || n >= sizeof dir) return false;
+    target = std::string(dir) + "\\" + f;
+  }
+  // The entry is written into a copy beside the file, which then replaces
+  // it in one step: a write that fails part-way leaves the old file whole.
+  const DWORD old = GetFileAttributesA(target.c_str());
+  if (old != INVALID_FILE_ATTRIBUTES && (old & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY))) return false;
+  std::string work;
+  std::unique_ptr<HostFile> handle;
+  if (files_.CreateWorkFile(target, work, handle) != 0) return false;
+  handle.reset();
+  bool ok = old == INVALID_FILE_ATTRIBUTES || CopyFileA(target.c_str(), work.c_str(), FALSE);
+  ok = ok && SetFileAttributesA(work.c_str(), FILE_ATTRIBUTE_NORMAL);
+  ok = ok && WritePrivateProfileStringA(s.c_str(), k.c_str(), v.c_str(), work.c_str()) != 0;
+  // Empty arguments write the cached profile out (and always answer FALSE).
+  if (ok) WritePrivateProfileStringA(nullptr, nullptr, nullptr, work.c_str());
+  if (!ok) {
+    DeleteFileA(work.c_str());
+    return false;
+  }
+  return files_.ReplaceByWorkFile(work, target) == 0;
 }
 
 void Win32Profile::ClearClipboard() {

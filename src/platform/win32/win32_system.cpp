@@ -103,6 +103,31 @@ bool Win32System::StartProgramAndWait(std::string_view command_line, int show) {
   return true;
 }
 
+uintptr_t Win32System::StartHelper(std::string_view command_line, int show) {
+  std::string cmd(command_line);
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  si.dwFlags = STARTF_USESHOWWINDOW;
+  si.wShowWindow = static_cast<WORD>(show);
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return 0;
+  CloseHandle(pi.hThread);
+  return reinterpret_cast<uintptr_t>(pi.hProcess);
+}
+
+bool Win32System::HelperRunning(uintptr_t helper) {
+  return WaitForSingleObject(reinterpret_cast<HANDLE>(helper), 0) == WAIT_TIMEOUT;
+}
+
+void Win32System::EndHelper(uintptr_t helper, bool stop) {
+  HANDLE process = reinterpret_cast<HANDLE>(helper);
+  if (stop && WaitForSingleObject(process, 0) == WAIT_TIMEOUT) {
+    TerminateProcess(process, 1);
+    WaitForSingleObject(process, 5000);
+  }
+  CloseHandle(process);
+}
+
 void Win32System::Help(std::string_view file, unsigned command, std::string_view keyword) {
   std::string f(file), k(keyword);
   ULONG_PTR data = 0;
