@@ -19,15 +19,13 @@ std::string Win32Profile::ReadProfileString(std::string_view file, std::string_v
 bool Win32Profile::WriteProfileString(std::string_view file, std::string_view section,
                                    std::string_view key, std::string_view value) {
   std::string f(file), s(section), k(key), v(value);
-  // The profile functions keep a file named without a folder in the Windows
-  // folder.
-  std::string target = f;
-  if (f.find_first_of("\\/:") == std::string::npos) {
-    char dir[MAX_PATH + 1] = {0};
-    const UINT n = GetWindowsDirectoryA(dir, sizeof dir);
-    if (n == 0 || n >= sizeof dir) return false;
-    target = std::string(dir) + "\\" + f;
-  }
+  // A file named without a folder is the Windows folder's, where the system
+  // may keep a profile (WIN.INI, SYSTEM.INI) in the registry instead of the
+  // file: a copy would bypass that mapping, so such an entry goes to the
+  // profile functions themselves.
+  if (f.find_first_of("\\/:") == std::string::npos)
+    return WritePrivateProfileStringA(s.c_str(), k.c_str(), v.c_str(), f.c_str()) != 0;
+  const std::string& target = f;
   // The entry is written into a copy beside the file, which then replaces
   // it in one step: a write that fails part-way leaves the old file whole.
   const DWORD old = GetFileAttributesA(target.c_str());
