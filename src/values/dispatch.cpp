@@ -133,7 +133,15 @@ void DispatchFunction(Runtime& rt, uint8_t token) {
     UserFunction(rt);
     return;
   }
-  if (rr.type == kTypeString) rt.eval.arg_token = rr.text();
+  // A number's text view is the number formatted as a variable of its kind
+  // is, not what the last argument left there.
+  if (rr.type == kTypeInteger || rr.type == kTypeLong) {
+    rr.set_text_integer(rr.l, rt.format.number_width);
+  } else if (rr.type == kTypeFloat) {
+    rr.set_text_float(rr.f, rt.format.decimal_places, rt.format.number_width);
+  } else if (rr.type == kTypeString) {
+    rt.eval.arg_token = rr.text();
+  }
 }
 
 }  // namespace vestil
