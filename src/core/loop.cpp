@@ -1,4 +1,5 @@
 // The statement loop and its dispatch.
+#include <cstdlib>
 #include <string>
 
 #include "base/tokens.h"
@@ -74,6 +75,7 @@ void RunStatements(Runtime& rt) {
     // An empty line has no CommandToken and does nothing.
     L.command_token = line.empty() ? cmd::kComment : Byte(line[0]);
     L.arg_text = line.size() > 1 ? std::string_view(line).substr(1) : std::string_view();
+    UseDecodedLine(rt, L.current_line);
     if (int16_t* c = rt.events.command_code; c && *c == 255) *c = 254;
 
     bool run = true;
@@ -113,6 +115,10 @@ Runtime::Runtime(const Host& h) : host(h) {
   statements[cmd::kCallStatement] = CallStatement;
   statements[cmd::kErrorMode] = ErrorModeStatement;
   statements[cmd::kEval] = EvalStatement;
+  // VESTIL_TEXT_PATH=1 runs every line from its text each time, as a check
+  // of the decoded lines.
+  const char* text_path = std::getenv("VESTIL_TEXT_PATH");
+  eval.decode = !(text_path && *text_path && std::string_view(text_path) != "0");
   for (int i = 0; i < kFunctionTokenCount; ++i) eval.functions[kFunctionTokens[i].token] = FunctionNotImplemented;
 }
 

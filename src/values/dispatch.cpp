@@ -53,13 +53,33 @@ void UserFunction(Runtime& rt) {
   const std::string& def = prog.Line(line);
   std::string_view def_text = def.size() > 5 ? std::string_view(def).substr(5) : std::string_view();
 
+  // The definition's text is decoded as its own line's, while it runs.
+  auto& ev = rt.eval;
+  DecodedLine* const caller_line = ev.line;
+  const char* const caller_begin = ev.line_begin;
+  const char* const caller_end = ev.line_end;
+  struct RestoreLine {
+    EvalState& ev;
+    DecodedLine* line;
+    const char *begin, *end;
+    ~RestoreLine() {
+      ev.line = line;
+      ev.line_begin = begin;
+      ev.line_end = end;
+    }
+  } restore{ev, caller_line, caller_begin, caller_end};
+
   // The parameter count, then the body.
   std::string_view caller = at;
   at = def_text;
+  UseDecodedLine(rt, line);
   EvalArg(rt, ')', kAnyType);
   int count = rr.i;
   std::string_view body = at;
   at = caller;
+  ev.line = caller_line;
+  ev.line_begin = caller_begin;
+  ev.line_end = caller_end;
   if (count < 0 || count > 12) {
     RuntimeError(rt, msg::kParameterCountOutOfRange, "");
     return;
@@ -76,6 +96,7 @@ void UserFunction(Runtime& rt) {
 
   caller = at;
   at = body;
+  UseDecodedLine(rt, line);
   if (!body.empty() && (body[0] == '!' || body[0] == '*')) {
     if (rt.eval.library_binding) {
       rt.eval.library_binding(rt, count);

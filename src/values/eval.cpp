@@ -193,13 +193,18 @@ void DecodeLiteral(Runtime& rt, std::string_view body, int demand) {
 }
 
 // Looks a name up by the read rule and fills the views; false when no entry.
-bool ReadVariable(Runtime& rt, const ShortString& name, char kind) {
+template <typename Table>
+auto* Lookup(Table& table, const ShortString& name, VarRef* ref) {
+  return ref ? table.Find(name, *ref) : table.Find(name);
+}
+
+bool ReadVariable(Runtime& rt, const ShortString& name, char kind, VarRef* ref) {
   auto& rr = rt.eval.rr;
   auto& vars = rt.vars;
   const int width = rt.format.number_width;
   switch (kind) {
     case '#': {
-      auto* e = vars.areas.Find(name);
+      auto* e = Lookup(vars.areas, name, ref);
       if (!e) return false;
       const AreaBlock* b = e->value.get();
       int32_t h = (b && b->bytes) ? static_cast<int32_t>(b->handle) : 0;
@@ -210,7 +215,7 @@ bool ReadVariable(Runtime& rt, const ShortString& name, char kind) {
       return true;
     }
     case '$': {
-      auto* e = vars.strings.Find(name);
+      auto* e = Lookup(vars.strings, name, ref);
       if (!e) return false;
       rr.set_text(e->value);
       TextToInt(e->value, rr.i);
@@ -219,7 +224,7 @@ bool ReadVariable(Runtime& rt, const ShortString& name, char kind) {
       return true;
     }
     case '!': {
-      auto* e = vars.floats.Find(name);
+      auto* e = Lookup(vars.floats, name, ref);
       if (!e) return false;
       rr.f = e->value;
       rr.l = rr.i = FloatToLong(e->value);
@@ -228,7 +233,7 @@ bool ReadVariable(Runtime& rt, const ShortString& name, char kind) {
     }
     case '&':
     case '%': {
-      auto* e = kind == '&' ? vars.longs.Find(name) : vars.integers.Find(name);
+      auto* e = Lookup(kind == '&' ? vars.longs : vars.integers, name, ref);
       if (!e) return false;
       rr.l = rr.i = e->value;
       rr.f = e->value;
@@ -353,25 +358,25 @@ inline void EvalNumber(Runtime& rt, const ShortString& name) {
 // without one, a number. A variable without an entry warns with 215 except
 // while DECLARE and PARAMETERS create their names.
 [[gnu::always_inline]]
-inline void EvalName(Runtime& rt, const ShortString& name) {
+inline void EvalName(Runtime& rt, const ShortString& name, VarRef* ref) {
   auto& rr = rt.eval.rr;
   char first = name.empty() ? '\0' : name[0];
   char last = name.empty() ? '\0' : name[name.size() - 1];
   bool found = true;
   if (last == '#') {
     rr.type = kTypeLong;
-    found = ReadVariable(rt, name, '#');
+    found = ReadVariable(rt, name, '#', ref);
   } else if (last == '$' || first == '$') {
     rr.type = kTypeString;
     if (first == '$') ReadSystemVariable(rt, name);
-    else found = ReadVariable(rt, name, '$');
+    else found = ReadVariable(rt, name, '$', ref);
   } else if (last == '!' || first == '!') {
     rr.type = kTypeFloat;
     if (first == '!') {
       ReadSystemVariable(rt, name);
       rr.set_text_float(rr.f, rt.format.decimal_places, rt.format.number_width);
     } else {
-      found = ReadVariable(rt, name, '!');
+      found = ReadVariable(rt, name, '!', ref);
     }
   } else if (last == '&' || first == '&' || last == '%' || first == '%') {
     char kind = (last == '&' || first == '&') ? '&' : '%';
@@ -380,7 +385,7 @@ inline void EvalName(Runtime& rt, const ShortString& name) {
       ReadSystemVariable(rt, name);
       rr.set_text_integer(rr.l, rt.format.number_width);
     } else {
-      found = ReadVariable(rt, name, kind);
+      found = ReadVariable(rt, name, kind, ref);
     }
   } else {
     EvalNumber(rt, name);
@@ -400,7 +405,150 @@ inline void CheckDemand(Runtime& rt, int demand) {
     RuntimeError(rt, msg::kWrongParameterType, rt.eval.arg_token);
 }
 
+// The decoded entry for ArgText as it is now, or nullptr.
+[[gnu::always_inline]]
+inline int FindDecoded(const DecodedLine& dl, std::string_view at, char terminator, bool file_name) {
+  const int n = static_cast<int>(dl.args.size());
+  for (int k = 0; k < n; ++k) {
+    const DecodedArg& d = dl.args[k];
+    if (d.at == at.data() && d.size == at.size() && d.terminator == terminator && d.file_name == file_name &&
+        d.kind != DecodedKind::kTarget)
+      return k;
+  }
+  return -1;
+}
+
+// A line's pool is addressed by 16 bits; a line that would outgrow it keeps
+// its further elements on the text path.
+bool PoolFull(const DecodedLine& dl) { return dl.pool.size() > 60000 || dl.args.size() > 1000; }
+
+uint16_t AddToPool(DecodedLine& dl, std::string_view text) {
+  uint16_t off = static_cast<uint16_t>(dl.pool.size());
+  dl.pool.append(text);
+  return off;
+}
+
+// The first run of an element of the line: the text path, with what it
+// found kept as the element's decoded entry.
+void DecodeElement(Runtime& rt, char terminator, int demand, bool list) {
+  auto& ev = rt.eval;
+  auto& at = rt.loop.arg_text;
+  DecodedArg d;
+  d.at = at.data();
+  d.size = static_cast<uint16_t>(at.size());
+  d.terminator = terminator;
+  d.file_name = demand == kFileNameDemand;
+  const size_t before = at.size();
+  const bool list_end = ev.list_end;
+  ev.list_end = false;
+  std::string_view elem = CutElement(ev, at, terminator, list);
+  d.advance = static_cast<uint8_t>(before - at.size());
+  d.delimiter = ev.delimiter.empty() ? ' ' : ev.delimiter[0];
+  d.list_end = ev.list_end;
+  ev.list_end = list_end || d.list_end;
+  DecodedLine& dl = *ev.line;
+  if (IsTextLiteral(elem)) {
+    EvalTextLiteral(rt, elem, demand);
+    d.kind = DecodedKind::kText;
+    d.text_length = static_cast<uint16_t>(ev.arg_token.size());
+    if (PoolFull(dl)) return;
+    d.text_offset = AddToPool(dl, ev.arg_token);
+    dl.args.push_back(d);
+    return;
+  }
+  ShortString& name = ev.arg_token;
+  name.assign(elem);
+  for (size_t i = 0; i < name.size(); ++i) name[i] = UpperLatin1(name[i]);
+  const char first = name.empty() ? '\0' : name[0];
+  const char last = name.empty() ? '\0' : name[name.size() - 1];
+  const bool named = last == '#' || first == '$' || last == '$' || first == '!' || last == '!' || first == '&' ||
+                     last == '&' || first == '%' || last == '%';
+  d.text_length = static_cast<uint16_t>(name.size());
+  if (named) {
+    d.kind = DecodedKind::kName;
+    EvalName(rt, name, &d.ref);
+    if (PoolFull(*ev.line)) return;
+    d.text_offset = AddToPool(*ev.line, name);
+    ev.line->args.push_back(d);
+    return;
+  }
+  EvalNumber(rt, name);
+  // A literal that is no number warns each time it runs: it stays on the
+  // text path.
+  if (ev.rr.type == kTypeString || PoolFull(*ev.line)) return;
+  d.kind = DecodedKind::kNumber;
+  d.type = ev.rr.type;
+  d.i = ev.rr.i;
+  d.f = ev.rr.f;
+  d.text_offset = AddToPool(*ev.line, name);
+  ev.line->args.push_back(d);
+}
+
+// A later run of an element: the decoded entry gives the cut and the value.
+[[gnu::always_inline]]
+inline void EvalDecoded(Runtime& rt, int k) {
+  auto& ev = rt.eval;
+  auto& at = rt.loop.arg_text;
+  auto& rr = ev.rr;
+  DecodedLine& dl = *ev.line;
+  const DecodedArg& d = dl.args[k];
+  at.remove_prefix(d.advance);
+  ev.delimiter.assign(std::string_view(&d.delimiter, 1));
+  if (d.list_end) ev.list_end = true;
+  const std::string_view text = dl.Text(d);
+  switch (d.kind) {
+    case DecodedKind::kText:
+      rr.type = kTypeString;
+      rr.set_text(text);
+      ev.arg_token.assign(text);
+      return;
+    case DecodedKind::kNumber:
+      rr.type = d.type;
+      rr.i = rr.l = d.i;
+      rr.f = d.f;
+      rr.set_text(text);
+      ev.arg_token.assign(text);
+      return;
+    default: {
+      ev.arg_token.assign(text);
+      VarRef ref = d.ref;
+      EvalName(rt, ev.arg_token, &ref);
+      ev.line->args[k].ref = ref;
+      return;
+    }
+  }
+}
+
 }  // namespace
+
+void UseDecodedLine(Runtime& rt, int n) {
+  auto& ev = rt.eval;
+  if (!ev.decode || n < 1 || n > rt.program.line_count) {
+    ev.line = nullptr;
+    ev.line_begin = ev.line_end = nullptr;
+    return;
+  }
+  if (ev.decoded.empty()) ev.decoded.resize(static_cast<size_t>(rt.program.line_count) + 1);
+  const std::string& s = rt.program.Line(n);
+  ev.line = &ev.decoded[n];
+  ev.line_begin = s.data();
+  ev.line_end = s.data() + s.size();
+}
+
+VarRef* TargetRef(Runtime& rt, std::string_view text) {
+  auto& ev = rt.eval;
+  if (!ev.line || text.data() < ev.line_begin || text.data() >= ev.line_end) return nullptr;
+  auto& args = ev.line->args;
+  for (auto& d : args) {
+    if (d.kind == DecodedKind::kTarget && d.at == text.data() && d.size == text.size()) return &d.ref;
+  }
+  DecodedArg d;
+  d.kind = DecodedKind::kTarget;
+  d.at = text.data();
+  d.size = static_cast<uint16_t>(text.size());
+  args.push_back(d);
+  return &args.back().ref;
+}
 
 void EvalArg(Runtime& rt, char terminator, int demand) {
   auto& ev = rt.eval;
@@ -411,6 +559,10 @@ void EvalArg(Runtime& rt, char terminator, int demand) {
 
   if (!at.empty() && at[0] == '@') {
     EvalCall(rt, terminator, list);
+  } else if (ev.line && !at.empty() && at.data() >= ev.line_begin && at.data() < ev.line_end) {
+    int k = FindDecoded(*ev.line, at, terminator, demand == kFileNameDemand);
+    if (k >= 0) EvalDecoded(rt, k);
+    else DecodeElement(rt, terminator, demand, list);
   } else {
     std::string_view elem = CutElement(ev, at, terminator, list);
     if (IsTextLiteral(elem)) {
@@ -420,7 +572,7 @@ void EvalArg(Runtime& rt, char terminator, int demand) {
       ShortString& name = ev.arg_token;
       name.assign(elem);
       for (size_t i = 0; i < name.size(); ++i) name[i] = UpperLatin1(name[i]);
-      EvalName(rt, name);
+      EvalName(rt, name, nullptr);
     }
   }
   CheckDemand(rt, demand);

@@ -32,6 +32,15 @@ bool TextToInt(std::string_view text, int32_t& value, bool* overflow = nullptr);
 bool TextToFloat(std::string_view text, double& value);
 
 
+// Makes line n the one whose decoded form EvalArg keeps and uses (see
+// values/decoded.h); the loop calls it for every line it runs.
+void UseDecodedLine(Runtime& rt, int n);
+// The remembered resolution of the name a statement writes to, for a name
+// written at `text` in the current line; nullptr when it is not there. Valid
+// until the next evaluation.
+struct VarRef;
+VarRef* TargetRef(Runtime& rt, std::string_view text);
+
 // Evaluates a separate text (saving and restoring ArgText).
 void EvalText(Runtime& rt, std::string_view text, char terminator, int demand);
 

@@ -98,11 +98,20 @@ void Parameters(Runtime& rt) {
   rt.loop.statement_handled = true;
 }
 
+// The entry a statement writes to, through the line's remembered resolution
+// of the name as written.
+template <typename Table>
+auto* FindTarget(Runtime& rt, Table& table, const ShortString& name, std::string_view written) {
+  VarRef* ref = TargetRef(rt, written);
+  return ref ? table.Find(name, *ref) : table.Find(name);
+}
+
 void Assign(Runtime& rt) {
   auto& at = rt.loop.arg_text;
   auto& rr = rt.eval.rr;
   size_t eq = at.find('=');
-  ShortString name = UpperTrim(eq == std::string_view::npos ? at : at.substr(0, eq));
+  const std::string_view written = eq == std::string_view::npos ? at : at.substr(0, eq);
+  ShortString name = UpperTrim(written);
   std::string_view value = eq == std::string_view::npos ? std::string_view() : TrimView(at.substr(eq + 1));
   rt.loop.statement_handled = true;
   if (eq == std::string_view::npos) {
@@ -121,24 +130,24 @@ void Assign(Runtime& rt) {
       text.append(rr.text());
       if (rt.eval.delimiter == ",") text.push_back(' ');
     } while (!rt.eval.list_end);
-    if (auto* e = rt.vars.strings.Find(name)) {
+    if (auto* e = FindTarget(rt, rt.vars.strings, name, written)) {
       e->value = text;
       return;
     }
   } else {
     EvalArg(rt, kRest, kAnyType);
     if (kind == '!') {
-      if (auto* e = rt.vars.floats.Find(name)) {
+      if (auto* e = FindTarget(rt, rt.vars.floats, name, written)) {
         e->value = rr.f;
         return;
       }
     } else if (kind == '&') {
-      if (auto* e = rt.vars.longs.Find(name)) {
+      if (auto* e = FindTarget(rt, rt.vars.longs, name, written)) {
         e->value = rr.l;
         return;
       }
     } else if (kind == '%') {
-      if (auto* e = rt.vars.integers.Find(name)) {
+      if (auto* e = FindTarget(rt, rt.vars.integers, name, written)) {
         e->value = rr.i;
         return;
       }
@@ -151,14 +160,17 @@ void Step(Runtime& rt, int32_t sign, bool by_value) {
   auto& at = rt.loop.arg_text;
   rt.loop.statement_handled = true;
   ShortString name;
+  std::string_view written;
   int32_t amount = 1;
   if (by_value) {
     size_t c = at.find(',');
-    name = UpperTrim(c == std::string_view::npos ? at : at.substr(0, c));
+    written = c == std::string_view::npos ? at : at.substr(0, c);
+    name = UpperTrim(written);
     at = c == std::string_view::npos ? std::string_view() : TrimView(at.substr(c + 1));
     EvalArg(rt, kRest, kAnyType);
     amount = rt.eval.rr.i;
   } else {
+    written = at;
     name = UpperTrim(at);
     at = std::string_view();
   }
@@ -166,7 +178,7 @@ void Step(Runtime& rt, int32_t sign, bool by_value) {
     RuntimeError(rt, msg::kIntegerVariableExpected, "");
     return;
   }
-  auto* e = rt.vars.integers.Find(name);
+  auto* e = FindTarget(rt, rt.vars.integers, name, written);
   if (!e) {
     RuntimeError(rt, msg::kVariableNotDeclared, name);
     return;

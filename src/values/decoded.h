@@ -1,0 +1,54 @@
+#pragma once
+// The decoded form of a program line: what the argument evaluator learns the
+// first time it takes an element off a line's text, kept for the next runs.
+// A program line never changes, so the cut of an element (its length, the
+// separator, what is left), a literal's value and a name's upper-cased text
+// depend on the text alone and stay right for the whole run; each entry is
+// keyed by where ArgText began, its length and the terminator. What does
+// change, which entry a name reads (DECLARE, PARAMETERS, the locals of a
+// GOSUB or procedure that go on its return), is kept as a VarRef that every
+// read checks in constant time.
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "values/variables.h"
+
+namespace vestil {
+
+enum class DecodedKind : uint8_t {
+  kText,      // a text literal: the decoded text
+  kNumber,    // a number literal: type code, views and its upper-cased text
+  kName,      // a variable or system variable: the upper-cased name
+  kTarget,    // the name a statement writes to (assignment, INC ...)
+};
+
+struct DecodedArg {
+  // The key.
+  const char* at = nullptr;  // where ArgText began
+  uint16_t size = 0;         // its length then
+  char terminator = 0;
+  bool file_name = false;    // demand 9: only the double backslash decoded
+  // The cut.
+  DecodedKind kind = DecodedKind::kText;
+  uint8_t advance = 0;       // characters the element and its separator take
+  char delimiter = ' ';
+  bool list_end = false;
+  // The value.
+  uint8_t type = 0;
+  uint16_t text_offset = 0, text_length = 0;  // in the line's pool
+  int32_t i = 0;
+  double f = 0.0;
+  VarRef ref;
+};
+
+struct DecodedLine {
+  std::vector<DecodedArg> args;
+  std::string pool;  // decoded literals and upper-cased names
+  std::string_view Text(const DecodedArg& d) const {
+    return std::string_view(pool.data() + d.text_offset, d.text_length);
+  }
+};
+
+}  // namespace vestil
