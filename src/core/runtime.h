@@ -79,6 +79,7 @@ struct ErrorState {
 struct EvalState {
   ResultRegisters rr;
   ShortString arg_token;  // the text of the element just taken off
+  std::string_view token;  // the same, in arg_token or a decoded line
   ShortString delimiter;
   uintptr_t stack_base = 0;  // the stack address where the run began
   bool list_end = false;

@@ -21,6 +21,11 @@ using Fn = FunctionHandler;
 // The float view of the ResultRegisters as a 48-bit real; a magnitude beyond
 // the format fails with message 200.
 Extended Real(Runtime& rt, double f) {
+  // Whole numbers of up to 39 bits pass the format unchanged.
+  if (f >= -549755813888.0 && f <= 549755813888.0) {
+    const int64_t n = static_cast<int64_t>(f);
+    if (static_cast<double>(n) == f) return static_cast<Extended>(n);
+  }
   Extended r;
   if (!ToReal48(f, r)) RuntimeError(rt, msg::kInvalidFunctionValue, "");
   return r;

@@ -8,6 +8,7 @@
 // change, which entry a name reads (DECLARE, PARAMETERS, the locals of a
 // GOSUB or procedure that go on its return), is kept as a VarRef that every
 // read checks in constant time.
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -21,7 +22,7 @@ enum class DecodedKind : uint8_t {
   kText,      // a text literal: the decoded text
   kNumber,    // a number literal: type code, views and its upper-cased text
   kName,      // a variable or system variable: the upper-cased name
-  kTarget,    // the name a statement writes to (assignment, INC ...)
+  kTarget,    // a statement's own parse: the name it writes to, the rest
 };
 
 struct DecodedArg {
@@ -41,10 +42,13 @@ struct DecodedArg {
   int32_t i = 0;
   double f = 0.0;
   VarRef ref;
+  uint8_t rest_offset = 0, rest_length = 0;  // kTarget: the text after the name
+  uint8_t next = 0;  // 1 + the index of the next entry at the same place
 };
 
 struct DecodedLine {
-  std::vector<DecodedArg> args;
+  std::vector<DecodedArg> args;  // at most 255
+  std::array<uint8_t, 256> first{};  // by offset in the line: 1 + the first entry's index
   std::string pool;  // decoded literals and upper-cased names
   std::string_view Text(const DecodedArg& d) const {
     return std::string_view(pool.data() + d.text_offset, d.text_length);

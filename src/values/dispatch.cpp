@@ -162,6 +162,7 @@ void DispatchFunction(Runtime& rt, uint8_t token) {
     rr.set_text_float(rr.f, rt.format.decimal_places, rt.format.number_width);
   } else if (rr.type == kTypeString) {
     rt.eval.arg_token = rr.text();
+    rt.eval.token = rt.eval.arg_token.view();
   }
 }
 

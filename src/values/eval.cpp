@@ -194,11 +194,11 @@ void DecodeLiteral(Runtime& rt, std::string_view body, int demand) {
 
 // Looks a name up by the read rule and fills the views; false when no entry.
 template <typename Table>
-auto* Lookup(Table& table, const ShortString& name, VarRef* ref) {
+auto* Lookup(Table& table, std::string_view name, VarRef* ref) {
   return ref ? table.Find(name, *ref) : table.Find(name);
 }
 
-bool ReadVariable(Runtime& rt, const ShortString& name, char kind, VarRef* ref) {
+bool ReadVariable(Runtime& rt, std::string_view name, char kind, VarRef* ref) {
   auto& rr = rt.eval.rr;
   auto& vars = rt.vars;
   const int width = rt.format.number_width;
@@ -324,6 +324,7 @@ inline void EvalTextLiteral(Runtime& rt, std::string_view elem, int demand) {
   rr.type = kTypeString;
   DecodeLiteral(rt, elem.size() >= 2 ? elem.substr(1, elem.size() - 2) : std::string_view(), demand);
   rt.eval.arg_token = rr.text();
+  rt.eval.token = rt.eval.arg_token.view();
 }
 
 // A number literal; a text that is no number warns with 214 and is a text.
@@ -353,12 +354,22 @@ inline void EvalNumber(Runtime& rt, const ShortString& name) {
   }
 }
 
+// The element of a system variable as the reader takes it: in ArgToken.
+const ShortString& SystemVariableName(Runtime& rt, std::string_view name) {
+  auto& ev = rt.eval;
+  if (name.data() != ev.arg_token.data()) {
+    ev.arg_token.assign(name);
+    ev.token = ev.arg_token.view();
+  }
+  return ev.arg_token;
+}
+
 // An upper-cased element that is not a text literal, sorted by its kind
 // character: a variable, a system variable (the kind character first) or,
 // without one, a number. A variable without an entry warns with 215 except
 // while DECLARE and PARAMETERS create their names.
 [[gnu::always_inline]]
-inline void EvalName(Runtime& rt, const ShortString& name, VarRef* ref) {
+inline void EvalName(Runtime& rt, std::string_view name, VarRef* ref) {
   auto& rr = rt.eval.rr;
   char first = name.empty() ? '\0' : name[0];
   char last = name.empty() ? '\0' : name[name.size() - 1];
@@ -368,12 +379,12 @@ inline void EvalName(Runtime& rt, const ShortString& name, VarRef* ref) {
     found = ReadVariable(rt, name, '#', ref);
   } else if (last == '$' || first == '$') {
     rr.type = kTypeString;
-    if (first == '$') ReadSystemVariable(rt, name);
+    if (first == '$') ReadSystemVariable(rt, SystemVariableName(rt, name));
     else found = ReadVariable(rt, name, '$', ref);
   } else if (last == '!' || first == '!') {
     rr.type = kTypeFloat;
     if (first == '!') {
-      ReadSystemVariable(rt, name);
+      ReadSystemVariable(rt, SystemVariableName(rt, name));
       rr.set_text_float(rr.f, rt.format.decimal_places, rt.format.number_width);
     } else {
       found = ReadVariable(rt, name, '!', ref);
@@ -382,7 +393,7 @@ inline void EvalName(Runtime& rt, const ShortString& name, VarRef* ref) {
     char kind = (last == '&' || first == '&') ? '&' : '%';
     rr.type = kind == '&' ? kTypeLong : kTypeInteger;
     if (first == kind) {
-      ReadSystemVariable(rt, name);
+      ReadSystemVariable(rt, SystemVariableName(rt, name));
       rr.set_text_integer(rr.l, rt.format.number_width);
     } else {
       found = ReadVariable(rt, name, kind, ref);
@@ -402,25 +413,35 @@ inline void CheckDemand(Runtime& rt, int demand) {
   const uint8_t type = rt.eval.rr.type;
   if (demand == kFileNameDemand) demand = kTextDemand;
   if ((demand == kTextDemand && type != kTypeString) || (demand == kNumberDemand && type == kTypeString))
-    RuntimeError(rt, msg::kWrongParameterType, rt.eval.arg_token);
+    RuntimeError(rt, msg::kWrongParameterType, rt.eval.token);
 }
 
-// The decoded entry for ArgText as it is now, or nullptr.
+// The decoded entry for ArgText as it is now, or -1.
 [[gnu::always_inline]]
-inline int FindDecoded(const DecodedLine& dl, std::string_view at, char terminator, bool file_name) {
-  const int n = static_cast<int>(dl.args.size());
-  for (int k = 0; k < n; ++k) {
-    const DecodedArg& d = dl.args[k];
-    if (d.at == at.data() && d.size == at.size() && d.terminator == terminator && d.file_name == file_name &&
-        d.kind != DecodedKind::kTarget)
-      return k;
+inline int FindDecoded(const DecodedLine& dl, size_t offset, std::string_view at, char terminator, bool file_name) {
+  for (int k = dl.first[offset]; k; ) {
+    const DecodedArg& d = dl.args[k - 1];
+    if (d.size == at.size() && d.terminator == terminator && d.file_name == file_name && d.kind != DecodedKind::kTarget)
+      return k - 1;
+    k = d.next;
   }
   return -1;
 }
 
-// A line's pool is addressed by 16 bits; a line that would outgrow it keeps
-// its further elements on the text path.
-bool PoolFull(const DecodedLine& dl) { return dl.pool.size() > 60000 || dl.args.size() > 1000; }
+// Its texts are read in place (the ResultRegisters keep views of them), so
+// the pool never grows beyond the room it was made with.
+bool PoolFull(const DecodedLine& dl, size_t more) {
+  return dl.pool.size() + more > dl.pool.capacity() || dl.args.size() >= 255;
+}
+
+// Adds an entry, first among those at its place.
+void AddEntry(Runtime& rt, DecodedArg& d) {
+  DecodedLine& dl = *rt.eval.line;
+  const size_t offset = static_cast<size_t>(d.at - rt.eval.line_begin);
+  d.next = dl.first[offset];
+  dl.args.push_back(d);
+  dl.first[offset] = static_cast<uint8_t>(dl.args.size());
+}
 
 uint16_t AddToPool(DecodedLine& dl, std::string_view text) {
   uint16_t off = static_cast<uint16_t>(dl.pool.size());
@@ -451,14 +472,15 @@ void DecodeElement(Runtime& rt, char terminator, int demand, bool list) {
     EvalTextLiteral(rt, elem, demand);
     d.kind = DecodedKind::kText;
     d.text_length = static_cast<uint16_t>(ev.arg_token.size());
-    if (PoolFull(dl)) return;
+    if (PoolFull(dl, ev.arg_token.size())) return;
     d.text_offset = AddToPool(dl, ev.arg_token);
-    dl.args.push_back(d);
+    AddEntry(rt, d);
     return;
   }
   ShortString& name = ev.arg_token;
   name.assign(elem);
   for (size_t i = 0; i < name.size(); ++i) name[i] = UpperLatin1(name[i]);
+  ev.token = name.view();
   const char first = name.empty() ? '\0' : name[0];
   const char last = name.empty() ? '\0' : name[name.size() - 1];
   const bool named = last == '#' || first == '$' || last == '$' || first == '!' || last == '!' || first == '&' ||
@@ -467,21 +489,21 @@ void DecodeElement(Runtime& rt, char terminator, int demand, bool list) {
   if (named) {
     d.kind = DecodedKind::kName;
     EvalName(rt, name, &d.ref);
-    if (PoolFull(*ev.line)) return;
+    if (PoolFull(*ev.line, name.size())) return;
     d.text_offset = AddToPool(*ev.line, name);
-    ev.line->args.push_back(d);
+    AddEntry(rt, d);
     return;
   }
   EvalNumber(rt, name);
   // A literal that is no number warns each time it runs: it stays on the
   // text path.
-  if (ev.rr.type == kTypeString || PoolFull(*ev.line)) return;
+  if (ev.rr.type == kTypeString || PoolFull(*ev.line, name.size())) return;
   d.kind = DecodedKind::kNumber;
   d.type = ev.rr.type;
   d.i = ev.rr.i;
   d.f = ev.rr.f;
   d.text_offset = AddToPool(*ev.line, name);
-  ev.line->args.push_back(d);
+  AddEntry(rt, d);
 }
 
 // A later run of an element: the decoded entry gives the cut and the value.
@@ -496,23 +518,21 @@ inline void EvalDecoded(Runtime& rt, int k) {
   ev.delimiter.assign(std::string_view(&d.delimiter, 1));
   if (d.list_end) ev.list_end = true;
   const std::string_view text = dl.Text(d);
+  ev.token = text;
   switch (d.kind) {
     case DecodedKind::kText:
       rr.type = kTypeString;
-      rr.set_text(text);
-      ev.arg_token.assign(text);
+      rr.set_text_stable(text);
       return;
     case DecodedKind::kNumber:
       rr.type = d.type;
       rr.i = rr.l = d.i;
       rr.f = d.f;
-      rr.set_text(text);
-      ev.arg_token.assign(text);
+      rr.set_text_stable(text);
       return;
     default: {
-      ev.arg_token.assign(text);
       VarRef ref = d.ref;
-      EvalName(rt, ev.arg_token, &ref);
+      EvalName(rt, text, &ref);
       ev.line->args[k].ref = ref;
       return;
     }
@@ -531,23 +551,44 @@ void UseDecodedLine(Runtime& rt, int n) {
   if (ev.decoded.empty()) ev.decoded.resize(static_cast<size_t>(rt.program.line_count) + 1);
   const std::string& s = rt.program.Line(n);
   ev.line = &ev.decoded[n];
+  if (ev.line->pool.capacity() < 3 * s.size() + 64) ev.line->pool.reserve(3 * s.size() + 64);
   ev.line_begin = s.data();
   ev.line_end = s.data() + s.size();
 }
 
-VarRef* TargetRef(Runtime& rt, std::string_view text) {
+int FindStatementParse(Runtime& rt, std::string_view text) {
   auto& ev = rt.eval;
-  if (!ev.line || text.data() < ev.line_begin || text.data() >= ev.line_end) return nullptr;
-  auto& args = ev.line->args;
-  for (auto& d : args) {
-    if (d.kind == DecodedKind::kTarget && d.at == text.data() && d.size == text.size()) return &d.ref;
+  if (!ev.line || text.data() < ev.line_begin || text.data() >= ev.line_end) return -1;
+  const DecodedLine& dl = *ev.line;
+  for (int k = dl.first[text.data() - ev.line_begin]; k; ) {
+    const DecodedArg& d = dl.args[k - 1];
+    if (d.kind == DecodedKind::kTarget && d.size == text.size()) return k - 1;
+    k = d.next;
   }
+  return -1;
+}
+
+int AddStatementParse(Runtime& rt, std::string_view text, std::string_view name, std::string_view rest) {
+  auto& ev = rt.eval;
+  if (!ev.line || text.data() < ev.line_begin || text.data() >= ev.line_end) return -1;
+  DecodedLine& dl = *ev.line;
+  if (PoolFull(dl, name.size())) return -1;
   DecodedArg d;
   d.kind = DecodedKind::kTarget;
   d.at = text.data();
   d.size = static_cast<uint16_t>(text.size());
-  args.push_back(d);
-  return &args.back().ref;
+  d.text_length = static_cast<uint16_t>(name.size());
+  d.text_offset = AddToPool(dl, name);
+  d.rest_offset = static_cast<uint8_t>(rest.empty() ? 0 : rest.data() - text.data());
+  d.rest_length = static_cast<uint8_t>(rest.size());
+  AddEntry(rt, d);
+  return static_cast<int>(dl.args.size()) - 1;
+}
+
+StatementParse GetStatementParse(Runtime& rt, int k) {
+  DecodedLine& dl = *rt.eval.line;
+  DecodedArg& d = dl.args[k];
+  return StatementParse{dl.Text(d), std::string_view(d.at + d.rest_offset, d.rest_length), &d.ref};
 }
 
 void EvalArg(Runtime& rt, char terminator, int demand) {
@@ -560,7 +601,7 @@ void EvalArg(Runtime& rt, char terminator, int demand) {
   if (!at.empty() && at[0] == '@') {
     EvalCall(rt, terminator, list);
   } else if (ev.line && !at.empty() && at.data() >= ev.line_begin && at.data() < ev.line_end) {
-    int k = FindDecoded(*ev.line, at, terminator, demand == kFileNameDemand);
+    int k = FindDecoded(*ev.line, at.data() - ev.line_begin, at, terminator, demand == kFileNameDemand);
     if (k >= 0) EvalDecoded(rt, k);
     else DecodeElement(rt, terminator, demand, list);
   } else {
@@ -572,6 +613,7 @@ void EvalArg(Runtime& rt, char terminator, int demand) {
       ShortString& name = ev.arg_token;
       name.assign(elem);
       for (size_t i = 0; i < name.size(); ++i) name[i] = UpperLatin1(name[i]);
+      ev.token = name.view();
       EvalName(rt, name, nullptr);
     }
   }

@@ -35,11 +35,20 @@ bool TextToFloat(std::string_view text, double& value);
 // Makes line n the one whose decoded form EvalArg keeps and uses (see
 // values/decoded.h); the loop calls it for every line it runs.
 void UseDecodedLine(Runtime& rt, int n);
-// The remembered resolution of the name a statement writes to, for a name
-// written at `text` in the current line; nullptr when it is not there. Valid
-// until the next evaluation.
+// Statements that parse their own text (assignment, INC, INCBY ...) keep
+// that parse in the decoded line: the name they write to, upper-cased and
+// trimmed, the text after it, and the name's remembered resolution.
 struct VarRef;
-VarRef* TargetRef(Runtime& rt, std::string_view text);
+struct StatementParse {
+  std::string_view name;
+  std::string_view rest;
+  VarRef* ref;  // valid until the next evaluation
+};
+// The index of the parse kept for `text` (ArgText at the statement's start),
+// or -1; AddStatementParse records one (-1 when the text is not a line's).
+int FindStatementParse(Runtime& rt, std::string_view text);
+int AddStatementParse(Runtime& rt, std::string_view text, std::string_view name, std::string_view rest);
+StatementParse GetStatementParse(Runtime& rt, int k);
 
 // Evaluates a separate text (saving and restoring ArgText).
 void EvalText(Runtime& rt, std::string_view text, char terminator, int demand);

@@ -98,29 +98,38 @@ void Parameters(Runtime& rt) {
   rt.loop.statement_handled = true;
 }
 
-// The entry a statement writes to, through the line's remembered resolution
-// of the name as written.
+// The entry a statement writes to: through the remembered resolution of its
+// kept parse k, or by name.
 template <typename Table>
-auto* FindTarget(Runtime& rt, Table& table, const ShortString& name, std::string_view written) {
-  VarRef* ref = TargetRef(rt, written);
-  return ref ? table.Find(name, *ref) : table.Find(name);
+auto* FindTarget(Runtime& rt, Table& table, std::string_view name, int k) {
+  return k >= 0 ? table.Find(name, *GetStatementParse(rt, k).ref) : table.Find(name);
 }
 
 void Assign(Runtime& rt) {
   auto& at = rt.loop.arg_text;
   auto& rr = rt.eval.rr;
-  size_t eq = at.find('=');
-  const std::string_view written = eq == std::string_view::npos ? at : at.substr(0, eq);
-  ShortString name = UpperTrim(written);
-  std::string_view value = eq == std::string_view::npos ? std::string_view() : TrimView(at.substr(eq + 1));
   rt.loop.statement_handled = true;
-  if (eq == std::string_view::npos) {
-    at = std::string_view();
-    RuntimeError(rt, msg::kVariableNotDeclared, name);
-    return;
+  ShortString parsed;
+  std::string_view name;
+  int k = FindStatementParse(rt, at);
+  if (k >= 0) {
+    StatementParse p = GetStatementParse(rt, k);
+    name = p.name;
+    at = p.rest;
+  } else {
+    size_t eq = at.find('=');
+    parsed = UpperTrim(eq == std::string_view::npos ? at : at.substr(0, eq));
+    name = parsed;
+    if (eq == std::string_view::npos) {
+      at = std::string_view();
+      RuntimeError(rt, msg::kVariableNotDeclared, name);
+      return;
+    }
+    std::string_view value = TrimView(at.substr(eq + 1));
+    k = AddStatementParse(rt, at, parsed, value);
+    at = value;
   }
-  at = value;
-  const char kind = Kind(name);
+  const char kind = name.empty() ? '\0' : name.back();
   if (kind == '$') {
     ShortString text;
     rt.eval.list_end = false;
@@ -130,24 +139,24 @@ void Assign(Runtime& rt) {
       text.append(rr.text());
       if (rt.eval.delimiter == ",") text.push_back(' ');
     } while (!rt.eval.list_end);
-    if (auto* e = FindTarget(rt, rt.vars.strings, name, written)) {
+    if (auto* e = FindTarget(rt, rt.vars.strings, name, k)) {
       e->value = text;
       return;
     }
   } else {
     EvalArg(rt, kRest, kAnyType);
     if (kind == '!') {
-      if (auto* e = FindTarget(rt, rt.vars.floats, name, written)) {
+      if (auto* e = FindTarget(rt, rt.vars.floats, name, k)) {
         e->value = rr.f;
         return;
       }
     } else if (kind == '&') {
-      if (auto* e = FindTarget(rt, rt.vars.longs, name, written)) {
+      if (auto* e = FindTarget(rt, rt.vars.longs, name, k)) {
         e->value = rr.l;
         return;
       }
     } else if (kind == '%') {
-      if (auto* e = FindTarget(rt, rt.vars.integers, name, written)) {
+      if (auto* e = FindTarget(rt, rt.vars.integers, name, k)) {
         e->value = rr.i;
         return;
       }
@@ -159,26 +168,36 @@ void Assign(Runtime& rt) {
 void Step(Runtime& rt, int32_t sign, bool by_value) {
   auto& at = rt.loop.arg_text;
   rt.loop.statement_handled = true;
-  ShortString name;
-  std::string_view written;
+  ShortString parsed;
+  std::string_view name;
   int32_t amount = 1;
+  int k = FindStatementParse(rt, at);
+  if (k >= 0) {
+    StatementParse p = GetStatementParse(rt, k);
+    name = p.name;
+    at = p.rest;
+  } else {
+    std::string_view rest;
+    if (by_value) {
+      size_t c = at.find(',');
+      parsed = UpperTrim(c == std::string_view::npos ? at : at.substr(0, c));
+      rest = c == std::string_view::npos ? std::string_view() : TrimView(at.substr(c + 1));
+    } else {
+      parsed = UpperTrim(at);
+    }
+    name = parsed;
+    k = AddStatementParse(rt, at, parsed, rest);
+    at = rest;
+  }
   if (by_value) {
-    size_t c = at.find(',');
-    written = c == std::string_view::npos ? at : at.substr(0, c);
-    name = UpperTrim(written);
-    at = c == std::string_view::npos ? std::string_view() : TrimView(at.substr(c + 1));
     EvalArg(rt, kRest, kAnyType);
     amount = rt.eval.rr.i;
-  } else {
-    written = at;
-    name = UpperTrim(at);
-    at = std::string_view();
   }
-  if (Kind(name) != '%') {
+  if (name.empty() || name.back() != '%') {
     RuntimeError(rt, msg::kIntegerVariableExpected, "");
     return;
   }
-  auto* e = FindTarget(rt, rt.vars.integers, name, written);
+  auto* e = FindTarget(rt, rt.vars.integers, name, k);
   if (!e) {
     RuntimeError(rt, msg::kVariableNotDeclared, name);
     return;
