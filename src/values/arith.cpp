@@ -95,6 +95,28 @@ void Arith(Runtime& rt, CallContext& ctx, char op) {
   ctx.handled = true;
 }
 
+}  // namespace
+
+void FusedArithmetic(uint8_t token, int32_t a, double fa, int32_t b, double fb, ResultRegisters& rr) {
+  const Extended x = fa, y = fb;
+  switch (token) {
+    case fn::kAdd: rr.l = S(U(a) + U(b)); rr.f = static_cast<double>(x + y); rr.type = kTypeFloat; break;
+    case fn::kSub: rr.l = S(U(a) - U(b)); rr.f = static_cast<double>(x - y); rr.type = kTypeFloat; break;
+    case fn::kMul: rr.l = S(U(a) * U(b)); rr.f = static_cast<double>(x * y); rr.type = kTypeFloat; break;
+    default: {
+      const double d = static_cast<double>(x - y);
+      const bool v = token == fn::kEqu ? d == 0 : token == fn::kNeq ? d != 0 : token == fn::kGt ? d > 0 : d < 0;
+      rr.l = v ? 1 : 0;
+      rr.f = rr.l;
+      rr.type = kTypeInteger;
+      break;
+    }
+  }
+  rr.i = rr.l;
+}
+
+namespace {
+
 void Add(Runtime& rt, CallContext& c) { Arith(rt, c, '+'); }
 void Sub(Runtime& rt, CallContext& c) { Arith(rt, c, '-'); }
 void Mul(Runtime& rt, CallContext& c) { Arith(rt, c, '*'); }
@@ -349,6 +371,7 @@ void RegisterArithmeticFunctions(Runtime& rt) {
   t[fn::kAdd] = Add; t[fn::kSub] = Sub; t[fn::kMul] = Mul; t[fn::kDiv] = Div;
   t[fn::kIDiv] = IDiv; t[fn::kMod] = Mod; t[fn::kAnd] = And; t[fn::kOr] = Or; t[fn::kXor] = Xor;
   t[fn::kNeq] = Neq; t[fn::kEqu] = Equ; t[fn::kGt] = Gt; t[fn::kLt] = Lt;
+  for (uint8_t f : {fn::kAdd, fn::kSub, fn::kMul, fn::kNeq, fn::kEqu, fn::kGt, fn::kLt}) rt.eval.fused[f] = true;
   t[fn::kEquText] = EquText; t[fn::kNeqText] = NeqText; t[fn::kLtText] = LtText; t[fn::kGtText] = GtText;
   t[fn::kSqr] = Sqr; t[fn::kSqrt] = Sqrt;
   t[fn::kCos] = Cos; t[fn::kSin] = Sin; t[fn::kTan] = Tan; t[fn::kCot] = Cot;

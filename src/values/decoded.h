@@ -23,6 +23,7 @@ enum class DecodedKind : uint8_t {
   kNumber,    // a number literal: type code, views and its upper-cased text
   kName,      // a variable or system variable: the upper-cased name
   kTarget,    // a statement's own parse: the name it writes to, the rest
+  kCall,      // a call of an arithmetic or comparison function (see EvalArg)
 };
 
 struct DecodedArg {
@@ -44,6 +45,9 @@ struct DecodedArg {
   VarRef ref;
   uint8_t rest_offset = 0, rest_length = 0;  // kTarget: the text after the name
   uint8_t next = 0;  // 1 + the index of the next entry at the same place
+  // kCall: the entries of its two operands when both are whole numbers
+  // (literals or integer and long variables); -1 not known yet, -2 never.
+  int16_t operand[2] = {-1, -1};
 };
 
 struct DecodedLine {

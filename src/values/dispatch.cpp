@@ -132,6 +132,11 @@ void FunctionNotImplemented(Runtime& rt, CallContext& ctx) {
   ctx.handled = true;
 }
 
+bool CallStackLeft(Runtime& rt) {
+  const uintptr_t here = reinterpret_cast<uintptr_t>(__builtin_frame_address(0));
+  return !(rt.eval.stack_base > here && rt.eval.stack_base - here > kCallStackBudget);
+}
+
 void DispatchFunction(Runtime& rt, uint8_t token) {
   auto& rr = rt.eval.rr;
   const uintptr_t here = reinterpret_cast<uintptr_t>(__builtin_frame_address(0));
@@ -144,8 +149,9 @@ void DispatchFunction(Runtime& rt, uint8_t token) {
   CallContext ctx;
   ctx.token = token;
   if (FunctionHandler h = rt.eval.functions[token]) h(rt, ctx);
-  if (rr.type != kTypeString) rr.i = rr.l;
-  if (rr.type >= kTypeString && rr.type <= kTypeLong) rr.f = rr.l;
+  const uint8_t type = rr.type;
+  if (type != kTypeString) rr.i = rr.l;
+  if (type >= kTypeString && type <= kTypeLong) rr.f = rr.l;
   if (token == kParamFloat || token == kParamText || token == kParamInteger || token == kParamLong) {
     ParameterFunction(rt, token);
     return;

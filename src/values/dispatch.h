@@ -5,6 +5,7 @@
 
 #include "core/shortstring.h"
 #include "values/real48.h"
+#include "values/value.h"
 
 namespace vestil {
 
@@ -22,6 +23,14 @@ struct CallContext {
 void DispatchFunction(Runtime& rt, uint8_t token);
 // Fills the views for the system variable in `element` (kind char + token).
 void ReadSystemVariable(Runtime& rt, const ShortString& element);
+
+// False when the machine stack has no room for one more nested call.
+bool CallStackLeft(Runtime& rt);
+// The result of the arithmetic or comparison function `token` (one marked in
+// EvalState::fused) of two whole numbers (long views a, b; float views fa,
+// fb, exact in the 48-bit format), with the views normalised as the
+// dispatcher leaves them, the text view aside. The handlers give the same.
+void FusedArithmetic(uint8_t token, int32_t a, double fa, int32_t b, double fb, ResultRegisters& rr);
 
 // A text result (type code 1) of a function handler.
 void TextResult(Runtime& rt, CallContext& ctx, std::string_view v);

@@ -421,7 +421,8 @@ inline void CheckDemand(Runtime& rt, int demand) {
 inline int FindDecoded(const DecodedLine& dl, size_t offset, std::string_view at, char terminator, bool file_name) {
   for (int k = dl.first[offset]; k; ) {
     const DecodedArg& d = dl.args[k - 1];
-    if (d.size == at.size() && d.terminator == terminator && d.file_name == file_name && d.kind != DecodedKind::kTarget)
+    if (d.size == at.size() && d.terminator == terminator && d.file_name == file_name &&
+        d.kind != DecodedKind::kTarget && d.kind != DecodedKind::kCall)
       return k - 1;
     k = d.next;
   }
@@ -488,6 +489,8 @@ void DecodeElement(Runtime& rt, char terminator, int demand, bool list) {
   d.text_length = static_cast<uint16_t>(name.size());
   if (named) {
     d.kind = DecodedKind::kName;
+    // The kind of a plain variable; 0 for a system variable or an area.
+    if (first != '$' && first != '!' && first != '&' && first != '%' && last != '#') d.type = static_cast<uint8_t>(last);
     EvalName(rt, name, &d.ref);
     if (PoolFull(*ev.line, name.size())) return;
     d.text_offset = AddToPool(*ev.line, name);
@@ -591,7 +594,168 @@ StatementParse GetStatementParse(Runtime& rt, int k) {
   return StatementParse{dl.Text(d), std::string_view(d.at + d.rest_offset, d.rest_length), &d.ref};
 }
 
+namespace {
+
+// The decoded entry k of a literal or a number variable whose resolution is
+// still right, without a call; false (and nothing changed) for the rest.
+[[gnu::always_inline]]
+inline bool EvalDecodedFast(Runtime& rt, const DecodedLine& dl, int k, int demand) {
+  auto& ev = rt.eval;
+  auto& rr = ev.rr;
+  const DecodedArg& d = dl.args[k];
+  const std::string_view text = dl.Text(d);
+  switch (d.kind) {
+    case DecodedKind::kNumber:
+      rr.type = d.type;
+      rr.i = rr.l = d.i;
+      rr.f = d.f;
+      rr.set_text_stable(text);
+      break;
+    case DecodedKind::kText:
+      rr.type = kTypeString;
+      rr.set_text_stable(text);
+      break;
+    case DecodedKind::kName:
+      if (d.type == '%' || d.type == '&') {
+        auto* e = (d.type == '%' ? rt.vars.integers : rt.vars.longs).Check(d.ref);
+        if (!e) return false;
+        rr.type = d.type == '%' ? kTypeInteger : kTypeLong;
+        rr.l = rr.i = e->value;
+        rr.f = e->value;
+        rr.set_text_integer(e->value, rt.format.number_width);
+      } else if (d.type == '!') {
+        auto* e = rt.vars.floats.Check(d.ref);
+        if (!e) return false;
+        rr.type = kTypeFloat;
+        rr.f = e->value;
+        rr.l = rr.i = FloatToLong(e->value);
+        rr.set_text_float(e->value, rt.format.decimal_places, rt.format.number_width);
+      } else {
+        return false;
+      }
+      break;
+    default:
+      return false;
+  }
+  rt.loop.arg_text.remove_prefix(d.advance);
+  ev.delimiter.assign(d.delimiter);
+  if (d.list_end) ev.list_end = true;
+  ev.token = text;
+  CheckDemand(rt, demand);
+  return true;
+}
+
+// A call of an arithmetic or comparison function whose two operands are
+// whole-number leaves of the decoded line (literals, integer and long
+// variables): the operands are read from their entries and the result
+// computed at once, with what the call leaves behind (ArgText, the separator,
+// ArgToken, the views) exactly as the handler's. False, with nothing changed,
+// when the call is not one of these or its operands are not decoded yet.
+bool WholeLeaf(const DecodedArg& d) {
+  if (d.kind == DecodedKind::kName) return d.type == '%' || d.type == '&';
+  return d.kind == DecodedKind::kNumber && d.type == kTypeLong && d.f >= -549755813888.0 &&
+         d.f <= 549755813888.0 && d.f == static_cast<double>(static_cast<int64_t>(d.f));
+}
+
+[[gnu::always_inline]]
+inline bool LeafValue(Runtime& rt, const DecodedArg& d, int32_t& l, double& f) {
+  if (d.kind == DecodedKind::kNumber) {
+    l = d.i;
+    f = d.f;
+    return true;
+  }
+  auto* e = (d.type == '%' ? rt.vars.integers : rt.vars.longs).Check(d.ref);
+  if (!e) return false;
+  l = e->value;
+  f = e->value;
+  return true;
+}
+
+bool EvalFusedCall(Runtime& rt, char terminator, int demand) {
+  auto& ev = rt.eval;
+  auto& at = rt.loop.arg_text;
+  DecodedLine& dl = *ev.line;
+  const size_t off = static_cast<size_t>(at.data() - ev.line_begin);
+  int k = -1;
+  for (int j = dl.first[off]; j;) {
+    const DecodedArg& d = dl.args[j - 1];
+    if (d.kind == DecodedKind::kCall && d.size == at.size() && d.terminator == terminator) {
+      k = j - 1;
+      break;
+    }
+    j = d.next;
+  }
+  if (k < 0) {
+    if (PoolFull(dl, 0)) return false;
+    DecodedArg c;
+    c.kind = DecodedKind::kCall;
+    c.at = at.data();
+    c.size = static_cast<uint16_t>(at.size());
+    c.terminator = terminator;
+    AddEntry(rt, c);
+    return false;
+  }
+  if (dl.args[k].operand[0] == -2) return false;
+  if (dl.args[k].operand[0] < 0) {
+    // Operands are decoded by the first run through the handler.
+    std::string_view rest = at.substr(2);
+    int k1 = FindDecoded(dl, off + 2, rest, ',', false);
+    if (k1 < 0) return false;
+    const size_t adv1 = dl.args[k1].advance;
+    int k2 = adv1 < rest.size() ? FindDecoded(dl, off + 2 + adv1, rest.substr(adv1), ')', false) : -1;
+    if (k2 < 0) return false;
+    if (!WholeLeaf(dl.args[k1]) || !WholeLeaf(dl.args[k2])) {
+      dl.args[k].operand[0] = -2;
+      return false;
+    }
+    dl.args[k].operand[0] = static_cast<int16_t>(k1);
+    dl.args[k].operand[1] = static_cast<int16_t>(k2);
+  }
+  const DecodedArg& d1 = dl.args[dl.args[k].operand[0]];
+  const DecodedArg& d2 = dl.args[dl.args[k].operand[1]];
+  int32_t a, b;
+  double fa, fb;
+  if (!LeafValue(rt, d1, a, fa) || !LeafValue(rt, d2, b, fb) || !CallStackLeft(rt)) return false;
+  auto& rr = ev.rr;
+  FusedArithmetic(Byte(at[1]), a, fa, b, fb, rr);
+  if (rr.type == kTypeFloat) rr.set_text_float(rr.f, rt.format.decimal_places, rt.format.number_width);
+  else rr.set_text_integer(rr.l, rt.format.number_width);
+  at.remove_prefix(2 + d1.advance + d2.advance);
+  ev.delimiter.assign(d2.delimiter);
+  ev.token = dl.Text(d2);
+  FinishCall(ev, at, terminator, terminator == kList);
+  CheckDemand(rt, demand);
+  return true;
+}
+
+// Everything but the fast cases above.
+[[gnu::noinline]] void EvalArgText(Runtime& rt, char terminator, int demand);
+
+}  // namespace
+
 void EvalArg(Runtime& rt, char terminator, int demand) {
+  auto& ev = rt.eval;
+  const auto& at = rt.loop.arg_text;
+  if (!at.empty() && at[0] == '@') {
+    if (ev.line && at.size() > 2 && ev.fused[Byte(at[1])] && at.data() >= ev.line_begin && at.data() < ev.line_end &&
+        EvalFusedCall(rt, terminator, demand))
+      return;
+    ev.rr.type = kTypeNone;
+    EvalCall(rt, terminator, terminator == kList);
+    CheckDemand(rt, demand);
+    return;
+  }
+  if (ev.line && !at.empty() && at.data() >= ev.line_begin && at.data() < ev.line_end) {
+    const DecodedLine& dl = *ev.line;
+    int k = FindDecoded(dl, at.data() - ev.line_begin, at, terminator, demand == kFileNameDemand);
+    if (k >= 0 && EvalDecodedFast(rt, dl, k, demand)) return;
+  }
+  EvalArgText(rt, terminator, demand);
+}
+
+namespace {
+
+void EvalArgText(Runtime& rt, char terminator, int demand) {
   auto& ev = rt.eval;
   auto& at = rt.loop.arg_text;
   const bool list = terminator == kList;
@@ -620,4 +784,5 @@ void EvalArg(Runtime& rt, char terminator, int demand) {
   CheckDemand(rt, demand);
 }
 
+}  // namespace
 }  // namespace vestil

@@ -68,6 +68,13 @@ class VariableTable {
     return &entries_[it->second.back()];
   }
 
+  // The entry of a remembered resolution while it is still right, or nullptr.
+  Entry* Check(const VarRef& ref) {
+    if (ref.index < 0 || ref.index >= count()) return nullptr;
+    Entry& e = entries_[ref.index];
+    return e.name_id == ref.name_id && !e.shadowed ? &e : nullptr;
+  }
+
   // The same through a remembered resolution, which is checked and renewed.
   Entry* Find(std::string_view name, VarRef& ref) {
     if (ref.index >= 0 && ref.index < count()) {
