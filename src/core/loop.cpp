@@ -86,8 +86,11 @@ void RunStatements(Runtime& rt) {
     if (int16_t* c = rt.events.command_code; c && *c == 255) *c = 254;
 
     bool run = true;
-    if (L.command_token == cmd::kCase) run = ConditionPrefix(rt, false);
-    if (run && L.command_token == cmd::kCaseNot) run = ConditionPrefix(rt, true);
+    static_assert(cmd::kCaseNot == cmd::kCase + 1);
+    if (static_cast<uint8_t>(L.command_token - cmd::kCase) < 2) {
+      if (L.command_token == cmd::kCase) run = ConditionPrefix(rt, false);
+      if (run && L.command_token == cmd::kCaseNot) run = ConditionPrefix(rt, true);
+    }
     if (run) {
       if (StatementHandler h = rt.statements[L.command_token]) h(rt);
       if (!L.statement_handled) ProcedureCall(rt);

@@ -14,11 +14,6 @@
 namespace vestil {
 namespace {
 
-// User-declared functions may call each other as deep as the machine stack
-// allows; a runaway recursion must end with an error, not with a crashed
-// process. Nested calls may use this much of the stack (the runners have 8 MB
-// on Linux and 16 MB on Windows).
-constexpr uintptr_t kCallStackBudget = 3u << 20;
 
 constexpr uint8_t kParamFloat = '!', kParamText = '$', kParamInteger = '%', kParamLong = '&';
 
@@ -130,11 +125,6 @@ void FunctionNotImplemented(Runtime& rt, CallContext& ctx) {
   name += " (nicht implementiert)";
   RuntimeError(rt, msg::kUnknownFunction, name);
   ctx.handled = true;
-}
-
-bool CallStackLeft(Runtime& rt) {
-  const uintptr_t here = reinterpret_cast<uintptr_t>(__builtin_frame_address(0));
-  return !(rt.eval.stack_base > here && rt.eval.stack_base - here > kCallStackBudget);
 }
 
 void DispatchFunction(Runtime& rt, uint8_t token) {

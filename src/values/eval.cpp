@@ -218,6 +218,13 @@ bool ReadVariable(Runtime& rt, std::string_view name, char kind, VarRef* ref) {
       auto* e = Lookup(vars.strings, name, ref);
       if (!e) return false;
       rr.set_text(e->value);
+      const char c = e->value.empty() ? 'x' : e->value[0];
+      if ((c < '0' || c > '9') && c != ' ' && c != '+' && c != '-' && c != '$' && c != '.') {
+        // No number starts so: both conversions read nothing.
+        rr.l = rr.i = 0;
+        rr.f = 0;
+        return true;
+      }
       TextToInt(e->value, rr.i);
       rr.l = rr.i;
       TextToFloat(e->value, rr.f);
@@ -559,13 +566,16 @@ void UseDecodedLine(Runtime& rt, int n) {
   ev.line_end = s.data() + s.size();
 }
 
-int FindStatementParse(Runtime& rt, std::string_view text) {
+int FindStatementParse(Runtime& rt, std::string_view text, StatementParse& parse) {
   auto& ev = rt.eval;
   if (!ev.line || text.data() < ev.line_begin || text.data() >= ev.line_end) return -1;
-  const DecodedLine& dl = *ev.line;
+  DecodedLine& dl = *ev.line;
   for (int k = dl.first[text.data() - ev.line_begin]; k; ) {
-    const DecodedArg& d = dl.args[k - 1];
-    if (d.kind == DecodedKind::kTarget && d.size == text.size()) return k - 1;
+    DecodedArg& d = dl.args[k - 1];
+    if (d.kind == DecodedKind::kTarget && d.size == text.size()) {
+      parse = StatementParse{dl.Text(d), std::string_view(d.at + d.rest_offset, d.rest_length), &d.ref, dl.args.data()};
+      return k - 1;
+    }
     k = d.next;
   }
   return -1;
@@ -591,7 +601,7 @@ int AddStatementParse(Runtime& rt, std::string_view text, std::string_view name,
 StatementParse GetStatementParse(Runtime& rt, int k) {
   DecodedLine& dl = *rt.eval.line;
   DecodedArg& d = dl.args[k];
-  return StatementParse{dl.Text(d), std::string_view(d.at + d.rest_offset, d.rest_length), &d.ref};
+  return StatementParse{dl.Text(d), std::string_view(d.at + d.rest_offset, d.rest_length), &d.ref, dl.args.data()};
 }
 
 namespace {
@@ -715,7 +725,7 @@ bool EvalFusedCall(Runtime& rt, char terminator, int demand) {
   const DecodedArg& d2 = dl.args[dl.args[k].operand[1]];
   int32_t a, b;
   double fa, fb;
-  if (!LeafValue(rt, d1, a, fa) || !LeafValue(rt, d2, b, fb) || !CallStackLeft(rt)) return false;
+  if (!LeafValue(rt, d1, a, fa) || !LeafValue(rt, d2, b, fb) || !CallStackLeft(ev.stack_base)) return false;
   auto& rr = ev.rr;
   FusedArithmetic(Byte(at[1]), a, fa, b, fb, rr);
   if (rr.type == kTypeFloat) rr.set_text_float(rr.f, rt.format.decimal_places, rt.format.number_width);

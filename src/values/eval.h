@@ -42,11 +42,12 @@ struct VarRef;
 struct StatementParse {
   std::string_view name;
   std::string_view rest;
-  VarRef* ref;  // valid until the next evaluation
+  VarRef* ref;  // valid while the line's entries stay where they are:
+  const void* entries = nullptr;  // where they were
 };
 // The index of the parse kept for `text` (ArgText at the statement's start),
 // or -1; AddStatementParse records one (-1 when the text is not a line's).
-int FindStatementParse(Runtime& rt, std::string_view text);
+int FindStatementParse(Runtime& rt, std::string_view text, StatementParse& parse);
 int AddStatementParse(Runtime& rt, std::string_view text, std::string_view name, std::string_view rest);
 StatementParse GetStatementParse(Runtime& rt, int k);
 

@@ -100,9 +100,15 @@ void Parameters(Runtime& rt) {
 
 // The entry a statement writes to: through the remembered resolution of its
 // kept parse k, or by name.
+// The parse's resolution stays where it is unless an evaluation in between
+// added entries to the line.
 template <typename Table>
-auto* FindTarget(Runtime& rt, Table& table, std::string_view name, int k) {
-  return k >= 0 ? table.Find(name, *GetStatementParse(rt, k).ref) : table.Find(name);
+auto* FindTarget(Runtime& rt, Table& table, std::string_view name, int k, const StatementParse& p) {
+  if (k < 0) return table.Find(name);
+  VarRef* ref = p.ref;
+  if (p.entries != rt.eval.line->args.data()) ref = GetStatementParse(rt, k).ref;
+  if (auto* e = table.Check(*ref)) return e;
+  return table.Find(name, *ref);
 }
 
 void Assign(Runtime& rt) {
@@ -111,9 +117,9 @@ void Assign(Runtime& rt) {
   rt.loop.statement_handled = true;
   ShortString parsed;
   std::string_view name;
-  int k = FindStatementParse(rt, at);
+  StatementParse p;
+  int k = FindStatementParse(rt, at, p);
   if (k >= 0) {
-    StatementParse p = GetStatementParse(rt, k);
     name = p.name;
     at = p.rest;
   } else {
@@ -139,24 +145,24 @@ void Assign(Runtime& rt) {
       text.append(rr.text());
       if (rt.eval.delimiter == ",") text.push_back(' ');
     } while (!rt.eval.list_end);
-    if (auto* e = FindTarget(rt, rt.vars.strings, name, k)) {
+    if (auto* e = FindTarget(rt, rt.vars.strings, name, k, p)) {
       e->value = text;
       return;
     }
   } else {
     EvalArg(rt, kRest, kAnyType);
     if (kind == '!') {
-      if (auto* e = FindTarget(rt, rt.vars.floats, name, k)) {
+      if (auto* e = FindTarget(rt, rt.vars.floats, name, k, p)) {
         e->value = rr.f;
         return;
       }
     } else if (kind == '&') {
-      if (auto* e = FindTarget(rt, rt.vars.longs, name, k)) {
+      if (auto* e = FindTarget(rt, rt.vars.longs, name, k, p)) {
         e->value = rr.l;
         return;
       }
     } else if (kind == '%') {
-      if (auto* e = FindTarget(rt, rt.vars.integers, name, k)) {
+      if (auto* e = FindTarget(rt, rt.vars.integers, name, k, p)) {
         e->value = rr.i;
         return;
       }
@@ -171,9 +177,9 @@ void Step(Runtime& rt, int32_t sign, bool by_value) {
   ShortString parsed;
   std::string_view name;
   int32_t amount = 1;
-  int k = FindStatementParse(rt, at);
+  StatementParse p;
+  int k = FindStatementParse(rt, at, p);
   if (k >= 0) {
-    StatementParse p = GetStatementParse(rt, k);
     name = p.name;
     at = p.rest;
   } else {
@@ -197,7 +203,7 @@ void Step(Runtime& rt, int32_t sign, bool by_value) {
     RuntimeError(rt, msg::kIntegerVariableExpected, "");
     return;
   }
-  auto* e = FindTarget(rt, rt.vars.integers, name, k);
+  auto* e = FindTarget(rt, rt.vars.integers, name, k, p);
   if (!e) {
     RuntimeError(rt, msg::kVariableNotDeclared, name);
     return;
