@@ -77,11 +77,14 @@ void RunStatements(Runtime& rt) {
     L.arg_text = line.size() > 1 ? std::string_view(line).substr(1) : std::string_view();
     if (rt.eval.decode) {
       auto& ev = rt.eval;
-      if (ev.decoded.empty()) UseDecodedLine(rt, L.current_line);
-      ev.line = &ev.decoded[L.current_line];
+      DecodedLine* decoded = ev.decoded.data();
+      if (!decoded) {
+        UseDecodedLine(rt, L.current_line);
+        decoded = ev.decoded.data();
+      }
+      ev.line = decoded + L.current_line;
       ev.line_begin = line.data();
       ev.line_end = line.data() + line.size();
-      if (ev.line->pool.capacity() == 0) UseDecodedLine(rt, L.current_line);
     }
     if (int16_t* c = rt.events.command_code; c && *c == 255) *c = 254;
 

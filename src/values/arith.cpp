@@ -98,13 +98,19 @@ void Arith(Runtime& rt, CallContext& ctx, char op) {
 }  // namespace
 
 void FusedArithmetic(uint8_t token, int32_t a, double fa, int32_t b, double fb, ResultRegisters& rr) {
-  const Extended x = fa, y = fb;
+  // Sums and differences of whole numbers below 2^39 are exact in a double,
+  // as they are in extended precision; products are rounded as the handler
+  // rounds them.
   switch (token) {
-    case fn::kAdd: rr.l = S(U(a) + U(b)); rr.f = static_cast<double>(x + y); rr.type = kTypeFloat; break;
-    case fn::kSub: rr.l = S(U(a) - U(b)); rr.f = static_cast<double>(x - y); rr.type = kTypeFloat; break;
-    case fn::kMul: rr.l = S(U(a) * U(b)); rr.f = static_cast<double>(x * y); rr.type = kTypeFloat; break;
+    case fn::kAdd: rr.l = S(U(a) + U(b)); rr.f = fa + fb; rr.type = kTypeFloat; break;
+    case fn::kSub: rr.l = S(U(a) - U(b)); rr.f = fa - fb; rr.type = kTypeFloat; break;
+    case fn::kMul:
+      rr.l = S(U(a) * U(b));
+      rr.f = static_cast<double>(static_cast<Extended>(fa) * static_cast<Extended>(fb));
+      rr.type = kTypeFloat;
+      break;
     default: {
-      const double d = static_cast<double>(x - y);
+      const double d = fa - fb;
       const bool v = token == fn::kEqu ? d == 0 : token == fn::kNeq ? d != 0 : token == fn::kGt ? d > 0 : d < 0;
       rr.l = v ? 1 : 0;
       rr.f = rr.l;

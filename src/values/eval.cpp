@@ -438,7 +438,11 @@ inline int FindDecoded(const DecodedLine& dl, size_t offset, std::string_view at
 
 // Its texts are read in place (the ResultRegisters keep views of them), so
 // the pool never grows beyond the room it was made with.
-bool PoolFull(const DecodedLine& dl, size_t more) {
+// The room is made when the line records its first text.
+bool PoolFull(EvalState& ev, size_t more) {
+  DecodedLine& dl = *ev.line;
+  const size_t room = 3 * static_cast<size_t>(ev.line_end - ev.line_begin) + 64;
+  if (dl.pool.empty() && dl.pool.capacity() < room) dl.pool.reserve(room);
   return dl.pool.size() + more > dl.pool.capacity() || dl.args.size() >= 255;
 }
 
@@ -480,7 +484,7 @@ void DecodeElement(Runtime& rt, char terminator, int demand, bool list) {
     EvalTextLiteral(rt, elem, demand);
     d.kind = DecodedKind::kText;
     d.text_length = static_cast<uint16_t>(ev.arg_token.size());
-    if (PoolFull(dl, ev.arg_token.size())) return;
+    if (PoolFull(ev, ev.arg_token.size())) return;
     d.text_offset = AddToPool(dl, ev.arg_token);
     AddEntry(rt, d);
     return;
@@ -499,7 +503,7 @@ void DecodeElement(Runtime& rt, char terminator, int demand, bool list) {
     // The kind of a plain variable; 0 for a system variable or an area.
     if (first != '$' && first != '!' && first != '&' && first != '%' && last != '#') d.type = static_cast<uint8_t>(last);
     EvalName(rt, name, &d.ref);
-    if (PoolFull(*ev.line, name.size())) return;
+    if (PoolFull(ev, name.size())) return;
     d.text_offset = AddToPool(*ev.line, name);
     AddEntry(rt, d);
     return;
@@ -507,7 +511,7 @@ void DecodeElement(Runtime& rt, char terminator, int demand, bool list) {
   EvalNumber(rt, name);
   // A literal that is no number warns each time it runs: it stays on the
   // text path.
-  if (ev.rr.type == kTypeString || PoolFull(*ev.line, name.size())) return;
+  if (ev.rr.type == kTypeString || PoolFull(ev, name.size())) return;
   d.kind = DecodedKind::kNumber;
   d.type = ev.rr.type;
   d.i = ev.rr.i;
@@ -561,7 +565,6 @@ void UseDecodedLine(Runtime& rt, int n) {
   if (ev.decoded.empty()) ev.decoded.resize(static_cast<size_t>(rt.program.line_count) + 1);
   const std::string& s = rt.program.Line(n);
   ev.line = &ev.decoded[n];
-  if (ev.line->pool.capacity() < 3 * s.size() + 64) ev.line->pool.reserve(3 * s.size() + 64);
   ev.line_begin = s.data();
   ev.line_end = s.data() + s.size();
 }
@@ -585,7 +588,7 @@ int AddStatementParse(Runtime& rt, std::string_view text, std::string_view name,
   auto& ev = rt.eval;
   if (!ev.line || text.data() < ev.line_begin || text.data() >= ev.line_end) return -1;
   DecodedLine& dl = *ev.line;
-  if (PoolFull(dl, name.size())) return -1;
+  if (PoolFull(ev, name.size())) return -1;
   DecodedArg d;
   d.kind = DecodedKind::kTarget;
   d.at = text.data();
@@ -696,7 +699,7 @@ bool EvalFusedCall(Runtime& rt, char terminator, int demand) {
     j = d.next;
   }
   if (k < 0) {
-    if (PoolFull(dl, 0)) return false;
+    if (PoolFull(ev, 0)) return false;
     DecodedArg c;
     c.kind = DecodedKind::kCall;
     c.at = at.data();
