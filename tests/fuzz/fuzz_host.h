@@ -39,6 +39,8 @@ class FuzzSystem : public vestil::TerminalSystem {
   using TerminalSystem::TerminalSystem;
   uint32_t AppendedProgramOffset() override { return 0; }
   uint32_t MillisecondsSinceMidnightUtc() override { return 12345; }
+  // The clock of @DATE$ and @TIME$ stands still too: a run repeats exactly.
+  vestil::LocalTime Now() override { return vestil::LocalTime{2026, 12, 7, 12, 34, 56, 789}; }
   // The clock stands still but for the naps of sound waits, so that a
   // melody takes no real time and still ends.
   uint32_t TickCount() override { return ticks; }
