@@ -1,4 +1,5 @@
 // The statement loop and its dispatch.
+#include <cstdlib>
 #include <string>
 
 #include "base/tokens.h"
@@ -75,11 +76,25 @@ void RunStatements(Runtime& rt) {
     // An empty line has no CommandToken and does nothing.
     L.command_token = line.empty() ? cmd::kComment : Byte(line[0]);
     L.arg_text = line.size() > 1 ? std::string_view(line).substr(1) : std::string_view();
+    if (rt.eval.decode) {
+      auto& ev = rt.eval;
+      DecodedLine* decoded = ev.decoded.data();
+      if (!decoded) {
+        UseDecodedLine(rt, L.current_line);
+        decoded = ev.decoded.data();
+      }
+      ev.line = decoded + L.current_line;
+      ev.line_begin = line.data();
+      ev.line_end = line.data() + line.size();
+    }
     if (int16_t* c = rt.events.command_code; c && *c == 255) *c = 254;
 
     bool run = true;
-    if (L.command_token == cmd::kCase) run = ConditionPrefix(rt, false);
-    if (run && L.command_token == cmd::kCaseNot) run = ConditionPrefix(rt, true);
+    static_assert(cmd::kCaseNot == cmd::kCase + 1);
+    if (static_cast<uint8_t>(L.command_token - cmd::kCase) < 2) {
+      if (L.command_token == cmd::kCase) run = ConditionPrefix(rt, false);
+      if (run && L.command_token == cmd::kCaseNot) run = ConditionPrefix(rt, true);
+    }
     if (run) {
       if (StatementHandler h = rt.statements[L.command_token]) h(rt);
       if (!L.statement_handled) ProcedureCall(rt);
@@ -114,6 +129,10 @@ Runtime::Runtime(const Host& h) : host(h) {
   statements[cmd::kCallStatement] = CallStatement;
   statements[cmd::kErrorMode] = ErrorModeStatement;
   statements[cmd::kEval] = EvalStatement;
+  // VESTIL_TEXT_PATH=1 runs every line from its text each time, as a check
+  // of the decoded lines.
+  const char* text_path = std::getenv("VESTIL_TEXT_PATH");
+  eval.decode = !(text_path && *text_path && std::string_view(text_path) != "0");
   for (int i = 0; i < kFunctionTokenCount; ++i) eval.functions[kFunctionTokens[i].token] = FunctionNotImplemented;
 }
 

@@ -15,6 +15,7 @@
 #include "core/shortstring.h"
 #include "host/host.h"
 #include "values/convert.h"
+#include "values/decoded.h"
 #include "values/system_functions.h"
 #include "values/value.h"
 #include "values/variables.h"
@@ -96,15 +97,27 @@ struct ErrorState {
 struct EvalState {
   ResultRegisters rr;
   ShortString arg_token;  // the text of the element just taken off
+  std::string_view token;  // the same, in arg_token or a decoded line
   ShortString delimiter;
   uintptr_t stack_base = 0;  // the stack address where the run began
   bool list_end = false;
   std::array<FunctionHandler, 256> functions{};
   std::array<SystemVariableHandler, 256> system_variables{};
+  // Functions of two whole numbers that a decoded line may compute without
+  // running their handler (RegisterArithmeticFunctions marks them; see
+  // FusedArithmetic).
+  std::array<bool, 256> fused{};
   // The body of a user-declared function that begins with "!" or "*" (a
   // library call); it runs with ArgText at that character and the arguments
   // in the parameter slots 1..count, and leaves the result in rr.
   void (*library_binding)(Runtime&, int count) = nullptr;
+  // The decoded lines (see values/decoded.h); off with VESTIL_TEXT_PATH=1,
+  // when every line's text is read again each time it runs.
+  bool decode = true;
+  std::vector<DecodedLine> decoded;  // [1..line_count], made on first use
+  DecodedLine* line = nullptr;       // the line whose text ArgText is in
+  const char* line_begin = nullptr;
+  const char* line_end = nullptr;
 };
 
 struct NumberFormat {

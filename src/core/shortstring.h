@@ -27,7 +27,16 @@ class ShortString {
 
   void assign(std::string_view v) {
     len_ = static_cast<uint8_t>(v.size() > kMax ? kMax : v.size());
-    if (len_) std::memmove(buf_, v.data(), len_);
+    // Names, numbers and separators are a few bytes: a loop beats a call.
+    if (len_ <= 16 && (v.data() >= buf_ + kMax || v.data() + len_ <= buf_)) {
+      for (size_t i = 0; i < len_; ++i) buf_[i] = v[i];
+    } else if (len_) {
+      std::memmove(buf_, v.data(), len_);
+    }
+  }
+  void assign(char c) {
+    len_ = 1;
+    buf_[0] = c;
   }
   void append(std::string_view v) {
     size_t room = kMax - len_;

@@ -21,6 +21,11 @@ using Fn = FunctionHandler;
 // The float view of the ResultRegisters as a 48-bit real; a magnitude beyond
 // the format fails with message 200.
 Extended Real(Runtime& rt, double f) {
+  // Whole numbers of up to 39 bits pass the format unchanged.
+  if (f >= -549755813888.0 && f <= 549755813888.0) {
+    const int64_t n = static_cast<int64_t>(f);
+    if (static_cast<double>(n) == f) return static_cast<Extended>(n);
+  }
   Extended r;
   if (!ToReal48(f, r)) RuntimeError(rt, msg::kInvalidFunctionValue, "");
   return r;
@@ -89,6 +94,34 @@ void Arith(Runtime& rt, CallContext& ctx, char op) {
   rr.type = kTypeFloat;
   ctx.handled = true;
 }
+
+}  // namespace
+
+void FusedArithmetic(uint8_t token, int32_t a, double fa, int32_t b, double fb, ResultRegisters& rr) {
+  // Sums and differences of whole numbers below 2^39 are exact in a double,
+  // as they are in extended precision; products are rounded as the handler
+  // rounds them.
+  switch (token) {
+    case fn::kAdd: rr.l = S(U(a) + U(b)); rr.f = fa + fb; rr.type = kTypeFloat; break;
+    case fn::kSub: rr.l = S(U(a) - U(b)); rr.f = fa - fb; rr.type = kTypeFloat; break;
+    case fn::kMul:
+      rr.l = S(U(a) * U(b));
+      rr.f = static_cast<double>(static_cast<Extended>(fa) * static_cast<Extended>(fb));
+      rr.type = kTypeFloat;
+      break;
+    default: {
+      const double d = fa - fb;
+      const bool v = token == fn::kEqu ? d == 0 : token == fn::kNeq ? d != 0 : token == fn::kGt ? d > 0 : d < 0;
+      rr.l = v ? 1 : 0;
+      rr.f = rr.l;
+      rr.type = kTypeInteger;
+      break;
+    }
+  }
+  rr.i = rr.l;
+}
+
+namespace {
 
 void Add(Runtime& rt, CallContext& c) { Arith(rt, c, '+'); }
 void Sub(Runtime& rt, CallContext& c) { Arith(rt, c, '-'); }
@@ -344,6 +377,7 @@ void RegisterArithmeticFunctions(Runtime& rt) {
   t[fn::kAdd] = Add; t[fn::kSub] = Sub; t[fn::kMul] = Mul; t[fn::kDiv] = Div;
   t[fn::kIDiv] = IDiv; t[fn::kMod] = Mod; t[fn::kAnd] = And; t[fn::kOr] = Or; t[fn::kXor] = Xor;
   t[fn::kNeq] = Neq; t[fn::kEqu] = Equ; t[fn::kGt] = Gt; t[fn::kLt] = Lt;
+  for (uint8_t f : {fn::kAdd, fn::kSub, fn::kMul, fn::kNeq, fn::kEqu, fn::kGt, fn::kLt}) rt.eval.fused[f] = true;
   t[fn::kEquText] = EquText; t[fn::kNeqText] = NeqText; t[fn::kLtText] = LtText; t[fn::kGtText] = GtText;
   t[fn::kSqr] = Sqr; t[fn::kSqrt] = Sqrt;
   t[fn::kCos] = Cos; t[fn::kSin] = Sin; t[fn::kTan] = Tan; t[fn::kCot] = Cot;

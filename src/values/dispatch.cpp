@@ -16,11 +16,6 @@
 namespace vestil {
 namespace {
 
-// User-declared functions may call each other as deep as the machine stack
-// allows; a runaway recursion must end with an error, not with a crashed
-// process. Nested calls may use this much of the stack (the runners have 8 MB
-// on Linux and 16 MB on Windows).
-constexpr uintptr_t kCallStackBudget = 3u << 20;
 
 constexpr uint8_t kParamFloat = '!', kParamText = '$', kParamInteger = '%', kParamLong = '&';
 
@@ -55,13 +50,33 @@ void UserFunction(Runtime& rt) {
   const std::string& def = prog.Line(line);
   std::string_view def_text = def.size() > 5 ? std::string_view(def).substr(5) : std::string_view();
 
+  // The definition's text is decoded as its own line's, while it runs.
+  auto& ev = rt.eval;
+  DecodedLine* const caller_line = ev.line;
+  const char* const caller_begin = ev.line_begin;
+  const char* const caller_end = ev.line_end;
+  struct RestoreLine {
+    EvalState& ev;
+    DecodedLine* line;
+    const char *begin, *end;
+    ~RestoreLine() {
+      ev.line = line;
+      ev.line_begin = begin;
+      ev.line_end = end;
+    }
+  } restore{ev, caller_line, caller_begin, caller_end};
+
   // The parameter count, then the body.
   std::string_view caller = at;
   at = def_text;
+  UseDecodedLine(rt, line);
   EvalArg(rt, ')', kAnyType);
   int count = rr.i;
   std::string_view body = at;
   at = caller;
+  ev.line = caller_line;
+  ev.line_begin = caller_begin;
+  ev.line_end = caller_end;
   if (count < 0 || count > 12) {
     RuntimeError(rt, msg::kParameterCountOutOfRange, "");
     return;
@@ -78,6 +93,7 @@ void UserFunction(Runtime& rt) {
 
   caller = at;
   at = body;
+  UseDecodedLine(rt, line);
   if (!body.empty() && (body[0] == '!' || body[0] == '*')) {
     if (rt.eval.library_binding) {
       rt.eval.library_binding(rt, count);
@@ -125,8 +141,9 @@ void DispatchFunction(Runtime& rt, uint8_t token) {
   CallContext ctx;
   ctx.token = token;
   if (FunctionHandler h = rt.eval.functions[token]) h(rt, ctx);
-  if (rr.type != kTypeString) rr.i = rr.l;
-  if (rr.type >= kTypeString && rr.type <= kTypeLong) rr.f = rr.l;
+  const uint8_t type = rr.type;
+  if (type != kTypeString) rr.i = rr.l;
+  if (type >= kTypeString && type <= kTypeLong) rr.f = rr.l;
   if (token == kParamFloat || token == kParamText || token == kParamInteger || token == kParamLong) {
     ParameterFunction(rt, token);
     return;
@@ -135,7 +152,16 @@ void DispatchFunction(Runtime& rt, uint8_t token) {
     UserFunction(rt);
     return;
   }
-  if (rr.type == kTypeString) rt.eval.arg_token = rr.text();
+  // A number's text view is the number formatted as a variable of its kind
+  // is, not what the last argument left there.
+  if (rr.type == kTypeInteger || rr.type == kTypeLong) {
+    rr.set_text_integer(rr.l, rt.format.number_width);
+  } else if (rr.type == kTypeFloat) {
+    rr.set_text_float(rr.f, rt.format.decimal_places, rt.format.number_width);
+  } else if (rr.type == kTypeString) {
+    rt.eval.arg_token = rr.text();
+    rt.eval.token = rt.eval.arg_token.view();
+  }
 }
 
 }  // namespace vestil

@@ -5,6 +5,7 @@
 
 #include "core/shortstring.h"
 #include "values/real48.h"
+#include "values/value.h"
 
 namespace vestil {
 
@@ -22,6 +23,22 @@ struct CallContext {
 void DispatchFunction(Runtime& rt, uint8_t token);
 // Fills the views for the system variable in `element` (kind char + token).
 void ReadSystemVariable(Runtime& rt, const ShortString& element);
+
+// User-declared functions may call each other as deep as the machine stack
+// allows; a runaway recursion must end with an error, not with a crashed
+// process. Nested calls may use this much of the stack (the runners have 8 MB
+// on Linux and 16 MB on Windows).
+constexpr uintptr_t kCallStackBudget = 3u << 20;
+// False when the machine stack has no room for one more nested call.
+[[gnu::always_inline]] inline bool CallStackLeft(uintptr_t stack_base) {
+  const uintptr_t here = reinterpret_cast<uintptr_t>(__builtin_frame_address(0));
+  return !(stack_base > here && stack_base - here > kCallStackBudget);
+}
+// The result of the arithmetic or comparison function `token` (one marked in
+// EvalState::fused) of two whole numbers (long views a, b; float views fa,
+// fb, exact in the 48-bit format), with the views normalised as the
+// dispatcher leaves them, the text view aside. The handlers give the same.
+void FusedArithmetic(uint8_t token, int32_t a, double fa, int32_t b, double fb, ResultRegisters& rr);
 
 // A text result (type code 1) of a function handler.
 void TextResult(Runtime& rt, CallContext& ctx, std::string_view v);

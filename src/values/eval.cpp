@@ -193,13 +193,18 @@ void DecodeLiteral(Runtime& rt, std::string_view body, int demand) {
 }
 
 // Looks a name up by the read rule and fills the views; false when no entry.
-bool ReadVariable(Runtime& rt, const ShortString& name, char kind) {
+template <typename Table>
+auto* Lookup(Table& table, std::string_view name, VarRef* ref) {
+  return ref ? table.Find(name, *ref) : table.Find(name);
+}
+
+bool ReadVariable(Runtime& rt, std::string_view name, char kind, VarRef* ref) {
   auto& rr = rt.eval.rr;
   auto& vars = rt.vars;
   const int width = rt.format.number_width;
   switch (kind) {
     case '#': {
-      auto* e = vars.areas.Find(name);
+      auto* e = Lookup(vars.areas, name, ref);
       if (!e) return false;
       const AreaBlock* b = e->value.get();
       int32_t h = (b && b->bytes) ? static_cast<int32_t>(b->handle) : 0;
@@ -210,16 +215,23 @@ bool ReadVariable(Runtime& rt, const ShortString& name, char kind) {
       return true;
     }
     case '$': {
-      auto* e = vars.strings.Find(name);
+      auto* e = Lookup(vars.strings, name, ref);
       if (!e) return false;
       rr.set_text(e->value);
+      const char c = e->value.empty() ? 'x' : e->value[0];
+      if ((c < '0' || c > '9') && c != ' ' && c != '+' && c != '-' && c != '$' && c != '.') {
+        // No number starts so: both conversions read nothing.
+        rr.l = rr.i = 0;
+        rr.f = 0;
+        return true;
+      }
       TextToInt(e->value, rr.i);
       rr.l = rr.i;
       TextToFloat(e->value, rr.f);
       return true;
     }
     case '!': {
-      auto* e = vars.floats.Find(name);
+      auto* e = Lookup(vars.floats, name, ref);
       if (!e) return false;
       rr.f = e->value;
       rr.l = rr.i = FloatToLong(e->value);
@@ -228,7 +240,7 @@ bool ReadVariable(Runtime& rt, const ShortString& name, char kind) {
     }
     case '&':
     case '%': {
-      auto* e = kind == '&' ? vars.longs.Find(name) : vars.integers.Find(name);
+      auto* e = Lookup(kind == '&' ? vars.longs : vars.integers, name, ref);
       if (!e) return false;
       rr.l = rr.i = e->value;
       rr.f = e->value;
@@ -319,6 +331,7 @@ inline void EvalTextLiteral(Runtime& rt, std::string_view elem, int demand) {
   rr.type = kTypeString;
   DecodeLiteral(rt, elem.size() >= 2 ? elem.substr(1, elem.size() - 2) : std::string_view(), demand);
   rt.eval.arg_token = rr.text();
+  rt.eval.token = rt.eval.arg_token.view();
 }
 
 // A number literal; a text that is no number warns with 214 and is a text.
@@ -348,39 +361,49 @@ inline void EvalNumber(Runtime& rt, const ShortString& name) {
   }
 }
 
+// The element of a system variable as the reader takes it: in ArgToken.
+const ShortString& SystemVariableName(Runtime& rt, std::string_view name) {
+  auto& ev = rt.eval;
+  if (name.data() != ev.arg_token.data()) {
+    ev.arg_token.assign(name);
+    ev.token = ev.arg_token.view();
+  }
+  return ev.arg_token;
+}
+
 // An upper-cased element that is not a text literal, sorted by its kind
 // character: a variable, a system variable (the kind character first) or,
 // without one, a number. A variable without an entry warns with 215 except
 // while DECLARE and PARAMETERS create their names.
 [[gnu::always_inline]]
-inline void EvalName(Runtime& rt, const ShortString& name) {
+inline void EvalName(Runtime& rt, std::string_view name, VarRef* ref) {
   auto& rr = rt.eval.rr;
   char first = name.empty() ? '\0' : name[0];
   char last = name.empty() ? '\0' : name[name.size() - 1];
   bool found = true;
   if (last == '#') {
     rr.type = kTypeLong;
-    found = ReadVariable(rt, name, '#');
+    found = ReadVariable(rt, name, '#', ref);
   } else if (last == '$' || first == '$') {
     rr.type = kTypeString;
-    if (first == '$') ReadSystemVariable(rt, name);
-    else found = ReadVariable(rt, name, '$');
+    if (first == '$') ReadSystemVariable(rt, SystemVariableName(rt, name));
+    else found = ReadVariable(rt, name, '$', ref);
   } else if (last == '!' || first == '!') {
     rr.type = kTypeFloat;
     if (first == '!') {
-      ReadSystemVariable(rt, name);
+      ReadSystemVariable(rt, SystemVariableName(rt, name));
       rr.set_text_float(rr.f, rt.format.decimal_places, rt.format.number_width);
     } else {
-      found = ReadVariable(rt, name, '!');
+      found = ReadVariable(rt, name, '!', ref);
     }
   } else if (last == '&' || first == '&' || last == '%' || first == '%') {
     char kind = (last == '&' || first == '&') ? '&' : '%';
     rr.type = kind == '&' ? kTypeLong : kTypeInteger;
     if (first == kind) {
-      ReadSystemVariable(rt, name);
+      ReadSystemVariable(rt, SystemVariableName(rt, name));
       rr.set_text_integer(rr.l, rt.format.number_width);
     } else {
-      found = ReadVariable(rt, name, kind);
+      found = ReadVariable(rt, name, kind, ref);
     }
   } else {
     EvalNumber(rt, name);
@@ -397,12 +420,355 @@ inline void CheckDemand(Runtime& rt, int demand) {
   const uint8_t type = rt.eval.rr.type;
   if (demand == kFileNameDemand) demand = kTextDemand;
   if ((demand == kTextDemand && type != kTypeString) || (demand == kNumberDemand && type == kTypeString))
-    RuntimeError(rt, msg::kWrongParameterType, rt.eval.arg_token);
+    RuntimeError(rt, msg::kWrongParameterType, rt.eval.token);
+}
+
+// The decoded entry for ArgText as it is now, or -1.
+[[gnu::always_inline]]
+inline int FindDecoded(const DecodedLine& dl, size_t offset, std::string_view at, char terminator, bool file_name) {
+  for (int k = dl.first[offset]; k; ) {
+    const DecodedArg& d = dl.args[k - 1];
+    if (d.size == at.size() && d.terminator == terminator && d.file_name == file_name &&
+        d.kind != DecodedKind::kTarget && d.kind != DecodedKind::kCall)
+      return k - 1;
+    k = d.next;
+  }
+  return -1;
+}
+
+// Its texts are read in place (the ResultRegisters keep views of them), so
+// the pool never grows beyond the room it was made with.
+// The room is made when the line records its first text.
+bool PoolFull(EvalState& ev, size_t more) {
+  DecodedLine& dl = *ev.line;
+  const size_t room = 3 * static_cast<size_t>(ev.line_end - ev.line_begin) + 64;
+  if (dl.pool.empty() && dl.pool.capacity() < room) dl.pool.reserve(room);
+  return dl.pool.size() + more > dl.pool.capacity() || dl.args.size() >= 255;
+}
+
+// Adds an entry, first among those at its place.
+void AddEntry(Runtime& rt, DecodedArg& d) {
+  DecodedLine& dl = *rt.eval.line;
+  const size_t offset = static_cast<size_t>(d.at - rt.eval.line_begin);
+  d.next = dl.first[offset];
+  dl.args.push_back(d);
+  dl.first[offset] = static_cast<uint8_t>(dl.args.size());
+}
+
+uint16_t AddToPool(DecodedLine& dl, std::string_view text) {
+  uint16_t off = static_cast<uint16_t>(dl.pool.size());
+  dl.pool.append(text);
+  return off;
+}
+
+// The first run of an element of the line: the text path, with what it
+// found kept as the element's decoded entry.
+void DecodeElement(Runtime& rt, char terminator, int demand, bool list) {
+  auto& ev = rt.eval;
+  auto& at = rt.loop.arg_text;
+  DecodedArg d;
+  d.at = at.data();
+  d.size = static_cast<uint16_t>(at.size());
+  d.terminator = terminator;
+  d.file_name = demand == kFileNameDemand;
+  const size_t before = at.size();
+  const bool list_end = ev.list_end;
+  ev.list_end = false;
+  std::string_view elem = CutElement(ev, at, terminator, list);
+  d.advance = static_cast<uint8_t>(before - at.size());
+  d.delimiter = ev.delimiter.empty() ? ' ' : ev.delimiter[0];
+  d.list_end = ev.list_end;
+  ev.list_end = list_end || d.list_end;
+  DecodedLine& dl = *ev.line;
+  if (IsTextLiteral(elem)) {
+    EvalTextLiteral(rt, elem, demand);
+    d.kind = DecodedKind::kText;
+    d.text_length = static_cast<uint16_t>(ev.arg_token.size());
+    if (PoolFull(ev, ev.arg_token.size())) return;
+    d.text_offset = AddToPool(dl, ev.arg_token);
+    AddEntry(rt, d);
+    return;
+  }
+  ShortString& name = ev.arg_token;
+  name.assign(elem);
+  for (size_t i = 0; i < name.size(); ++i) name[i] = UpperLatin1(name[i]);
+  ev.token = name.view();
+  const char first = name.empty() ? '\0' : name[0];
+  const char last = name.empty() ? '\0' : name[name.size() - 1];
+  const bool named = last == '#' || first == '$' || last == '$' || first == '!' || last == '!' || first == '&' ||
+                     last == '&' || first == '%' || last == '%';
+  d.text_length = static_cast<uint16_t>(name.size());
+  if (named) {
+    d.kind = DecodedKind::kName;
+    // The kind of a plain variable; 0 for a system variable or an area.
+    if (first != '$' && first != '!' && first != '&' && first != '%' && last != '#') d.type = static_cast<uint8_t>(last);
+    EvalName(rt, name, &d.ref);
+    if (PoolFull(ev, name.size())) return;
+    d.text_offset = AddToPool(*ev.line, name);
+    AddEntry(rt, d);
+    return;
+  }
+  EvalNumber(rt, name);
+  // A literal that is no number warns each time it runs: it stays on the
+  // text path.
+  if (ev.rr.type == kTypeString || PoolFull(ev, name.size())) return;
+  d.kind = DecodedKind::kNumber;
+  d.type = ev.rr.type;
+  d.i = ev.rr.i;
+  d.f = ev.rr.f;
+  d.text_offset = AddToPool(*ev.line, name);
+  AddEntry(rt, d);
+}
+
+// A later run of an element: the decoded entry gives the cut and the value.
+[[gnu::always_inline]]
+inline void EvalDecoded(Runtime& rt, int k) {
+  auto& ev = rt.eval;
+  auto& at = rt.loop.arg_text;
+  auto& rr = ev.rr;
+  DecodedLine& dl = *ev.line;
+  const DecodedArg& d = dl.args[k];
+  at.remove_prefix(d.advance);
+  ev.delimiter.assign(std::string_view(&d.delimiter, 1));
+  if (d.list_end) ev.list_end = true;
+  const std::string_view text = dl.Text(d);
+  ev.token = text;
+  switch (d.kind) {
+    case DecodedKind::kText:
+      rr.type = kTypeString;
+      rr.set_text_stable(text);
+      return;
+    case DecodedKind::kNumber:
+      rr.type = d.type;
+      rr.i = rr.l = d.i;
+      rr.f = d.f;
+      rr.set_text_stable(text);
+      return;
+    default: {
+      VarRef ref = d.ref;
+      EvalName(rt, text, &ref);
+      ev.line->args[k].ref = ref;
+      return;
+    }
+  }
 }
 
 }  // namespace
 
+void UseDecodedLine(Runtime& rt, int n) {
+  auto& ev = rt.eval;
+  if (!ev.decode || n < 1 || n > rt.program.line_count) {
+    ev.line = nullptr;
+    ev.line_begin = ev.line_end = nullptr;
+    return;
+  }
+  if (ev.decoded.empty()) ev.decoded.resize(static_cast<size_t>(rt.program.line_count) + 1);
+  const std::string& s = rt.program.Line(n);
+  ev.line = &ev.decoded[n];
+  ev.line_begin = s.data();
+  ev.line_end = s.data() + s.size();
+}
+
+int FindStatementParse(Runtime& rt, std::string_view text, StatementParse& parse) {
+  auto& ev = rt.eval;
+  if (!ev.line || text.data() < ev.line_begin || text.data() >= ev.line_end) return -1;
+  DecodedLine& dl = *ev.line;
+  for (int k = dl.first[text.data() - ev.line_begin]; k; ) {
+    DecodedArg& d = dl.args[k - 1];
+    if (d.kind == DecodedKind::kTarget && d.size == text.size()) {
+      parse = StatementParse{dl.Text(d), std::string_view(d.at + d.rest_offset, d.rest_length), &d.ref, dl.args.data()};
+      return k - 1;
+    }
+    k = d.next;
+  }
+  return -1;
+}
+
+int AddStatementParse(Runtime& rt, std::string_view text, std::string_view name, std::string_view rest) {
+  auto& ev = rt.eval;
+  if (!ev.line || text.data() < ev.line_begin || text.data() >= ev.line_end) return -1;
+  DecodedLine& dl = *ev.line;
+  if (PoolFull(ev, name.size())) return -1;
+  DecodedArg d;
+  d.kind = DecodedKind::kTarget;
+  d.at = text.data();
+  d.size = static_cast<uint16_t>(text.size());
+  d.text_length = static_cast<uint16_t>(name.size());
+  d.text_offset = AddToPool(dl, name);
+  d.rest_offset = static_cast<uint8_t>(rest.empty() ? 0 : rest.data() - text.data());
+  d.rest_length = static_cast<uint8_t>(rest.size());
+  AddEntry(rt, d);
+  return static_cast<int>(dl.args.size()) - 1;
+}
+
+StatementParse GetStatementParse(Runtime& rt, int k) {
+  DecodedLine& dl = *rt.eval.line;
+  DecodedArg& d = dl.args[k];
+  return StatementParse{dl.Text(d), std::string_view(d.at + d.rest_offset, d.rest_length), &d.ref, dl.args.data()};
+}
+
+namespace {
+
+// The decoded entry k of a literal or a number variable whose resolution is
+// still right, without a call; false (and nothing changed) for the rest.
+[[gnu::always_inline]]
+inline bool EvalDecodedFast(Runtime& rt, const DecodedLine& dl, int k, int demand) {
+  auto& ev = rt.eval;
+  auto& rr = ev.rr;
+  const DecodedArg& d = dl.args[k];
+  const std::string_view text = dl.Text(d);
+  switch (d.kind) {
+    case DecodedKind::kNumber:
+      rr.type = d.type;
+      rr.i = rr.l = d.i;
+      rr.f = d.f;
+      rr.set_text_stable(text);
+      break;
+    case DecodedKind::kText:
+      rr.type = kTypeString;
+      rr.set_text_stable(text);
+      break;
+    case DecodedKind::kName:
+      if (d.type == '%' || d.type == '&') {
+        auto* e = (d.type == '%' ? rt.vars.integers : rt.vars.longs).Check(d.ref);
+        if (!e) return false;
+        rr.type = d.type == '%' ? kTypeInteger : kTypeLong;
+        rr.l = rr.i = e->value;
+        rr.f = e->value;
+        rr.set_text_integer(e->value, rt.format.number_width);
+      } else if (d.type == '!') {
+        auto* e = rt.vars.floats.Check(d.ref);
+        if (!e) return false;
+        rr.type = kTypeFloat;
+        rr.f = e->value;
+        rr.l = rr.i = FloatToLong(e->value);
+        rr.set_text_float(e->value, rt.format.decimal_places, rt.format.number_width);
+      } else {
+        return false;
+      }
+      break;
+    default:
+      return false;
+  }
+  rt.loop.arg_text.remove_prefix(d.advance);
+  ev.delimiter.assign(d.delimiter);
+  if (d.list_end) ev.list_end = true;
+  ev.token = text;
+  CheckDemand(rt, demand);
+  return true;
+}
+
+// A call of an arithmetic or comparison function whose two operands are
+// whole-number leaves of the decoded line (literals, integer and long
+// variables): the operands are read from their entries and the result
+// computed at once, with what the call leaves behind (ArgText, the separator,
+// ArgToken, the views) exactly as the handler's. False, with nothing changed,
+// when the call is not one of these or its operands are not decoded yet.
+bool WholeLeaf(const DecodedArg& d) {
+  if (d.kind == DecodedKind::kName) return d.type == '%' || d.type == '&';
+  return d.kind == DecodedKind::kNumber && d.type == kTypeLong && d.f >= -549755813888.0 &&
+         d.f <= 549755813888.0 && d.f == static_cast<double>(static_cast<int64_t>(d.f));
+}
+
+[[gnu::always_inline]]
+inline bool LeafValue(Runtime& rt, const DecodedArg& d, int32_t& l, double& f) {
+  if (d.kind == DecodedKind::kNumber) {
+    l = d.i;
+    f = d.f;
+    return true;
+  }
+  auto* e = (d.type == '%' ? rt.vars.integers : rt.vars.longs).Check(d.ref);
+  if (!e) return false;
+  l = e->value;
+  f = e->value;
+  return true;
+}
+
+bool EvalFusedCall(Runtime& rt, char terminator, int demand) {
+  auto& ev = rt.eval;
+  auto& at = rt.loop.arg_text;
+  DecodedLine& dl = *ev.line;
+  const size_t off = static_cast<size_t>(at.data() - ev.line_begin);
+  int k = -1;
+  for (int j = dl.first[off]; j;) {
+    const DecodedArg& d = dl.args[j - 1];
+    if (d.kind == DecodedKind::kCall && d.size == at.size() && d.terminator == terminator) {
+      k = j - 1;
+      break;
+    }
+    j = d.next;
+  }
+  if (k < 0) {
+    if (PoolFull(ev, 0)) return false;
+    DecodedArg c;
+    c.kind = DecodedKind::kCall;
+    c.at = at.data();
+    c.size = static_cast<uint16_t>(at.size());
+    c.terminator = terminator;
+    AddEntry(rt, c);
+    return false;
+  }
+  if (dl.args[k].operand[0] == -2) return false;
+  if (dl.args[k].operand[0] < 0) {
+    // Operands are decoded by the first run through the handler.
+    std::string_view rest = at.substr(2);
+    int k1 = FindDecoded(dl, off + 2, rest, ',', false);
+    if (k1 < 0) return false;
+    const size_t adv1 = dl.args[k1].advance;
+    int k2 = adv1 < rest.size() ? FindDecoded(dl, off + 2 + adv1, rest.substr(adv1), ')', false) : -1;
+    if (k2 < 0) return false;
+    if (!WholeLeaf(dl.args[k1]) || !WholeLeaf(dl.args[k2])) {
+      dl.args[k].operand[0] = -2;
+      return false;
+    }
+    dl.args[k].operand[0] = static_cast<int16_t>(k1);
+    dl.args[k].operand[1] = static_cast<int16_t>(k2);
+  }
+  const DecodedArg& d1 = dl.args[dl.args[k].operand[0]];
+  const DecodedArg& d2 = dl.args[dl.args[k].operand[1]];
+  int32_t a, b;
+  double fa, fb;
+  if (!LeafValue(rt, d1, a, fa) || !LeafValue(rt, d2, b, fb) || !CallStackLeft(ev.stack_base)) return false;
+  auto& rr = ev.rr;
+  FusedArithmetic(Byte(at[1]), a, fa, b, fb, rr);
+  if (rr.type == kTypeFloat) rr.set_text_float(rr.f, rt.format.decimal_places, rt.format.number_width);
+  else rr.set_text_integer(rr.l, rt.format.number_width);
+  at.remove_prefix(2 + d1.advance + d2.advance);
+  ev.delimiter.assign(d2.delimiter);
+  ev.token = dl.Text(d2);
+  FinishCall(ev, at, terminator, terminator == kList);
+  CheckDemand(rt, demand);
+  return true;
+}
+
+// Everything but the fast cases above.
+[[gnu::noinline]] void EvalArgText(Runtime& rt, char terminator, int demand);
+
+}  // namespace
+
 void EvalArg(Runtime& rt, char terminator, int demand) {
+  auto& ev = rt.eval;
+  const auto& at = rt.loop.arg_text;
+  if (!at.empty() && at[0] == '@') {
+    if (ev.line && at.size() > 2 && ev.fused[Byte(at[1])] && at.data() >= ev.line_begin && at.data() < ev.line_end &&
+        EvalFusedCall(rt, terminator, demand))
+      return;
+    ev.rr.type = kTypeNone;
+    EvalCall(rt, terminator, terminator == kList);
+    CheckDemand(rt, demand);
+    return;
+  }
+  if (ev.line && !at.empty() && at.data() >= ev.line_begin && at.data() < ev.line_end) {
+    const DecodedLine& dl = *ev.line;
+    int k = FindDecoded(dl, at.data() - ev.line_begin, at, terminator, demand == kFileNameDemand);
+    if (k >= 0 && EvalDecodedFast(rt, dl, k, demand)) return;
+  }
+  EvalArgText(rt, terminator, demand);
+}
+
+namespace {
+
+void EvalArgText(Runtime& rt, char terminator, int demand) {
   auto& ev = rt.eval;
   auto& at = rt.loop.arg_text;
   const bool list = terminator == kList;
@@ -411,6 +777,10 @@ void EvalArg(Runtime& rt, char terminator, int demand) {
 
   if (!at.empty() && at[0] == '@') {
     EvalCall(rt, terminator, list);
+  } else if (ev.line && !at.empty() && at.data() >= ev.line_begin && at.data() < ev.line_end) {
+    int k = FindDecoded(*ev.line, at.data() - ev.line_begin, at, terminator, demand == kFileNameDemand);
+    if (k >= 0) EvalDecoded(rt, k);
+    else DecodeElement(rt, terminator, demand, list);
   } else {
     std::string_view elem = CutElement(ev, at, terminator, list);
     if (IsTextLiteral(elem)) {
@@ -420,10 +790,12 @@ void EvalArg(Runtime& rt, char terminator, int demand) {
       ShortString& name = ev.arg_token;
       name.assign(elem);
       for (size_t i = 0; i < name.size(); ++i) name[i] = UpperLatin1(name[i]);
-      EvalName(rt, name);
+      ev.token = name.view();
+      EvalName(rt, name, nullptr);
     }
   }
   CheckDemand(rt, demand);
 }
 
+}  // namespace
 }  // namespace vestil

@@ -32,6 +32,25 @@ bool TextToInt(std::string_view text, int32_t& value, bool* overflow = nullptr);
 bool TextToFloat(std::string_view text, double& value);
 
 
+// Makes line n the one whose decoded form EvalArg keeps and uses (see
+// values/decoded.h); the loop calls it for every line it runs.
+void UseDecodedLine(Runtime& rt, int n);
+// Statements that parse their own text (assignment, INC, INCBY ...) keep
+// that parse in the decoded line: the name they write to, upper-cased and
+// trimmed, the text after it, and the name's remembered resolution.
+struct VarRef;
+struct StatementParse {
+  std::string_view name;
+  std::string_view rest;
+  VarRef* ref;  // valid while the line's entries stay where they are:
+  const void* entries = nullptr;  // where they were
+};
+// The index of the parse kept for `text` (ArgText at the statement's start),
+// or -1; AddStatementParse records one (-1 when the text is not a line's).
+int FindStatementParse(Runtime& rt, std::string_view text, StatementParse& parse);
+int AddStatementParse(Runtime& rt, std::string_view text, std::string_view name, std::string_view rest);
+StatementParse GetStatementParse(Runtime& rt, int k);
+
 // Evaluates a separate text (saving and restoring ArgText).
 void EvalText(Runtime& rt, std::string_view text, char terminator, int demand);
 

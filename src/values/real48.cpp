@@ -4,6 +4,7 @@
 
 #include <cfloat>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 
 namespace vestil {
@@ -33,6 +34,14 @@ bool ToReal48Generic(Extended x, Extended& out) {
 }  // namespace
 
 bool ToReal48(Extended x, Extended& out) {
+  // Whole numbers of up to 39 bits are exact in the format.
+  if (x >= -549755813888.0L && x <= 549755813888.0L) {
+    const int64_t n = static_cast<int64_t>(x);
+    if (static_cast<Extended>(n) == x) {
+      out = static_cast<Extended>(n);
+      return true;
+    }
+  }
 #if LDBL_MANT_DIG == 64 && defined(__x86_64__) || LDBL_MANT_DIG == 64 && defined(__i386__)
   // The x87 extended format: 64-bit mantissa with its integer bit, then
   // sign and 15-bit exponent (bias 16383). Keep the top 40 mantissa bits,

@@ -1,6 +1,7 @@
 #pragma once
 // The value model: type codes, the ResultRegisters and the parameter slots.
 #include <cstdint>
+#include <string_view>
 
 #include "core/shortstring.h"
 
@@ -54,6 +55,12 @@ class ResultRegisters {
     pending_int_ = v;
     pending_width_ = width;
   }
+  // A text that stays where it is for the rest of the run (a decoded
+  // literal): it is copied only when read.
+  void set_text_stable(std::string_view v) {
+    pending_ = kView;
+    pending_view_ = v;
+  }
   void set_text_float(double v, int decimals, int width) {
     pending_ = kFloat;
     pending_float_ = v;
@@ -70,10 +77,11 @@ class ResultRegisters {
   }
 
  private:
-  enum Pending : uint8_t { kNone, kInt, kFloat };
+  enum Pending : uint8_t { kNone, kInt, kFloat, kView };
   void Materialize() const {
-    text_ = pending_ == kInt ? FormatInteger(pending_int_, pending_width_)
-                             : FormatFloat(pending_float_, pending_decimals_, pending_width_);
+    if (pending_ == kView) text_.assign(pending_view_);
+    else if (pending_ == kInt) text_ = FormatInteger(pending_int_, pending_width_);
+    else text_ = FormatFloat(pending_float_, pending_decimals_, pending_width_);
     pending_ = kNone;
   }
   mutable Pending pending_ = kNone;
@@ -81,6 +89,7 @@ class ResultRegisters {
   int pending_width_ = 0;
   int pending_decimals_ = 0;
   double pending_float_ = 0.0;
+  std::string_view pending_view_;
   mutable ShortString text_;
 };
 

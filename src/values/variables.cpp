@@ -98,20 +98,44 @@ void Parameters(Runtime& rt) {
   rt.loop.statement_handled = true;
 }
 
+// The entry a statement writes to: through the remembered resolution of its
+// kept parse k, or by name.
+// The parse's resolution stays where it is unless an evaluation in between
+// added entries to the line.
+template <typename Table>
+auto* FindTarget(Runtime& rt, Table& table, std::string_view name, int k, const StatementParse& p) {
+  if (k < 0) return table.Find(name);
+  VarRef* ref = p.ref;
+  if (p.entries != rt.eval.line->args.data()) ref = GetStatementParse(rt, k).ref;
+  if (auto* e = table.Check(*ref)) return e;
+  return table.Find(name, *ref);
+}
+
 void Assign(Runtime& rt) {
   auto& at = rt.loop.arg_text;
   auto& rr = rt.eval.rr;
-  size_t eq = at.find('=');
-  ShortString name = UpperTrim(eq == std::string_view::npos ? at : at.substr(0, eq));
-  std::string_view value = eq == std::string_view::npos ? std::string_view() : TrimView(at.substr(eq + 1));
   rt.loop.statement_handled = true;
-  if (eq == std::string_view::npos) {
-    at = std::string_view();
-    RuntimeError(rt, msg::kVariableNotDeclared, name);
-    return;
+  ShortString parsed;
+  std::string_view name;
+  StatementParse p;
+  int k = FindStatementParse(rt, at, p);
+  if (k >= 0) {
+    name = p.name;
+    at = p.rest;
+  } else {
+    size_t eq = at.find('=');
+    parsed = UpperTrim(eq == std::string_view::npos ? at : at.substr(0, eq));
+    name = parsed;
+    if (eq == std::string_view::npos) {
+      at = std::string_view();
+      RuntimeError(rt, msg::kVariableNotDeclared, name);
+      return;
+    }
+    std::string_view value = TrimView(at.substr(eq + 1));
+    k = AddStatementParse(rt, at, parsed, value);
+    at = value;
   }
-  at = value;
-  const char kind = Kind(name);
+  const char kind = name.empty() ? '\0' : name.back();
   if (kind == '$') {
     ShortString text;
     rt.eval.list_end = false;
@@ -121,24 +145,24 @@ void Assign(Runtime& rt) {
       text.append(rr.text());
       if (rt.eval.delimiter == ",") text.push_back(' ');
     } while (!rt.eval.list_end);
-    if (auto* e = rt.vars.strings.Find(name)) {
+    if (auto* e = FindTarget(rt, rt.vars.strings, name, k, p)) {
       e->value = text;
       return;
     }
   } else {
     EvalArg(rt, kRest, kAnyType);
     if (kind == '!') {
-      if (auto* e = rt.vars.floats.Find(name)) {
+      if (auto* e = FindTarget(rt, rt.vars.floats, name, k, p)) {
         e->value = rr.f;
         return;
       }
     } else if (kind == '&') {
-      if (auto* e = rt.vars.longs.Find(name)) {
+      if (auto* e = FindTarget(rt, rt.vars.longs, name, k, p)) {
         e->value = rr.l;
         return;
       }
     } else if (kind == '%') {
-      if (auto* e = rt.vars.integers.Find(name)) {
+      if (auto* e = FindTarget(rt, rt.vars.integers, name, k, p)) {
         e->value = rr.i;
         return;
       }
@@ -150,23 +174,36 @@ void Assign(Runtime& rt) {
 void Step(Runtime& rt, int32_t sign, bool by_value) {
   auto& at = rt.loop.arg_text;
   rt.loop.statement_handled = true;
-  ShortString name;
+  ShortString parsed;
+  std::string_view name;
   int32_t amount = 1;
+  StatementParse p;
+  int k = FindStatementParse(rt, at, p);
+  if (k >= 0) {
+    name = p.name;
+    at = p.rest;
+  } else {
+    std::string_view rest;
+    if (by_value) {
+      size_t c = at.find(',');
+      parsed = UpperTrim(c == std::string_view::npos ? at : at.substr(0, c));
+      rest = c == std::string_view::npos ? std::string_view() : TrimView(at.substr(c + 1));
+    } else {
+      parsed = UpperTrim(at);
+    }
+    name = parsed;
+    k = AddStatementParse(rt, at, parsed, rest);
+    at = rest;
+  }
   if (by_value) {
-    size_t c = at.find(',');
-    name = UpperTrim(c == std::string_view::npos ? at : at.substr(0, c));
-    at = c == std::string_view::npos ? std::string_view() : TrimView(at.substr(c + 1));
     EvalArg(rt, kRest, kAnyType);
     amount = rt.eval.rr.i;
-  } else {
-    name = UpperTrim(at);
-    at = std::string_view();
   }
-  if (Kind(name) != '%') {
+  if (name.empty() || name.back() != '%') {
     RuntimeError(rt, msg::kIntegerVariableExpected, "");
     return;
   }
-  auto* e = rt.vars.integers.Find(name);
+  auto* e = FindTarget(rt, rt.vars.integers, name, k, p);
   if (!e) {
     RuntimeError(rt, msg::kVariableNotDeclared, name);
     return;

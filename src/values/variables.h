@@ -33,20 +33,32 @@ struct NameHash {
   size_t operator()(std::string_view v) const { return std::hash<std::string_view>{}(v); }
 };
 
+// A remembered resolution of a name to an entry (the decoded form of a line
+// keeps one per name it reads). It stays right exactly while the entry is
+// still the newest of its name.
+struct VarRef {
+  int index = -1;
+  const void* name_id = nullptr;
+};
+
 template <typename V>
 class VariableTable {
  public:
   struct Entry {
     ShortString name;
     V value{};
+    const void* name_id = nullptr;  // the name's index list: one per name
+    bool shadowed = false;          // a newer entry of the same name exists
   };
 
   int count() const { return static_cast<int>(entries_.size()); }
   bool full() const { return count() >= kMaxVariables; }
 
   void Append(const ShortString& name, V value) {
-    entries_.push_back(Entry{name, std::move(value)});
-    index_[name.str()].push_back(count() - 1);
+    std::vector<int>& list = index_[name.str()];
+    if (!list.empty()) entries_[list.back()].shadowed = true;
+    entries_.push_back(Entry{name, std::move(value), &list, false});
+    list.push_back(count() - 1);
   }
 
   // The newest entry of the name, or nullptr.
@@ -56,12 +68,36 @@ class VariableTable {
     return &entries_[it->second.back()];
   }
 
-  // Drops every entry from count n on (the return from a procedure).
+  // The entry of a remembered resolution while it is still right, or nullptr.
+  Entry* Check(const VarRef& ref) {
+    if (ref.index < 0 || ref.index >= count()) return nullptr;
+    Entry& e = entries_[ref.index];
+    return e.name_id == ref.name_id && !e.shadowed ? &e : nullptr;
+  }
+
+  // The same through a remembered resolution, which is checked and renewed.
+  Entry* Find(std::string_view name, VarRef& ref) {
+    if (ref.index >= 0 && ref.index < count()) {
+      Entry& e = entries_[ref.index];
+      if (e.name_id == ref.name_id && !e.shadowed) return &e;
+    }
+    auto it = index_.find(name);
+    if (it == index_.end() || it->second.empty()) {
+      ref.index = -1;
+      return nullptr;
+    }
+    ref.index = it->second.back();
+    ref.name_id = &it->second;
+    return &entries_[ref.index];
+  }
+
+  // Drops every entry from count n on (the return from a procedure). A
+  // name's index list stays when it empties, so its identity lives on.
   void Truncate(int n) {
     while (count() > n) {
       auto it = index_.find(entries_.back().name.view());
       it->second.pop_back();
-      if (it->second.empty()) index_.erase(it);
+      if (!it->second.empty()) entries_[it->second.back()].shadowed = false;
       entries_.pop_back();
     }
   }

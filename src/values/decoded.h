@@ -1,0 +1,62 @@
+#pragma once
+// The decoded form of a program line: what the argument evaluator learns the
+// first time it takes an element off a line's text, kept for the next runs.
+// A program line never changes, so the cut of an element (its length, the
+// separator, what is left), a literal's value and a name's upper-cased text
+// depend on the text alone and stay right for the whole run; each entry is
+// keyed by where ArgText began, its length and the terminator. What does
+// change, which entry a name reads (DECLARE, PARAMETERS, the locals of a
+// GOSUB or procedure that go on its return), is kept as a VarRef that every
+// read checks in constant time.
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "values/variables.h"
+
+namespace vestil {
+
+enum class DecodedKind : uint8_t {
+  kText,      // a text literal: the decoded text
+  kNumber,    // a number literal: type code, views and its upper-cased text
+  kName,      // a variable or system variable: the upper-cased name
+  kTarget,    // a statement's own parse: the name it writes to, the rest
+  kCall,      // a call of an arithmetic or comparison function (see EvalArg)
+};
+
+struct DecodedArg {
+  // The key.
+  const char* at = nullptr;  // where ArgText began
+  uint16_t size = 0;         // its length then
+  char terminator = 0;
+  bool file_name = false;    // demand 9: only the double backslash decoded
+  // The cut.
+  DecodedKind kind = DecodedKind::kText;
+  uint8_t advance = 0;       // characters the element and its separator take
+  char delimiter = ' ';
+  bool list_end = false;
+  // The value.
+  uint8_t type = 0;
+  uint16_t text_offset = 0, text_length = 0;  // in the line's pool
+  int32_t i = 0;
+  double f = 0.0;
+  VarRef ref;
+  uint8_t rest_offset = 0, rest_length = 0;  // kTarget: the text after the name
+  uint8_t next = 0;  // 1 + the index of the next entry at the same place
+  // kCall: the entries of its two operands when both are whole numbers
+  // (literals or integer and long variables); -1 not known yet, -2 never.
+  int16_t operand[2] = {-1, -1};
+};
+
+struct DecodedLine {
+  std::vector<DecodedArg> args;  // at most 255
+  std::array<uint8_t, 256> first{};  // by offset in the line: 1 + the first entry's index
+  std::string pool;  // decoded literals and upper-cased names
+  std::string_view Text(const DecodedArg& d) const {
+    return std::string_view(pool.data() + d.text_offset, d.text_length);
+  }
+};
+
+}  // namespace vestil

@@ -1,0 +1,106 @@
+// Differential fuzz target: the input is a program file, run twice under a
+// statement budget, once on decoded lines and once on the text path
+// (each line's text read again every time). What the program shows, the
+// boxes it raises, its exit code, where it stopped, the statements it ran,
+// its variables and the last value must agree; a difference aborts.
+// Built without libFuzzer (VESTIL_DECODED_MAIN) it is a checker that runs
+// the files and folders named on its command line the same way.
+#include <cinttypes>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "fuzz_host.h"
+
+extern "C" const char* __asan_default_options() { return "allocator_may_return_null=1"; }
+
+namespace {
+
+std::string ProgramPath() {
+  static std::string p = "/tmp/vestil-decoded-" + std::to_string(getpid()) + ".VSC";
+  return p;
+}
+
+void Add(std::string& out, const char* label, int64_t v) {
+  out += label;
+  out += std::to_string(v);
+  out += '\n';
+}
+
+void AddFloat(std::string& out, const char* label, double v) {
+  uint64_t bits;
+  std::memcpy(&bits, &v, sizeof bits);
+  Add(out, label, static_cast<int64_t>(bits));
+}
+
+// Everything one run leaves that a program could show.
+std::string Run(const std::string& path, bool decode) {
+  vestil_fuzz::FuzzHost fuzz_host(path);
+  std::string log;
+  fuzz_host.screen.log = &log;
+  fuzz_host.dialogs.log = &log;
+  auto rt = vestil::AssembleRuntime(fuzz_host.host);
+  rt->eval.decode = decode;
+  rt->loop.statement_budget = 20000;
+  int code = vestil::RunProgram(*rt);
+  std::string out = "output:\n" + log + "\n";
+  Add(out, "exit ", code);
+  Add(out, "line ", rt->loop.current_line);
+  Add(out, "statements ", static_cast<int64_t>(rt->loop.statements_run));
+  Add(out, "error ", rt->errors.last_error_number);
+  auto& v = rt->vars;
+  for (int i = 0; i < v.integers.count(); ++i) Add(out, v.integers.at(i).name.str().c_str(), v.integers.at(i).value);
+  for (int i = 0; i < v.longs.count(); ++i) Add(out, v.longs.at(i).name.str().c_str(), v.longs.at(i).value);
+  for (int i = 0; i < v.floats.count(); ++i) AddFloat(out, v.floats.at(i).name.str().c_str(), v.floats.at(i).value);
+  for (int i = 0; i < v.strings.count(); ++i) out += v.strings.at(i).name.str() + "=" + v.strings.at(i).value.str() + "\n";
+  const auto& rr = rt->eval.rr;
+  Add(out, "type ", rr.type);
+  Add(out, "i ", rr.i);
+  Add(out, "l ", rr.l);
+  AddFloat(out, "f ", rr.f);
+  out += "text " + rr.text().str() + "\n";
+  return out;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const std::string path = ProgramPath();
+  if (FILE* f = std::fopen(path.c_str(), "wb")) {
+    std::fwrite(data, 1, size, f);
+    std::fclose(f);
+  }
+  const std::string decoded = Run(path, true);
+  const std::string text = Run(path, false);
+  if (decoded != text) {
+    std::fprintf(stderr, "decoded lines and text path differ\n--- decoded\n%s\n--- text path\n%s\n", decoded.c_str(),
+                 text.c_str());
+    std::abort();
+  }
+  return 0;
+}
+
+#ifdef VESTIL_DECODED_MAIN
+int main(int argc, char** argv) {
+  int files = 0;
+  for (int a = 1; a < argc; ++a) {
+    std::vector<std::filesystem::path> paths;
+    if (std::filesystem::is_directory(argv[a])) {
+      for (const auto& e : std::filesystem::directory_iterator(argv[a])) paths.push_back(e.path());
+    } else {
+      paths.emplace_back(argv[a]);
+    }
+    for (const auto& p : paths) {
+      std::ifstream in(p, std::ios::binary);
+      std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+      LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+      ++files;
+    }
+  }
+  std::printf("%d programs ran the same on decoded lines and on the text path\n", files);
+  std::remove(ProgramPath().c_str());
+  return 0;
+}
+#endif
