@@ -132,8 +132,12 @@ def main():
     work = args.work or tempfile.mkdtemp(prefix='vestil-mutation-')
     copy = os.path.join(work, 'tree')
     if not os.path.exists(copy):
-        shutil.copytree(args.tree, copy, ignore=shutil.ignore_patterns(
-            '.git', 'build*', '*.pyc', '__pycache__', 'node_modules'))
+        def skipped(folder, names):
+            # Build trees sit at the top only; cmake/build_version.h.in is a source.
+            top = os.path.abspath(folder) == os.path.abspath(args.tree)
+            return [n for n in names if n in ('.git', '__pycache__', 'node_modules') or n.endswith('.pyc')
+                    or (top and n.startswith('build'))]
+        shutil.copytree(args.tree, copy, ignore=skipped)
     build = os.path.join(work, 'build-mutation')
     log = os.path.join(work, 'mutation-sample.log')
     jobs = os.environ.get('VESTIL_JOBS', '2')
