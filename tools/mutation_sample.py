@@ -135,7 +135,7 @@ def main():
         def skipped(folder, names):
             # Build trees sit at the top only; cmake/build_version.h.in is a source.
             top = os.path.abspath(folder) == os.path.abspath(args.tree)
-            return [n for n in names if n in ('.git', '__pycache__', 'node_modules') or n.endswith('.pyc')
+            return [n for n in names if n in ('.git', '__pycache__') or n.endswith('.pyc')
                     or (top and n.startswith('build'))]
         shutil.copytree(args.tree, copy, ignore=skipped)
     build = os.path.join(work, 'build-mutation')
