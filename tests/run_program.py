@@ -32,7 +32,7 @@ NAME.expect is made of sections, each started by a line "== KIND [ARG]":
   == trace           run with --trace (the trace goes to standard error)
   == stdout [noeol]  expected standard output ("noeol": no final line end)
   == stderr [noeol]  expected standard error
-  == exit            expected exit code (default 0)
+  == exit [CODE]     expected exit code (default 0), on this line or the next
   == file NAME [noeol] [crlf]  expected content of a file the program wrote
                      ("crlf": its lines end with CR LF)
 Text is UTF-8; the runtime's Windows-1252 crosses the terminal converted.
@@ -227,7 +227,7 @@ def run_case(a, name, source, source_text, sections, extra_env=None, observe=Non
 
         compare("stdout", r.stdout.decode("utf-8", "replace"), kinds.get("stdout", ([], ""))[1])
         compare("stderr", r.stderr.decode("utf-8", "replace"), kinds.get("stderr", ([], ""))[1])
-        want_exit = int(kinds["exit"][1].strip()) if "exit" in kinds else 0
+        want_exit = int(kinds["exit"][1].strip() or kinds["exit"][0][0]) if "exit" in kinds else 0
         if r.returncode != want_exit:
             failures.append("exit code %d, expected %d" % (r.returncode, want_exit))
         for kind, args, text in sections:
