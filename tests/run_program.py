@@ -32,7 +32,7 @@ NAME.expect is made of sections, each started by a line "== KIND [ARG]":
   == trace           run with --trace (the trace goes to standard error)
   == stdout [noeol]  expected standard output ("noeol": no final line end)
   == stderr [noeol]  expected standard error
-  == exit            expected exit code (default 0)
+  == exit [CODE]     expected exit code (default 0), on this line or the next
   == file NAME [noeol] [crlf]  expected content of a file the program wrote
                      ("crlf": its lines end with CR LF)
 Text is UTF-8; the runtime's Windows-1252 crosses the terminal converted.
@@ -85,6 +85,18 @@ def prog(lines, marker=b"  "):
     return data
 
 
+def split_cases(lines):
+    """(title, source, section lines) of each "=== CASE title" of a .cases file."""
+    cases = []
+    for line in lines:
+        if line.startswith("=== CASE"):
+            cases.append([line[8:].strip(), [], []])
+        elif cases:
+            c = cases[-1]
+            (c[2] if c[2] or line.startswith("== ") else c[1]).append(line)
+    return [(t, "".join(src), rest) for t, src, rest in cases]
+
+
 def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("--vestcomp", required=True)
@@ -100,28 +112,19 @@ def main():
         lines = f.readlines()
     if not a.expect.endswith(".cases"):
         return run_case(a, name, os.path.splitext(a.expect)[0] + ".vsl", None, parse(lines))
-    # A .cases file holds several programs: "=== CASE title", the source, then
-    # the sections of that case.
-    cases = []
-    for line in lines:
-        if line.startswith("=== CASE"):
-            cases.append([line[8:].strip(), [], []])
-        elif cases:
-            c = cases[-1]
-            if c[2] or line.startswith("== "):
-                c[2].append(line)
-            else:
-                c[1].append(line)
+    cases = split_cases(lines)
     failed = 0
     for title, src, rest in cases:
-        if run_case(a, name, None, "".join(src), parse(rest)) != 0:
+        if run_case(a, name, None, src, parse(rest)) != 0:
             print("^^^ in case:", title)
             failed += 1
     print("%d passed, %d failed" % (len(cases) - failed, failed))
     return 1 if failed else 0
 
 
-def run_case(a, name, source, source_text, sections):
+def run_case(a, name, source, source_text, sections, extra_env=None, observe=None):
+    """Runs one case; extra_env is added to the environment, observe(r, work)
+    sees the finished run and its folder (tests/decoded_check.py)."""
     kinds = {k: (args, text) for k, args, text in sections}
     work = tempfile.mkdtemp(prefix="vestil-" + name + "-")
     failures = []
@@ -191,6 +194,7 @@ def run_case(a, name, source, source_text, sections):
                 if "=" in l:
                     k, v = l.split("=", 1)
                     env[k] = v
+        env.update(extra_env or {})
         stdin = kinds.get("stdin", ([], ""))[1].encode("utf-8")
         size = int(kinds["limit"][0][0]) if "limit" in kinds else None
         memory = int(kinds["memory"][0][0]) << 20 if "memory" in kinds else None
@@ -214,6 +218,8 @@ def run_case(a, name, source, source_text, sections):
                 r = subprocess.run([runner] + argv, stdin=f, **run)
         else:
             r = subprocess.run([runner] + argv, input=stdin, **run)
+        if observe:
+            observe(r, work)
 
         def compare(what, got, want):
             if got != want:
@@ -221,7 +227,7 @@ def run_case(a, name, source, source_text, sections):
 
         compare("stdout", r.stdout.decode("utf-8", "replace"), kinds.get("stdout", ([], ""))[1])
         compare("stderr", r.stderr.decode("utf-8", "replace"), kinds.get("stderr", ([], ""))[1])
-        want_exit = int(kinds["exit"][1].strip()) if "exit" in kinds else 0
+        want_exit = int(kinds["exit"][1].strip() or kinds["exit"][0][0]) if "exit" in kinds else 0
         if r.returncode != want_exit:
             failures.append("exit code %d, expected %d" % (r.returncode, want_exit))
         for kind, args, text in sections:

@@ -11,20 +11,17 @@
 Run with /usr/bin/python3 (Debian's python3-dbf and python3-dbfread live
 there). The interop case exits with 77 (skipped) when they are missing.
 """
-import argparse
 import os
 import random
 import shutil
 import struct
-import subprocess
 import sys
-import tempfile
+
+sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+import checklib  # noqa: E402
+from checklib import Failure, arguments, scratch  # noqa: E402
 
 SKIP = 77
-
-
-class Failure(Exception):
-    pass
 
 
 def check(cond, what):
@@ -33,18 +30,24 @@ def check(cond, what):
 
 
 def run_program(args, folder, lines, name="T", stderr="", exit_code=0):
-    src = os.path.join(folder, name + ".vsl")
-    with open(src, "w", encoding="cp1252", newline="\n") as f:
-        f.write("\n".join(lines) + "\n")
-    subprocess.run([args.vestcomp, src, "--no-map"], check=True, cwd=folder, stdout=subprocess.DEVNULL)
-    p = subprocess.run([args.vestrun, name + ".VSC"], cwd=folder, capture_output=True)
-    if p.returncode != exit_code or p.stderr.decode("utf-8") != stderr:
-        raise Failure("vestrun failed (%d): %s" % (p.returncode, p.stderr.decode("cp1252", "replace")))
-    return p.stdout.decode("cp1252").split("\n")
+    return checklib.run_program(args, folder, name, lines, stderr=stderr, exit_code=exit_code, encoding="cp1252")
 
 
 def q(text):
     return '"' + text + '"'
+
+
+def put(**fields):
+    """@DBPUT lines for the fields (names in upper case)."""
+    return ["@DBPUT(%s,%s)" % (q(k.upper()), q(v)) for k, v in fields.items()]
+
+
+def put_memo(field, lines):
+    return ["CLEARLIST"] + ["ADDLIST " + q(x) for x in lines] + ["@DBPUTMEMO(" + q(field) + ")"]
+
+
+def create(structure, table, *more):
+    return ["DBCREATE " + q(structure) + " > " + q(table), "@DBOPEN(#1, " + q(table) + ")"] + list(more)
 
 
 # --- an independent reader of DBF, DBT and NDX files -------------------------
@@ -141,20 +144,15 @@ def case_interop(args, folder):
     rows = [("Meier", "1234.50", "19961231", "T", "42", ["Zeile eins", "Zeile zwei"]),
             ("Schulze", "-7.25", "20000229", "F", "-3", []),
             ("Abel", "0.00", "18991230", "?", "0", ["Nur eine Zeile"])]
-    src = ["DBCREATE " + q("STRUKT.TXT") + " > " + q("KUNDEN"),
-           "@DBOPEN(#1, " + q("KUNDEN") + ")"]
+    src = create("STRUKT.TXT", "KUNDEN")
     for name, betrag, datum, aktiv, menge, memo in rows:
-        src += ["@DBPUT(" + q("NAME") + "," + q(name) + ")", "@DBPUT(" + q("BETRAG") + "," + q(betrag) + ")",
-                "@DBPUT(" + q("DATUM") + "," + q(datum) + ")", "@DBPUT(" + q("AKTIV") + "," + q(aktiv) + ")",
-                "@DBPUT(" + q("MENGE") + "," + q(menge) + ")"]
-        if memo:
-            src += ["CLEARLIST"] + ["ADDLIST " + q(x) for x in memo] + ["@DBPUTMEMO(" + q("NOTIZ") + ")"]
-        src += ["@DBAPPEND()"]
+        src += put(name=name, betrag=betrag, datum=datum, aktiv=aktiv, menge=menge)
+        src += (put_memo("NOTIZ", memo) if memo else []) + ["@DBAPPEND()"]
     src += ["@DBCLOSE(#1)"]
     # A table the program leaves open keeps every record it wrote.
     src += ["@DBOPEN(#2, " + q("OFFEN.DBF") + ")"]
     for i in range(5):
-        src += ["@DBPUT(" + q("NAME") + "," + q("offen%d" % i) + ")", "@DBAPPEND()"]
+        src += put(name="offen%d" % i) + ["@DBAPPEND()"]
     shutil.copy(os.path.join(folder, "STRUKT.TXT"), os.path.join(folder, "S2.TXT"))
     run_program(args, folder, ["DBCREATE " + q("S2.TXT") + " > " + q("OFFEN")], "MK")
     run_program(args, folder, src)
@@ -233,9 +231,9 @@ def case_ndx(args, folder):
     rng = random.Random(4711)
     names = ["M%03d" % rng.randrange(120) for _ in range(700)]
     nums = ["%.2f" % (rng.randrange(-50000, 50000) / 100) for _ in range(700)]
-    src = ["DBCREATE " + q("S.TXT") + " > " + q("IX"), "@DBOPEN(#1, " + q("IX") + ")"]
+    src = create("S.TXT", "IX")
     for n, v in zip(names, nums):
-        src += ["@DBPUT(" + q("NAME") + "," + q(n) + ")", "@DBPUT(" + q("NUM") + "," + q(v) + ")", "@DBAPPEND()"]
+        src += put(name=n, num=v) + ["@DBAPPEND()"]
     src += ["DBINDEX " + q("NAME") + " > " + q("IXNAME"), "PRINT &DBRECNO"]
     seeks = ["M050", "M05", "M9", "M119", "M000"]
     for s in seeks:
@@ -265,10 +263,9 @@ def case_ndx(args, folder):
 
     # A fatal error ends the program with the table open: the records are
     # all there and the index pages waiting in the cache are written.
-    src = ["DBCREATE " + q("S.TXT") + " > " + q("FATAL"), "@DBOPEN(#1, " + q("FATAL") + ")",
-           "DBINDEX " + q("NAME") + " > " + q("FNAME")]
+    src = create("S.TXT", "FATAL", "DBINDEX " + q("NAME") + " > " + q("FNAME"))
     for n, v in zip(names[:400], nums[:400]):
-        src += ["@DBPUT(" + q("NAME") + "," + q(n) + ")", "@DBPUT(" + q("NUM") + "," + q(v) + ")", "@DBAPPEND()"]
+        src += put(name=n, num=v) + ["@DBAPPEND()"]
     src += ["@DBSELECT(#5)"]
     run_program(args, folder, src, "F", stderr="Tabellennummer noch nicht vergeben! | Zeile %6d!\n" % len(src),
                 exit_code=2)
@@ -286,8 +283,7 @@ def case_random(args, folder):
     rng = random.Random(1996)
     with open(os.path.join(folder, "S.TXT"), "w") as f:
         f.write("name;C;6;0\nnum;N;9;2\nnote;M;10;0\n")
-    src = ["DECLARE R&", "DBCREATE " + q("S.TXT") + " > " + q("RT"), "@DBOPEN(#1, " + q("RT") + ")",
-           "DBINDEX " + q("NAME") + " > " + q("RNAME")]
+    src = ["DECLARE R&"] + create("S.TXT", "RT", "DBINDEX " + q("NAME") + " > " + q("RNAME"))
     model = []  # [name, num, memo lines, deleted, seq of name key, seq of num key]
     seq = [0]
     buffer_deleted = [False]  # the deletion flag in the record buffer
@@ -299,18 +295,13 @@ def case_random(args, folder):
     def memo_lines():
         return ["%s %d" % ("x" * rng.randrange(0, 120), rng.randrange(1000)) for _ in range(rng.randrange(0, 4))]
 
-    def put_memo(lines):
-        return ["CLEARLIST"] + ["ADDLIST " + q(x) for x in lines] + ["@DBPUTMEMO(" + q("NOTE") + ")"]
-
     def ops(count, phase):
         nonlocal src
         for _ in range(count):
             op = rng.random()
             if op < 0.45 or not model:
                 name, num, lines = "K%03d" % rng.randrange(300), "%.2f" % (rng.randrange(-99999, 99999) / 100), memo_lines()
-                src += ["@DBPUT(" + q("NAME") + "," + q(name) + ")", "@DBPUT(" + q("NUM") + "," + q(num) + ")"]
-                src += put_memo(lines)
-                src += ["@DBAPPEND()"]
+                src += put(name=name, num=num) + put_memo("NOTE", lines) + ["@DBAPPEND()"]
                 model.append([name, num, lines, buffer_deleted[0], nextseq(), nextseq()])
                 buffer_deleted[0] = False
             else:
@@ -321,20 +312,20 @@ def case_random(args, folder):
                 if op < 0.8:
                     if rng.random() < 0.7:
                         name = "K%03d" % rng.randrange(300)
-                        src += ["@DBPUT(" + q("NAME") + "," + q(name) + ")"]
+                        src += put(name=name)
                         if name != m[0]:
                             m[0] = name
                             if phase == 0:
                                 m[4] = nextseq()
                     if rng.random() < 0.5:
                         num = "%.2f" % (rng.randrange(-99999, 99999) / 100)
-                        src += ["@DBPUT(" + q("NUM") + "," + q(num) + ")"]
+                        src += put(num=num)
                         if float(num) != float(m[1]) and phase == 1:
                             m[5] = nextseq()
                         m[1] = num
                     if rng.random() < 0.5:
                         m[2] = memo_lines()
-                        src += put_memo(m[2])
+                        src += put_memo("NOTE", m[2])
                     src += ["@DBWRITE(0)"]
                 elif op < 0.93:
                     src += ["@DBDELETE()"]
@@ -427,26 +418,16 @@ def case_random(args, folder):
 
 
 def main():
-    ap = argparse.ArgumentParser()
-    ap.add_argument("--vestcomp", required=True)
-    ap.add_argument("--vestrun", required=True)
-    ap.add_argument("--keep", action="store_true")
-    ap.add_argument("case", choices=["interop", "ndx", "random"])
-    args = ap.parse_args()
-    args.vestcomp = os.path.abspath(args.vestcomp)
-    args.vestrun = os.path.abspath(args.vestrun)
-    folder = tempfile.mkdtemp(prefix="dbase_" + args.case + "_")
-    try:
-        rc = {"interop": case_interop, "ndx": case_ndx, "random": case_random}[args.case](args, folder)
-        if rc == 0:
-            print("OK")
-        return rc
-    except Failure as e:
-        print("FAILED:", e, "(files in %s)" % folder if args.keep else "")
-        return 1
-    finally:
-        if not args.keep:
-            shutil.rmtree(folder, ignore_errors=True)
+    args = arguments(__doc__, (["case"], dict(choices=["interop", "ndx", "random"])))
+    with scratch(args, "dbase_" + args.case + "_") as folder:
+        try:
+            rc = {"interop": case_interop, "ndx": case_ndx, "random": case_random}[args.case](args, folder)
+        except Failure as e:
+            print("FAILED:", e)
+            return 1
+    if rc == 0:
+        print("OK")
+    return rc
 
 
 if __name__ == "__main__":

@@ -14,19 +14,17 @@ Usage: /usr/bin/python3 tests/dbase/kill_test.py --vestcomp B/vestcomp
          --vestrun B/vestrun [--kills N] [--seed S]
 ctest runs it with 20 kills; the full run takes --kills 200.
 """
-import argparse
 import os
 import random
-import shutil
 import signal
-import struct
 import subprocess
 import sys
-import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 from check_dbase import Failure, check, walk_ndx  # noqa: E402
+from checklib import arguments, compile_program, scratch  # noqa: E402
 
 APPEND = """DECLARE I%, R%
 @DBOPEN(#1, "T")
@@ -54,12 +52,6 @@ DBINDEX "NAME" > "I"
 
 def key(n):
     return "K%d" % n
-
-
-def compile_program(args, folder, name, text):
-    with open(os.path.join(folder, name + ".vsl"), "w") as f:
-        f.write(text)
-    subprocess.run([args.vestcomp, name + ".vsl"], cwd=folder, check=True, stdout=subprocess.DEVNULL)
 
 
 def check_table(folder, completed):
@@ -101,65 +93,53 @@ def check_index(args, folder, count):
 
 
 def main():
-    ap = argparse.ArgumentParser()
-    ap.add_argument("--vestcomp", required=True)
-    ap.add_argument("--vestrun", required=True)
-    ap.add_argument("--kills", type=int, default=20)
-    ap.add_argument("--seed", type=int, default=None)
-    ap.add_argument("--keep", action="store_true")
-    ap.add_argument("--verbose", action="store_true")
-    args = ap.parse_args()
+    args = arguments(__doc__, (["--kills"], dict(type=int, default=20)), (["--seed"], dict(type=int)),
+                     (["--verbose"], dict(action="store_true")))
     try:
         import dbf  # noqa: F401
         import dbfread  # noqa: F401
     except ImportError as e:
         print("SKIPPED: /usr/bin/python3 lacks python3-dbf or python3-dbfread (%s)" % e)
         return 77
-    args.vestcomp = os.path.abspath(args.vestcomp)
-    args.vestrun = os.path.abspath(args.vestrun)
     seed = args.seed if args.seed is not None else int(time.time())
     rnd = random.Random(seed)
-    folder = tempfile.mkdtemp(prefix="dbase_kill_")
     outcomes = {"refused": 0, "complete": 0}
-    try:
-        with open(os.path.join(folder, "S.TXT"), "w") as f:
-            f.write("name;c;12;0\nn;n;8;0\n")
-        for name, text in (("APPEND", APPEND), ("PROBE", PROBE), ("SETUP", SETUP)):
-            compile_program(args, folder, name, text)
-        subprocess.run([args.vestrun, "SETUP.VSC"], cwd=folder, check=True)
-        completed = 0
-        for kill in range(args.kills):
-            p = subprocess.Popen(["stdbuf", "-o0", args.vestrun, "APPEND.VSC"], cwd=folder,
-                                 stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
-            time.sleep(rnd.uniform(0.02, 0.25))
-            p.send_signal(signal.SIGKILL)
-            out, _ = p.communicate()
-            # Each completed append printed its record number and a line end;
-            # the last line may be cut by the kill.
-            done = [int(x) for x in out.decode("cp1252").split("\n")[:-1] if x.strip().isdigit()]
-            if done:
-                completed = max(completed, done[-1])
-            count = check_table(folder, completed)
-            outcome = check_index(args, folder, count)
-            outcomes[outcome] += 1
-            if args.verbose:
-                print("kill %d: %d records, %d appends completed, index %s" % (kill + 1, count, completed, outcome))
-            if count > 4000:
-                # A fresh table keeps the rebuilds short.
-                for n in ("T.DBF", "I.NDX"):
-                    os.remove(os.path.join(folder, n))
-                subprocess.run([args.vestrun, "SETUP.VSC"], cwd=folder, check=True)
-                completed = 0
-        print("OK: %d kills (seed %d), index complete %d times, refused with 608 %d times"
-              % (args.kills, seed, outcomes["complete"], outcomes["refused"]))
-        return 0
-    except Failure as e:
-        print("FAILED (seed %d): %s %s" % (seed, e, "(files in %s)" % folder if args.keep else ""))
-        return 1
-    finally:
-        if not args.keep:
-            shutil.rmtree(folder, ignore_errors=True)
-
+    with scratch(args, "dbase_kill_") as folder:
+        try:
+            with open(os.path.join(folder, "S.TXT"), "w") as f:
+                f.write("name;c;12;0\nn;n;8;0\n")
+            for name, text in (("APPEND", APPEND), ("PROBE", PROBE), ("SETUP", SETUP)):
+                compile_program(args, folder, name, text)
+            subprocess.run([args.vestrun, "SETUP.VSC"], cwd=folder, check=True)
+            completed = 0
+            for kill in range(args.kills):
+                p = subprocess.Popen(["stdbuf", "-o0", args.vestrun, "APPEND.VSC"], cwd=folder,
+                                     stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+                time.sleep(rnd.uniform(0.02, 0.25))
+                p.send_signal(signal.SIGKILL)
+                out, _ = p.communicate()
+                # Each completed append printed its record number and a line end;
+                # the last line may be cut by the kill.
+                done = [int(x) for x in out.decode("cp1252").split("\n")[:-1] if x.strip().isdigit()]
+                if done:
+                    completed = max(completed, done[-1])
+                count = check_table(folder, completed)
+                outcome = check_index(args, folder, count)
+                outcomes[outcome] += 1
+                if args.verbose:
+                    print("kill %d: %d records, %d appends completed, index %s" % (kill + 1, count, completed, outcome))
+                if count > 4000:
+                    # A fresh table keeps the rebuilds short.
+                    for n in ("T.DBF", "I.NDX"):
+                        os.remove(os.path.join(folder, n))
+                    subprocess.run([args.vestrun, "SETUP.VSC"], cwd=folder, check=True)
+                    completed = 0
+            print("OK: %d kills (seed %d), index complete %d times, refused with 608 %d times"
+                  % (args.kills, seed, outcomes["complete"], outcomes["refused"]))
+            return 0
+        except Failure as e:
+            print("FAILED (seed %d): %s" % (seed, e))
+            return 1
 
 if __name__ == "__main__":
     sys.exit(main())

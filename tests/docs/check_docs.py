@@ -138,8 +138,7 @@ def check_coverage(root):
                 else:
                     seen[kw] = '%s:%d' % (rel, line)
     missing = sorted(keywords - set(seen))
-    for kw in missing:
-        failures.append('no entry for `%s`' % kw)
+    failures += ['no entry for `%s`' % kw for kw in missing]
     for path in markdown_files(root):
         rel = os.path.relpath(path, root)
         for lang, line, text in blocks(path):
@@ -152,10 +151,8 @@ def check_coverage(root):
 
 
 def clean_env():
-    env = {k: v for k, v in os.environ.items()
-           if not k.startswith(('VESTIL_', 'VESTRUN_', 'LC_'))}
-    env['LANG'] = 'C.UTF-8'
-    return env
+    return dict({k: v for k, v in os.environ.items() if not k.startswith(('VESTIL_', 'VESTRUN_', 'LC_'))},
+                LANG='C.UTF-8')
 
 
 def replace_outputs(path, written):
@@ -184,13 +181,11 @@ def check_examples(root, vestcomp, vestrun, files, update=False):
             count += 1
             where = '%s:%d' % (rel, line)
             with tempfile.TemporaryDirectory() as tmp:
-                src_dir = os.path.join(tmp, 'src')
-                run_dir = os.path.join(tmp, 'run')
+                src_dir, run_dir = os.path.join(tmp, 'src'), os.path.join(tmp, 'run')
                 os.makedirs(src_dir)
                 os.makedirs(run_dir)
-                vsl = os.path.join(src_dir, 'example.vsl')
                 vsc = os.path.join(src_dir, 'EXAMPLE.VSC')
-                with open(vsl, 'w', encoding='utf-8') as f:
+                with open(os.path.join(src_dir, 'example.vsl'), 'w', encoding='utf-8') as f:
                     f.write(program + '\n')
                 # Compiled where it lies, so that the line map names "example.vsl".
                 p = subprocess.run([vestcomp] + ([] if checked else ['--no-check']) + ['example.vsl', '-o', vsc],

@@ -3,89 +3,53 @@
 
 As the only argument they print the usage or the version and exit 0; in
 every other case the command line means what it meant before: a program file
-the loader would open under that name ("--help.VSC") runs, a plain file of
-that name leaves the loader as it was (it looks for "--version.VSC"), a second
-argument makes the word a program name again, and a runner with a bound
-program passes the word to its program."""
-import argparse
+the loader would open under that name ("--help.VSC", found regardless of
+case) runs, a plain file of that name leaves the loader as it was (it looks
+for "--version.VSC"), a second argument makes the word a program name again,
+and a runner with a bound program passes the word to its program."""
 import os
 import subprocess
 import sys
-import tempfile
 
-failures = []
-
-
-def check(what, cond, detail=""):
-    if not cond:
-        failures.append("%s: %r" % (what, detail))
+sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+from checklib import Checks, arguments, scratch  # noqa: E402
 
 
 def main():
-    ap = argparse.ArgumentParser()
-    ap.add_argument("--vestrun", required=True)
-    ap.add_argument("--vestcomp", required=True)
-    ap.add_argument("--build-version", required=True, help="the CMake project version")
-    args = ap.parse_args()
-    vr = os.path.abspath(args.vestrun)
-    vc = os.path.abspath(args.vestcomp)
-    version = ("vestrun %s (VESTIL runtime 5.0a-NT)\n" % args.build_version).encode()
-
-    def run(exe, *argv, cwd):
-        return subprocess.run([exe] + list(argv), capture_output=True, cwd=cwd,
-                              stdin=subprocess.DEVNULL, timeout=60)
-
-    with tempfile.TemporaryDirectory() as d:
-        # No file of either name: the options.
-        r = run(vr, "--help", cwd=d)
-        check("vestrun --help", r.returncode == 0 and r.stdout.startswith(b"usage: vestrun [--trace")
-              and b"--version" in r.stdout and r.stderr == b"", r)
-        r = run(vr, "--version", cwd=d)
-        check("vestrun --version", (r.returncode, r.stdout, r.stderr) == (0, version, b""), r)
-        r = run(vc, "--version", cwd=d)
-        check("vestcomp --version", (r.returncode, r.stderr) == (0, b"")
-              and r.stdout == version.replace(b"vestrun", b"vestcomp", 1), r)
-        # Not the only argument: as before.
-        r = run(vr, "--help", "x", cwd=d)
-        check("vestrun --help x", r.returncode == 2 and r.stdout == b""
-              and b"Datei nicht gefunden: --help.VSC" in r.stderr, r)
-        r = run(vc, "--version", "x.vsl", cwd=d)
-        check("vestcomp --version x.vsl", r.returncode == 2 and b"unknown option --version" in r.stderr, r)
-
-        # $VERSION in a program is the runtime's version text of --version.
-        with open(os.path.join(d, "prog.vsl"), "w") as f:
-            f.write('PRINT "program ran: "; @PAR$(1); $VERSION\nEND\n')
-        r = run(vc, "prog.vsl", "-o", "--help.VSC", cwd=d)
-        check("compile", r.returncode == 0, r)
-        # A program file the loader finds as "--help" runs as a program (the
-        # name is found regardless of case, as the loader finds it).
-        os.rename(os.path.join(d, "--help.VSC"), os.path.join(d, "--HELP.vsc"))
-        r = run(vr, "--help", cwd=d)
-        check("vestrun --help with --HELP.vsc", (r.returncode, r.stdout)
-              == (0, b"program ran: --help5.0a-NT\n"), r)
-
-        # A plain file named "--version": the loader looks for --version.VSC,
-        # as it always did.
-        os.rename(os.path.join(d, "--HELP.vsc"), os.path.join(d, "--version"))
-        r = run(vr, "--version", cwd=d)
-        check("vestrun --version with a file --version", r.returncode == 2 and r.stdout == b""
-              and b"Datei nicht gefunden: --version.VSC" in r.stderr, r)
-
-        # A bound program gets the word as its parameter (run in a folder of
-        # its own: a program file named by the parameter would replace it).
+    a = arguments(__doc__, (["--build-version"], dict(required=True, help="the CMake project version")))
+    version = "vestrun %s (VESTIL runtime 5.0a-NT)\n" % a.build_version
+    check = Checks()
+    with scratch(a, "vestil-cli-") as d:
         alone = os.path.join(d, "alone")
         os.mkdir(alone)
-        r = run(vc, "bind", vr, "-o", "alone/app", "--", "--version", cwd=d)
-        check("bind", r.returncode == 0, r)
-        for word in ("--help", "--version"):
-            r = run(os.path.join(alone, "app"), word, cwd=alone)
-            check("bound program with " + word, (r.returncode, r.stdout)
-                  == (0, ("program ran: %s5.0a-NT\n" % word).encode()), r)
+        with open(os.path.join(d, "prog.vsl"), "w") as f:
+            f.write('PRINT "program ran: "; @PAR$(1); $VERSION\nEND\n')
 
-    for f in failures:
-        print("FAIL", f)
-    print("cli options: %d failures" % len(failures))
-    return 1 if failures else 0
+        def ok(code, out=None, err=None, prefix=False):
+            """exit code, standard output (or its start), a text standard error holds (None: empty)"""
+            return lambda r: (r.returncode == code and (out is None or r.stdout.decode()[:len(out) if prefix else None] == out)
+                              and (r.stderr == b"" if err is None else err in r.stderr.decode()))
+        steps = [
+            ("vestrun --help", [a.vestrun, "--help"], d, ok(0, "usage: vestrun [--trace", prefix=True)),
+            ("vestrun --version", [a.vestrun, "--version"], d, ok(0, version)),
+            ("vestcomp --version", [a.vestcomp, "--version"], d, ok(0, version.replace("vestrun", "vestcomp", 1))),
+            ("vestrun --help x", [a.vestrun, "--help", "x"], d, ok(2, "", "Datei nicht gefunden: --help.VSC")),
+            ("vestcomp --version x.vsl", [a.vestcomp, "--version", "x.vsl"], d, ok(2, None, "unknown option --version")),
+            ("compile", [a.vestcomp, "prog.vsl", "-o", "--help.VSC"], d, ok(0, None, "")),
+            ("rename", ["mv", "--", "--help.VSC", "--HELP.vsc"], d, ok(0)),
+            ("vestrun --help with --HELP.vsc", [a.vestrun, "--help"], d, ok(0, "program ran: --help5.0a-NT\n")),
+            ("rename", ["mv", "--", "--HELP.vsc", "--version"], d, ok(0)),
+            ("vestrun --version with a file --version", [a.vestrun, "--version"], d,
+             ok(2, "", "Datei nicht gefunden: --version.VSC")),
+            # A bound program in a folder of its own (a program file named by
+            # the parameter would replace it) gets the word as its parameter.
+            ("bind", [a.vestcomp, "bind", a.vestrun, "-o", "alone/app", "--", "--version"], d, ok(0, None, "")),
+        ] + [("bound program with " + w, [os.path.join(alone, "app"), w], alone, ok(0, "program ran: %s5.0a-NT\n" % w))
+             for w in ("--help", "--version")]
+        for what, cmd, cwd, want in steps:
+            r = subprocess.run(cmd, capture_output=True, cwd=cwd, stdin=subprocess.DEVNULL, timeout=60)
+            check(what, want(r) or r, True)
+    return check.report("cli options")
 
 
 if __name__ == "__main__":

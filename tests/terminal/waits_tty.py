@@ -11,15 +11,15 @@ input):
 
 usage: waits_tty.py --vestcomp VESTCOMP --vestrun VESTRUN
 """
-import argparse
 import os
 import select
-import shutil
 import subprocess
 import sys
-import tempfile
 import termios
 import time
+
+sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+from checklib import arguments, compile_program, scratch  # noqa: E402
 
 PROGRAM = """PRINT "bereit"
 WAITKEY
@@ -60,21 +60,14 @@ def echoed(master):
 
 
 def main():
-    ap = argparse.ArgumentParser()
-    ap.add_argument("--vestcomp", required=True)
-    ap.add_argument("--vestrun", required=True)
-    a = ap.parse_args()
-    work = tempfile.mkdtemp(prefix="vestil-waits-tty-")
-    try:
-        src = os.path.join(work, "w.vsl")
-        with open(src, "w") as f:
-            f.write(PROGRAM)
-        subprocess.run([a.vestcomp, src, "-o", os.path.join(work, "W.VSC")], check=True)
+    a = arguments(__doc__)
+    with scratch(a, "vestil-waits-tty-") as work:
+        compile_program(a, work, "W", PROGRAM)
         master, slave = os.openpty()
         before = lflag(slave)
         if before & LINE_MODE != LINE_MODE:
             raise SystemExit("the new pseudo-terminal is not in line mode")
-        proc = subprocess.Popen([os.path.abspath(a.vestrun), "W.VSC"], cwd=work, stdin=slave,
+        proc = subprocess.Popen([a.vestrun, "W.VSC"], cwd=work, stdin=slave,
                                 stdout=subprocess.PIPE, stderr=subprocess.PIPE)
         try:
             read_until(proc.stdout, b"bereit\n", proc)
@@ -106,8 +99,6 @@ def main():
                 proc.wait()
             os.close(master)
             os.close(slave)
-    finally:
-        shutil.rmtree(work, ignore_errors=True)
     print("waits on a terminal: ok")
     return 0
 

@@ -1,0 +1,78 @@
+"""What the Python checkers share: the --vestcomp/--vestrun arguments, a
+scratch folder, compiling and running a program, and collected failures."""
+import argparse
+import contextlib
+import os
+import shutil
+import subprocess
+import tempfile
+
+
+class Failure(Exception):
+    pass
+
+
+def arguments(doc, *more):
+    """Parses --vestcomp, --vestrun, --keep and more (flags, keywords) pairs;
+    the two programs come back as absolute paths."""
+    ap = argparse.ArgumentParser(description=doc.strip().splitlines()[0])
+    ap.add_argument("--vestcomp", required=True)
+    ap.add_argument("--vestrun", required=True)
+    ap.add_argument("--keep", action="store_true", help="keep the scratch folder")
+    for flags, kw in more:
+        ap.add_argument(*flags, **kw)
+    a = ap.parse_args()
+    a.vestcomp, a.vestrun = os.path.abspath(a.vestcomp), os.path.abspath(a.vestrun)
+    return a
+
+
+@contextlib.contextmanager
+def scratch(a, prefix):
+    work = tempfile.mkdtemp(prefix=prefix)
+    try:
+        yield work
+    finally:
+        if a.keep:
+            print("kept", work)
+        else:
+            shutil.rmtree(work, ignore_errors=True)
+
+
+def compile_program(a, work, name, source, encoding="utf-8"):
+    """NAME.vsl of source compiled to NAME.VSC in work; returns its path."""
+    with open(os.path.join(work, name + ".vsl"), "w", encoding=encoding, newline="\n") as f:
+        f.write(source if isinstance(source, str) else "\n".join(source) + "\n")
+    vsc = os.path.join(work, name + ".VSC")
+    r = subprocess.run([a.vestcomp, name + ".vsl", "-o", vsc, "--no-map"], cwd=work, capture_output=True)
+    if r.returncode != 0:
+        raise Failure("vestcomp %s: %s%s" % (name, r.stdout.decode(), r.stderr.decode()))
+    return vsc
+
+
+def run_program(a, work, name, source, env=None, stderr="", exit_code=0, encoding="utf-8"):
+    """Compiles and runs source (a text or a list of lines) in work; the run
+    must end with exit_code and write stderr. Returns its output lines (the
+    text after the last line end is the last item)."""
+    vsc = compile_program(a, work, name, source)
+    r = subprocess.run([a.vestrun, vsc], cwd=work, capture_output=True, timeout=120,
+                       env=dict(os.environ, **(env or {})))
+    if r.returncode != exit_code or r.stderr.decode("utf-8", "replace") != stderr:
+        raise Failure("%s: vestrun ended with %d: %s" % (name, r.returncode, r.stderr.decode("utf-8", "replace")))
+    return r.stdout.decode(encoding).split("\n")
+
+
+class Checks:
+    """Failures collected by name; report() prints them and gives the exit code."""
+
+    def __init__(self):
+        self.failures = []
+
+    def __call__(self, what, got, want):
+        if got != want:
+            self.failures.append("%s:\n  got  %r\n  want %r" % (what, got, want))
+
+    def report(self, name):
+        for f in self.failures:
+            print("FAIL", f)
+        print("%s: %d failures" % (name, len(self.failures)))
+        return 1 if self.failures else 0
