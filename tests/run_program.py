@@ -39,7 +39,9 @@ Text is UTF-8; the runtime's Windows-1252 crosses the terminal converted.
 Lines starting with "#" before the first section are comments.
 
 NAME.cases groups several such programs in one file: each starts with a line
-"=== CASE title", followed by its source and then its sections.
+"=== CASE title", followed by its source and then its sections; a case
+"=== BOTH name title" runs here and under Wine, "=== WINE name title" only
+under Wine (tests/wine/wine_harness.py, which reads more sections).
 """
 import argparse
 import os
@@ -103,10 +105,14 @@ def main():
     # A .cases file holds several programs: "=== CASE title", the source, then
     # the sections of that case.
     cases = []
+    # "=== WINE" cases are for vestrun.exe under Wine only (tests/wine).
+    skip = False
     for line in lines:
-        if line.startswith("=== CASE"):
-            cases.append([line[8:].strip(), [], []])
-        elif cases:
+        if line.startswith("=== "):
+            skip = line.startswith("=== WINE")
+            if not skip:
+                cases.append([line[8:].strip(), [], []])
+        elif cases and not skip:
             c = cases[-1]
             if c[2] or line.startswith("== "):
                 c[2].append(line)

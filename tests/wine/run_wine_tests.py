@@ -25,7 +25,7 @@ import sys
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 
-from wine_harness import main  # noqa: E402
+from wine_harness import case_tests, main  # noqa: E402
 
 FIRST = ['build', 'loader', 'appended', 'errors', 'profile', 'channels']
 
@@ -36,7 +36,7 @@ def collect_tests():
     tests = []
     for subject in order:
         tests += importlib.import_module(subject + '_wine').TESTS
-    return tests
+    return tests + case_tests()
 
 
 if __name__ == '__main__':

@@ -21,12 +21,16 @@ function(ctx), needs_wine); a failing test raises TestFailure.
 """
 import argparse
 import configparser
+import glob
 import hashlib
 import os
 import re
 import shutil
+import signal
 import struct
 import subprocess
+import tempfile
+import threading
 import time
 import traceback
 
@@ -609,3 +613,255 @@ def main(tests, description):
     print('wine tests took %.1f s; screenshots and logs in %s' % (time.monotonic() - started, work))
     print('wine tests: %d passed, %d failed' % (len(passed), len(failed)))
     return 1 if failed else 0
+
+
+# --- cases -------------------------------------------------------------------------
+# The window tests are cases in tests/programs/*.cases, beside the console
+# runner's cases of the same subject. A case headed "=== WINE NAME title" runs
+# here only, "=== BOTH NAME title" here and in the console runner,
+# "=== CASE title" in the console runner only (tests/run_program.py). After
+# the source come sections "== KIND [ARG]" as in run_program.py (args, env,
+# setup, exit, file NAME [crlf] [noeol] [nocase]); and these of their own:
+#   == needs WHAT...  odbc, socat: set-up the case cannot run without
+#   == actions        the run as a person does it, one step a line (below);
+#                     without this section no window may show at all
+#   == serial         COM1 is a pseudo-terminal pair; the section is a dict
+#                     of the device's answers {last byte received: answer}
+#   == received       what the device must have received
+#   == check          Python run after the run (folder, fail(text), TestFailure)
+# The source and the texts may say @FOLDER@ (the test folder as Wine shows it),
+# @DIR@ (the same as a Unix path),
+# @RUNNER@ (vestrun.exe, backslashes doubled) and @CLASSLONG@ (the user32
+# entry of the class values of the runner's kind).
+# Actions: window CAPTION (wait for it; it takes the keys), step N (wait until
+# SCHRITT.TXT holds N), key KEY..., type TEXT, answer KEY (a key that closes
+# the window), click BUTTON X Y (held for a moment), move X Y, still N (the
+# step N is still waited in after a while), open (the window is still open
+# after a while), shot NAME, sleep SECONDS, run EXE ARG... (vestrun.exe or a
+# helper built from tests/wine/EXE.c, run to its end; "== run -" starts no
+# run of the program but these).
+PROGRAMS = os.path.join(os.path.dirname(HERE), 'programs')
+STEP_TIMEOUT = 30
+
+
+def read_text(path):
+    try:
+        with open(path, 'rb') as f:
+            return f.read().decode('cp1252')
+    except OSError:
+        return ''
+
+
+def parse_cases(path):
+    """The Wine cases of a .cases file: (name, source, [(kind, args, text)])."""
+    out, cur = [], None
+    with open(path, encoding='utf-8') as f:
+        for line in f:
+            if line.startswith('=== '):
+                head = line[4:].split()
+                cur = None
+                if head[0] in ('WINE', 'BOTH'):
+                    cur = [head[1], [], []]
+                    out.append(cur)
+            elif cur is not None:
+                if cur[2] or line.startswith('== '):
+                    if line.startswith('== '):
+                        parts = line[3:].split()
+                        cur[2].append([parts[0], parts[1:], []])
+                    else:
+                        cur[2][-1][2].append(line)
+                else:
+                    cur[1].append(line)
+    return [(n, ''.join(src), [(k, a, ''.join(t)) for k, a, t in secs]) for n, src, secs in out]
+
+
+def build_helper(ctx, name, folder, libs=()):
+    cc = next((c for c in (MINGW + '-gcc-posix', MINGW + '-gcc') if shutil.which(c)), None)
+    if not cc:
+        raise TestFailure('no %s-gcc to build %s' % (MINGW, name))
+    exe = os.path.join(folder, name + '.exe')
+    subprocess.run([cc, '-std=c11', '-O2', '-Wall', '-Wextra', '-Werror', '-mwindows', '-static', '-s',
+                    '-o', exe, os.path.join(HERE, name + '.c')] + list(libs), check=True, timeout=300)
+    return exe
+
+
+class SerialPair:
+    """COM1 of the prefix leads to one end of a socat pseudo-terminal pair (Wine's
+    Ports key keeps the dosdevices link), COM9 to nothing; a thread plays the
+    device at the other end."""
+
+    def __init__(self, s, answers, last):
+        if not shutil.which('socat'):
+            raise TestFailure('socat is not installed (tools/install_deps.sh)')
+        self.ptys = tempfile.mkdtemp(prefix='vestil-serial-', dir=s.work)
+        a, b = os.path.join(self.ptys, 'A'), os.path.join(self.ptys, 'B')
+        self.socat = subprocess.Popen(['socat', 'pty,raw,echo=0,link=' + a, 'pty,raw,echo=0,link=' + b],
+                                      stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                      stderr=subprocess.DEVNULL)
+        deadline = time.monotonic() + 10
+        while not (os.path.exists(a) and os.path.exists(b)):
+            if time.monotonic() > deadline:
+                raise TestFailure('socat did not make the pseudo-terminals')
+            time.sleep(0.05)
+        links = (('COM1', os.path.realpath(a)), ('COM9', os.path.join(self.ptys, 'missing')))
+        for name, target in links:
+            s.run_quiet(['wine', 'reg', 'add', 'HKLM\\Software\\Wine\\Ports', '/v', name, '/d', target, '/f'],
+                        120, 'serial-reg.log')
+            link = os.path.join(s.env['WINEPREFIX'], 'dosdevices', name.lower())
+            if os.path.lexists(link):
+                os.remove(link)
+            os.symlink(target, link)
+        self.received = bytearray()
+        self.peer = os.open(b, os.O_RDWR | os.O_NOCTTY)
+
+        def device():
+            end = time.monotonic() + 60
+            while time.monotonic() < end and not self.received.endswith(last):
+                data = os.read(self.peer, 100)
+                self.received.extend(data)
+                if data[-1:] in answers:
+                    os.write(self.peer, answers[data[-1:]])
+        self.thread = threading.Thread(target=device, daemon=True)
+        self.thread.start()
+
+    def close(self):
+        self.thread.join(5)
+        os.close(self.peer)
+        self.socat.send_signal(signal.SIGTERM)
+        self.socat.wait(10)
+        shutil.rmtree(self.ptys, ignore_errors=True)
+
+
+def run_case(ctx, name, source, sections):
+    s = ctx.session
+    kinds = {k: (a, t) for k, a, t in sections}
+    for need in kinds.get('needs', ([], ''))[0]:
+        if need == 'odbc' and not os.path.exists('/etc/odbcinst.ini'):
+            raise TestFailure('unixODBC with the SQLite driver is not installed (tools/install_deps.sh)')
+        if need == 'socat' and not shutil.which('socat'):
+            raise TestFailure('socat is not installed (tools/install_deps.sh)')
+    folder = ctx.folder(name, {})
+    entry = 'GetClassLongPtrA' if MINGW.startswith('x86_64') else 'GetClassLongA'
+
+    def subst(text):
+        return (text.replace('@FOLDER@', windows_path(folder)).replace('@DIR@', folder)
+                .replace('@RUNNER@', windows_path(ctx.vestrun).replace('\\', '\\\\'))
+                .replace('@CLASSLONG@', entry))
+    if 'setup' in kinds:
+        def write(fname, data):
+            with open(os.path.join(folder, fname), 'wb') as f:
+                f.write(data if isinstance(data, bytes) else data.encode('cp1252'))
+        exec(kinds['setup'][1], {'write': write, 'folder': folder, 'os': os,
+                                 'tests': os.path.dirname(HERE)})
+    vsl = os.path.join(folder, name + '.vsl')
+    with open(vsl, 'w', encoding='utf-8') as f:
+        f.write(subst(source))
+    p = subprocess.run([ctx.need_vestcomp(), vsl, '-o', os.path.join(folder, 'PROG.VSC'), '--no-map']
+                       + kinds.get('vestcomp', ([], ''))[0], stdin=subprocess.DEVNULL,
+                       stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=60)
+    if p.returncode != 0:
+        raise TestFailure('vestcomp failed: %s' % p.stdout.decode(errors='replace'))
+    args = ['PROG.VSC'] + [a for a in kinds.get('args', ([], ''))[1].split('\n') if a]
+    env = [l.split('=', 1) for l in kinds.get('env', ([], ''))[1].splitlines() if '=' in l]
+    s.env.update(env)
+    received = kinds.get('received', ([], ''))[1].strip().encode()
+    serial = SerialPair(s, eval(kinds['serial'][1]), received[-1:]) if 'serial' in kinds else None
+    try:
+        if 'actions' not in kinds:
+            code = ctx.run_to_exit(ctx.vestrun, args, folder, name)
+        else:
+            proc = None if 'run' in kinds else s.start(ctx.vestrun, args, folder, name + '.log')
+            window = None
+            for line in kinds['actions'][1].splitlines():
+                verb, _, rest = line.rstrip('\n').lstrip().partition(' ')
+                window = act(ctx, proc, folder, name, window, verb, subst(rest))
+            code = s.wait_exit(proc, name) if proc else 0
+    finally:
+        for k, _ in env:
+            del s.env[k]
+        if serial:
+            serial.close()
+    ctx.expect_exit(code, int(kinds.get('exit', ([], '0'))[1].strip() or 0), name)
+    if serial and bytes(serial.received) != received:
+        raise TestFailure('the device received %r' % bytes(serial.received))
+    for kind, fargs, text in sections:
+        if kind != 'file':
+            continue
+        want = subst(text)
+        if 'noeol' in fargs and want.endswith('\n'):
+            want = want[:-1]
+        if 'crlf' in fargs:
+            want = want.replace('\n', '\r\n')
+        path = os.path.join(folder, fargs[0])
+        if not os.path.exists(path):
+            raise TestFailure('%s was not written' % fargs[0])
+        got = read_text(path)
+        if 'nocase' in fargs:
+            got, want = got.upper(), want.upper()
+        if got != want:
+            bad = [(g, w) for g, w in zip(got.splitlines(), want.splitlines()) if g != w]
+            raise TestFailure('%s differs: %s\n--- got\n%s' % (
+                fargs[0], '; '.join('%r, expected %r' % b for b in bad[:5]), got))
+    if 'check' in kinds:
+        def fail(text):
+            raise TestFailure(text)
+        exec(kinds['check'][1], {'folder': folder, 'fail': fail, 'os': os})
+
+
+def act(ctx, proc, folder, name, window, verb, rest):
+    s = ctx.session
+    words = rest.split()
+    if verb == 'window':
+        window = s.wait_window(x_regex(rest.encode('cp1252')), proc, name)
+        time.sleep(0.5)
+    elif verb == 'step':
+        path = os.path.join(folder, 'SCHRITT.TXT')
+        deadline = time.monotonic() + STEP_TIMEOUT
+        while read_text(path).strip() != rest:
+            if proc.poll() is not None:
+                raise TestFailure('the program ended (%d) before step %s' % (proc.returncode, rest))
+            if time.monotonic() > deadline:
+                raise TestFailure('the program did not reach step %s (at %r)' % (rest, read_text(path)))
+            time.sleep(0.2)
+        time.sleep(0.5)
+    elif verb == 'key':
+        s.press(window, *words)
+    elif verb == 'type':
+        s.type_text(window, rest)
+    elif verb == 'answer':
+        s.answer(window, rest)
+    elif verb == 'click':
+        s.xdotool('mousemove', '--window', window, words[1], words[2])
+        time.sleep(0.2)
+        s.xdotool('mousedown', words[0])
+        time.sleep(0.5)
+        s.xdotool('mouseup', words[0])
+    elif verb == 'move':
+        s.xdotool('mousemove', '--window', window, words[0], words[1])
+    elif verb == 'still':
+        time.sleep(1.5)
+        if proc.poll() is not None or read_text(os.path.join(folder, 'SCHRITT.TXT')).strip() != rest:
+            raise TestFailure('step %s: the wait ended too early' % rest)
+    elif verb == 'open':
+        time.sleep(1.5)
+        if window not in s.visible_windows('.'):
+            raise TestFailure('the window closed')
+    elif verb == 'shot':
+        s.save_screen(name + '-' + rest)
+    elif verb == 'sleep':
+        time.sleep(float(rest))
+    elif verb == 'run':
+        exe = ctx.vestrun if words[0] == 'vestrun' else build_helper(ctx, words[0], folder)
+        ctx.expect_exit(ctx.run_to_exit(exe, words[1:], folder, name + '-' + words[0]), 0, rest)
+    else:
+        raise TestFailure('unknown action %r' % verb)
+    return window
+
+
+def case_tests():
+    """The Wine cases of tests/programs/*.cases as tests (name, function, True)."""
+    tests = []
+    for path in sorted(glob.glob(os.path.join(PROGRAMS, '*.cases'))):
+        for name, source, sections in parse_cases(path):
+            tests.append((name, lambda ctx, c=(name, source, sections): run_case(ctx, *c), True))
+    return tests
