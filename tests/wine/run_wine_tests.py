@@ -27,7 +27,7 @@ sys.path.insert(0, HERE)
 
 from wine_harness import case_tests, main  # noqa: E402
 
-FIRST = ['build', 'loader', 'appended', 'errors', 'profile', 'channels']
+FIRST = ['build', 'profile', 'channels']
 
 
 def collect_tests():
@@ -36,7 +36,7 @@ def collect_tests():
     tests = []
     for subject in order:
         tests += importlib.import_module(subject + '_wine').TESTS
-    return tests + case_tests()
+    return tests[:1] + case_tests() + tests[1:]
 
 
 if __name__ == '__main__':

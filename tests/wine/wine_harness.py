@@ -42,37 +42,9 @@ MB_OKCANCEL = 0x01
 MB_ICONERROR = 0x10
 MB_ICONWARNING = 0x30
 IDOK = 1
-TEXT_NOT_PROGRAM = b'Keine VESTIL\xb2 Datei!'                       # 905
-TEXT_NOT_FOUND = b'Datei nicht gefunden: '                           # 209
-TEXT_USAGE = b'Aufruf mit: \r\nVESTRUN [<Dateiname>]'               # 803
 OPEN_TITLE = b'VESTIL\xb2-Datei laden:'                              # "VESTIL\xb2-" + 800
 OPEN_FILTER = b'Vestil-Code (*.vsc)|*.VSC|All (*.*)|*.*'
 OPEN_DEFAULT_EXT = b'*.*'
-
-# Runtime errors and warnings (the caption is the message, the text the line).
-TEXT_DIVISION_BY_ZERO = b'Division durch 0!'                       # 201
-TEXT_UNDECLARED_Y = b'Variable nicht declariert: Y%'                 # 215
-TEXT_CANCELLED = b'Programm abgebrochen!'                            # 999
-TEXT_TOO_DEEP = b'Zu tiefe GOSUB/PROC-Verschachtelung!'              # 114
-
-# Programs in source form that several test files run, compiled with vestcomp.
-# None of them writes text: the runner shows nothing but its boxes.
-PROGRAM_THAT_COMPUTES = """' computes and ends
-DECLARE A%, B!, C$
-C$ = "1234"
-A% = @ADD(40, 2)
-B! = @DIV(A%, 8)
-IF @EQU(A%, 42)
-  A% = 0
-ENDIF
-END
-"""
-PROGRAM_DIVIDING_BY_ZERO = """' line 4 divides by zero
-DECLARE A%
-A% = 7
-A% = @DIV(A%, 0)
-A% = 1
-"""
 
 # Bounds for things that normally take a second or two.
 WINDOW_TIMEOUT = 60
@@ -631,15 +603,22 @@ def main(tests, description):
 #   == check          Python run after the run (folder, fail(text), TestFailure)
 # The source and the texts may say @FOLDER@ (the test folder as Wine shows it),
 # @DIR@ (the same as a Unix path),
-# @RUNNER@ (vestrun.exe, backslashes doubled) and @CLASSLONG@ (the user32
+# @RUNNER@ (vestrun.exe, backslashes doubled), @EXE@ (its file name), @VERSION@ (the
+# project's version) and @CLASSLONG@ (the user32
 # entry of the class values of the runner's kind).
 # Actions: window CAPTION (wait for it; it takes the keys), step N (wait until
 # SCHRITT.TXT holds N), key KEY..., type TEXT, answer KEY (a key that closes
 # the window), click BUTTON X Y (held for a moment), move X Y, still N (the
 # step N is still waited in after a while), open (the window is still open
-# after a while), shot NAME, sleep SECONDS, run EXE ARG... (vestrun.exe or a
-# helper built from tests/wine/EXE.c, run to its end; "== run -" starts no
-# run of the program but these).
+# after a while), shot NAME, sleep SECONDS, box STYLE CAPTION|TEXT[|KEY] (a box
+# equal to the reference box of that style, answered with KEY, by default
+# Return; "\r\n" in TEXT is a line break), opendialog (the open dialog equals
+# the reference), run EXE
+# ARG... (vestrun, a file of the folder or a helper built from tests/wine/EXE.c,
+# run to its end with exit code 0 and no window), start EXE ARG... (started:
+# the actions go on with it), end N (it ends with exit code N), copy FROM TO.
+# "== run FILE" runs FILE instead of the compiled program (a source NAME.vsl
+# is written from the case's source, not compiled; "-": no run but actions).
 PROGRAMS = os.path.join(os.path.dirname(HERE), 'programs')
 STEP_TIMEOUT = 30
 
@@ -742,40 +721,61 @@ def run_case(ctx, name, source, sections):
             raise TestFailure('socat is not installed (tools/install_deps.sh)')
     folder = ctx.folder(name, {})
     entry = 'GetClassLongPtrA' if MINGW.startswith('x86_64') else 'GetClassLongA'
+    with open(os.path.join(os.path.dirname(os.path.dirname(HERE)), 'CMakeLists.txt')) as f:
+        version = re.search(r'project\(vestil VERSION (\S+)', f.read()).group(1)
 
     def subst(text):
         return (text.replace('@FOLDER@', windows_path(folder)).replace('@DIR@', folder)
                 .replace('@RUNNER@', windows_path(ctx.vestrun).replace('\\', '\\\\'))
-                .replace('@CLASSLONG@', entry))
+                .replace('@EXE@', os.path.basename(ctx.vestrun)).replace('@CLASSLONG@', entry).replace('@VERSION@', version))
+    run = kinds.get('run', (['PROG.VSC'], ''))[0][0]
+    if run.lower().endswith('.vsl'):
+        with open(os.path.join(folder, run), 'w', encoding='utf-8') as f:
+            f.write(subst(source))
+    elif source.strip():
+        vsl = os.path.join(folder, 'prog.vsl')
+        with open(vsl, 'w', encoding='utf-8') as f:
+            f.write(subst(source))
+        p = subprocess.run([ctx.need_vestcomp(), vsl, '-o', os.path.join(folder, 'PROG.VSC'), '--no-map']
+                           + kinds.get('vestcomp', ([], ''))[0], stdin=subprocess.DEVNULL,
+                           stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=60)
+        if p.returncode != 0:
+            raise TestFailure('vestcomp failed: %s' % p.stdout.decode(errors='replace'))
     if 'setup' in kinds:
         def write(fname, data):
             with open(os.path.join(folder, fname), 'wb') as f:
                 f.write(data if isinstance(data, bytes) else data.encode('cp1252'))
-        exec(kinds['setup'][1], {'write': write, 'folder': folder, 'os': os,
-                                 'tests': os.path.dirname(HERE)})
-    vsl = os.path.join(folder, name + '.vsl')
-    with open(vsl, 'w', encoding='utf-8') as f:
-        f.write(subst(source))
-    p = subprocess.run([ctx.need_vestcomp(), vsl, '-o', os.path.join(folder, 'PROG.VSC'), '--no-map']
-                       + kinds.get('vestcomp', ([], ''))[0], stdin=subprocess.DEVNULL,
-                       stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=60)
-    if p.returncode != 0:
-        raise TestFailure('vestcomp failed: %s' % p.stdout.decode(errors='replace'))
-    args = ['PROG.VSC'] + [a for a in kinds.get('args', ([], ''))[1].split('\n') if a]
+        exec(kinds['setup'][1], {'write': write, 'folder': folder, 'os': os, 'tests': os.path.dirname(HERE),
+                                 'vestrun': ctx.vestrun, 'vestcomp': ctx.vestcomp, 'subprocess': subprocess,
+                                 'header_only_program': header_only_program, 'not_a_program': not_a_program,
+                                 'bind_with_python': bind_with_python})
+    args = [run] + [a for a in kinds.get('args', ([], ''))[1].split('\n') if a]
     env = [l.split('=', 1) for l in kinds.get('env', ([], ''))[1].splitlines() if '=' in l]
+    actions = [line.rstrip('\n').lstrip().partition(' ') for line in kinds.get('actions', ([], ''))[1].splitlines()]
+    actions = [(verb, subst(rest)) for verb, _, rest in actions]
+    # The reference boxes first: one box on the screen at a time.
+    refs = {}
+    for verb, rest in actions:
+        if verb == 'opendialog':
+            refs['open'] = s.reference_open(folder, name)
+        if verb == 'box':
+            style, text = rest.split(' ', 1)
+            caption, text, key = (text + '|Return').split('|')[:3]
+            caption, text = (t.encode('cp1252').replace(b'\\r\\n', b'\r\n') for t in (caption, text))
+            refs[rest] = (s.reference_box(caption, text, int(style, 0), folder, name), caption, int(style, 0), key)
     s.env.update(env)
     received = kinds.get('received', ([], ''))[1].strip().encode()
     serial = SerialPair(s, eval(kinds['serial'][1]), received[-1:]) if 'serial' in kinds else None
+    st = {'proc': None, 'window': None, 'folder': folder, 'name': name, 'refs': refs}
     try:
         if 'actions' not in kinds:
             code = ctx.run_to_exit(ctx.vestrun, args, folder, name)
         else:
-            proc = None if 'run' in kinds else s.start(ctx.vestrun, args, folder, name + '.log')
-            window = None
-            for line in kinds['actions'][1].splitlines():
-                verb, _, rest = line.rstrip('\n').lstrip().partition(' ')
-                window = act(ctx, proc, folder, name, window, verb, subst(rest))
-            code = s.wait_exit(proc, name) if proc else 0
+            if run != '-':
+                st['proc'] = s.start(ctx.vestrun, args, folder, name + '.log')
+            for verb, rest in actions:
+                act(ctx, st, verb, rest)
+            code = s.wait_exit(st['proc'], name) if st['proc'] else 0
     finally:
         for k, _ in env:
             del s.env[k]
@@ -805,14 +805,14 @@ def run_case(ctx, name, source, sections):
     if 'check' in kinds:
         def fail(text):
             raise TestFailure(text)
-        exec(kinds['check'][1], {'folder': folder, 'fail': fail, 'os': os})
+        exec(kinds['check'][1], {'folder': folder, 'fail': fail, 'os': os, 'ctx': ctx})
 
 
-def act(ctx, proc, folder, name, window, verb, rest):
-    s = ctx.session
+def act(ctx, st, verb, rest):
+    s, proc, window, folder, name = ctx.session, st['proc'], st['window'], st['folder'], st['name']
     words = rest.split()
     if verb == 'window':
-        window = s.wait_window(x_regex(rest.encode('cp1252')), proc, name)
+        st['window'] = s.wait_window(x_regex(rest.encode('cp1252')), proc, name)
         time.sleep(0.5)
     elif verb == 'step':
         path = os.path.join(folder, 'SCHRITT.TXT')
@@ -846,22 +846,50 @@ def act(ctx, proc, folder, name, window, verb, rest):
         time.sleep(1.5)
         if window not in s.visible_windows('.'):
             raise TestFailure('the window closed')
+    elif verb == 'box':
+        ref, caption, style, key = st['refs'][rest]
+        s.expect_box(proc, ref, caption, style, name, key)
+    elif verb == 'opendialog':
+        ref = st['refs']['open']
+        st['window'] = s.wait_window(x_regex(OPEN_TITLE), proc, name)
+        frames, last = s.frames()
+        s.expect_same(frames, last, ref, name)
     elif verb == 'shot':
         s.save_screen(name + '-' + rest)
     elif verb == 'sleep':
         time.sleep(float(rest))
-    elif verb == 'run':
-        exe = ctx.vestrun if words[0] == 'vestrun' else build_helper(ctx, words[0], folder)
-        ctx.expect_exit(ctx.run_to_exit(exe, words[1:], folder, name + '-' + words[0]), 0, rest)
+    elif verb in ('run', 'start'):
+        exe = {'vestrun': ctx.vestrun}.get(words[0]) or os.path.join(folder, words[0])
+        if words[0].endswith('.c'):
+            exe = build_helper(ctx, words[0][:-2], folder)
+        if verb == 'start':
+            st['proc'] = s.start(exe, words[1:], folder, name + '.log')
+        else:
+            ctx.expect_exit(ctx.run_to_exit(exe, words[1:], folder, name + '-' + words[0]), 0, rest)
+    elif verb == 'copy':
+        shutil.copy(os.path.join(folder, words[0]), os.path.join(folder, words[1]))
+    elif verb == 'end':
+        ctx.expect_exit(s.wait_exit(proc, name), int(rest), name)
+        st['proc'] = None
     else:
         raise TestFailure('unknown action %r' % verb)
-    return window
+
+
+def calibration(ctx):
+    """Two boxes that differ in one character do not compare equal."""
+    s = ctx.session
+    folder = ctx.folder('calibration', {})
+    a = s.reference_box(LOADER_CAPTION, b'Keine VESTIL\xb2 Datei!', MB_ICONERROR, folder, 'calibration-a')
+    b = s.reference_box(LOADER_CAPTION, b'Keine VESTIL2 Datei!', MB_ICONERROR, folder, 'calibration-b')
+    if set(a) & set(b):
+        raise TestFailure('the screenshots of different boxes are equal')
 
 
 def case_tests():
-    """The Wine cases of tests/programs/*.cases as tests (name, function, True)."""
-    tests = []
-    for path in sorted(glob.glob(os.path.join(PROGRAMS, '*.cases'))):
+    """The calibration of the reference boxes, then the Wine cases of
+    tests/wine/*.cases and tests/programs/*.cases as tests (name, function, True)."""
+    tests = [('calibration', calibration, True)]
+    for path in sorted(glob.glob(os.path.join(HERE, '*.cases'))) + sorted(glob.glob(os.path.join(PROGRAMS, '*.cases'))):
         for name, source, sections in parse_cases(path):
             tests.append((name, lambda ctx, c=(name, source, sections): run_case(ctx, *c), True))
     return tests
