@@ -27,7 +27,7 @@ sys.path.insert(0, HERE)
 
 from wine_harness import case_tests, main  # noqa: E402
 
-FIRST = ['build', 'profile', 'channels']
+FIRST = ['build', 'profile']
 
 
 def collect_tests():

@@ -38,9 +38,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 
 # The texts of the runner's boxes, as Windows-1252 bytes.
 LOADER_CAPTION = b'V E S T I L \xb2'
-MB_OKCANCEL = 0x01
 MB_ICONERROR = 0x10
-MB_ICONWARNING = 0x30
 IDOK = 1
 OPEN_TITLE = b'VESTIL\xb2-Datei laden:'                              # "VESTIL\xb2-" + 800
 OPEN_FILTER = b'Vestil-Code (*.vsc)|*.VSC|All (*.*)|*.*'
@@ -410,9 +408,6 @@ class Session:
         self.expect_same(frames, last, ref, name)
         self.answer(window, key)
 
-    def expect_loader_box(self, proc, ref, name):
-        """A loader failure box, confirmed with Return."""
-        self.expect_box(proc, ref, LOADER_CAPTION, MB_ICONERROR, name)
 
 
 # The icons of the box styles, found by their colour: the error icon is a red
@@ -467,17 +462,6 @@ class Context:
             raise TestFailure('vestcomp failed on %s: %s' % (vsl, p.stdout.decode(errors='replace')))
         return vsc
 
-    def bind(self, folder, program, name):
-        """vestcomp bind: vestrun.exe with the program appended."""
-        vestcomp = self.need_vestcomp()
-        out = os.path.join(folder, name + '.exe')
-        p = subprocess.run([vestcomp, 'bind', self.vestrun, program, '-o', out],
-                           stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
-                           stderr=subprocess.STDOUT, timeout=60)
-        if p.returncode != 0:
-            raise TestFailure('vestcomp bind failed: %s' % p.stdout.decode(errors='replace'))
-        return out
-
     def folder(self, name, files):
         """A fresh folder for one test, holding the given files."""
         path = os.path.join(self.session.work, 'run', name)
@@ -510,11 +494,6 @@ class Context:
             self.session.save_screen('exit-' + re.sub(r'\W+', '_', what))
             raise TestFailure('%s: exit code %d, expected %d' % (what, code, expected))
 
-    def bound_runner(self, folder, program, name):
-        """vestrun.exe with the program appended, as a stand-alone application."""
-        out = os.path.join(folder, name + '.exe')
-        bind_with_python(self.vestrun, program, out)
-        return out
 
 
 def main(tests, description):
@@ -616,7 +595,8 @@ def main(tests, description):
 # the reference), run EXE
 # ARG... (vestrun, a file of the folder or a helper built from tests/wine/EXE.c,
 # run to its end with exit code 0 and no window), start EXE ARG... (started:
-# the actions go on with it), end N (it ends with exit code N), copy FROM TO.
+# the actions go on with it), end N (the last one started ends with exit code
+# N; the one before is then the current one), copy FROM TO.
 # "== run FILE" runs FILE instead of the compiled program (a source NAME.vsl
 # is written from the case's source, not compiled; "-": no run but actions).
 PROGRAMS = os.path.join(os.path.dirname(HERE), 'programs')
@@ -766,16 +746,16 @@ def run_case(ctx, name, source, sections):
     s.env.update(env)
     received = kinds.get('received', ([], ''))[1].strip().encode()
     serial = SerialPair(s, eval(kinds['serial'][1]), received[-1:]) if 'serial' in kinds else None
-    st = {'proc': None, 'window': None, 'folder': folder, 'name': name, 'refs': refs}
+    st = {'procs': [], 'window': None, 'folder': folder, 'name': name, 'refs': refs}
     try:
         if 'actions' not in kinds:
             code = ctx.run_to_exit(ctx.vestrun, args, folder, name)
         else:
             if run != '-':
-                st['proc'] = s.start(ctx.vestrun, args, folder, name + '.log')
+                st['procs'].append(s.start(ctx.vestrun, args, folder, name + '.log'))
             for verb, rest in actions:
                 act(ctx, st, verb, rest)
-            code = s.wait_exit(st['proc'], name) if st['proc'] else 0
+            code = s.wait_exit(st['procs'][-1], name) if st['procs'] else 0
     finally:
         for k, _ in env:
             del s.env[k]
@@ -809,7 +789,8 @@ def run_case(ctx, name, source, sections):
 
 
 def act(ctx, st, verb, rest):
-    s, proc, window, folder, name = ctx.session, st['proc'], st['window'], st['folder'], st['name']
+    s, window, folder, name = ctx.session, st['window'], st['folder'], st['name']
+    proc = st['procs'][-1] if st['procs'] else None
     words = rest.split()
     if verb == 'window':
         st['window'] = s.wait_window(x_regex(rest.encode('cp1252')), proc, name)
@@ -863,14 +844,13 @@ def act(ctx, st, verb, rest):
         if words[0].endswith('.c'):
             exe = build_helper(ctx, words[0][:-2], folder)
         if verb == 'start':
-            st['proc'] = s.start(exe, words[1:], folder, name + '.log')
+            st['procs'].append(s.start(exe, words[1:], folder, name + '.log'))
         else:
             ctx.expect_exit(ctx.run_to_exit(exe, words[1:], folder, name + '-' + words[0]), 0, rest)
     elif verb == 'copy':
         shutil.copy(os.path.join(folder, words[0]), os.path.join(folder, words[1]))
     elif verb == 'end':
-        ctx.expect_exit(s.wait_exit(proc, name), int(rest), name)
-        st['proc'] = None
+        ctx.expect_exit(s.wait_exit(st['procs'].pop(), name), int(rest), name)
     else:
         raise TestFailure('unknown action %r' % verb)
 
