@@ -15,9 +15,10 @@ each box is also looked for by its colour.
 This module holds the X server, the Wine prefix, running programs, the
 xdotool and screenshot helpers, the box checks, the Context that every test
 receives, and main(), which runs a list of tests and prints the summary
-"wine tests: P passed, F failed" last. The tests live in the files *_wine.py
-beside it; run_wine_tests.py collects them. A test is a tuple (name,
-function(ctx), needs_wine); a failing test raises TestFailure.
+"wine tests: P passed, F failed" last; and the runner of the cases (below).
+The other tests live in the files *_wine.py beside it; run_wine_tests.py
+collects both. A test is a tuple (name, function(ctx), needs_wine); a
+failing test raises TestFailure.
 """
 import argparse
 import configparser
@@ -634,10 +635,15 @@ def parse_cases(path):
     return [(n, ''.join(src), [(k, a, ''.join(t)) for k, a, t in secs]) for n, src, secs in out]
 
 
-def build_helper(ctx, name, folder, libs=()):
+def mingw_cc():
     cc = next((c for c in (MINGW + '-gcc-posix', MINGW + '-gcc') if shutil.which(c)), None)
     if not cc:
-        raise TestFailure('no %s-gcc to build %s' % (MINGW, name))
+        raise TestFailure('no %s-gcc' % MINGW)
+    return cc
+
+
+def build_helper(ctx, name, folder, libs=()):
+    cc = mingw_cc()
     exe = os.path.join(folder, name + '.exe')
     subprocess.run([cc, '-std=c11', '-O2', '-Wall', '-Wextra', '-Werror', '-mwindows', '-static', '-s',
                     '-o', exe, os.path.join(HERE, name + '.c')] + list(libs), check=True, timeout=300)
@@ -728,7 +734,7 @@ def run_case(ctx, name, source, sections):
         exec(kinds['setup'][1], {'write': write, 'folder': folder, 'os': os, 'tests': os.path.dirname(HERE),
                                  'vestrun': ctx.vestrun, 'vestcomp': ctx.vestcomp, 'subprocess': subprocess,
                                  'header_only_program': header_only_program, 'not_a_program': not_a_program,
-                                 'bind_with_python': bind_with_python})
+                                 'bind_with_python': bind_with_python, 'cc': mingw_cc})
     args = [run] + [a for a in kinds.get('args', ([], ''))[1].split('\n') if a]
     env = [l.split('=', 1) for l in kinds.get('env', ([], ''))[1].splitlines() if '=' in l]
     actions = [line.rstrip('\n').lstrip().partition(' ') for line in kinds.get('actions', ([], ''))[1].splitlines()]
