@@ -597,7 +597,8 @@ def main(tests, description):
 # ARG... (vestrun, a file of the folder or a helper built from tests/wine/EXE.c,
 # run to its end with exit code 0 and no window), start EXE ARG... (started:
 # the actions go on with it), end N (the last one started ends with exit code
-# N; the one before is then the current one), copy FROM TO.
+# N; the one before is then the current one), copy FROM TO, touch NAME (an
+# empty file), wait NAME [TEXT] (until the file starts with TEXT, not empty).
 # "== run FILE" runs FILE instead of the compiled program (a source NAME.vsl
 # is written from the case's source, not compiled; "-": no run but actions).
 PROGRAMS = os.path.join(os.path.dirname(HERE), 'programs')
@@ -831,7 +832,7 @@ def act(ctx, st, verb, rest):
             raise TestFailure('step %s: the wait ended too early' % rest)
     elif verb == 'open':
         time.sleep(1.5)
-        if window not in s.visible_windows('.'):
+        if window not in s.visible_windows('.') or proc is not None and proc.poll() is not None:
             raise TestFailure('the window closed')
     elif verb == 'box':
         ref, caption, style, key = st['refs'][rest]
@@ -853,6 +854,15 @@ def act(ctx, st, verb, rest):
             st['procs'].append(s.start(exe, words[1:], folder, name + '.log'))
         else:
             ctx.expect_exit(ctx.run_to_exit(exe, words[1:], folder, name + '-' + words[0]), 0, rest)
+    elif verb == 'wait':
+        path = os.path.join(folder, words[0])
+        deadline = time.monotonic() + STEP_TIMEOUT
+        while not read_text(path).startswith(' '.join(words[1:])) or not os.path.getsize(path):
+            if proc is not None and proc.poll() is not None or time.monotonic() > deadline:
+                raise TestFailure('%s was not written' % rest)
+            time.sleep(0.2)
+    elif verb == 'touch':
+        open(os.path.join(folder, rest), 'w').close()
     elif verb == 'copy':
         shutil.copy(os.path.join(folder, words[0]), os.path.join(folder, words[1]))
     elif verb == 'end':
