@@ -595,14 +595,25 @@ def main(tests, description):
 # Return; "\r\n" in TEXT is a line break), opendialog (the open dialog equals
 # the reference), run EXE
 # ARG... (vestrun, a file of the folder or a helper built from tests/wine/EXE.c,
-# run to its end with exit code 0 and no window), start EXE ARG... (started:
+# run to its end with exit code 0 and, unless a program started here still
+# runs, no window), start EXE ARG... (started:
 # the actions go on with it), end N (the last one started ends with exit code
 # N; the one before is then the current one), copy FROM TO, touch NAME (an
-# empty file), wait NAME [TEXT] (until the file starts with TEXT, not empty).
+# empty file), wait NAME [TEXT] (until the file starts with TEXT, not empty),
+# stopped NAME (the file has stopped growing), pixels KIND >= N (waits until
+# the window shows N pixels of a kind of PIXELS; N% of its area), pixels KIND
+# < N (checks at once).
 # "== run FILE" runs FILE instead of the compiled program (a source NAME.vsl
 # is written from the case's source, not compiled; "-": no run but actions).
 PROGRAMS = os.path.join(os.path.dirname(HERE), 'programs')
 STEP_TIMEOUT = 30
+
+
+PIXELS = {
+    'dark': lambda r, g, b: r < 64 and g < 64 and b < 64,
+    'white': lambda r, g, b: r > 240 and g > 240 and b > 240,
+    'darkblue': lambda r, g, b: (r, g, b) == (0, 0, 0x88),
+}
 
 
 def read_text(path):
@@ -852,8 +863,34 @@ def act(ctx, st, verb, rest):
             exe = build_helper(ctx, words[0][:-2], folder)
         if verb == 'start':
             st['procs'].append(s.start(exe, words[1:], folder, name + '.log'))
+        elif st['procs']:  # beside a window
+            ctx.expect_exit(s.wait_exit(s.start(exe, words[1:], folder, name + '.log'), rest), 0, rest)
         else:
             ctx.expect_exit(ctx.run_to_exit(exe, words[1:], folder, name + '-' + words[0]), 0, rest)
+    elif verb == 'pixels':
+        # pixels KIND >= N[%] waits for that many in the window; "<" checks once
+        test, op, n = PIXELS[words[0]], words[1], words[2]
+        rect = s.window_rect(window)
+        least = int(n[:-1]) * rect[2] * rect[3] // 100 if n.endswith('%') else int(n)
+        deadline = time.monotonic() + (WINDOW_TIMEOUT if op == '>=' else 0)
+        while True:
+            got = s.screenshot().count(rect, test)
+            if (got >= least) == (op == '>='):
+                break
+            if time.monotonic() > deadline:
+                s.save_screen(name + '-pixels')
+                raise TestFailure('%d %s pixels in the window, expected %s %d' % (got, words[0], op, least))
+            time.sleep(0.25)
+    elif verb == 'stopped':
+        path = os.path.join(folder, rest)
+        deadline = time.monotonic() + WINDOW_TIMEOUT
+        while True:
+            size = os.path.getsize(path) if os.path.exists(path) else 0
+            time.sleep(1.0)
+            if size and size == os.path.getsize(path):
+                break
+            if time.monotonic() > deadline:
+                raise TestFailure('%s goes on growing' % rest)
     elif verb == 'wait':
         path = os.path.join(folder, words[0])
         deadline = time.monotonic() + STEP_TIMEOUT

@@ -1,8 +1,7 @@
 """The window statements of vestrun.exe: WINDOW moves and sizes the window,
-WINDOWSTYLE's bits show in the window's style, menu and class background,
-PAINTMODE 0 leaves an uncovered window to the script while PAINTMODE 2
-restores it; examples/form.vsl (WINDOWSTYLE 0x200) works from the keyboard
-alone. (The box of WINDOW, the DDE round trip and the style options of the
+WINDOWSTYLE's bits show in the window's style, menu and class background;
+examples/form.vsl (WINDOWSTYLE 0x200) works from the keyboard alone. (The
+box of WINDOW, PAINTMODE, the DDE round trip and the style options of the
 pump: tests/wine/window.cases.)
 
 The helper winstmt_helper.c (built with the mingw compiler of the tested
@@ -12,10 +11,9 @@ the window, and plays the DDE partner. Collected by run_wine_tests.py.
 import os
 import shutil
 import subprocess
-import time
 
 from wine_harness import TestFailure, x_regex
-from window_wine import TEXT_PIXELS, dark_pixels, wait_for
+from window_wine import wait_for
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 FORM = os.path.join(os.path.dirname(os.path.dirname(HERE)), 'examples', 'form.vsl')
@@ -30,18 +28,6 @@ ASSIGN #1, "READY.TXT"
 REWRITE #1
 CLOSE #1
 WHILE @EQU(@LEN(@FINDFIRST$("ENDE.TXT")), 0)
-ENDWHILE
-"""
-
-PROGRAM_PAINT = """' text on the window, then waits to be covered
-DECLARE N%%
-WINDOWTITLE "%s"
-PAINTMODE %d
-WHILE @LT(N%%, 10)
-  PRINT "########################################"
-  N%% = @ADD(N%%, 1)
-ENDWHILE
-WHILE 1
 ENDWHILE
 """
 
@@ -110,34 +96,6 @@ def test_window_rect_and_style(ctx):
         raise TestFailure('WINDOWSTYLE 79: style %08x' % style)
 
 
-def covered_window_pixels(ctx, name, title, mode):
-    """Dark pixels of the window after it was covered and uncovered."""
-    s = ctx.session
-    folder = ctx.folder(name, {})
-    ctx.compile(folder, 'malen', PROGRAM_PAINT % (title, mode))
-    proc = s.start(ctx.vestrun, ['malen.vsc'], folder, name + '.log')
-    window = s.wait_window(x_regex(title.encode()), proc, name)
-    wait_for('text in the window', lambda: dark_pixels(s, window) >= TEXT_PIXELS, proc)
-    run_helper(ctx, folder, ['cover', title], name)
-    time.sleep(1.0)
-    s.save_screen(name)
-    n = dark_pixels(s, window)
-    s.press(window, 'alt+F4')
-    ctx.expect_exit(s.wait_exit(proc, name), 255, name + ' closed')
-    return n
-
-
-def test_paintmode(ctx):
-    """PAINTMODE 2 restores the uncovered window from the shadow copy;
-    PAINTMODE 0 leaves it to the script (the text is gone)."""
-    restored = covered_window_pixels(ctx, 'winstmt-paint2', 'Malen2', 2)
-    if restored < TEXT_PIXELS:
-        raise TestFailure('PAINTMODE 2: %d dark pixels after uncovering' % restored)
-    left = covered_window_pixels(ctx, 'winstmt-paint0', 'Malen0', 0)
-    if left > 200:
-        raise TestFailure('PAINTMODE 0: the window was restored (%d dark pixels)' % left)
-
-
 def test_form_keyboard(ctx):
     """examples/form.vsl driven by the keyboard alone: Enter in the edit field
     (13, the dialog's OK) adds the text as "Hinzufügen" does, Tab goes on to the list, Alt+S
@@ -191,6 +149,5 @@ def test_form_keyboard(ctx):
 
 TESTS = [
     ('winstmt-rect-style', test_window_rect_and_style, True),
-    ('winstmt-paintmode', test_paintmode, True),
     ('winstmt-form', test_form_keyboard, True),
 ]
