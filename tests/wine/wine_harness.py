@@ -568,43 +568,43 @@ def main(tests, description):
 
 
 # --- cases -------------------------------------------------------------------------
-# The window tests are cases in tests/programs/*.cases, beside the console
-# runner's cases of the same subject. A case headed "=== WINE NAME title" runs
-# here only, "=== BOTH NAME title" here and in the console runner,
-# "=== CASE title" in the console runner only (tests/run_program.py). After
-# the source come sections "== KIND [ARG]" as in run_program.py (args, env,
-# setup, exit, file NAME [crlf] [noeol] [nocase]); and these of their own:
-#   == needs WHAT...  odbc, socat: set-up the case cannot run without
-#   == actions        the run as a person does it, one step a line (below);
-#                     without this section no window may show at all
-#   == serial         COM1 is a pseudo-terminal pair; the section is a dict
-#                     of the device's answers {last byte received: answer}
-#   == received       what the device must have received
-#   == check          Python run after the run (folder, fail(text), TestFailure)
-# The source and the texts may say @FOLDER@ (the test folder as Wine shows it),
-# @DIR@ (the same as a Unix path),
-# @RUNNER@ (vestrun.exe, backslashes doubled), @EXE@ (its file name), @VERSION@ (the
-# project's version) and @CLASSLONG@ (the user32
-# entry of the class values of the runner's kind).
-# Actions: window CAPTION (wait for it; it takes the keys), step N (wait until
-# SCHRITT.TXT holds N), key KEY..., type TEXT, answer KEY (a key that closes
-# the window), click BUTTON X Y (held for a moment), move X Y, still N (the
-# step N is still waited in after a while), open (the window is still open
-# after a while), shot NAME, sleep SECONDS, box STYLE CAPTION|TEXT[|KEY] (a box
-# equal to the reference box of that style, answered with KEY, by default
-# Return; "\r\n" in TEXT is a line break), opendialog (the open dialog equals
-# the reference), run EXE
-# ARG... (vestrun, a file of the folder or a helper built from tests/wine/EXE.c,
-# run to its end with exit code 0 and, unless a program started here still
-# runs, no window), start EXE ARG... (started:
-# the actions go on with it), end N (the last one started ends with exit code
-# N; the one before is then the current one), copy FROM TO, touch NAME (an
-# empty file), wait NAME [TEXT] (until the file starts with TEXT, not empty),
-# stopped NAME (the file has stopped growing), pixels KIND >= N (waits until
-# the window shows N pixels of a kind of PIXELS; N% of its area), pixels KIND
-# < N (checks at once).
-# "== run FILE" runs FILE instead of the compiled program (a source NAME.vsl
-# is written from the case's source, not compiled; "-": no run but actions).
+# The Wine tests are cases in tests/wine/*.cases and tests/programs/*.cases. A
+# case headed "=== WINE NAME title" runs here only, "=== BOTH NAME title" here
+# and in the console runner, "=== CASE title" in the console runner only
+# (tests/run_program.py). The source follows, then sections "== KIND [ARG]":
+#   == args, env, setup, vestcomp, exit   as in run_program.py; the setup's
+#                     Python runs after the compile, in `folder`
+#   == run FILE       run FILE instead of the compiled PROG.VSC (a NAME.vsl is
+#                     the case's source, not compiled); "-": the actions only
+#   == file NAME [crlf] [noeol] [nocase]  a file the program wrote
+#   == needs odbc|socat   set-up the case cannot do without
+#   == serial         COM1 leads to a pseudo-terminal pair whose other end
+#                     answers as this dict says {last byte received: answer}
+#   == received       what that device must have received
+#   == check          Python run at the end (folder, fail(text), ctx)
+#   == actions        one a line; without this section no window may show:
+#     window CAPTION        wait for it; the keys go to it
+#     step N                until SCHRITT.TXT holds N
+#     still N               the program still waits in step N after a while
+#     key KEY...  type TEXT  answer KEY (a key that closes the window)
+#     click BUTTON X Y      held for a moment;  move X Y
+#     open                  the window and its program are still there
+#     box STYLE CAPTION|TEXT[|KEY]  a box equal to the reference box (taken
+#                           before the run), answered with KEY (Return)
+#     opendialog            the open dialog equals the reference
+#     pixels KIND >= N[%]   waits for N pixels (or N % of the window) of a
+#                           kind of PIXELS; "<" checks at once
+#     run EXE ARG...        vestrun, a file of the folder or tests/wine/EXE.c
+#                           built, run to exit code 0 (with no window, unless
+#                           a program started here still runs)
+#     start EXE ARG...      started; "end N": the last one started ends with N
+#     wait NAME [TEXT]      until the file is there and starts with TEXT
+#     stopped NAME          until the file stops growing
+#     touch NAME  copy FROM TO  sleep SECONDS  shot NAME
+# Texts may say @FOLDER@ (the test folder as Wine shows it), @DIR@ (its Unix
+# path), @RUNNER@ (vestrun.exe, backslashes doubled), @EXE@ (its file name),
+# @VERSION@ (the project's), @CLASSLONG@ (user32's entry for the class values
+# on the runner's kind: GetClassLongA, GetClassLongPtrA on 64 bits).
 PROGRAMS = os.path.join(os.path.dirname(HERE), 'programs')
 STEP_TIMEOUT = 30
 
