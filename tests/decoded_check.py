@@ -31,10 +31,13 @@ def cases_of(path):
     if path.endswith(".expect"):
         return [(name, os.path.splitext(path)[0] + ".vsl", None, run_program.parse(lines))]
     out = []
+    wine = False  # "=== WINE" cases run under Wine only
     for line in lines:
-        if line.startswith("=== CASE"):
-            out.append([name, None, [], []])
-        elif out:
+        if line.startswith("=== "):
+            wine = line.startswith("=== WINE")
+            if not wine:
+                out.append([name, None, [], []])
+        elif out and not wine:
             c = out[-1]
             if c[3] or line.startswith("== "):
                 c[3].append(line)
