@@ -654,11 +654,13 @@ def mingw_cc():
     return cc
 
 
-def build_helper(ctx, name, folder, libs=()):
-    cc = mingw_cc()
-    exe = os.path.join(folder, name + '.exe')
-    subprocess.run([cc, '-std=c11', '-O2', '-Wall', '-Wextra', '-Werror', '-mwindows', '-static', '-s',
-                    '-o', exe, os.path.join(HERE, name + '.c')] + list(libs), check=True, timeout=300)
+def build_helper(ctx, name):
+    """tests/wine/NAME.c built into the work directory, again when the source is newer."""
+    exe, source = os.path.join(ctx.session.work, name + '.exe'), os.path.join(HERE, name + '.c')
+    if os.path.isfile(exe) and os.path.getmtime(exe) >= os.path.getmtime(source):
+        return exe
+    subprocess.run([mingw_cc(), '-std=c11', '-O2', '-Wall', '-Wextra', '-Werror', '-mwindows', '-static', '-s',
+                    '-o', exe, source], check=True, timeout=300)
     return exe
 
 
@@ -812,7 +814,6 @@ def act(ctx, st, verb, rest):
     words = rest.split()
     if verb == 'window':
         st['window'] = s.wait_window(x_regex(rest.encode('cp1252')), proc, name)
-        time.sleep(0.5)
     elif verb == 'step':
         path = os.path.join(folder, 'SCHRITT.TXT')
         deadline = time.monotonic() + STEP_TIMEOUT
@@ -860,7 +861,7 @@ def act(ctx, st, verb, rest):
     elif verb in ('run', 'start'):
         exe = {'vestrun': ctx.vestrun}.get(words[0]) or os.path.join(folder, words[0])
         if words[0].endswith('.c'):
-            exe = build_helper(ctx, words[0][:-2], folder)
+            exe = build_helper(ctx, words[0][:-2])
         if verb == 'start':
             st['procs'].append(s.start(exe, words[1:], folder, name + '.log'))
         elif st['procs']:  # beside a window
