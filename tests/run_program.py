@@ -39,7 +39,9 @@ Text is UTF-8; the runtime's Windows-1252 crosses the terminal converted.
 Lines starting with "#" before the first section are comments.
 
 NAME.cases groups several such programs in one file: each starts with a line
-"=== CASE title", followed by its source and then its sections.
+"=== CASE title", followed by its source and then its sections; a case
+"=== BOTH name title" runs here and under Wine, "=== WINE name title" only
+under Wine (tests/wine/wine_harness.py, which reads more sections).
 """
 import argparse
 import os
@@ -86,12 +88,17 @@ def prog(lines, marker=b"  "):
 
 
 def split_cases(lines):
-    """(title, source, section lines) of each "=== CASE title" of a .cases file."""
+    """(title, source, section lines) of each case of a .cases file that the
+    console runner runs: "=== CASE title" and "=== BOTH name title"; the
+    "=== WINE name title" cases are for vestrun.exe under Wine (tests/wine)."""
     cases = []
+    wine = False
     for line in lines:
-        if line.startswith("=== CASE"):
-            cases.append([line[8:].strip(), [], []])
-        elif cases:
+        if line.startswith("=== "):
+            wine = line.startswith("=== WINE")
+            if not wine:
+                cases.append([line[8:].strip(), [], []])
+        elif cases and not wine:
             c = cases[-1]
             (c[2] if c[2] or line.startswith("== ") else c[1]).append(line)
     return [(t, "".join(src), rest) for t, src, rest in cases]

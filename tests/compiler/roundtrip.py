@@ -41,8 +41,8 @@ def sources(folders):
                 lines = f.readlines()
             cases = []
             for line in lines:
-                if line.startswith("=== CASE"):
-                    cases.append([line[8:].strip(), [], False, None])
+                if line.startswith("=== "):  # "=== WINE": under Wine only
+                    cases.append([None if line.startswith("=== WINE") else line[8:].strip(), [], False, None])
                 elif cases:
                     c = cases[-1]
                     if line.startswith("== "):

@@ -1,5 +1,5 @@
 """The built executables: the PE layout of vestrun.exe, its resources,
-tools/pe_relocate.py, and vestcomp.exe compiling and binding under Wine.
+tools/pe_relocate.py (vestcomp.exe under Wine: tests/wine/runner.cases).
 """
 import os
 import re
@@ -8,7 +8,7 @@ import struct
 import subprocess
 import sys
 
-from wine_harness import HERE, PROGRAM_THAT_COMPUTES, TestFailure
+from wine_harness import HERE, TestFailure
 
 def test_pe_layout(ctx):
     """The PE header starts at 0x100; 0x80..0xFF is free, the offset there is 0."""
@@ -110,36 +110,8 @@ def test_resources(ctx):
         raise TestFailure('no version resource')
 
 
-def test_vestcomp_exe(ctx):
-    """The Windows vestcomp.exe compiles to the same bytes as the native one
-    (no text-mode line ends in a binary file) and binds a runnable program."""
-    s = ctx.session
-    vestcomp_exe = os.path.join(os.path.dirname(ctx.vestrun), 'vestcomp.exe')
-    if not os.path.isfile(vestcomp_exe):
-        raise TestFailure('%s does not exist' % vestcomp_exe)
-    folder = ctx.folder('vestcomp-exe', {})
-    native = ctx.compile(folder, 'rechnen', PROGRAM_THAT_COMPUTES)
-    with open(native, 'rb') as f:
-        expected = f.read()
-    if b'\n' not in expected:
-        raise TestFailure('the test program has no byte 0x0A; it would not show text mode')
-    code = ctx.run_to_exit(vestcomp_exe, ['rechnen.vsl', '-o', 'windows.vsc'], folder,
-                           'vestcomp-exe')
-    ctx.expect_exit(code, 0, 'vestcomp.exe')
-    with open(os.path.join(folder, 'windows.vsc'), 'rb') as f:
-        if f.read() != expected:
-            raise TestFailure('vestcomp.exe and vestcomp compile to different bytes')
-    shutil.copy(ctx.vestrun, os.path.join(folder, 'vestrun.exe'))
-    code = ctx.run_to_exit(vestcomp_exe, ['bind', 'vestrun.exe', 'windows.vsc', '-o', 'app.exe'],
-                           folder, 'vestcomp-exe-bind')
-    ctx.expect_exit(code, 0, 'vestcomp.exe bind')
-    code = ctx.run_to_exit(os.path.join(folder, 'app.exe'), [], folder, 'vestcomp-exe-app')
-    ctx.expect_exit(code, 0, 'program bound by vestcomp.exe')
-
-
 TESTS = [
     ('pe-layout', test_pe_layout, False),
     ('pe-relocate', test_pe_relocate, False),
     ('resources', test_resources, False),
-    ('vestcomp-exe', test_vestcomp_exe, True),
 ]

@@ -5,7 +5,8 @@ prints a job of two pages (a diagonal across the first, a text in a font of
 its own on both, a bitmap on the second), a hard copy of its window's client
 area and one of the whole window, and meets the refusals on the way;
 poppler's pdfinfo, pdftotext and pdftoppm read the files back. A second run,
-with a "device" entry that has no two commas, finds no printer.
+with a "device" entry that has no two commas, finds no printer
+(tests/programs/printing.cases).
 
 Collected by run_wine_tests.py through TESTS.
 """
@@ -53,20 +54,6 @@ PRINTING_STEPS = [
     (['ENDPRINT'], '&ERRORNUMBER'),                               # 120: the hard copies left no job
 ]
 PRINTING_EXPECTED = ['120', '0', '221', '2', '2', '2', '0', '242', '0', '0', '120']
-
-NO_PRINTER_STEPS = [
-    (['STARTPRINT'], '&ERRORNUMBER'),                             # 235
-    (['K% = %ERRORKIND', 'LINE 0, 0 - 10, 10', 'PRINT "ok"', 'SCREENCOPY 0, 0 - 10, 10'], '%ERRORKIND'),
-    ([], '&ERRORNUMBER'),                                         # raised, and 235 again
-    (['WINCOPY %HWND'], '%ERRORKIND'),
-    ([], '&ERRORNUMBER'),
-    (['NEWPAGE'], '&ERRORNUMBER'),                                # 120: no job was left open
-]
-NO_PRINTER_EXPECTED = ['235', '2', '235', '2', '235', '120']
-NO_PRINTER_BEFORE = ['D$ = @READINI$("WIN.INI", "windows", "device")',
-                     'WRITEINI "WIN.INI", "windows", "device" = "PDF,wineps.drv"']
-NO_PRINTER_AFTER = ['WRITEINI "WIN.INI", "windows", "device" = D$']
-
 
 def pdf_folder():
     """Where cups-pdf writes: its Out setting, ${HOME} the printing user's home."""
@@ -216,20 +203,6 @@ def test_printing(ctx):
             raise TestFailure('%s is %.0f %% red' % (path, share * 100))
 
 
-def test_no_printer(ctx):
-    """A "device" entry without two commas: no printer (235). The program
-    writes the entry itself (Wine keeps it in the registry, and sets it
-    again from CUPS when the next program starts) and puts it back."""
-    s = ctx.session
-    folder = ctx.folder('no-printer', {})
-    ctx.compile(folder, 'kein', result_program(NO_PRINTER_STEPS, NO_PRINTER_BEFORE, NO_PRINTER_AFTER))
-    proc = s.start(ctx.vestrun, ['kein.vsc'], folder, 'no-printer.log')
-    ctx.expect_exit(s.wait_exit(proc, 'no-printer'), 0, 'no printer')
-    got = read_results(folder, len(NO_PRINTER_EXPECTED))
-    if got != NO_PRINTER_EXPECTED:
-        raise TestFailure('results %s, expected %s' % (got, NO_PRINTER_EXPECTED))
-
-
 FATAL_PROGRAM = """' a fatal error while printing: the job is still finished
 WINDOW 0, 0 - 300, 200
 PRINT "a"
@@ -266,6 +239,5 @@ def test_fatal_error(ctx):
 
 TESTS = [
     ('printing', test_printing, True),
-    ('printing-no-printer', test_no_printer, True),
     ('printing-fatal', test_fatal_error, True),
 ]

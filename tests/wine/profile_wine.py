@@ -1,5 +1,4 @@
-"""Wine tests of profile files, the clipboard and the system functions of
-vestrun.exe, with the console runner (build/vestrun beside vestcomp) as the
+"""Wine tests of profile files of vestrun.exe, with the console runner (build/vestrun beside vestcomp) as the
 other side: INI files written by either runner must read the same in both.
 
 The Windows build has no console output yet, so its programs leave their
@@ -9,7 +8,6 @@ Collected by run_wine_tests.py through TESTS.
 import configparser
 import os
 import random
-import shutil
 import subprocess
 
 from wine_harness import TestFailure
@@ -160,75 +158,7 @@ def profile_tests(TestFailure):
                         raise TestFailure('[%s] %s written by the %s runner: the %s runner reads %r, '
                                           'expected %r' % (s, k, writer, reader, seen, want))
 
-    def test_clipboard_and_system(ctx):
-        """The real clipboard, MCI errors, the environment and starting a program."""
-        folder = ctx.folder('clipboard-system', {})
-        program = '\n'.join([
-            'SETCLIP "Hallo Zwischenablage"',
-            'WRITEINI ".\\ERGEBNIS.INI", "R", "q0" = @GETCLIP$()',
-            'CLEARCLIP',
-            'WRITEINI ".\\ERGEBNIS.INI", "R", "q1" = @ADD$(@ADD$("[", @GETCLIP$()), "]")',
-            'SETCLIP "eins"',
-            'SETCLIP "zwei"',
-            'WRITEINI ".\\ERGEBNIS.INI", "R", "q2" = @GETCLIP$()',
-            'DECLARE N%',
-            'N% = @GT(@LEN(@MCISEND$("open gibtesnicht")), 0)',
-            'WRITEINI ".\\ERGEBNIS.INI", "R", "q3" = N%',
-            'N% = @NEQ(&MCIERROR, 0)',
-            'WRITEINI ".\\ERGEBNIS.INI", "R", "q4" = N%',
-            'WRITEINI ".\\ERGEBNIS.INI", "R", "q5" = @GETENV$("VESTIL_WINE_TEST")',
-            'N% = @EXECWAIT("gibtesnicht.exe", 1)',
-            'WRITEINI ".\\ERGEBNIS.INI", "R", "q6" = N%',
-            'WRITEINI ".\\ERGEBNIS.INI", "R", "q7" = @PAR$(2)',
-        ]) + '\n'
-        compile_program(ctx, folder, 'system', program)
-        s = ctx.session
-        s.env['VESTIL_WINE_TEST'] = 'aus der Umgebung'
-        try:
-            code = ctx.run_to_exit(ctx.vestrun, ['system.vsc', 'zweiter Parameter'], folder, 'clipboard-system')
-        finally:
-            del s.env['VESTIL_WINE_TEST']
-        ctx.expect_exit(code, 0, 'clipboard and system functions')
-        got = results(folder, 8)
-        want = ['Hallo Zwischenablage', '[]', 'zwei', '1', '1', 'aus der Umgebung', '0', 'zweiter Parameter']
-        if got != want:
-            raise TestFailure('results %r, expected %r' % (got, want))
-
-    def test_clipboard_foreign(ctx):
-        """What other programs put on the clipboard: a text of 300 characters
-        reads as its first 255, a bitmap alone as the empty text."""
-        s = ctx.session
-        folder = ctx.folder('clipboard-foreign', {})
-        helper = os.path.join(folder, 'clip_helper.exe')
-        cc = next((c for c in (ctx.mingw + '-gcc-posix', ctx.mingw + '-gcc') if shutil.which(c)), None)
-        if not cc:
-            raise TestFailure('no %s-gcc to build the clipboard helper' % ctx.mingw)
-        subprocess.run([cc, '-std=c11', '-O2', '-Wall', '-Wextra', '-Werror', '-mwindows', '-static', '-s',
-                        '-o', helper, os.path.join(os.path.dirname(os.path.abspath(__file__)), 'clip_helper.c')],
-                       check=True, timeout=300)
-        compile_program(ctx, folder, 'liest', '\n'.join([
-            'DECLARE N%',
-            'N% = @LEN(@GETCLIP$())',
-            'WRITEINI ".\\ERGEBNIS.INI", "R", @PAR$(2) = N%',
-            'WRITEINI ".\\ERGEBNIS.INI", "R", @ADD$(@PAR$(2), "text") = @GETCLIP$()',
-        ]) + '\n')
-        for what in (['text', '300'], ['bitmap']):
-            code = ctx.run_to_exit(helper, what, folder, 'clipboard-helper')
-            ctx.expect_exit(code, 0, 'the clipboard helper (%s)' % what[0])
-            ctx.expect_exit(ctx.run_to_exit(ctx.vestrun, ['liest.vsc', what[0]], folder, 'clipboard-foreign'),
-                            0, 'reading the clipboard (%s)' % what[0])
-        r = read_ini(os.path.join(folder, 'ERGEBNIS.INI'))
-        letters = ''.join(chr(ord('a') + i % 26) for i in range(255))
-        got = (r.get('R', 'text', fallback=None), r.get('R', 'texttext', fallback=None),
-               r.get('R', 'bitmap', fallback=None), r.get('R', 'bitmaptext', fallback=None))
-        if got != ('255', letters, '0', ''):
-            raise TestFailure('clipboard results %r' % (got,))
-
-    return [
-        ('ini-both-ways', test_ini_both_ways, True),
-        ('clipboard-foreign', test_clipboard_foreign, True),
-        ('clipboard-system', test_clipboard_and_system, True),
-    ]
+    return [('ini-both-ways', test_ini_both_ways, True)]
 
 
 TESTS = profile_tests(TestFailure)

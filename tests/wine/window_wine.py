@@ -1,60 +1,13 @@
-"""The main window of vestrun.exe and the text console in it: PRINT paints
-text into the window, a line typed into the window reaches INPUT, a program
-that only computes shows no window, the characters of a ruler stand in
-their cells however they were written, closing the window ends the program with
-255, and Ctrl+C stops the script but keeps the window open until it is closed.
-
-Results come from files the programs write and from screenshots of the
-window. Collected by run_wine_tests.py through TESTS.
+"""The console's cells in the main window of vestrun.exe, checked by its
+pixels: the characters of a ruler stand in their cells however they were
+written. (The other window tests: tests/wine/window.cases.) Collected by
+run_wine_tests.py through TESTS.
 """
 import os
 import struct
 import time
 
 from wine_harness import EXIT_TIMEOUT, TestFailure, x_regex
-
-# Ten rows of 40 characters, then a typed line goes to ERGEBNIS.TXT.
-PROGRAM_PRINT_INPUT = """' prints into the window and reads a typed line
-DECLARE A$, N%
-WINDOWTITLE "Konsole"
-WHILE @LT(N%, 10)
-  PRINT "########################################"
-  N% = @ADD(N%, 1)
-ENDWHILE
-COLOR 15, 1
-PRINT "  weiss auf dunkelblau  "
-COLOR 0, 15
-PRINT "Name? ";
-INPUT A$
-ASSIGN #1, "ERGEBNIS.TXT"
-REWRITE #1
-PRINT #1, A$; "|"; @LEN(A$)
-CLOSE #1
-"""
-
-# Loops far past the 21 statements between two pumps, and writes no text.
-PROGRAM_COMPUTING_LONG = """' computes only
-DECLARE N%, S&
-WHILE @LT(N%, 500)
-  S& = @ADD(S&, N%)
-  N% = @ADD(N%, 1)
-ENDWHILE
-ASSIGN #1, "ERGEBNIS.TXT"
-REWRITE #1
-PRINT #1, S&
-CLOSE #1
-"""
-
-# Runs until it is stopped; each round appends to ZAEHLER.TXT.
-PROGRAM_ENDLESS = """' prints, then runs until stopped
-WINDOWTITLE "%s"
-ASSIGN #1, "ZAEHLER.TXT"
-REWRITE #1
-PRINT "########################################"
-WHILE 1
-  PRINT #1, "x"
-ENDWHILE
-"""
 
 # Rows of digits with a blank row between them (an 80-character line wraps
 # and its line end then leaves the next row empty): a ruler printed alone,
@@ -82,13 +35,6 @@ WHILE @EQU(@LEN(@FINDFIRST$("ENDE.TXT")), 0)
 ENDWHILE
 """ % (RULER, RULER[:40], RULER[:40])
 
-TEXT_PIXELS = 1500  # ten rows of '#' give several thousand dark pixels
-
-
-def dark(r, g, b):
-    return r < 64 and g < 64 and b < 64
-
-
 def wait_for(what, condition, proc, timeout=EXIT_TIMEOUT):
     deadline = time.monotonic() + timeout
     while time.monotonic() < deadline:
@@ -99,10 +45,6 @@ def wait_for(what, condition, proc, timeout=EXIT_TIMEOUT):
             raise TestFailure('%s: the program ended with %d first' % (what, proc.returncode))
         time.sleep(0.25)
     raise TestFailure('%s: not within %d s' % (what, timeout))
-
-
-def dark_pixels(s, window):
-    return s.screenshot().count(s.window_rect(window), lambda r, g, b: dark(r, g, b))
 
 
 def glyph_rows(width, height, pixel):
@@ -183,85 +125,6 @@ def file_size(path):
     return os.path.getsize(path) if os.path.exists(path) else 0
 
 
-def test_print_and_input(ctx):
-    """PRINT paints dark text on the white window, after COLOR 15,1 on dark
-    blue; a line typed into the
-    window is read by INPUT and written to a file; the window goes at the
-    normal end, exit code 0."""
-    s = ctx.session
-    folder = ctx.folder('window-print-input', {})
-    ctx.compile(folder, 'konsole', PROGRAM_PRINT_INPUT)
-    proc = s.start(ctx.vestrun, ['konsole.vsc'], folder, 'window-print-input.log')
-    window = s.wait_window(x_regex(b'Konsole'), proc, 'window-print-input')
-    wait_for('text in the window', lambda: dark_pixels(s, window) >= TEXT_PIXELS, proc)
-    shot = s.screenshot()
-    s.save(shot, 'window-print-input')
-    x, y, w, h = s.window_rect(window)
-    white = shot.count((x, y, w, h), lambda r, g, b: r > 240 and g > 240 and b > 240)
-    if white < w * h // 2:
-        raise TestFailure('the window is not mostly white (%d of %d pixels)' % (white, w * h))
-    blue = shot.count((x, y, w, h), lambda r, g, b: r == 0 and g == 0 and b == 0x88)
-    if blue < 24 * 8 * 10:
-        raise TestFailure('COLOR 15,1 painted %d dark blue pixels' % blue)
-    s.type_text(window, 'Hallo Welt')
-    s.press(window, 'BackSpace', 'BackSpace', 'Return')
-    ctx.expect_exit(s.wait_exit(proc, 'window-print-input'), 0, 'print and input')
-    with open(os.path.join(folder, 'ERGEBNIS.TXT'), 'rb') as f:
-        got = f.read()
-    if got != b'Hallo We|8\r\n':
-        raise TestFailure('INPUT read %r' % got)
-
-
-def test_no_window_when_computing(ctx):
-    """A program that computes (and pumps) but writes no text shows no window."""
-    folder = ctx.folder('window-none', {})
-    ctx.compile(folder, 'rechnen', PROGRAM_COMPUTING_LONG)
-    ctx.expect_exit(ctx.run_to_exit(ctx.vestrun, ['rechnen.vsc'], folder, 'window-none'), 0, 'computing')
-    with open(os.path.join(folder, 'ERGEBNIS.TXT'), 'rb') as f:
-        if f.read() != b'124750\r\n':
-            raise TestFailure('the program did not run to its end')
-
-
-def test_close_gives_255(ctx):
-    """Closing the window (Alt+F4) while the script runs ends it with 255."""
-    s = ctx.session
-    folder = ctx.folder('window-close', {})
-    ctx.compile(folder, 'endlos', PROGRAM_ENDLESS % 'Endlos')
-    proc = s.start(ctx.vestrun, ['endlos.vsc'], folder, 'window-close.log')
-    window = s.wait_window(x_regex(b'Endlos'), proc, 'window-close')
-    s.press(window, 'alt+F4')
-    ctx.expect_exit(s.wait_exit(proc, 'window-close'), 255, 'window closed')
-
-
-def test_ctrl_c_keeps_window(ctx):
-    """Ctrl+C stops the script at once (its file stops growing); the window
-    stays open with its text until it is closed; exit code 255."""
-    s = ctx.session
-    folder = ctx.folder('window-break', {})
-    ctx.compile(folder, 'endlos', PROGRAM_ENDLESS % 'Abbruch')
-    counter = os.path.join(folder, 'ZAEHLER.TXT')
-    proc = s.start(ctx.vestrun, ['endlos.vsc'], folder, 'window-break.log')
-    window = s.wait_window(x_regex(b'Abbruch'), proc, 'window-break')
-    wait_for('the script running', lambda: file_size(counter) > 0, proc)
-    s.press(window, 'ctrl+c')
-
-    def stopped():
-        before = file_size(counter)
-        time.sleep(1.0)
-        return file_size(counter) == before
-    wait_for('the script stopped', stopped, proc)
-    if not s.visible_windows(x_regex(b'Abbruch')):
-        raise TestFailure('the window went with the stop')
-    if dark_pixels(s, window) < 200:
-        raise TestFailure('the text is gone from the stopped window')
-    s.press(window, 'alt+F4')
-    ctx.expect_exit(s.wait_exit(proc, 'window-break'), 255, 'stopped by Ctrl+C')
-
-
 TESTS = [
-    ('window-print-input', test_print_and_input, True),
     ('window-ruler', test_ruler, True),
-    ('window-none', test_no_window_when_computing, True),
-    ('window-close', test_close_gives_255, True),
-    ('window-ctrl-c', test_ctrl_c_keeps_window, True),
 ]

@@ -15,18 +15,23 @@ each box is also looked for by its colour.
 This module holds the X server, the Wine prefix, running programs, the
 xdotool and screenshot helpers, the box checks, the Context that every test
 receives, and main(), which runs a list of tests and prints the summary
-"wine tests: P passed, F failed" last. The tests live in the files *_wine.py
-beside it; run_wine_tests.py collects them. A test is a tuple (name,
-function(ctx), needs_wine); a failing test raises TestFailure.
+"wine tests: P passed, F failed" last; and the runner of the cases (below).
+The other tests live in the files *_wine.py beside it; run_wine_tests.py
+collects both. A test is a tuple (name, function(ctx), needs_wine); a
+failing test raises TestFailure.
 """
 import argparse
 import configparser
+import glob
 import hashlib
 import os
 import re
 import shutil
+import signal
 import struct
 import subprocess
+import tempfile
+import threading
 import time
 import traceback
 
@@ -34,41 +39,11 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 
 # The texts of the runner's boxes, as Windows-1252 bytes.
 LOADER_CAPTION = b'V E S T I L \xb2'
-MB_OKCANCEL = 0x01
 MB_ICONERROR = 0x10
-MB_ICONWARNING = 0x30
 IDOK = 1
-TEXT_NOT_PROGRAM = b'Keine VESTIL\xb2 Datei!'                       # 905
-TEXT_NOT_FOUND = b'Datei nicht gefunden: '                           # 209
-TEXT_USAGE = b'Aufruf mit: \r\nVESTRUN [<Dateiname>]'               # 803
 OPEN_TITLE = b'VESTIL\xb2-Datei laden:'                              # "VESTIL\xb2-" + 800
 OPEN_FILTER = b'Vestil-Code (*.vsc)|*.VSC|All (*.*)|*.*'
 OPEN_DEFAULT_EXT = b'*.*'
-
-# Runtime errors and warnings (the caption is the message, the text the line).
-TEXT_DIVISION_BY_ZERO = b'Division durch 0!'                       # 201
-TEXT_UNDECLARED_Y = b'Variable nicht declariert: Y%'                 # 215
-TEXT_CANCELLED = b'Programm abgebrochen!'                            # 999
-TEXT_TOO_DEEP = b'Zu tiefe GOSUB/PROC-Verschachtelung!'              # 114
-
-# Programs in source form that several test files run, compiled with vestcomp.
-# None of them writes text: the runner shows nothing but its boxes.
-PROGRAM_THAT_COMPUTES = """' computes and ends
-DECLARE A%, B!, C$
-C$ = "1234"
-A% = @ADD(40, 2)
-B! = @DIV(A%, 8)
-IF @EQU(A%, 42)
-  A% = 0
-ENDIF
-END
-"""
-PROGRAM_DIVIDING_BY_ZERO = """' line 4 divides by zero
-DECLARE A%
-A% = 7
-A% = @DIV(A%, 0)
-A% = 1
-"""
 
 # Bounds for things that normally take a second or two.
 WINDOW_TIMEOUT = 60
@@ -434,9 +409,6 @@ class Session:
         self.expect_same(frames, last, ref, name)
         self.answer(window, key)
 
-    def expect_loader_box(self, proc, ref, name):
-        """A loader failure box, confirmed with Return."""
-        self.expect_box(proc, ref, LOADER_CAPTION, MB_ICONERROR, name)
 
 
 # The icons of the box styles, found by their colour: the error icon is a red
@@ -491,17 +463,6 @@ class Context:
             raise TestFailure('vestcomp failed on %s: %s' % (vsl, p.stdout.decode(errors='replace')))
         return vsc
 
-    def bind(self, folder, program, name):
-        """vestcomp bind: vestrun.exe with the program appended."""
-        vestcomp = self.need_vestcomp()
-        out = os.path.join(folder, name + '.exe')
-        p = subprocess.run([vestcomp, 'bind', self.vestrun, program, '-o', out],
-                           stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
-                           stderr=subprocess.STDOUT, timeout=60)
-        if p.returncode != 0:
-            raise TestFailure('vestcomp bind failed: %s' % p.stdout.decode(errors='replace'))
-        return out
-
     def folder(self, name, files):
         """A fresh folder for one test, holding the given files."""
         path = os.path.join(self.session.work, 'run', name)
@@ -534,11 +495,6 @@ class Context:
             self.session.save_screen('exit-' + re.sub(r'\W+', '_', what))
             raise TestFailure('%s: exit code %d, expected %d' % (what, code, expected))
 
-    def bound_runner(self, folder, program, name):
-        """vestrun.exe with the program appended, as a stand-alone application."""
-        out = os.path.join(folder, name + '.exe')
-        bind_with_python(self.vestrun, program, out)
-        return out
 
 
 def main(tests, description):
@@ -609,3 +565,365 @@ def main(tests, description):
     print('wine tests took %.1f s; screenshots and logs in %s' % (time.monotonic() - started, work))
     print('wine tests: %d passed, %d failed' % (len(passed), len(failed)))
     return 1 if failed else 0
+
+
+# --- cases -------------------------------------------------------------------------
+# The Wine tests are cases in tests/wine/*.cases and tests/programs/*.cases. A
+# case headed "=== WINE NAME title" runs here only, "=== BOTH NAME title" here
+# and in the console runner, "=== CASE title" in the console runner only
+# (tests/run_program.py). The source follows, then sections "== KIND [ARG]":
+#   == args, env, setup, vestcomp, exit   as in run_program.py; the setup's
+#                     Python runs after the compile, in `folder`
+#   == run FILE       run FILE instead of the compiled PROG.VSC (a NAME.vsl is
+#                     the case's source, not compiled); "-": the actions only
+#   == file NAME [crlf] [noeol] [nocase]  a file the program wrote
+#   == needs odbc|socat   set-up the case cannot do without
+#   == serial         COM1 leads to a pseudo-terminal pair whose other end
+#                     answers as this dict says {last byte received: answer}
+#   == received       what that device must have received
+#   == check          Python run at the end (folder, fail(text), ctx)
+#   == actions        one a line; without this section no window may show:
+#     window CAPTION        wait for it; the keys go to it
+#     step N                until SCHRITT.TXT holds N
+#     still N               the program still waits in step N after a while
+#     key KEY...  type TEXT  answer KEY (a key that closes the window)
+#     click BUTTON X Y      held for a moment;  move X Y
+#     open                  the window and its program are still there
+#     box STYLE CAPTION|TEXT[|KEY]  a box equal to the reference box (taken
+#                           before the run), answered with KEY (Return)
+#     opendialog            the open dialog equals the reference
+#     pixels KIND >= N[%]   waits for N pixels (or N % of the window) of a
+#                           kind of PIXELS; "<" checks at once
+#     run EXE ARG...        vestrun, a file of the folder or tests/wine/EXE.c
+#                           built, run to exit code 0 (with no window, unless
+#                           a program started here still runs)
+#     start EXE ARG...      started; "end N": the last one started ends with N
+#     wait NAME [TEXT]      until the file is there and starts with TEXT
+#     stopped NAME          until the file stops growing
+#     touch NAME  copy FROM TO  sleep SECONDS  shot NAME
+# Texts may say @FOLDER@ (the test folder as Wine shows it), @DIR@ (its Unix
+# path), @RUNNER@ (vestrun.exe, backslashes doubled), @EXE@ (its file name),
+# @VERSION@ (the project's), @CLASSLONG@ (user32's entry for the class values
+# on the runner's kind: GetClassLongA, GetClassLongPtrA on 64 bits).
+PROGRAMS = os.path.join(os.path.dirname(HERE), 'programs')
+STEP_TIMEOUT = 30
+
+
+PIXELS = {
+    'dark': lambda r, g, b: r < 64 and g < 64 and b < 64,
+    'white': lambda r, g, b: r > 240 and g > 240 and b > 240,
+    'darkblue': lambda r, g, b: (r, g, b) == (0, 0, 0x88),
+}
+
+
+def read_text(path):
+    try:
+        with open(path, 'rb') as f:
+            return f.read().decode('cp1252')
+    except OSError:
+        return ''
+
+
+def parse_cases(path):
+    """The Wine cases of a .cases file: (name, source, [(kind, args, text)])."""
+    out, cur = [], None
+    with open(path, encoding='utf-8') as f:
+        for line in f:
+            if line.startswith('=== '):
+                head = line[4:].split()
+                cur = None
+                if head[0] in ('WINE', 'BOTH'):
+                    cur = [head[1], [], []]
+                    out.append(cur)
+            elif cur is not None:
+                if cur[2] or line.startswith('== '):
+                    if line.startswith('== '):
+                        parts = line[3:].split()
+                        cur[2].append([parts[0], parts[1:], []])
+                    else:
+                        cur[2][-1][2].append(line)
+                else:
+                    cur[1].append(line)
+    return [(n, ''.join(src), [(k, a, ''.join(t)) for k, a, t in secs]) for n, src, secs in out]
+
+
+def mingw_cc():
+    cc = next((c for c in (MINGW + '-gcc-posix', MINGW + '-gcc') if shutil.which(c)), None)
+    if not cc:
+        raise TestFailure('no %s-gcc' % MINGW)
+    return cc
+
+
+def build_helper(ctx, name):
+    """tests/wine/NAME.c built into the work directory, again when the source is newer."""
+    exe, source = os.path.join(ctx.session.work, name + '.exe'), os.path.join(HERE, name + '.c')
+    if os.path.isfile(exe) and os.path.getmtime(exe) >= os.path.getmtime(source):
+        return exe
+    subprocess.run([mingw_cc(), '-std=c11', '-O2', '-Wall', '-Wextra', '-Werror', '-mwindows', '-static', '-s',
+                    '-o', exe, source], check=True, timeout=300)
+    return exe
+
+
+class SerialPair:
+    """COM1 of the prefix leads to one end of a socat pseudo-terminal pair (Wine's
+    Ports key keeps the dosdevices link), COM9 to nothing; a thread plays the
+    device at the other end."""
+
+    def __init__(self, s, answers, last):
+        if not shutil.which('socat'):
+            raise TestFailure('socat is not installed (tools/install_deps.sh)')
+        self.ptys = tempfile.mkdtemp(prefix='vestil-serial-', dir=s.work)
+        a, b = os.path.join(self.ptys, 'A'), os.path.join(self.ptys, 'B')
+        self.socat = subprocess.Popen(['socat', 'pty,raw,echo=0,link=' + a, 'pty,raw,echo=0,link=' + b],
+                                      stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                      stderr=subprocess.DEVNULL)
+        deadline = time.monotonic() + 10
+        while not (os.path.exists(a) and os.path.exists(b)):
+            if time.monotonic() > deadline:
+                raise TestFailure('socat did not make the pseudo-terminals')
+            time.sleep(0.05)
+        links = (('COM1', os.path.realpath(a)), ('COM9', os.path.join(self.ptys, 'missing')))
+        for name, target in links:
+            s.run_quiet(['wine', 'reg', 'add', 'HKLM\\Software\\Wine\\Ports', '/v', name, '/d', target, '/f'],
+                        120, 'serial-reg.log')
+            link = os.path.join(s.env['WINEPREFIX'], 'dosdevices', name.lower())
+            if os.path.lexists(link):
+                os.remove(link)
+            os.symlink(target, link)
+        self.received = bytearray()
+        self.peer = os.open(b, os.O_RDWR | os.O_NOCTTY)
+
+        def device():
+            end = time.monotonic() + 60
+            while time.monotonic() < end and not self.received.endswith(last):
+                data = os.read(self.peer, 100)
+                self.received.extend(data)
+                if data[-1:] in answers:
+                    os.write(self.peer, answers[data[-1:]])
+        self.thread = threading.Thread(target=device, daemon=True)
+        self.thread.start()
+
+    def close(self):
+        self.thread.join(5)
+        os.close(self.peer)
+        self.socat.send_signal(signal.SIGTERM)
+        self.socat.wait(10)
+        shutil.rmtree(self.ptys, ignore_errors=True)
+
+
+def run_case(ctx, name, source, sections):
+    s = ctx.session
+    kinds = {k: (a, t) for k, a, t in sections}
+    for need in kinds.get('needs', ([], ''))[0]:
+        if need == 'odbc' and not os.path.exists('/etc/odbcinst.ini'):
+            raise TestFailure('unixODBC with the SQLite driver is not installed (tools/install_deps.sh)')
+        if need == 'socat' and not shutil.which('socat'):
+            raise TestFailure('socat is not installed (tools/install_deps.sh)')
+    folder = ctx.folder(name, {})
+    entry = 'GetClassLongPtrA' if MINGW.startswith('x86_64') else 'GetClassLongA'
+    with open(os.path.join(os.path.dirname(os.path.dirname(HERE)), 'CMakeLists.txt')) as f:
+        version = re.search(r'project\(vestil VERSION (\S+)', f.read()).group(1)
+
+    def subst(text):
+        return (text.replace('@FOLDER@', windows_path(folder)).replace('@DIR@', folder)
+                .replace('@RUNNER@', windows_path(ctx.vestrun).replace('\\', '\\\\'))
+                .replace('@EXE@', os.path.basename(ctx.vestrun)).replace('@CLASSLONG@', entry).replace('@VERSION@', version))
+    run = kinds.get('run', (['PROG.VSC'], ''))[0][0]
+    if run.lower().endswith('.vsl'):
+        with open(os.path.join(folder, run), 'w', encoding='utf-8') as f:
+            f.write(subst(source))
+    elif source.strip():
+        vsl = os.path.join(folder, 'prog.vsl')
+        with open(vsl, 'w', encoding='utf-8') as f:
+            f.write(subst(source))
+        p = subprocess.run([ctx.need_vestcomp(), vsl, '-o', os.path.join(folder, 'PROG.VSC'), '--no-map']
+                           + kinds.get('vestcomp', ([], ''))[0], stdin=subprocess.DEVNULL,
+                           stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=60)
+        if p.returncode != 0:
+            raise TestFailure('vestcomp failed: %s' % p.stdout.decode(errors='replace'))
+    if 'setup' in kinds:
+        def write(fname, data):
+            with open(os.path.join(folder, fname), 'wb') as f:
+                f.write(data if isinstance(data, bytes) else data.encode('cp1252'))
+        exec(kinds['setup'][1], {'write': write, 'folder': folder, 'os': os, 'tests': os.path.dirname(HERE),
+                                 'vestrun': ctx.vestrun, 'vestcomp': ctx.vestcomp, 'subprocess': subprocess,
+                                 'header_only_program': header_only_program, 'not_a_program': not_a_program,
+                                 'bind_with_python': bind_with_python, 'cc': mingw_cc})
+    args = [run] + [a for a in kinds.get('args', ([], ''))[1].split('\n') if a]
+    env = [l.split('=', 1) for l in kinds.get('env', ([], ''))[1].splitlines() if '=' in l]
+    actions = [line.rstrip('\n').lstrip().partition(' ') for line in kinds.get('actions', ([], ''))[1].splitlines()]
+    actions = [(verb, subst(rest)) for verb, _, rest in actions]
+    # The reference boxes first: one box on the screen at a time.
+    refs = {}
+    for verb, rest in actions:
+        if verb == 'opendialog':
+            refs['open'] = s.reference_open(folder, name)
+        if verb == 'box':
+            style, text = rest.split(' ', 1)
+            caption, text, key = (text + '|Return').split('|')[:3]
+            caption, text = (t.encode('cp1252').replace(b'\\r\\n', b'\r\n') for t in (caption, text))
+            refs[rest] = (s.reference_box(caption, text, int(style, 0), folder, name), caption, int(style, 0), key)
+    s.env.update(env)
+    received = kinds.get('received', ([], ''))[1].strip().encode()
+    serial = SerialPair(s, eval(kinds['serial'][1]), received[-1:]) if 'serial' in kinds else None
+    st = {'procs': [], 'window': None, 'folder': folder, 'name': name, 'refs': refs}
+    try:
+        if 'actions' not in kinds:
+            code = ctx.run_to_exit(ctx.vestrun, args, folder, name)
+        else:
+            if run != '-':
+                st['procs'].append(s.start(ctx.vestrun, args, folder, name + '.log'))
+            for verb, rest in actions:
+                act(ctx, st, verb, rest)
+            code = s.wait_exit(st['procs'][-1], name) if st['procs'] else 0
+    finally:
+        for k, _ in env:
+            del s.env[k]
+        if serial:
+            serial.close()
+    ctx.expect_exit(code, int(kinds.get('exit', ([], '0'))[1].strip() or 0), name)
+    if serial and bytes(serial.received) != received:
+        raise TestFailure('the device received %r' % bytes(serial.received))
+    for kind, fargs, text in sections:
+        if kind != 'file':
+            continue
+        want = subst(text)
+        if 'noeol' in fargs and want.endswith('\n'):
+            want = want[:-1]
+        if 'crlf' in fargs:
+            want = want.replace('\n', '\r\n')
+        path = os.path.join(folder, fargs[0])
+        if not os.path.exists(path):
+            raise TestFailure('%s was not written' % fargs[0])
+        got = read_text(path)
+        if 'nocase' in fargs:
+            got, want = got.upper(), want.upper()
+        if got != want:
+            bad = [(g, w) for g, w in zip(got.splitlines(), want.splitlines()) if g != w]
+            raise TestFailure('%s differs: %s\n--- got\n%s' % (
+                fargs[0], '; '.join('%r, expected %r' % b for b in bad[:5]), got))
+    if 'check' in kinds:
+        def fail(text):
+            raise TestFailure(text)
+        exec(kinds['check'][1], {'folder': folder, 'fail': fail, 'os': os, 'ctx': ctx})
+
+
+def act(ctx, st, verb, rest):
+    s, window, folder, name = ctx.session, st['window'], st['folder'], st['name']
+    proc = st['procs'][-1] if st['procs'] else None
+    words = rest.split()
+    if verb == 'window':
+        st['window'] = s.wait_window(x_regex(rest.encode('cp1252')), proc, name)
+    elif verb == 'step':
+        path = os.path.join(folder, 'SCHRITT.TXT')
+        deadline = time.monotonic() + STEP_TIMEOUT
+        while read_text(path).strip() != rest:
+            if proc.poll() is not None:
+                raise TestFailure('the program ended (%d) before step %s' % (proc.returncode, rest))
+            if time.monotonic() > deadline:
+                raise TestFailure('the program did not reach step %s (at %r)' % (rest, read_text(path)))
+            time.sleep(0.2)
+        time.sleep(0.5)
+    elif verb == 'key':
+        s.press(window, *words)
+    elif verb == 'type':
+        s.type_text(window, rest)
+    elif verb == 'answer':
+        s.answer(window, rest)
+    elif verb == 'click':
+        s.xdotool('mousemove', '--window', window, words[1], words[2])
+        time.sleep(0.2)
+        s.xdotool('mousedown', words[0])
+        time.sleep(0.5)
+        s.xdotool('mouseup', words[0])
+    elif verb == 'move':
+        s.xdotool('mousemove', '--window', window, words[0], words[1])
+    elif verb == 'still':
+        time.sleep(1.5)
+        if proc.poll() is not None or read_text(os.path.join(folder, 'SCHRITT.TXT')).strip() != rest:
+            raise TestFailure('step %s: the wait ended too early' % rest)
+    elif verb == 'open':
+        time.sleep(1.5)
+        if window not in s.visible_windows('.') or proc is not None and proc.poll() is not None:
+            raise TestFailure('the window closed')
+    elif verb == 'box':
+        ref, caption, style, key = st['refs'][rest]
+        s.expect_box(proc, ref, caption, style, name, key)
+    elif verb == 'opendialog':
+        ref = st['refs']['open']
+        st['window'] = s.wait_window(x_regex(OPEN_TITLE), proc, name)
+        frames, last = s.frames()
+        s.expect_same(frames, last, ref, name)
+    elif verb == 'shot':
+        s.save_screen(name + '-' + rest)
+    elif verb == 'sleep':
+        time.sleep(float(rest))
+    elif verb in ('run', 'start'):
+        exe = {'vestrun': ctx.vestrun}.get(words[0]) or os.path.join(folder, words[0])
+        if words[0].endswith('.c'):
+            exe = build_helper(ctx, words[0][:-2])
+        if verb == 'start':
+            st['procs'].append(s.start(exe, words[1:], folder, name + '.log'))
+        elif st['procs']:  # beside a window
+            ctx.expect_exit(s.wait_exit(s.start(exe, words[1:], folder, name + '.log'), rest), 0, rest)
+        else:
+            ctx.expect_exit(ctx.run_to_exit(exe, words[1:], folder, name + '-' + words[0]), 0, rest)
+    elif verb == 'pixels':
+        # pixels KIND >= N[%] waits for that many in the window; "<" checks once
+        test, op, n = PIXELS[words[0]], words[1], words[2]
+        rect = s.window_rect(window)
+        least = int(n[:-1]) * rect[2] * rect[3] // 100 if n.endswith('%') else int(n)
+        deadline = time.monotonic() + (WINDOW_TIMEOUT if op == '>=' else 0)
+        while True:
+            got = s.screenshot().count(rect, test)
+            if (got >= least) == (op == '>='):
+                break
+            if time.monotonic() > deadline:
+                s.save_screen(name + '-pixels')
+                raise TestFailure('%d %s pixels in the window, expected %s %d' % (got, words[0], op, least))
+            time.sleep(0.25)
+    elif verb == 'stopped':
+        path = os.path.join(folder, rest)
+        deadline = time.monotonic() + WINDOW_TIMEOUT
+        while True:
+            size = os.path.getsize(path) if os.path.exists(path) else 0
+            time.sleep(1.0)
+            if size and size == os.path.getsize(path):
+                break
+            if time.monotonic() > deadline:
+                raise TestFailure('%s goes on growing' % rest)
+    elif verb == 'wait':
+        path = os.path.join(folder, words[0])
+        deadline = time.monotonic() + STEP_TIMEOUT
+        while not read_text(path).startswith(' '.join(words[1:])) or not os.path.getsize(path):
+            if proc is not None and proc.poll() is not None or time.monotonic() > deadline:
+                raise TestFailure('%s was not written' % rest)
+            time.sleep(0.2)
+    elif verb == 'touch':
+        open(os.path.join(folder, rest), 'w').close()
+    elif verb == 'copy':
+        shutil.copy(os.path.join(folder, words[0]), os.path.join(folder, words[1]))
+    elif verb == 'end':
+        ctx.expect_exit(s.wait_exit(st['procs'].pop(), name), int(rest), name)
+    else:
+        raise TestFailure('unknown action %r' % verb)
+
+
+def calibration(ctx):
+    """Two boxes that differ in one character do not compare equal."""
+    s = ctx.session
+    folder = ctx.folder('calibration', {})
+    a = s.reference_box(LOADER_CAPTION, b'Keine VESTIL\xb2 Datei!', MB_ICONERROR, folder, 'calibration-a')
+    b = s.reference_box(LOADER_CAPTION, b'Keine VESTIL2 Datei!', MB_ICONERROR, folder, 'calibration-b')
+    if set(a) & set(b):
+        raise TestFailure('the screenshots of different boxes are equal')
+
+
+def case_tests():
+    """The calibration of the reference boxes, then the Wine cases of
+    tests/wine/*.cases and tests/programs/*.cases as tests (name, function, True)."""
+    tests = [('calibration', calibration, True)]
+    for path in sorted(glob.glob(os.path.join(HERE, '*.cases'))) + sorted(glob.glob(os.path.join(PROGRAMS, '*.cases'))):
+        for name, source, sections in parse_cases(path):
+            tests.append((name, lambda ctx, c=(name, source, sections): run_case(ctx, *c), True))
+    return tests

@@ -1,9 +1,8 @@
-"""The window statements of vestrun.exe: WINDOW refuses a negative value with
-box 223 and moves and sizes the window, WINDOWSTYLE's bits show in the
-window's style, menu and class background, PAINTMODE 0 leaves an uncovered
-window to the script while PAINTMODE 2 restores it, and the DDE link runs a
-round trip with a partner program; examples/form.vsl (WINDOWSTYLE 0x200)
-works from the keyboard alone.
+"""The window statements of vestrun.exe: WINDOW moves and sizes the window,
+WINDOWSTYLE's bits show in the window's style, menu and class background;
+examples/form.vsl (WINDOWSTYLE 0x200) works from the keyboard alone. (The
+box of WINDOW, PAINTMODE, the DDE round trip and the style options of the
+pump: tests/wine/window.cases.)
 
 The helper winstmt_helper.c (built with the mingw compiler of the tested
 exe) reads the window's geometry and style into a file, covers and uncovers
@@ -12,15 +11,12 @@ the window, and plays the DDE partner. Collected by run_wine_tests.py.
 import os
 import shutil
 import subprocess
-import time
 
-from wine_harness import MB_ICONERROR, TestFailure, x_regex
-from window_wine import TEXT_PIXELS, dark_pixels, wait_for
+from wine_harness import TestFailure, x_regex
+from window_wine import wait_for
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 FORM = os.path.join(os.path.dirname(os.path.dirname(HERE)), 'examples', 'form.vsl')
-TEXT_NEGATIVE_SIZE = b'Negative Fenstergr\xf6\xdfe!'
-
 # Sets the style, then WINDOW makes the window or moves the one PRINT made;
 # READY.TXT tells the test it stands, ENDE.TXT ends the program.
 PROGRAM_STYLE = """' style and rectangle of the window
@@ -33,32 +29,6 @@ REWRITE #1
 CLOSE #1
 WHILE @EQU(@LEN(@FINDFIRST$("ENDE.TXT")), 0)
 ENDWHILE
-"""
-
-PROGRAM_PAINT = """' text on the window, then waits to be covered
-DECLARE N%%
-WINDOWTITLE "%s"
-PAINTMODE %d
-WHILE @LT(N%%, 10)
-  PRINT "########################################"
-  N%% = @ADD(N%%, 1)
-ENDWHILE
-WHILE 1
-ENDWHILE
-"""
-
-PROGRAM_DDE = """' a DDE round trip with the partner VTEST
-PRINT "DDE"
-LINKSEND "vorher"
-LINKCONNECT "VTEST", "SYSTEM"
-ASSIGN #1, "LINK.TXT"
-REWRITE #1
-PRINT #1, @IF(&PARTNER, "partner", "none")
-LINKSEND "[eins]"
-LINKSEND "[zwei(1,2)]"
-LINKCLOSE
-PRINT #1, &PARTNER
-CLOSE #1
 """
 
 WS_MAXIMIZEBOX, WS_MINIMIZEBOX, WS_THICKFRAME, WS_SYSMENU = 0x10000, 0x20000, 0x40000, 0x80000
@@ -84,17 +54,6 @@ def run_helper(ctx, folder, args, name):
     code = s.wait_exit(proc, name + ' helper')
     if code != 0:
         raise TestFailure('%s: the helper ended with %d' % (name, code))
-
-
-def test_window_negative(ctx):
-    """WINDOW -1,... stops the program with box 223 (empty detail), exit 2."""
-    s = ctx.session
-    folder = ctx.folder('winstmt-negative', {})
-    ctx.compile(folder, 'negativ', "' a negative position\nWINDOW -1, 0 - 100, 100\nPRINT \"nicht\"\n")
-    ref = s.reference_box(TEXT_NEGATIVE_SIZE, b'Zeile      2!', MB_ICONERROR, folder, 'winstmt-negative')
-    proc = s.start(ctx.vestrun, ['negativ.vsc'], folder, 'winstmt-negative.log')
-    s.expect_box(proc, ref, TEXT_NEGATIVE_SIZE, MB_ICONERROR, 'winstmt-negative')
-    ctx.expect_exit(s.wait_exit(proc, 'winstmt-negative'), 2, 'WINDOW -1')
 
 
 def window_info(ctx, name, title, options, before=''):
@@ -135,105 +94,6 @@ def test_window_rect_and_style(ctx):
     _, _, _, _, style, menu = window_info(ctx, 'winstmt-popup', 'Popup', 15 + 64)
     if not style & WS_POPUP or style & WS_CAPTION == WS_CAPTION:
         raise TestFailure('WINDOWSTYLE 79: style %08x' % style)
-
-
-def covered_window_pixels(ctx, name, title, mode):
-    """Dark pixels of the window after it was covered and uncovered."""
-    s = ctx.session
-    folder = ctx.folder(name, {})
-    ctx.compile(folder, 'malen', PROGRAM_PAINT % (title, mode))
-    proc = s.start(ctx.vestrun, ['malen.vsc'], folder, name + '.log')
-    window = s.wait_window(x_regex(title.encode()), proc, name)
-    wait_for('text in the window', lambda: dark_pixels(s, window) >= TEXT_PIXELS, proc)
-    run_helper(ctx, folder, ['cover', title], name)
-    time.sleep(1.0)
-    s.save_screen(name)
-    n = dark_pixels(s, window)
-    s.press(window, 'alt+F4')
-    ctx.expect_exit(s.wait_exit(proc, name), 255, name + ' closed')
-    return n
-
-
-def test_paintmode(ctx):
-    """PAINTMODE 2 restores the uncovered window from the shadow copy;
-    PAINTMODE 0 leaves it to the script (the text is gone)."""
-    restored = covered_window_pixels(ctx, 'winstmt-paint2', 'Malen2', 2)
-    if restored < TEXT_PIXELS:
-        raise TestFailure('PAINTMODE 2: %d dark pixels after uncovering' % restored)
-    left = covered_window_pixels(ctx, 'winstmt-paint0', 'Malen0', 0)
-    if left > 200:
-        raise TestFailure('PAINTMODE 0: the window was restored (%d dark pixels)' % left)
-
-
-def test_dde_round_trip(ctx):
-    """LINKCONNECT finds the partner (&PARTNER set), each LINKSEND waits for
-    its acknowledgement, LINKCLOSE terminates and clears &PARTNER; a
-    LINKSEND before any link sends nothing and does not wait."""
-    s = ctx.session
-    folder = ctx.folder('winstmt-dde', {})
-    ctx.compile(folder, 'dde', PROGRAM_DDE)
-    record = os.path.join(folder, 'PARTNER.TXT')
-    partner = s.start(helper(ctx), ['partner', 'PARTNER.TXT'], folder, 'winstmt-dde-partner.log')
-
-    def ready():
-        return os.path.exists(record) and open(record).read().startswith('ready')
-    wait_for('the partner ready', ready, partner)
-    proc = s.start(ctx.vestrun, ['dde.vsc'], folder, 'winstmt-dde.log')
-    ctx.expect_exit(s.wait_exit(proc, 'winstmt-dde'), 0, 'DDE round trip')
-    if s.wait_exit(partner, 'the DDE partner') != 0:
-        raise TestFailure('the partner failed')
-    with open(record) as f:
-        got = f.read()
-    want = 'ready\nconnect VTEST SYSTEM\nexecute [eins]\nexecute [zwei(1,2)]\nterminate\n'
-    if got != want:
-        raise TestFailure('the partner recorded %r' % got)
-    with open(os.path.join(folder, 'LINK.TXT'), 'rb') as f:
-        link = f.read()
-    if link != b'partner\r\n0\r\n':
-        raise TestFailure('the program wrote %r' % link)
-
-
-PROGRAM_OPTIONS = """' options of the pump and the procedure
-DECLARE A$
-WINDOWTITLE "%s"
-WINDOWSTYLE %d
-PRINT "Eingabe? ";
-INPUT A$
-ASSIGN #1, "ERGEBNIS.TXT"
-REWRITE #1
-PRINT #1, A$
-CLOSE #1
-WHILE @EQU(@LEN(@FINDFIRST$("ENDE.TXT")), 0)
-ENDWHILE
-"""
-
-
-def test_style_options_in_the_pump(ctx):
-    """With 0x80 the pump turns Alt+F4 (WM_SYSKEYDOWN) into a command: the
-    window stays. With 0x200 the main window is dialog-style: keys pass
-    IsDialogMessage, Enter comes as the OK command (code 13) and ends INPUT."""
-    s = ctx.session
-    for name, title, options in (('winstmt-option-80', 'Tasten', 15 + 0x80),
-                                 ('winstmt-option-200', 'Dialogstil', 15 + 0x200)):
-        folder = ctx.folder(name, {})
-        ctx.compile(folder, 'optionen', PROGRAM_OPTIONS % (title, options))
-        proc = s.start(ctx.vestrun, ['optionen.vsc'], folder, name + '.log')
-        window = s.wait_window(x_regex(title.encode()), proc, name)
-        time.sleep(0.5)
-        s.type_text(window, 'abc')
-        s.press(window, 'Return')
-        result = os.path.join(folder, 'ERGEBNIS.TXT')
-        wait_for('the line read', lambda: os.path.exists(result) and os.path.getsize(result) > 0, proc)
-        with open(result, 'rb') as f:
-            if f.read() != b'abc\r\n':
-                raise TestFailure('%s: INPUT read something else' % name)
-        if options & 0x80:
-            s.press(window, 'alt+F4')
-            time.sleep(2.5)
-            if proc.poll() is not None or not s.visible_windows(x_regex(title.encode())):
-                raise TestFailure('%s: Alt+F4 closed the window' % name)
-        open(os.path.join(folder, 'ENDE.TXT'), 'w').close()
-        ctx.expect_exit(s.wait_exit(proc, name), 0, name)
 
 
 def test_form_keyboard(ctx):
@@ -288,10 +148,6 @@ def test_form_keyboard(ctx):
 
 
 TESTS = [
-    ('winstmt-negative', test_window_negative, True),
     ('winstmt-rect-style', test_window_rect_and_style, True),
-    ('winstmt-paintmode', test_paintmode, True),
-    ('winstmt-dde', test_dde_round_trip, True),
-    ('winstmt-options', test_style_options_in_the_pump, True),
     ('winstmt-form', test_form_keyboard, True),
 ]
