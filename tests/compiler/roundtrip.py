@@ -112,34 +112,28 @@ def main():
     ap.add_argument("--vestcomp", required=True)
     ap.add_argument("folders", nargs="+")
     a = ap.parse_args()
-    failures = 0
-    count = 0
+    failures = count = 0
     with tempfile.TemporaryDirectory() as work:
-        for name, text, marker in sources(a.folders):
+        def compiled():
+            for name, text, marker in sources(a.folders):
+                src = os.path.join(work, "source.vsl")
+                with open(src, "w", encoding="utf-8") as f:
+                    f.write(text)
+                # INCLUDE paths are relative to the source: compile in place when
+                # the program is a file of its own.
+                out = os.path.join(work, "source.VSC")
+                r = run([a.vestcomp, name if os.path.isfile(name) else src, "-o", out, "--no-check", "--no-map"]
+                        + (["--scramble", marker] if marker else []))
+                if r.returncode != 0:
+                    yield name, "does not compile:\n" + r.stderr.decode("utf-8", "replace")
+                else:
+                    with open(out, "rb") as f:
+                        yield name, f.read()
+            yield from written_files(a.folders)
+
+        for name, data in compiled():
             count += 1
-            src = os.path.join(work, "source.vsl")
-            with open(src, "w", encoding="utf-8") as f:
-                f.write(text)
-            # INCLUDE paths are relative to the source: compile in place when
-            # the program is a file of its own.
-            path = name if os.path.isfile(name) else src
-            cmd = [a.vestcomp, path, "-o", os.path.join(work, "source.VSC"), "--no-check", "--no-map"]
-            if marker:
-                cmd += ["--scramble", marker]
-            r = run(cmd)
-            if r.returncode != 0:
-                print("FAIL %s: does not compile:\n%s" % (name, r.stderr.decode("utf-8", "replace")))
-                failures += 1
-                continue
-            with open(os.path.join(work, "source.VSC"), "rb") as f:
-                data = f.read()
-            problem = check_bytes(a.vestcomp, work, name, data)
-            if problem:
-                print("FAIL %s: %s" % (name, problem))
-                failures += 1
-        for name, data in written_files(a.folders):
-            count += 1
-            problem = check_bytes(a.vestcomp, work, name, data)
+            problem = data if isinstance(data, str) else check_bytes(a.vestcomp, work, name, data)
             if problem:
                 print("FAIL %s: %s" % (name, problem))
                 failures += 1
