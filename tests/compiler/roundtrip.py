@@ -4,13 +4,14 @@ give the same bytes, and listing the second program must give the same text.
 
 Sources: every *.vsl in the folders named on the command line, and the
 programs embedded in tests/programs/*.cases ("=== CASE title", the source, then
-"== " sections). The program files that *.expect setups write with prog()
+"== " sections). The program files that setups write with prog()
 (deliberately odd files: length 255, truncated lines, bad headers) are listed
 and compiled back too: the lister must reproduce any file byte for byte.
 """
 import argparse
 import glob
 import os
+import re
 import subprocess
 import sys
 import tempfile
@@ -60,29 +61,28 @@ def sources(folders):
 
 
 def written_files(folders):
-    """(name, bytes) of the files that *.expect setups write."""
+    """(name, bytes) of the program files that setups (of *.expect and
+    *.cases) write; a setup that needs more than write() and prog() is left
+    to run_program.py."""
     for folder in folders:
-        for path in sorted(glob.glob(os.path.join(folder, "*.expect"))):
+        for path in sorted(glob.glob(os.path.join(folder, "*.expect")) + glob.glob(os.path.join(folder, "*.cases"))):
             with open(path, encoding="utf-8") as f:
                 text = f.read()
-            if "== setup" not in text:
-                continue
-            setup = text.split("== setup", 1)[1].split("\n", 1)[1]
-            setup = setup.split("\n== ", 1)[0]
-            files = {}
+            for setup in text.split("\n== setup\n")[1:]:
+                setup = re.split(r"^(?:== |=== CASE)", setup, maxsplit=1, flags=re.M)[0]
+                files = {}
 
-            def write(fname, data, files=files):
-                files[fname] = data if isinstance(data, bytes) else data.encode("utf-8")
+                def write(fname, data, files=files):
+                    files[fname] = data if isinstance(data, bytes) else data.encode("utf-8")
 
-            with tempfile.TemporaryDirectory() as work:
-                try:
-                    exec(setup, {"prog": prog, "write": write, "work": work, "os": os})
-                except Exception as e:  # a setup that needs the real test folder
-                    print("skipped setup of %s: %s" % (path, e))
-                    continue
-            for fname, data in files.items():
-                if data[:12] == b" KVN-VESTIL3" or fname.upper().endswith(".VSC"):
-                    yield "%s [%s]" % (path, fname), data
+                with tempfile.TemporaryDirectory() as work:
+                    try:
+                        exec(setup, {"prog": prog, "write": write, "work": work, "os": os, "tests": None})
+                    except Exception:
+                        continue
+                for fname, data in files.items():
+                    if data[:12] == b" KVN-VESTIL3" or fname.upper().endswith(".VSC"):
+                        yield "%s [%s]" % (path, fname), data
 
 
 def check_bytes(vestcomp, work, name, data):

@@ -128,8 +128,10 @@ TEST(GuiRules, SendKeysOnTheGermanLayout) {
   auto keys = [](std::string_view text) {
     std::string out;
     for (char c : text)
-      if (const auto k = KeyForCharacter(static_cast<uint8_t>(c)))
-        out += (out.empty() ? "" : " ") + std::string(k->shifted ? "^" : "") + std::to_string(k->virtual_key);
+      if (const auto k = KeyForCharacter(static_cast<uint8_t>(c))) {
+        out.append(out.empty() ? "" : " ").append(k->shifted ? "^" : "");
+        out += std::to_string(k->virtual_key);
+      }
     return out;
   };
   EXPECT_EQ(keys("Ab1!az AZ 09"), "^65 66 49 ^49 65 90 32 ^65 ^90 32 48 57");

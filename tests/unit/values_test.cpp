@@ -189,6 +189,9 @@ TEST(Values, RuntimeDispatchCoversExactlyTheTokenList) {
     EXPECT_EQ(rt->statements[t] != nullptr, command) << std::hex << "command 0x" << t;
     EXPECT_EQ(rt->eval.functions[t] != nullptr, FunctionName(b) != nullptr) << std::hex << "function 0x" << t;
     EXPECT_EQ(rt->eval.system_variables[t] != nullptr, SysVarName(b) != nullptr) << std::hex << "variable 0x" << t;
+    // What the token table tells the compiler agrees with the assembled runtime.
+    EXPECT_EQ(CommandHasHandler(b), command || b == cmd::kCase || b == cmd::kCaseNot) << std::hex << t;
+    EXPECT_EQ(FunctionIsBuiltIn(b), t >= 0x3d && rt->eval.functions[t] != nullptr) << std::hex << t;
   }
   EXPECT_EQ(CommandTokenOf("WEND"), 0x8a);  // the second keyword leads to the first name
   EXPECT_STREQ(CommandName(0x8a), "ENDWHILE");
