@@ -122,6 +122,28 @@ TEST_F(DbaseEngine, IndexOverSeveralLevelsWalksSeeksAndUpdates) {
   NdxUse(e, t, "I", false);
   EXPECT_FALSE(e.Failed());
   EXPECT_EQ(Walk(t).size(), 401u);
+  // A child pointing back to the root, and every child of the root the same
+  // leaf: opening, walking, positioning, searching and writing end with 901.
+  CloseIndexes(e, t);
+  const MemBytes good = fs["I.NDX"];
+  const uint32_t root = Le32("I.NDX", 0), entries = Le32("I.NDX", root * 512);
+  for (int damage = 0; damage < 2; ++damage) {
+    fs["I.NDX"] = good;
+    for (uint32_t i = 0; i <= (damage ? entries : 0); ++i)
+      SetLe32("I.NDX", root * 512 + 4 + i * 28, damage ? ReadLe32(good.data() + root * 512 + 4) : root);
+    NdxUse(e, t, "I", false);
+    e.Clear();
+    EXPECT_LT(Walk(t).size(), 401u) << damage;
+    EXPECT_EQ(e.error.code, 901) << damage;
+    for (int step = 0; step < 3; ++step) {
+      e.Clear();
+      if (step == 0) MoveTo(e, t, DbMove::kNumber, 60);
+      if (step == 1) NdxSeek(e, t, "K160", true);
+      if (step == 2) WriteRecordBuffer(e, t, 60);
+    }
+    e.Clear();
+    CloseIndexes(e, t);
+  }
 }
 
 TEST_F(DbaseEngine, MemosAtBlockLimitsAndDamagedPointers) {

@@ -1,6 +1,6 @@
 // The value rules below the statements: pictures, code pages, dates, the
 // scramble key, text/number conversions, the 48-bit real and the dispatch
-// tables. Each table row is one edge the program cases do not reach.
+// tables, each a table of edges (rounding, carries, limits, every byte).
 #include <gtest/gtest.h>
 
 #include <cmath>
