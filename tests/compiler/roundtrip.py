@@ -4,13 +4,14 @@ give the same bytes, and listing the second program must give the same text.
 
 Sources: every *.vsl in the folders named on the command line, and the
 programs embedded in tests/programs/*.cases ("=== CASE title", the source, then
-"== " sections). The program files that *.expect setups write with prog()
+"== " sections). The program files that setups write with prog()
 (deliberately odd files: length 255, truncated lines, bad headers) are listed
 and compiled back too: the lister must reproduce any file byte for byte.
 """
 import argparse
 import glob
 import os
+import re
 import subprocess
 import sys
 import tempfile
@@ -60,29 +61,28 @@ def sources(folders):
 
 
 def written_files(folders):
-    """(name, bytes) of the files that *.expect setups write."""
+    """(name, bytes) of the program files that setups (of *.expect and
+    *.cases) write; a setup that needs more than write() and prog() is left
+    to run_program.py."""
     for folder in folders:
-        for path in sorted(glob.glob(os.path.join(folder, "*.expect"))):
+        for path in sorted(glob.glob(os.path.join(folder, "*.expect")) + glob.glob(os.path.join(folder, "*.cases"))):
             with open(path, encoding="utf-8") as f:
                 text = f.read()
-            if "== setup" not in text:
-                continue
-            setup = text.split("== setup", 1)[1].split("\n", 1)[1]
-            setup = setup.split("\n== ", 1)[0]
-            files = {}
+            for setup in text.split("\n== setup\n")[1:]:
+                setup = re.split(r"^(?:== |=== CASE)", setup, maxsplit=1, flags=re.M)[0]
+                files = {}
 
-            def write(fname, data, files=files):
-                files[fname] = data if isinstance(data, bytes) else data.encode("utf-8")
+                def write(fname, data, files=files):
+                    files[fname] = data if isinstance(data, bytes) else data.encode("utf-8")
 
-            with tempfile.TemporaryDirectory() as work:
-                try:
-                    exec(setup, {"prog": prog, "write": write, "work": work, "os": os})
-                except Exception as e:  # a setup that needs the real test folder
-                    print("skipped setup of %s: %s" % (path, e))
-                    continue
-            for fname, data in files.items():
-                if data[:12] == b" KVN-VESTIL3" or fname.upper().endswith(".VSC"):
-                    yield "%s [%s]" % (path, fname), data
+                with tempfile.TemporaryDirectory() as work:
+                    try:
+                        exec(setup, {"prog": prog, "write": write, "work": work, "os": os, "tests": None})
+                    except Exception:
+                        continue
+                for fname, data in files.items():
+                    if data[:12] == b" KVN-VESTIL3" or fname.upper().endswith(".VSC"):
+                        yield "%s [%s]" % (path, fname), data
 
 
 def check_bytes(vestcomp, work, name, data):
@@ -112,34 +112,28 @@ def main():
     ap.add_argument("--vestcomp", required=True)
     ap.add_argument("folders", nargs="+")
     a = ap.parse_args()
-    failures = 0
-    count = 0
+    failures = count = 0
     with tempfile.TemporaryDirectory() as work:
-        for name, text, marker in sources(a.folders):
+        def compiled():
+            for name, text, marker in sources(a.folders):
+                src = os.path.join(work, "source.vsl")
+                with open(src, "w", encoding="utf-8") as f:
+                    f.write(text)
+                # INCLUDE paths are relative to the source: compile in place when
+                # the program is a file of its own.
+                out = os.path.join(work, "source.VSC")
+                r = run([a.vestcomp, name if os.path.isfile(name) else src, "-o", out, "--no-check", "--no-map"]
+                        + (["--scramble", marker] if marker else []))
+                if r.returncode != 0:
+                    yield name, "does not compile:\n" + r.stderr.decode("utf-8", "replace")
+                else:
+                    with open(out, "rb") as f:
+                        yield name, f.read()
+            yield from written_files(a.folders)
+
+        for name, data in compiled():
             count += 1
-            src = os.path.join(work, "source.vsl")
-            with open(src, "w", encoding="utf-8") as f:
-                f.write(text)
-            # INCLUDE paths are relative to the source: compile in place when
-            # the program is a file of its own.
-            path = name if os.path.isfile(name) else src
-            cmd = [a.vestcomp, path, "-o", os.path.join(work, "source.VSC"), "--no-check", "--no-map"]
-            if marker:
-                cmd += ["--scramble", marker]
-            r = run(cmd)
-            if r.returncode != 0:
-                print("FAIL %s: does not compile:\n%s" % (name, r.stderr.decode("utf-8", "replace")))
-                failures += 1
-                continue
-            with open(os.path.join(work, "source.VSC"), "rb") as f:
-                data = f.read()
-            problem = check_bytes(a.vestcomp, work, name, data)
-            if problem:
-                print("FAIL %s: %s" % (name, problem))
-                failures += 1
-        for name, data in written_files(a.folders):
-            count += 1
-            problem = check_bytes(a.vestcomp, work, name, data)
+            problem = data if isinstance(data, str) else check_bytes(a.vestcomp, work, name, data)
             if problem:
                 print("FAIL %s: %s" % (name, problem))
                 failures += 1

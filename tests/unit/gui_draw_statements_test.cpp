@@ -36,10 +36,7 @@ class RecordingCanvas : public Canvas {
     Log("brush ", style, Hex(color), ' ', hatch);
   }
   void UsePen(int32_t style, int32_t width, uint32_t color) override { Log("pen ", style, ' ', width, Hex(color)); }
-  void Clear(std::optional<uint32_t> color) override {
-    if (color) Log("clear", Hex(*color));
-    else Log("clear white");
-  }
+  void Clear(std::optional<uint32_t> color) override { Log("clear", color ? Hex(*color) : " white"); }
   void Invalidate() override { Log("invalidate"); }
   uint32_t GetPixel(int32_t, int32_t) override { return pixel; }
   void DrawString(DrawTarget t, int32_t x, int32_t y, std::string_view text) override {
@@ -197,16 +194,9 @@ TEST_F(DrawStatements, TBoxDrawsEachCellTwiceAndEnumFontsFillsTheList) {
   EXPECT_EQ(Run(cmd::kEnumFonts, ""), msg::kTooManyItems);
   EXPECT_EQ(rt_->dialog_list.last, kMaxDialogListItems - 1);
   EXPECT_EQ(ListGet(*rt_, kMaxDialogListItems - 1).str(), "Arial");
-}
-
-TEST(BoxGlyphs, SecondPassOnePixelLower) {
-  const std::vector<gui::BoxCell> cells = {{0, 0, 218}, {1, 2, 196}};
-  const auto g = gui::BoxGlyphs(cells, gui::CellMetrics{8, 13, 11});
-  ASSERT_EQ(g.size(), 4u);
-  EXPECT_EQ(g[1].x, 8);
-  EXPECT_EQ(g[1].y, 26);
-  EXPECT_EQ(g[3].y, 27);
-  EXPECT_EQ(static_cast<uint8_t>(g[3].ch), 196);
+  const auto g = gui::BoxGlyphs({{0, 0, 218}, {1, 2, 196}}, gui::CellMetrics{8, 13, 11});
+  ASSERT_EQ(g.size(), 4u);  // the second pass one pixel lower
+  EXPECT_EQ(std::vector<int>({g[1].x, g[1].y, g[3].y, static_cast<uint8_t>(g[3].ch)}), std::vector<int>({8, 26, 27, 196}));
 }
 
 }  // namespace

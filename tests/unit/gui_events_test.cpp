@@ -19,11 +19,7 @@ using Step = std::function<void(EventState&)>;
 class ScriptedPump : public EventPump {
  public:
   ScriptedPump(EventState& ev, std::vector<Step> steps) : ev_(ev), steps_(std::move(steps)) {}
-  bool Pump() override {
-    if (next_ == steps_.size()) return false;
-    steps_[next_++](ev_);
-    return true;
-  }
+  bool Pump() override { return next_ < steps_.size() && (steps_[next_++](ev_), true); }
   void Sleep() override { ++sleeps; }
   size_t pumped() const { return next_; }
   int sleeps = 0;
@@ -47,24 +43,10 @@ const Step kPaint = [](EventState& ev) { ev.PaintMain(0); };
 const Step kSize = [](EventState& ev) { ev.PutEventCode(kEventSize); };
 const Step kChildRight = [](EventState& ev) { ev.ChildButtonA(MouseButton::kRight, 1, 2, 9); };
 
-// Runs the wait over `before` (events that do not end it) and then `end`;
-// checks that it ends on the last pump and sleeps only while waiting.
-void ExpectEndsOn(Wait w, std::vector<Step> before, Step end) {
+TEST(Events, KeyBufferBreakKeysAndVariables) {
   EventState ev;
-  std::vector<Step> steps = before;
-  steps.push_back(end);
-  ScriptedPump pump(ev, steps);
-  EXPECT_TRUE(RunWait(ev, w, pump));
-  EXPECT_EQ(pump.pumped(), steps.size());
-  EXPECT_EQ(pump.sleeps, SleepsBetweenTests(w) ? static_cast<int>(before.size()) : 0);
-}
-
-TEST(KeyBuffer, SixtyFifthCodeDroppedButLastEventCodeSet) {
-  EventState ev;
-  for (int i = 0; i < 64; ++i) ev.PutEventCode(static_cast<uint8_t>('A' + i % 26));
-  EXPECT_EQ(ev.key_count, 64);
-  ev.PutEventCode('z');
-  EXPECT_EQ(ev.key_count, 64);
+  for (int i = 0; i < 65; ++i) ev.PutEventCode(static_cast<uint8_t>(i < 64 ? 'A' + i % 26 : 'z'));
+  EXPECT_EQ(ev.key_count, 64);  // the 65th code is dropped, but recorded as the last event
   EXPECT_EQ(ev.last_event_code, 'z');
   uint8_t c = 0;
   ASSERT_TRUE(ev.TakeKey(c));
@@ -75,15 +57,11 @@ TEST(KeyBuffer, SixtyFifthCodeDroppedButLastEventCodeSet) {
   ASSERT_TRUE(ev.TakeKey(c));
   EXPECT_EQ(c, 'y');
   EXPECT_FALSE(ev.TakeKey(c));
-  // A code 0 is queued as it is but recorded as 1.
-  ev.PutEventCode(0);
+  ev.PutEventCode(0);  // queued as it is, recorded as 1
   EXPECT_EQ(ev.last_event_code, 1);
   ASSERT_TRUE(ev.TakeKey(c));
   EXPECT_EQ(c, 0);
-}
 
-TEST(EventState, BreakKeysAndReadAndClearVariables) {
-  EventState ev;
   EXPECT_EQ(ev.Char(3), KeyResult::kBreak);
   EXPECT_FALSE(ev.HasKey());  // Ctrl+C is not queued
   EXPECT_EQ(ev.KeyDown(3), KeyResult::kBreak);
@@ -92,30 +70,23 @@ TEST(EventState, BreakKeysAndReadAndClearVariables) {
   EXPECT_EQ(ev.Char(3), KeyResult::kRecorded);
   EXPECT_EQ(ev.KeyDown(0x1203), KeyResult::kRecorded);
   EXPECT_EQ(ev.last_virtual_key, 3);
-
   EXPECT_EQ(ev.TakeInkey(), 3);
   EXPECT_EQ(ev.TakeInkey(), 0);  // the second @INKEY$ is empty
-
-  // Both buttons: left wins; %MOUSEBUTTONS keeps them, %MOUSEKEY clears them.
+  // Both buttons: left wins; %MOUSEBUTTONS keeps them, %MOUSEKEY clears them; right clears left.
   ev.left_button_down = ev.right_button_down = true;
   EXPECT_EQ(ev.MouseButtons(false), 1);
   EXPECT_EQ(ev.MouseButtons(true), 1);
   EXPECT_EQ(ev.MouseButtons(false), 0);
   ev.ButtonDown(MouseButton::kLeft, 5, 6, 42);
-  ev.ButtonDown(MouseButton::kRight, 5, 6, 42);  // clears the left one
+  ev.ButtonDown(MouseButton::kRight, 5, 6, 42);
   EXPECT_EQ(ev.MouseButtons(false), 2);
   ev.ButtonUp(MouseButton::kRight, 5, 6, 42);
   EXPECT_EQ(ev.MouseButtons(false), 0);
   EXPECT_EQ(ev.focus_handle, 42);
-
   ev.Timer(1);
   ev.PaintMain(0);
   ev.Pumped(0x209);
-  EXPECT_TRUE(ev.TakeTimer());
-  EXPECT_FALSE(ev.TakeTimer());
-  EXPECT_TRUE(ev.TakeRepaint());
-  EXPECT_FALSE(ev.TakeRepaint());
-  EXPECT_TRUE(ev.TakeActivity());
+  EXPECT_TRUE(ev.TakeTimer() && !ev.TakeTimer() && ev.TakeRepaint() && !ev.TakeRepaint() && ev.TakeActivity());
   ev.Pumped(0x20a);
   ev.Pumped(0xff);
   EXPECT_FALSE(ev.TakeActivity());
@@ -127,7 +98,7 @@ TEST(EventState, BreakKeysAndReadAndClearVariables) {
   EXPECT_FALSE(ev.repaint_requested);
 }
 
-TEST(EventState, CommandRulesAndMouseTests) {
+TEST(Events, CommandRulesAndMouseTests) {
   EventState ev;
   ev.ButtonDown(MouseButton::kLeft, 100, 50, 1);
   ev.Command(kLeerMenuItem, 0);  // the menu "LEER": 255, mouse zeroed, buttons cleared
@@ -138,7 +109,6 @@ TEST(EventState, CommandRulesAndMouseTests) {
   EXPECT_EQ(ev.command_code, static_cast<int16_t>(-40000));
   EXPECT_TRUE(ev.IsCommand(static_cast<int16_t>(-40000)));
   EXPECT_EQ(ev.focus_handle, 77);
-
   using P = DialogProcedure;
   EXPECT_EQ(EventState::RuleB(P::kDialogClass, 0x101, 5, 0).focus, DialogFocus::kNextAfterCode);
   EXPECT_EQ(EventState::RuleB(P::kDialogStyleMain, 0x101, 5, 0).focus, DialogFocus::kNone);
@@ -147,13 +117,9 @@ TEST(EventState, CommandRulesAndMouseTests) {
   EXPECT_EQ(EventState::RuleB(P::kDialogStyleMain, 9, 0, 33).focus, DialogFocus::kControlThenCode);
   EXPECT_EQ(EventState::RuleB(P::kDialogStyleMain, 9, 0, 0).focus, DialogFocus::kRuleA);
   EXPECT_EQ(EventState::RuleB(P::kDialogClass, 0, 0, 33).focus, DialogFocus::kNone);
-
   ev.MouseMove(16, 26);  // cell row 3, column 3
-  EXPECT_TRUE(ev.MouseIn(16, 26, 16, 26));
-  EXPECT_FALSE(ev.MouseIn(17, 0, 10, 100));
-  EXPECT_TRUE(ev.MouseCell(3, 3, 3, 3));
-  EXPECT_FALSE(ev.MouseCell(1, 1, 2, 9));
-
+  EXPECT_TRUE(ev.MouseIn(16, 26, 16, 26) && ev.MouseCell(3, 3, 3, 3));
+  EXPECT_FALSE(ev.MouseIn(17, 0, 10, 100) || ev.MouseCell(1, 1, 2, 9));
   // F1 sets F1Pressed only inside WAITINPUT; the next code clears it.
   ev.PutEventCode(kEventF1);
   EXPECT_FALSE(ev.f1_pressed);
@@ -164,23 +130,29 @@ TEST(EventState, CommandRulesAndMouseTests) {
   EXPECT_EQ(ev.FocusValue(12), 12);
 }
 
-TEST(Waits, EachEndedByTheRightEventOnly) {
-  ExpectEndsOn(Wait::kWaitKey, {kChar, kLeft, kMenu, kTimer, kPaint}, kKey);
-  ExpectEndsOn(Wait::kWaitChar, {kLeft, kMove, kMenu, kTimer, kPaint}, kChar);
-  ExpectEndsOn(Wait::kWaitChar, {kMove}, kKey);
-  ExpectEndsOn(Wait::kWaitChar, {}, kSize);
-  ExpectEndsOn(Wait::kWaitMouse, {kKey, kChar, kMove, kTimer, kPaint}, kLeft);
-  ExpectEndsOn(Wait::kWaitMouse, {}, kRight);
-  ExpectEndsOn(Wait::kWaitMouse, {kKey}, kMenu);
-  ExpectEndsOn(Wait::kWaitInput, {kMove, kOtherTimer}, kTimer);
-  ExpectEndsOn(Wait::kWaitInput, {kMove}, kPaint);
-  ExpectEndsOn(Wait::kWaitInput, {kMove}, kChildRight);
-  ExpectEndsOn(Wait::kWaitInput, {kMove}, kChar);
-  ExpectEndsOn(Wait::kWaitKeyText, {kLeft, kMove, kMenu}, kChar);
-  ExpectEndsOn(Wait::kReadKey, {kKey, kLeft}, kChar);
+TEST(Events, EachWaitEndedByTheRightEventOnly) {
+  // {wait, events that do not end it, the one that does}: it ends on the last
+  // pump and sleeps only between tests while waiting.
+  const struct { Wait w; std::vector<Step> before; Step end; } rows[] = {
+      {Wait::kWaitKey, {kChar, kLeft, kMenu, kTimer, kPaint}, kKey},
+      {Wait::kWaitChar, {kLeft, kMove, kMenu, kTimer, kPaint}, kChar}, {Wait::kWaitChar, {kMove}, kKey},
+      {Wait::kWaitChar, {}, kSize}, {Wait::kWaitMouse, {kKey, kChar, kMove, kTimer, kPaint}, kLeft},
+      {Wait::kWaitMouse, {}, kRight}, {Wait::kWaitMouse, {kKey}, kMenu},
+      {Wait::kWaitInput, {kMove, kOtherTimer}, kTimer}, {Wait::kWaitInput, {kMove}, kPaint},
+      {Wait::kWaitInput, {kMove}, kChildRight}, {Wait::kWaitInput, {kMove}, kChar},
+      {Wait::kWaitKeyText, {kLeft, kMove, kMenu}, kChar}, {Wait::kReadKey, {kKey, kLeft}, kChar}};
+  for (const auto& r : rows) {
+    EventState ev;
+    std::vector<Step> steps = r.before;
+    steps.push_back(r.end);
+    ScriptedPump pump(ev, steps);
+    EXPECT_TRUE(RunWait(ev, r.w, pump)) << static_cast<int>(r.w);
+    EXPECT_EQ(pump.pumped(), steps.size()) << static_cast<int>(r.w);
+    EXPECT_EQ(pump.sleeps, SleepsBetweenTests(r.w) ? static_cast<int>(r.before.size()) : 0);
+  }
 }
 
-TEST(Waits, ClearAtEntryAndResults) {
+TEST(Events, WaitsClearAtEntryAndTheirResults) {
   // State left over from before the wait does not end it...
   EventState ev;
   ev.KeyDown(0x41);
@@ -189,41 +161,30 @@ TEST(Waits, ClearAtEntryAndResults) {
   ev.Command(5, 0);
   ev.Timer(1);
   ev.ChildButtonA(MouseButton::kLeft, 1, 1, 1);
-  ev.in_event_wait = false;
-  {
-    ScriptedPump pump(ev, {kNothing, kChar});
-    ASSERT_TRUE(RunWait(ev, Wait::kWaitInput, pump));
-    EXPECT_EQ(pump.sleeps, 1);
-    EXPECT_EQ(ev.wait_result, 'a');
-    EXPECT_FALSE(ev.in_event_wait);
-  }
+  ScriptedPump p1(ev, {kNothing, kChar});
+  ASSERT_TRUE(RunWait(ev, Wait::kWaitInput, p1));
+  EXPECT_EQ(p1.sleeps, 1);
+  EXPECT_EQ(ev.wait_result, 'a');
+  EXPECT_FALSE(ev.in_event_wait);
   // ...but a pending repaint request does, after the first pump.
   ev.repaint_requested = true;
-  {
-    ScriptedPump pump(ev, {kNothing});
-    ASSERT_TRUE(RunWait(ev, Wait::kWaitInput, pump));
-    EXPECT_EQ(pump.sleeps, 0);
-    EXPECT_EQ(ev.wait_result, 0);
-  }
+  ScriptedPump p2(ev, {kNothing});
+  ASSERT_TRUE(RunWait(ev, Wait::kWaitInput, p2));
+  EXPECT_EQ(p2.sleeps, 0);
+  EXPECT_EQ(ev.wait_result, 0);
   // WAITKEY leaves LastEventCode alone: a character before it is its result.
   ev.Char('k');
-  {
-    ScriptedPump pump(ev, {kKey});
-    ASSERT_TRUE(RunWait(ev, Wait::kWaitKey, pump));
-    EXPECT_EQ(ev.wait_result, 'k');
-  }
+  ScriptedPump p3(ev, {kKey});
+  ASSERT_TRUE(RunWait(ev, Wait::kWaitKey, p3));
+  EXPECT_EQ(ev.wait_result, 'k');
   // A key queued before ReadKey ends it at once; the queue is not cleared.
-  {
-    ScriptedPump pump(ev, {kNothing});
-    ASSERT_TRUE(RunWait(ev, Wait::kReadKey, pump));
-  }
+  ScriptedPump p4(ev, {kNothing});
+  ASSERT_TRUE(RunWait(ev, Wait::kReadKey, p4));
   // The end of the program inside a wait ends it too.
   ev.repaint_requested = false;
-  {
-    ScriptedPump pump(ev, {kMove});
-    EXPECT_FALSE(RunWait(ev, Wait::kWaitInput, pump));
-    EXPECT_FALSE(ev.in_event_wait);
-  }
+  ScriptedPump p5(ev, {kMove});
+  EXPECT_FALSE(RunWait(ev, Wait::kWaitInput, p5));
+  EXPECT_FALSE(ev.in_event_wait);
 }
 
 }  // namespace

@@ -1,10 +1,11 @@
-// The display widths of result columns and the cells of console lines.
+// ODBC: result widths and cells, and the calls the statements make.
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "base/tokens.h"
@@ -18,29 +19,16 @@
 namespace vestil {
 namespace {
 
-TEST(OdbcWidth, EveryTypeOfTheTable) {
-  struct Row {
-    int16_t type;
-    uint64_t size;
-    uint64_t width;
-  };
+// The display widths of result columns (raised to the name) and the cells of console lines.
+TEST(Odbc, WidthsAndCells) {
+  struct Row { int16_t type; uint64_t size, width; uint8_t name = 1; };
   const Row rows[] = {
       {2, 8, 10},   {3, 12, 14},  {4, 99, 11},   {5, 99, 6},    {6, 99, 22},  {8, 99, 22}, {7, 99, 13},
       {9, 99, 10},  {10, 99, 8},  {11, 99, 23},  {-7, 99, 1},   {-6, 99, 4},  {-5, 99, 20}, {-2, 16, 32},
       {-3, 5, 10},  {-1, 9999, 50}, {1, 20, 21}, {12, 255, 256}, {-9, 0, 1}, {91, 7, 8},
-  };
-  for (const Row& r : rows) EXPECT_EQ(SqlDisplayWidth(r.type, r.size, 1), r.width) << "type " << r.type;
-}
-
-TEST(OdbcWidth, RaisedToTheName) {
-  EXPECT_EQ(SqlDisplayWidth(4, 10, 12), 12u);  // KUNDENNUMMER INTEGER
-  EXPECT_EQ(SqlDisplayWidth(4, 10, 11), 11u);
-  EXPECT_EQ(SqlDisplayWidth(-7, 1, 0), 1u);
-  EXPECT_EQ(SqlDisplayWidth(-2, 0, 3), 3u);
-}
-
-TEST(OdbcCell, PadCutAndWidthModulo256) {
-  ShortString line;
+      {4, 10, 12, 12}, {4, 10, 11, 11}, {-7, 1, 1, 0}, {-2, 0, 3, 3}};  // KUNDENNUMMER INTEGER
+  for (const Row& r : rows) EXPECT_EQ(SqlDisplayWidth(r.type, r.size, r.name), r.width) << "type " << r.type;
+  ShortString line;  // pad, cut, and widths modulo 256
   AppendSqlCell(line, "abc", 5);
   AppendSqlCell(line, "abcdef", 4);
   AppendSqlCell(line, "xyz", 256);  // 256 counts as 0
@@ -52,14 +40,8 @@ TEST(OdbcCell, PadCutAndWidthModulo256) {
   EXPECT_EQ(full.view().substr(248), "aabb   ");
 }
 
-}  // namespace
-}  // namespace vestil
-
 // The calls SQLEXEC and its neighbours make, against a driver manager that
 // records them: what the console runner's driver cannot show.
-namespace vestil {
-namespace {
-
 struct FakeColumn {
   std::string name;
   int16_t type;
@@ -139,9 +121,7 @@ class FakeDriverManager : public OdbcDriverManager {
     std::snprintf(message, static_cast<size_t>(message_max), "%s", error_message.c_str());
     return error_result;
   }
-  odbc::Return Transact(odbc::Handle, odbc::Handle, uint16_t c) override {
-    return Note("Transact " + std::to_string(c));
-  }
+  odbc::Return Transact(odbc::Handle, odbc::Handle, uint16_t c) override { return Note("Transact " + std::to_string(c)); }
   odbc::Return FreeStmt(odbc::Handle, uint16_t option) override { return Note("FreeStmt " + std::to_string(option)); }
   odbc::Return Disconnect(odbc::Handle) override { return Note("Disconnect"); }
   odbc::Return FreeConnect(odbc::Handle) override { return Note("FreeConnect"); }
@@ -153,10 +133,7 @@ class FakeDriverManager : public OdbcDriverManager {
     odbc::Len length = 0;
     odbc::Len* indicator = nullptr;
   };
-  odbc::Return Note(const std::string& call) {
-    log.push_back(call);
-    return odbc::kSuccess;
-  }
+  odbc::Return Note(const std::string& call) { return log.push_back(call), odbc::kSuccess; }
   int env_ = 0, dbc_ = 0, stmt_ = 0;
   size_t next_row_ = 0;
   std::vector<Binding> bindings_;
@@ -217,8 +194,7 @@ class OdbcCalls : public ::testing::Test {
   }
   std::string Calls() {
     std::string all;
-    for (const std::string& c : dm_.log) all += c + ";";
-    dm_.log.clear();
+    for (const std::string& c : std::exchange(dm_.log, {})) all += c + ";";
     return all;
   }
 
