@@ -76,6 +76,9 @@ struct WindowModel : WindowEvents {
   WindowRect Placement() override { return settings.rect; }
   GridSize ConsoleGrid() override { return GridSize{grid.columns(), grid.rows()}; }
   bool PumpedAsCommand(uint32_t message) override { return gui::PumpedAsCommand(settings.options, message); }
+  int32_t ScrollRule(int32_t min, int32_t max, int32_t pos, int request, uint16_t thumb) override {
+    return ScrollPosition(min, max, pos, request, thumb);
+  }
 };
 
 // Pixel position of a cell's top-left corner; the scroll origin stays (0, 0).

@@ -107,6 +107,9 @@ class WindowEvents {
   // The pump rule: a message taken from the queue that is to be dispatched
   // as WM_COMMAND (lParam 0, wParam its low word) under the options.
   virtual bool PumpedAsCommand(uint32_t message) = 0;
+  // The scroll rule: the new position of a scroll-bar control with range
+  // min..max at `pos` after a request (`thumb`: the thumb's position).
+  virtual int32_t ScrollRule(int32_t min, int32_t max, int32_t pos, int request, uint16_t thumb) = 0;
 };
 
 }  // namespace vestil

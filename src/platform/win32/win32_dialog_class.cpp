@@ -4,7 +4,6 @@
 // rules from win32_window_proc.cpp.
 #include "platform/win32/win32_dialog_class.h"
 
-#include "gui/draw_rules.h"
 #include "platform/win32/win32_host.h"
 
 namespace vestil {
@@ -145,7 +144,7 @@ void Win32Screen::ScrollControl(uintptr_t wparam, intptr_t lparam) {
     int min = 0, max = 0;
     GetScrollRange(bar, SB_CTL, &min, &max);
     const int pos = GetScrollPos(bar, SB_CTL);
-    SetScrollPos(bar, SB_CTL, gui::ScrollPosition(min, max, pos, LowWord(wparam), HighWord(wparam)), TRUE);
+    SetScrollPos(bar, SB_CTL, events_->ScrollRule(min, max, pos, LowWord(wparam), HighWord(wparam)), TRUE);
   }
   events_->ScrollMessage(focus);
 }
