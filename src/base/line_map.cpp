@@ -1,3 +1,5 @@
+// The line map beside a program file: written by the compiler, read by the
+// runners to name source lines (see line_map.h).
 #include "base/line_map.h"
 
 #include <cstdio>

@@ -143,6 +143,9 @@ struct ConsoleState {
   double input_float = 0.0;
   ShortString input_text;
   int text_font_index = kInitialTextFontIndex;  // TextFontIndex: the stock font of the console cells
+  // Console text from a family below the console's (ODBC's listings): the
+  // text console installs the writer; without it the text goes nowhere.
+  void (*write)(Runtime& rt, std::string_view bytes) = nullptr;
 };
 
 // The state of a statement family above the interpreter, which the Runtime

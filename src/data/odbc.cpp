@@ -91,7 +91,7 @@ void ShowExecutionError(Runtime& rt, odbc::Handle stmt) {
 void ConsoleLine(Runtime& rt, std::string_view line) {
   std::string bytes(line);
   bytes.push_back('\n');
-  rt.host.screen->WriteText(bytes);
+  if (rt.console.write) rt.console.write(rt, bytes);
 }
 
 // Renders one line of a result set by mode.

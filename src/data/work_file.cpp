@@ -1,3 +1,4 @@
+// Whole-file rewrites through a work file beside the file (see work_file.h).
 #include "data/work_file.h"
 
 #include <memory>

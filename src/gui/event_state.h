@@ -2,54 +2,36 @@
 // The event record of the script window: what the window procedures and the
 // message pump write and what system variables, functions and waits read.
 //
-// Plain data and rules, no platform calls: the Win32 window procedure
-// translates each message into one call here (the table next to each
-// operation names the message) and does the platform side itself (SetFocus,
-// BeginPaint, ending the program). The console runner can drive the same
-// record from standard input.
+// Plain data and rules, no platform calls: the window model hands the Win32
+// window a WindowEvents (host/window_events.h) whose calls land here (the
+// table next to each operation names the message); the window does the
+// platform side itself (SetFocus, BeginPaint, ending the program). The
+// console runner drives the same record from standard input.
 #include <array>
 #include <cstdint>
 #include <string_view>
 
+#include "host/window_events.h"
+
 namespace vestil::gui {
 
-// Event codes queued by the window besides typed characters.
-inline constexpr uint8_t kEventCommand = 1;    // control notification 1 (dialog-style procedures)
-inline constexpr uint8_t kEventEscape = 2;     // Escape in the dialog-style procedures
-inline constexpr uint8_t kEventSize = 4;       // WM_SIZE of the main or a "DIALOG" window
-inline constexpr uint8_t kEventF1 = 5;         // F1, polled by the pump
-inline constexpr uint8_t kEventEnter = 13;     // Enter in the dialog-style procedures
-inline constexpr uint8_t kEventControl = 255;  // scroll bar or control notification
+// The event codes, mouse buttons, key results and command rule B's answers
+// are the seam's (host/window_events.h).
+using vestil::kEventCommand;
+using vestil::kEventEscape;
+using vestil::kEventSize;
+using vestil::kEventF1;
+using vestil::kEventEnter;
+using vestil::kEventControl;
+using vestil::MouseButton;
+using vestil::KeyResult;
+using vestil::DialogProcedure;
+using vestil::DialogFocus;
+using vestil::DialogCommand;
 
 inline constexpr uint8_t kBreakCode = 3;  // Ctrl+C as a character, VK_CANCEL as a key
 inline constexpr int kKeyBufferSize = 64;
 inline constexpr uint16_t kLeerMenuItem = 32767;  // the single item of the menu "LEER"
-
-enum class MouseButton : uint8_t { kLeft, kRight };
-
-// What a key message asks of the window: go on, or stop the script at once
-// (exit code 255, the window stays open).
-enum class KeyResult : uint8_t { kRecorded, kBreak };
-
-// The procedure that received a WM_COMMAND under command rule B.
-enum class DialogProcedure : uint8_t {
-  kDialogStyleMain,  // "FENSTER" with option 0x200
-  kDialogClass,      // "DIALOG" windows and windows from dialog templates
-};
-
-// What command rule B asks the window to do with the focus, in this order
-// relative to queuing `code` (0: no code).
-enum class DialogFocus : uint8_t {
-  kNone,           // nothing beyond the code
-  kNextAfterCode,  // queue the code, then SetFocus(GetWindow(GetFocus(), GW_HWNDNEXT))
-  kClearThenCode,  // SetFocus(none), then queue the code
-  kControlThenCode,  // SetFocus(control); FocusHandle := GetFocus(); then queue the code
-  kRuleA,          // apply command rule A (Command) instead
-};
-struct DialogCommand {
-  DialogFocus focus = DialogFocus::kNone;
-  uint8_t code = 0;
-};
 
 struct EventState {
   // --- the fields (names as the system variables read them) -----------------

@@ -6,8 +6,8 @@
 namespace vestil {
 
 // The gui family's slot: the event record, the text grid and the window's
-// settings. The platform window works on this model (the host is handed it
-// after the assembly); the console runner leaves it unused.
+// settings. The platform window reports into this model through the
+// WindowEvents it is handed at the assembly; the console runner has none.
 struct GuiState : FamilyState {
   static constexpr FamilySlot kSlot = FamilySlot::kGui;
   gui::WindowModel model;

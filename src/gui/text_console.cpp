@@ -1,6 +1,7 @@
 // Console text: PRINT, INPUT, LOCATE and the number-format statements. The
-// host owns the grid (the window's character console, or the terminal of the
-// console runner); these handlers format and read.
+// console's grid is the window model's: each write goes into it, and the
+// screen gets the bytes and the operations that paint them. A screen that
+// reads no lines itself (a window) has its keys edited into a line here.
 #include "gui/text_console.h"
 
 #include <algorithm>
@@ -12,6 +13,7 @@
 #include "core/runtime.h"
 #include "data/channels.h"
 #include "gui/draw_statements.h"
+#include "gui/gui_state.h"
 #include "host/host.h"
 #include "values/eval.h"
 #include "values/real48.h"
@@ -34,9 +36,59 @@ int ChannelForm(Runtime& rt) {
   return 0;
 }
 
+gui::WindowModel& Model(Runtime& rt) { return rt.Family<GuiState>().model; }
+
+// The write into the grid (which has planes only while a window shows it),
+// then on the screen.
+void ShowConsoleText(Runtime& rt, std::string_view bytes) {
+  const std::vector<GridOp> ops = Model(rt).grid.Write(bytes);
+  rt.host.screen->ShowText(bytes, ops);
+}
+
+// Console text from the families below (ODBC): ignored without a console.
+void WriteConsoleText(Runtime& rt, std::string_view bytes) {
+  if (rt.host.screen->OpenConsole()) ShowConsoleText(rt, bytes);
+}
+
 // Console text; a screen without a text console stops the statement.
 void ConsoleWrite(Runtime& rt, std::string_view bytes, const char* keyword) {
-  if (!rt.host.screen->WriteText(bytes)) NotImplemented(rt, keyword);
+  if (!rt.host.screen->OpenConsole()) {
+    NotImplemented(rt, keyword);
+    return;
+  }
+  ShowConsoleText(rt, bytes);
+}
+
+// The oldest queued code; while none is queued the screen's messages run,
+// with the caret shown at the cursor, and the processor is yielded briefly.
+uint8_t ReadKey(Runtime& rt) {
+  gui::WindowModel& m = Model(rt);
+  uint8_t code = 0;
+  if (m.events.TakeKey(code)) return code;
+  struct Caret {
+    Screen& screen;
+    ~Caret() { screen.HideCaret(); }
+  } caret{*rt.host.screen};
+  for (;;) {
+    rt.host.screen->ShowCaret(m.grid.cursor_x(), m.grid.cursor_y());
+    rt.host.screen->PumpMessages();
+    if (m.events.TakeKey(code)) return code;
+    rt.host.events->WaitForEvent(WaitFor::kKey, false, true);
+  }
+}
+
+// A line typed key by key into the console, echoed as it is edited; the
+// line ends with a new line on the console.
+std::string ReadLineByKeys(Runtime& rt, size_t max_chars) {
+  gui::LineEditor editor(static_cast<int>(std::min<size_t>(max_chars, gui::kConsoleLineBuffer - 2)) + 2);
+  std::string echo;
+  for (;;) {
+    const bool done = editor.Feed(ReadKey(rt), echo);
+    if (!echo.empty()) WriteConsoleText(rt, echo);
+    if (done) break;
+  }
+  WriteConsoleText(rt, "\n");
+  return editor.line();
 }
 
 void Print(Runtime& rt) {
@@ -114,6 +166,9 @@ void Input(Runtime& rt) {
   } else {
     switch (rt.host.screen->ReadLine(line, kConsoleLineChars)) {
       case LineRead::kLine: break;
+      case LineRead::kByKeys:
+        line = ReadLineByKeys(rt, kConsoleLineChars);
+        break;
       case LineRead::kNoConsole:
         NotImplemented(rt, "INPUT");
         return;
@@ -150,9 +205,14 @@ void Locate(Runtime& rt) {
   EvalArg(rt, kRest, kNumberDemand);
   int column = rt.eval.rr.i;
   rt.loop.statement_handled = true;
-  if (!rt.host.screen->Locate(std::clamp(column - 1, 0, kGridColumns - 1),
-                              std::clamp(row - 1, 0, kGridRows - 1)))
+  // The cursor lives in the console's grid, so LOCATE makes the window.
+  if (!rt.host.screen->OpenConsole()) {
     NotImplemented(rt, "LOCATE");
+    return;
+  }
+  const int x = std::clamp(column - 1, 0, kGridColumns - 1), y = std::clamp(row - 1, 0, kGridRows - 1);
+  Model(rt).grid.Locate(y + 1, x + 1);
+  rt.host.screen->MoveCursor(x, y);
 }
 
 int NumberArgument(Runtime& rt) {
@@ -168,6 +228,7 @@ void NumWidth(Runtime& rt) { rt.format.number_width = NumberArgument(rt); }
 }  // namespace
 
 void RegisterTextConsole(Runtime& rt) {
+  rt.console.write = WriteConsoleText;
   auto& s = rt.statements;
   s[cmd::kPrint] = Print;
   s[cmd::kInput] = Input;

@@ -133,10 +133,12 @@ void TextGrid::Flush(std::vector<GridOp>& ops, int& left, int& right) {
   right = std::min(right, columns());
   while (left < right) {
     const size_t o = Offset(left, cursor_y_);
-    GridOp op{GridOp::kDrawRun, left, cursor_y_, attributes_[o], fonts_[o], {}};
+    const uint8_t run_attribute = attributes_[o];
+    GridOp op{GridOp::kDrawRun, left, cursor_y_, PaletteForeground(run_attribute), PaletteBackground(run_attribute),
+              fonts_[o], {}};
     while (left < right) {
       const size_t p = Offset(left, cursor_y_);
-      if (attributes_[p] != op.attribute || fonts_[p] != op.font) break;
+      if (attributes_[p] != run_attribute || fonts_[p] != op.font) break;
       op.text.push_back(static_cast<char>(chars_[p]));
       ++left;
     }
@@ -159,7 +161,7 @@ void TextGrid::NewLine(std::vector<GridOp>& ops, int& left, int& right) {
   cursor_y_ = rows() - 1;
   first_line_ = (first_line_ + 1) % rows();
   FillRow(cursor_y_);
-  ops.push_back(GridOp{GridOp::kScroll, 0, 0, 0, 0, {}});
+  ops.push_back(GridOp{GridOp::kScroll, 0, 0, 0, 0, 0, {}});
   right = columns();
 }
 
@@ -173,7 +175,7 @@ std::vector<GridOp> TextGrid::Write(std::string_view bytes) {
     switch (b) {
       case 7:
         Flush(ops, left, right);
-        ops.push_back(GridOp{GridOp::kBeep, 0, 0, 0, 0, {}});
+        ops.push_back(GridOp{GridOp::kBeep, 0, 0, 0, 0, 0, {}});
         break;
       case 8:
         if (cursor_x_ > 0) {

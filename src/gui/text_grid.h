@@ -4,16 +4,23 @@
 // and the rules of writing, wrapping, scrolling, LOCATE and TBOX.
 //
 // The grid paints nothing. A write returns the operations the window has to
-// carry out, in order: text runs to draw (the characters copied out, so they
-// can be painted after the write), the scroll of the client area by one cell
-// row, and beeps.
+// carry out, in order (GridOp, host/console.h): text runs to draw (the
+// characters copied out, with the palette colours of their attribute), the
+// scroll of the client area by one cell row, and beeps. The text console
+// hands them to the screen.
 #include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "host/console.h"
+
 namespace vestil::gui {
+
+using vestil::CellMetrics;
+using vestil::FontMetrics;
+using vestil::GridOp;
 
 // Pixels per cell that size the grid: the planes hold ScreenWidth div 8 by
 // ScreenHeight div 15 cells, WINDOW sets width div 8 by height div 15.
@@ -25,39 +32,16 @@ inline constexpr uint8_t kInitialTextAttribute = 0xf0;  // black on white
 // A console line holds at most 126 characters (a 128-byte buffer with CR LF).
 inline constexpr int kConsoleLineBuffer = 128;
 
-// The stock fonts of the console cells, by TextFontIndex 0..3.
-enum class StockFont : uint8_t { kAnsiFixed, kOemFixed, kSystemFixed };
-inline constexpr std::array<StockFont, 4> kStockFontTable = {StockFont::kAnsiFixed, StockFont::kOemFixed,
-                                                             StockFont::kSystemFixed, StockFont::kSystemFixed};
-
 // The 16 console colours as platform colour values (0x00BBGGRR).
 extern const std::array<uint32_t, 16> kPalette16;
 inline uint32_t PaletteForeground(uint8_t attribute) { return kPalette16[attribute & 15]; }
 inline uint32_t PaletteBackground(uint8_t attribute) { return kPalette16[attribute >> 4]; }
 
-// The text metrics of one stock font, and the cell they give.
-struct FontMetrics {
-  int max_char_width = 0, height = 0, external_leading = 0, ascent = 0;
-};
-struct CellMetrics {
-  int width = 1, height = 1, ascent = 0;
-};
 // The cell from the stock fonts 1 .. metric_font_index (indexes into
-// `fonts`, the metrics of kStockFontTable); metric_font_index becomes the
-// font that set the height. The height is 2 pixels less than the font's.
+// `fonts`, the metrics of the console's stock fonts by TextFontIndex);
+// metric_font_index becomes the font that set the height. The height is 2
+// pixels less than the font's.
 CellMetrics ComputeCellMetrics(const std::array<FontMetrics, 4>& fonts, int& metric_font_index);
-
-struct GridOp {
-  enum Kind : uint8_t {
-    kDrawRun,  // draw `text` at cell (column, row) with attribute and font
-    kScroll,   // scroll the client area up by one cell height, then update it
-    kBeep,
-  };
-  Kind kind = kDrawRun;
-  int column = 0, row = 0;
-  uint8_t attribute = 0, font = 0;
-  std::string text;
-};
 
 struct Cell {
   uint8_t ch = ' ', attribute = kInitialTextAttribute, font = 2;

@@ -66,7 +66,7 @@ void TBox(Runtime& rt) {
     return;
   }
   if (!window) {
-    rt.host.screen->Locate(m.grid.cursor_x(), m.grid.cursor_y());
+    rt.host.screen->MoveCursor(m.grid.cursor_x(), m.grid.cursor_y());
     return;
   }
   const uint32_t fg = gui::PaletteForeground(m.grid.attribute), bg = gui::PaletteBackground(m.grid.attribute);

@@ -129,7 +129,7 @@ void LinkSend(Runtime& rt) {
   EvalArg(rt, kRest, kTextDemand);
   const ShortString text = rt.eval.rr.text();
   if (WindowControl* c = rt.host.screen->Control()) {
-    c->LinkSend(text);
+    c->LinkSend(Model(rt).events.partner_window, text);
     return;
   }
   // No partner to wait for: the acknowledgement loop's reset only.
@@ -138,7 +138,7 @@ void LinkSend(Runtime& rt) {
 
 void LinkClose(Runtime& rt) {
   rt.loop.statement_handled = true;
-  if (WindowControl* c = rt.host.screen->Control()) c->LinkClose();
+  if (WindowControl* c = rt.host.screen->Control()) c->LinkClose(Model(rt).events.partner_window);
   Model(rt).events.partner_window = 0;
 }
 

@@ -5,6 +5,8 @@
 // are; nothing here calls the platform.
 #include <cstdint>
 
+#include "host/window_control.h"
+
 namespace vestil::gui {
 
 // The frame bits (WS_MAXIMIZEBOX .. WS_SYSMENU) are the options' low four
@@ -15,14 +17,7 @@ inline constexpr uint32_t kMessageSysKeyDown = 0x104;  // WM_SYSKEYDOWN
 inline constexpr uint32_t kMessageSysCommand = 0x112;  // WM_SYSCOMMAND
 
 // WINDOWSTYLE options, each bit tested and stored.
-struct WindowStyleOptions {
-  uint32_t style = 0;              // the window style bits, WS_POPUP included
-  bool no_menu = false;            // 0x10: no menu bar
-  bool null_background = false;    // 0x20: NULL_BRUSH; WINDOW does not clear a new window
-  bool sys_keys_command = false;   // 0x80: WM_SYSKEYDOWN and WM_SYSCOMMAND become commands
-  bool sys_command = false;        // 0x100: WM_SYSCOMMAND becomes a command
-  bool dialog_main = false;        // 0x200: the main window's dialog-style procedure
-};
+using WindowStyleOptions = vestil::WindowStyleOptions;
 WindowStyleOptions DecodeStyleOptions(int32_t options);
 
 // The pump rule: a message taken from the queue that is to be dispatched as
@@ -32,9 +27,7 @@ bool PumpedAsCommand(const WindowStyleOptions& o, uint32_t message);
 // WINDOW x , y - w , h: what it asks, refused when any value is negative
 // (message 223). The text grid then asks for w div 8 columns and h div 15
 // rows; the grid keeps that within the planes it has (see TextGrid).
-struct WindowRect {
-  int32_t x = 0, y = 0, width = 640, height = 480;
-};
+using WindowRect = vestil::WindowRect;
 inline bool ValidWindowRect(const WindowRect& r) { return r.x >= 0 && r.y >= 0 && r.width >= 0 && r.height >= 0; }
 
 // STARTPAINT and ENDPAINT: what each is refused with, before any platform

@@ -42,6 +42,8 @@ void Color(Runtime& rt) {
 
 void RegisterWindowStatements(Runtime& rt) {
   rt.InstallFamily<GuiState>();
+  // The window reports its messages into the model from now on.
+  if (rt.host.screen) rt.host.screen->ReportTo(&rt.Family<GuiState>().model);
   rt.statements[cmd::kWindowTitle] = WindowTitle;
   rt.statements[cmd::kColor] = Color;
 }

@@ -1,3 +1,5 @@
+// Source files for both runners: compiled in memory with their line map, and
+// the trace of the lines a program runs (see source_run.h).
 #include "platform/source_run.h"
 
 #include <cstdio>

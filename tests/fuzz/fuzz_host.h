@@ -64,7 +64,6 @@ class FuzzScreen : public vestil::TerminalScreen {
     line = "42";
     return vestil::LineRead::kLine;
   }
-  bool Locate(int, int) override { return true; }
 
  private:
   int lines_ = 0;

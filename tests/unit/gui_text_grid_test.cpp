@@ -1,11 +1,16 @@
 // The character console of the window: ring of rows, wrap and scroll at the
-// limits, LOCATE clamping, the grid against its planes, TBOX, line input.
+// limits, LOCATE clamping, the grid against its planes, TBOX, line input,
+// and the console one way to a window's screen.
 #include <gtest/gtest.h>
 
 #include <string>
 
+#include "base/tokens.h"
+#include "gui/gui_state.h"
 #include "gui/text_grid.h"
-#include "gui/window_model.h"
+#include "platform/terminal/terminal_host.h"
+#include "runtime/assemble.h"
+#include "values/variables.h"
 
 namespace vestil::gui {
 namespace {
@@ -89,7 +94,8 @@ TEST(TextGrid, BackspaceBellAndCarriageReturn) {
   EXPECT_EQ(g.cursor_x(), 1);
   ASSERT_EQ(ops.size(), 2u);
   EXPECT_EQ(ops[0].text, "c ");  // the cells the write touched
-  EXPECT_EQ(ops[0].attribute, 0x1f);
+  EXPECT_EQ(ops[0].foreground, 0xffffffu);  // the palette colours of 0x1f
+  EXPECT_EQ(ops[0].background, 0x880000u);  // dark blue
   EXPECT_EQ(ops[1].kind, GridOp::kBeep);
   g.Locate(1, 1);
   ops = g.Write("\b\b");  // backspace at column 0 does nothing
@@ -206,10 +212,59 @@ TEST(CellMetrics, TallestFontSetsTheHeightLessTwo) {
   EXPECT_EQ(m.height, 16);
   EXPECT_EQ(m.ascent, 13);
   EXPECT_EQ(metric, 2);
-  EXPECT_EQ(CaretPixel(m, 2, 3).x, 18);
-  EXPECT_EQ(CaretPixel(m, 2, 3).y, 3 * 16 + 13);
-  EXPECT_EQ(PaletteForeground(0x1f), 0xffffffu);
-  EXPECT_EQ(PaletteBackground(0x1f), 0x880000u);  // dark blue
+}
+
+// A window's screen: it paints the operations it is handed and reads no
+// lines itself.
+class WindowScreen : public Screen {
+ public:
+  void ReportTo(WindowEvents* e) override { events = e; }
+  bool OpenConsole() override { return true; }
+  void ShowText(std::string_view, const std::vector<GridOp>& o) override { ops.insert(ops.end(), o.begin(), o.end()); }
+  LineRead ReadLine(std::string&, size_t) override { return LineRead::kByKeys; }
+  void PumpMessages() override {}
+  void EndProgram() override {}
+  int ScreenWidth() override { return 640; }
+  int ScreenHeight() override { return 480; }
+  int ColorBits() override { return 24; }
+  int32_t DesktopHandle() override { return 0; }
+  int32_t FocusHandle() override { return 0; }
+  WindowEvents* events = nullptr;
+  std::vector<GridOp> ops;
+};
+
+TEST(TextConsole, AWindowGetsTheGridsOperationsAndTypedKeysMakeTheLine) {
+  TerminalHost terminal({"vestrun"});
+  WindowScreen screen;
+  Host host = terminal.host();
+  host.screen = &screen;
+  auto rt = AssembleRuntime(host);
+  ASSERT_NE(screen.events, nullptr);  // handed over at the assembly
+  std::array<FontMetrics, 4> fonts{};
+  fonts[1] = {8, 12, 0, 10};
+  const ConsoleCells cells = screen.events->ConsoleCreated(640, 480, fonts);  // WM_CREATE
+  EXPECT_EQ(cells.cell.height, 10);
+  EXPECT_EQ(cells.metric_font, 1);
+  EXPECT_EQ(screen.events->ConsoleGrid().columns, 80);
+  auto run = [&](uint8_t token, std::string_view args) {
+    rt->loop.arg_text = args;
+    rt->statements[token](*rt);
+  };
+  run(cmd::kPrint, "\"ab\";");
+  ASSERT_EQ(screen.ops.size(), 1u);
+  EXPECT_EQ(screen.ops[0].text, "ab");
+  // INPUT: the keys queued by the window, edited and echoed into the grid.
+  DeclareVariable(*rt, ShortString("A$"));
+  for (uint32_t key : {'x', '\b', '4', '2', '\r'}) screen.events->Char(key);
+  screen.ops.clear();
+  run(cmd::kInput, "A$");
+  EXPECT_EQ(rt->vars.strings.Find("A$")->value.str(), "42");
+  const TextGrid& grid = rt->Family<GuiState>().model.grid;
+  EXPECT_EQ(grid.cursor_y(), 1);  // the new line after Enter
+  EXPECT_EQ(grid.At(2, 0).ch, '4');
+  EXPECT_EQ(screen.ops.size(), 4u);  // x, its erasure, 4, 2
+  screen.events->ConsoleDestroyed();  // WM_DESTROY
+  EXPECT_FALSE(grid.exists());
 }
 
 }  // namespace

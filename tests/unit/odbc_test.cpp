@@ -142,9 +142,9 @@ class FakeDriverManager : public OdbcDriverManager {
 class RecordingScreen : public Screen {
  public:
   std::string text;
-  bool WriteText(std::string_view bytes) override { return text.append(bytes), true; }
+  bool OpenConsole() override { return true; }
+  void ShowText(std::string_view bytes, const std::vector<GridOp>&) override { text.append(bytes); }
   LineRead ReadLine(std::string&, size_t) override { return LineRead::kNoConsole; }
-  bool Locate(int, int) override { return true; }
   void PumpMessages() override {}
   void EndProgram() override {}
   int ScreenWidth() override { return 640; }

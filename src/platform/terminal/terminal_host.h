@@ -131,13 +131,19 @@ class StandardInput {
   size_t pos_ = 0, end_ = 0;
 };
 
-// Console text on stdout and stdin (terminal_screen.cpp).
+// Console text on stdout and stdin (terminal_screen.cpp): a stream, which
+// writes the bytes of each console write and leaves the cells' operations to
+// windows.
 class TerminalScreen : public Screen {
  public:
   explicit TerminalScreen(StandardInput& input);
-  bool WriteText(std::string_view bytes) override;
+  bool OpenConsole() override { return true; }
+  void ShowText(std::string_view bytes, const std::vector<GridOp>&) override { WriteText(bytes); }
+  // The bytes on standard output (the console's text and the prompts of the
+  // terminal's dialogs).
+  virtual bool WriteText(std::string_view bytes);
   LineRead ReadLine(std::string& line, size_t max_chars) override;
-  bool Locate(int column, int row) override;
+  void MoveCursor(int column, int row) override;
   void PumpMessages() override {}
   void EndProgram() override;
   int ScreenWidth() override { return 1024; }

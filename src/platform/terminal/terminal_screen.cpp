@@ -107,9 +107,8 @@ LineRead TerminalScreen::ReadLine(std::string& line, size_t max_chars) {
   return LineRead::kLine;
 }
 
-bool TerminalScreen::Locate(int column, int row) {
+void TerminalScreen::MoveCursor(int column, int row) {
   if (stdout_is_tty_) std::printf("\x1b[%d;%dH", row + 1, column + 1);
-  return true;
 }
 
 void TerminalScreen::EndProgram() { std::fflush(stdout); }

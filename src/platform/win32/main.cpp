@@ -7,7 +7,6 @@
 #include "base/version.h"
 #include "core/errors.h"
 #include "core/loader.h"
-#include "gui/gui_state.h"
 #include "platform/source_run.h"
 #include "platform/win32/win32_host.h"
 #include "runtime/assemble.h"
@@ -81,8 +80,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     return 0;
   }
   auto rt = vestil::AssembleRuntime(host.host());
-  // The window works on the gui model the Runtime holds.
-  host.screen().Attach(rt->Family<vestil::GuiState>().model);
   // VESTRUN_LOG names a file for the source lines of error and warning boxes
   // (and the messages of a source file's compilation); VESTRUN_TRACE a file
   // for the trace. A bound program has neither.

@@ -5,7 +5,6 @@
 
 #include <vector>
 
-#include "gui/text_grid.h"
 #include "platform/win32/win32_host.h"
 
 namespace vestil {
@@ -13,16 +12,6 @@ namespace {
 
 HDC Hdc(void* dc) { return static_cast<HDC>(dc); }
 HGDIOBJ Gdi(void* object) { return static_cast<HGDIOBJ>(object); }
-
-// The console's stock fonts by TextFontIndex.
-HGDIOBJ ConsoleFont(int index) {
-  switch (gui::kStockFontTable[static_cast<size_t>(index & 3)]) {
-    case gui::StockFont::kAnsiFixed: return GetStockObject(ANSI_FIXED_FONT);
-    case gui::StockFont::kOemFixed: return GetStockObject(OEM_FIXED_FONT);
-    case gui::StockFont::kSystemFixed: break;
-  }
-  return GetStockObject(SYSTEM_FIXED_FONT);
-}
 
 int CALLBACK AddFamily(const LOGFONTA* font, const TEXTMETRICA*, DWORD, LPARAM names) {
   reinterpret_cast<std::vector<std::string>*>(names)->emplace_back(font->lfFaceName);
@@ -149,7 +138,7 @@ void Win32Canvas::DrawConsoleText(DrawTarget t, int32_t x, int32_t y, std::strin
                                   int32_t cell_width, uint32_t foreground, uint32_t background) {
   HDC dc = Hdc(Dc(t));
   if (!dc) return;
-  HGDIOBJ old_font = SelectObject(dc, ConsoleFont(font_index));
+  HGDIOBJ old_font = SelectObject(dc, ConsoleStockFont(font_index));
   SetTextColor(dc, foreground);
   SetBkColor(dc, background);
   SetBkMode(dc, OPAQUE);

@@ -9,7 +9,6 @@
 #include <string>
 
 #include "core/errors.h"
-#include "gui/window_model.h"
 #include "platform/win32/win32_host.h"
 
 namespace vestil {
@@ -38,9 +37,9 @@ void Win32Screen::LinkConnect(std::string_view application, std::string_view top
 // partner nothing is sent: a post to no window would land in this thread's
 // own queue, and no acknowledgement would ever end the wait. The wait also
 // ends when the partner's window goes away.
-void Win32Screen::LinkSend(std::string_view text) {
-  if (!model_) return;
-  HWND partner = WindowFromNumber(model_->events.partner_window);
+void Win32Screen::LinkSend(int32_t partner_number, std::string_view text) {
+  if (!events_) return;
+  HWND partner = WindowFromNumber(partner_number);
   if (!partner) return;
   HGLOBAL block = GlobalAlloc(kDdeShare, text.size() + 1);
   if (!block) return;
@@ -54,7 +53,7 @@ void Win32Screen::LinkSend(std::string_view text) {
   GlobalUnlock(block);
   if (PostMessageA(partner, WM_DDE_EXECUTE, reinterpret_cast<WPARAM>(main_window_),
                    reinterpret_cast<LPARAM>(block))) {
-    model_->events.last_message = 0;
+    events_->Message(0);  // the wait starts with no message seen
     MSG msg;
     for (;;) {
       if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -83,10 +82,9 @@ void Win32Screen::LinkSend(std::string_view text) {
   GlobalFree(block);
 }
 
-void Win32Screen::LinkClose() {
-  if (!model_ || !model_->events.partner_window) return;
-  PostMessageA(WindowFromNumber(model_->events.partner_window), WM_DDE_TERMINATE,
-               reinterpret_cast<WPARAM>(main_window_), 0);
+void Win32Screen::LinkClose(int32_t partner) {
+  if (!events_ || !partner) return;
+  PostMessageA(WindowFromNumber(partner), WM_DDE_TERMINATE, reinterpret_cast<WPARAM>(main_window_), 0);
 }
 
 }  // namespace vestil

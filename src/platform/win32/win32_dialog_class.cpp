@@ -1,11 +1,9 @@
 // The "DIALOG" class, the dialog-style window procedures and their rules:
 // command rule B, child rule B and the scroll rule of scroll-bar controls.
 // The main window's dialog-style procedure (option 0x200) uses the same
-// rules from win32_main_window.cpp.
+// rules from win32_window_proc.cpp.
 #include "platform/win32/win32_dialog_class.h"
 
-#include "gui/draw_rules.h"
-#include "gui/window_model.h"
 #include "platform/win32/win32_host.h"
 
 namespace vestil {
@@ -48,25 +46,25 @@ bool Win32Screen::RegisterDialogClass() {
 intptr_t Win32Screen::DialogProcedure(void* handle, unsigned message, uintptr_t wparam, intptr_t lparam,
                                       bool from_template) {
   HWND window = Window(handle);
-  if (model_) {
-    gui::EventState& ev = model_->events;
+  if (events_) {
+    WindowEvents& ev = *events_;
     ev.Message(message);
     dialog_window_ = window;
     bool handled = true;
     switch (message) {
       case WM_PAINT:
-        ev.PaintDialog(model_->paint_mode);
+        ev.PaintDialog();
         handled = false;
         break;
       case WM_SIZE:
-        if (!from_template) ev.PutEventCode(gui::kEventSize);
+        if (!from_template) ev.PutEventCode(kEventSize);
         handled = false;
         break;
       case WM_SETFOCUS:
-        ev.focus_handle = HandleNumber(GetFocus());
+        ev.Focus(HandleNumber(GetFocus()));
         break;
       case WM_COMMAND:
-        DialogCommand(window, false, wparam, lparam);
+        DialogStyleCommand(window, false, wparam, lparam);
         break;
       case WM_TIMER:
         ev.Timer(wparam);
@@ -91,31 +89,31 @@ intptr_t Win32Screen::DialogProcedure(void* handle, unsigned message, uintptr_t 
 
 // Command rule B: the model decides, the window moves the focus around the
 // queued code.
-void Win32Screen::DialogCommand(void*, bool main, uintptr_t wparam, intptr_t lparam) {
-  gui::EventState& ev = model_->events;
+void Win32Screen::DialogStyleCommand(void*, bool main, uintptr_t wparam, intptr_t lparam) {
+  WindowEvents& ev = *events_;
   const uint16_t id = LowWord(wparam);
   HWND control = reinterpret_cast<HWND>(lparam);
-  const gui::DialogCommand d =
-      gui::EventState::RuleB(main ? gui::DialogProcedure::kDialogStyleMain : gui::DialogProcedure::kDialogClass,
-                             id, HighWord(wparam), HandleNumber(control));
+  const ::vestil::DialogCommand d =
+      ev.CommandRuleB(main ? DialogProcedure::kDialogStyleMain : DialogProcedure::kDialogClass, id, HighWord(wparam),
+                      HandleNumber(control));
   switch (d.focus) {
-    case gui::DialogFocus::kNone:
+    case DialogFocus::kNone:
       if (d.code) ev.PutEventCode(d.code);
       break;
-    case gui::DialogFocus::kNextAfterCode:
+    case DialogFocus::kNextAfterCode:
       ev.PutEventCode(d.code);
       SetFocus(GetWindow(GetFocus(), GW_HWNDNEXT));
       break;
-    case gui::DialogFocus::kClearThenCode:
+    case DialogFocus::kClearThenCode:
       SetFocus(nullptr);
       ev.PutEventCode(d.code);
       break;
-    case gui::DialogFocus::kControlThenCode:
+    case DialogFocus::kControlThenCode:
       SetFocus(control);
-      ev.focus_handle = HandleNumber(GetFocus());
+      ev.Focus(HandleNumber(GetFocus()));
       ev.PutEventCode(d.code);
       break;
-    case gui::DialogFocus::kRuleA:
+    case DialogFocus::kRuleA:
       ev.Command(id, 0);
       break;
   }
@@ -124,16 +122,16 @@ void Win32Screen::DialogCommand(void*, bool main, uintptr_t wparam, intptr_t lpa
 // Child rule B: a left press is recorded only over a static control (its
 // class name begins with "S"); a right press takes the focus away.
 void Win32Screen::DialogChildNotify(uintptr_t wparam, intptr_t lparam) {
-  gui::EventState& ev = model_->events;
+  WindowEvents& ev = *events_;
   const uint16_t event = LowWord(wparam);
   const uint16_t x = LowWord(static_cast<uintptr_t>(lparam)), y = HighWord(static_cast<uintptr_t>(lparam));
   if (event == WM_LBUTTONDOWN) {
     char name[4] = {0};
     GetClassNameA(GetFocus(), name, sizeof name);
-    ev.ChildButtonB(gui::MouseButton::kLeft, x, y, name[0] == 'S');
+    ev.ChildButtonB(MouseButton::kLeft, x, y, name[0] == 'S');
   } else if (event == WM_RBUTTONDOWN) {
     SetFocus(nullptr);
-    ev.ChildButtonB(gui::MouseButton::kRight, x, y, false);
+    ev.ChildButtonB(MouseButton::kRight, x, y, false);
   }
 }
 
@@ -146,9 +144,9 @@ void Win32Screen::ScrollControl(uintptr_t wparam, intptr_t lparam) {
     int min = 0, max = 0;
     GetScrollRange(bar, SB_CTL, &min, &max);
     const int pos = GetScrollPos(bar, SB_CTL);
-    SetScrollPos(bar, SB_CTL, gui::ScrollPosition(min, max, pos, LowWord(wparam), HighWord(wparam)), TRUE);
+    SetScrollPos(bar, SB_CTL, events_->ScrollRule(min, max, pos, LowWord(wparam), HighWord(wparam)), TRUE);
   }
-  model_->events.ScrollMessage(focus);
+  events_->ScrollMessage(focus);
 }
 
 }  // namespace vestil

@@ -73,22 +73,23 @@ class Win32Locale : public Locale {
   bool ConvertOemToAnsi(std::string& text) override;
 };
 
-namespace gui {
-struct WindowModel;
-}
-
-// The screen and the main window (win32_screen_measures.cpp, win32_main_window.cpp).
-// The window is created on first need (text output); its procedure turns
-// messages into calls on the gui model, which lives in the Runtime and is
-// handed over by Attach after the assembly.
+// The screen and the main window, one concern per file: the window's class,
+// creation, DCs and end (win32_main_window.cpp), its procedure
+// (win32_window_proc.cpp), the message pump (win32_pump.cpp), the text
+// console painted from the runtime's operations (win32_console.cpp) and the
+// screen's measures (win32_screen_measures.cpp). The window is created on
+// first need; it reports its messages into the runtime's WindowEvents and
+// keeps of the console only the cell to paint in.
 class Win32Screen : public Screen, public WindowControl {
  public:
   Win32Screen();
-  void Attach(gui::WindowModel& model) { model_ = &model; }
+  void ReportTo(WindowEvents* events) override { events_ = events; }
 
-  bool WriteText(std::string_view bytes) override;
+  bool OpenConsole() override { return EnsureMainWindow(); }
+  void ShowText(std::string_view bytes, const std::vector<GridOp>& ops) override;
   LineRead ReadLine(std::string& line, size_t max_chars) override;
-  bool Locate(int column, int row) override;
+  void ShowCaret(int column, int row) override;
+  void HideCaret() override;
   void SetTitle(std::string_view title) override;
   void PumpMessages() override;
   void EndProgram() override;
@@ -107,8 +108,8 @@ class Win32Screen : public Screen, public WindowControl {
   void SetScrollPosition(int32_t control, int32_t position) override;
   void SetScrollLimits(int32_t control, int32_t min, int32_t max) override;
   void LinkConnect(std::string_view application, std::string_view topic) override;
-  void LinkSend(std::string_view text) override;
-  void LinkClose() override;
+  void LinkSend(int32_t partner, std::string_view text) override;
+  void LinkClose(int32_t partner) override;
 
   // The "DIALOG" class and the procedures of the dialog-style windows
   // (win32_dialog_class.cpp, win32_dialog_class.h).
@@ -122,37 +123,44 @@ class Win32Screen : public Screen, public WindowControl {
   void* TargetDC() const { return target_dc_; }
   void* ShadowDC() const { return shadow_dc_; }
 
-  // Creates the main window unless it exists; false without a model.
+  // Creates the main window unless it exists; false before the runtime
+  // was handed over (no WindowEvents) or when creation fails.
   bool EnsureMainWindow();
   // Printing (win32_printer.cpp): both output DCs are the printer's until
   // RestoreOutput; the window keeps repainting from its own shadow.
   void RedirectOutput(void* printer_dc);
   void RestoreOutput();
 
-  // The window procedure's work (win32_main_window.cpp); `window` is an HWND.
+  // The window procedure's work (win32_window_proc.cpp); `window` is an HWND.
   intptr_t Procedure(void* window, unsigned message, uintptr_t wparam, intptr_t lparam);
 
  private:
-  void CreateTextModel(void* window);
+  // WM_CREATE: the stock fonts measured and reported with the screen's size;
+  // the cell the runtime answers is kept for painting.
+  void CreateConsole(void* window);
   void HoldGrid();
   void DestroyTargets();
   void Paint(void* window);
+  // The console's operations on the output targets (win32_console.cpp).
+  void PaintOps(const std::vector<GridOp>& ops);
   // Ctrl+C / Ctrl+Break in the window: the next pump stops the script.
   void RequestBreak() { break_requested_ = true; }
-  uint8_t ReadKey();
   // Dialog-style procedures (win32_dialog_class.cpp): command rule B for the
   // procedure `main` (the main window with option 0x200) or a dialog window,
   // child rule B, and the scroll rule of scroll-bar controls.
-  void DialogCommand(void* window, bool main, uintptr_t wparam, intptr_t lparam);
+  void DialogStyleCommand(void* window, bool main, uintptr_t wparam, intptr_t lparam);
   void DialogChildNotify(uintptr_t wparam, intptr_t lparam);
   void ScrollControl(uintptr_t wparam, intptr_t lparam);
-  // The pump's dialog messages and the option rule: true when the message
-  // was taken by IsDialogMessage; `msg` is a MSG, perhaps turned into a
-  // command.
+  // The pump's dialog messages and the option rule (win32_pump.cpp): true
+  // when the message was taken by IsDialogMessage; `msg` is a MSG, perhaps
+  // turned into a command.
   bool PumpDialogMessage(void* msg);
 
   friend class Win32Events;
-  gui::WindowModel* model_ = nullptr;
+  WindowEvents* events_ = nullptr;  // the runtime's side, from the assembly on
+  ConsoleCells cells_;              // the console's cell, from WM_CREATE
+  bool has_focus_ = false;          // the caret shows only while the window has the focus
+  void* caret_window_ = nullptr;    // the window the caret was created in, while shown
   void* main_window_ = nullptr;
   void* target_dc_ = nullptr;       // TargetDC: the window's own DC (CS_OWNDC)
   void* shadow_dc_ = nullptr;       // ShadowDC: the memory copy of the window

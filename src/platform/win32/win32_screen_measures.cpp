@@ -1,5 +1,4 @@
 // The screen's measures: its size, colour depth, the desktop and the focus.
-// The main window and its console are in win32_main_window.cpp.
 #include "platform/win32/win32_util.h"
 
 #include "platform/win32/win32_host.h"

@@ -19,6 +19,16 @@ inline int32_t HandleNumber(const void* handle) {
   return static_cast<int32_t>(reinterpret_cast<uintptr_t>(handle));
 }
 
+// The console's stock fonts by TextFontIndex 0..3: the ANSI and the OEM
+// fixed font, then the system's fixed font twice.
+inline HGDIOBJ ConsoleStockFont(int index) {
+  switch (index & 3) {
+    case 0: return GetStockObject(ANSI_FIXED_FONT);
+    case 1: return GetStockObject(OEM_FIXED_FONT);
+    default: return GetStockObject(SYSTEM_FIXED_FONT);
+  }
+}
+
 inline uint16_t LowWord(uintptr_t v) { return static_cast<uint16_t>(v & 0xffff); }
 inline uint16_t HighWord(uintptr_t v) { return static_cast<uint16_t>((v >> 16) & 0xffff); }
 
@@ -43,6 +53,10 @@ inline std::string EditControlLine(HWND edit, WPARAM line) {
   if (n <= 0) return std::string();
   return std::string(buf, static_cast<size_t>(n < 255 ? n : 255));
 }
+
+// The main window's procedure (win32_window_proc.cpp), which the class
+// "FENSTER" is registered with (win32_main_window.cpp).
+LRESULT CALLBACK MainWindowProcedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
 // A directory from one of the Get...DirectoryA functions.
 template <typename Getter>

@@ -1,8 +1,7 @@
 // The window statements' platform side: WINDOW, STARTPAINT and ENDPAINT,
-// SCROLLPOS and SCROLLRANGE, and the pump's dialog messages and option rule.
+// SCROLLPOS and SCROLLRANGE.
 #include "platform/win32/win32_dialog_class.h"
 
-#include "gui/window_model.h"
 #include "platform/win32/win32_host.h"
 
 namespace vestil {
@@ -13,7 +12,7 @@ namespace vestil {
 void Win32Screen::MoveMainWindow() {
   if (!main_window_) {
     if (!EnsureMainWindow()) return;
-    if (!model_->settings.options.null_background) {
+    if (!events_->StyleOptions().null_background) {
       for (void* dc : {target_dc_, shadow_dc_}) {
         HDC d = static_cast<HDC>(dc);
         HGDIOBJ old = SelectObject(d, GetStockObject(WHITE_BRUSH));
@@ -22,7 +21,7 @@ void Win32Screen::MoveMainWindow() {
       }
     }
   }
-  const gui::WindowRect& r = model_->settings.rect;
+  const WindowRect r = events_->Placement();
   HWND window = Window(main_window_);
   SetWindowPos(window, nullptr, r.x, r.y, r.width, r.height, SWP_NOZORDER);
   HoldGrid();
@@ -56,26 +55,6 @@ void Win32Screen::SetScrollPosition(int32_t control, int32_t position) {
 
 void Win32Screen::SetScrollLimits(int32_t control, int32_t min, int32_t max) {
   SetScrollRange(WindowFromNumber(control), SB_CTL, min, max, TRUE);
-}
-
-// IsDialogMessage for the main window (option 0x200, as it stands now) and
-// for the dialog window that last had a message; otherwise the options turn
-// system keys and system commands into commands of the window.
-bool Win32Screen::PumpDialogMessage(void* m) {
-  if (!model_) return false;
-  MSG& msg = *static_cast<MSG*>(m);
-  const gui::WindowStyleOptions& o = model_->settings.options;
-  if (o.dialog_main && main_window_ && IsDialogMessageA(Window(main_window_), &msg)) return true;
-  if (dialog_window_) {
-    if (!IsWindow(Window(dialog_window_))) dialog_window_ = nullptr;
-    else if (IsDialogMessageA(Window(dialog_window_), &msg)) return true;
-  }
-  if (gui::PumpedAsCommand(o, msg.message)) {
-    msg.message = WM_COMMAND;
-    msg.wParam = msg.wParam & 0xffff;
-    msg.lParam = 0;
-  }
-  return false;
 }
 
 }  // namespace vestil
