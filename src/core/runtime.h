@@ -111,8 +111,8 @@ struct EvalState {
   // library call); it runs with ArgText at that character and the arguments
   // in the parameter slots 1..count, and leaves the result in rr.
   void (*library_binding)(Runtime&, int count) = nullptr;
-  // The decoded lines (see values/decoded.h); off with VESTIL_TEXT_PATH=1,
-  // when every line's text is read again each time it runs.
+  // The decoded lines (see values/decoded.h); the hosts turn them off for
+  // VESTIL_TEXT_PATH=1, when every line's text is read again each time it runs.
   bool decode = true;
   std::vector<DecodedLine> decoded;  // [1..line_count], made on first use
   DecodedLine* line = nullptr;       // the line whose text ArgText is in

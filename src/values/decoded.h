@@ -48,6 +48,9 @@ struct DecodedArg {
   // kCall: the entries of its two operands when both are whole numbers
   // (literals or integer and long variables); -1 not known yet, -2 never.
   int16_t operand[2] = {-1, -1};
+  // kCall: advance, delimiter and list_end hold what the whole call takes
+  // off ArgText and leaves behind, once a run has shown it.
+  bool tail_known = false;
 };
 
 struct DecodedLine {

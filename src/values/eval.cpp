@@ -569,53 +569,52 @@ void UseDecodedLine(Runtime& rt, int n) {
   ev.line_end = s.data() + s.size();
 }
 
-int FindStatementParse(Runtime& rt, std::string_view text, StatementParse& parse) {
+bool FindStatementParse(Runtime& rt, std::string_view text, StatementParse& parse) {
   auto& ev = rt.eval;
-  if (!ev.line || text.data() < ev.line_begin || text.data() >= ev.line_end) return -1;
-  DecodedLine& dl = *ev.line;
+  if (!ev.line || text.data() < ev.line_begin || text.data() >= ev.line_end) return false;
+  const DecodedLine& dl = *ev.line;
   for (int k = dl.first[text.data() - ev.line_begin]; k; ) {
-    DecodedArg& d = dl.args[k - 1];
+    const DecodedArg& d = dl.args[k - 1];
     if (d.kind == DecodedKind::kTarget && d.size == text.size()) {
-      parse = StatementParse{dl.Text(d), std::string_view(d.at + d.rest_offset, d.rest_length), &d.ref, dl.args.data()};
-      return k - 1;
+      parse.name = dl.Text(d);
+      parse.rest = std::string_view(d.at + d.rest_offset, d.rest_length);
+      parse.entry = k - 1;
+      return true;
     }
     k = d.next;
   }
-  return -1;
+  return false;
 }
 
-int AddStatementParse(Runtime& rt, std::string_view text, std::string_view name, std::string_view rest) {
+void AddStatementParse(Runtime& rt, std::string_view text, StatementParse& parse) {
   auto& ev = rt.eval;
-  if (!ev.line || text.data() < ev.line_begin || text.data() >= ev.line_end) return -1;
+  parse.entry = -1;
+  if (!ev.line || text.data() < ev.line_begin || text.data() >= ev.line_end) return;
   DecodedLine& dl = *ev.line;
-  if (PoolFull(ev, name.size())) return -1;
+  if (PoolFull(ev, parse.name.size())) return;
   DecodedArg d;
   d.kind = DecodedKind::kTarget;
   d.at = text.data();
   d.size = static_cast<uint16_t>(text.size());
-  d.text_length = static_cast<uint16_t>(name.size());
-  d.text_offset = AddToPool(dl, name);
-  d.rest_offset = static_cast<uint8_t>(rest.empty() ? 0 : rest.data() - text.data());
-  d.rest_length = static_cast<uint8_t>(rest.size());
+  d.text_length = static_cast<uint16_t>(parse.name.size());
+  d.text_offset = AddToPool(dl, parse.name);
+  d.rest_offset = static_cast<uint8_t>(parse.rest.empty() ? 0 : parse.rest.data() - text.data());
+  d.rest_length = static_cast<uint8_t>(parse.rest.size());
   AddEntry(rt, d);
-  return static_cast<int>(dl.args.size()) - 1;
+  parse.entry = static_cast<int>(dl.args.size()) - 1;
 }
 
-StatementParse GetStatementParse(Runtime& rt, int k) {
-  DecodedLine& dl = *rt.eval.line;
-  DecodedArg& d = dl.args[k];
-  return StatementParse{dl.Text(d), std::string_view(d.at + d.rest_offset, d.rest_length), &d.ref, dl.args.data()};
-}
+VarRef& StatementRef(Runtime& rt, int entry) { return rt.eval.line->args[entry].ref; }
 
 namespace {
 
 // The decoded entry k of a literal or a number variable whose resolution is
 // still right, without a call; false (and nothing changed) for the rest.
 [[gnu::always_inline]]
-inline bool EvalDecodedFast(Runtime& rt, const DecodedLine& dl, int k, int demand) {
+inline bool EvalDecodedFast(Runtime& rt, DecodedLine& dl, int k, int demand) {
   auto& ev = rt.eval;
   auto& rr = ev.rr;
-  const DecodedArg& d = dl.args[k];
+  DecodedArg& d = dl.args[k];
   const std::string_view text = dl.Text(d);
   switch (d.kind) {
     case DecodedKind::kNumber:
@@ -671,7 +670,7 @@ bool WholeLeaf(const DecodedArg& d) {
 }
 
 [[gnu::always_inline]]
-inline bool LeafValue(Runtime& rt, const DecodedArg& d, int32_t& l, double& f) {
+inline bool LeafValue(Runtime& rt, DecodedArg& d, int32_t& l, double& f) {
   if (d.kind == DecodedKind::kNumber) {
     l = d.i;
     f = d.f;
@@ -724,8 +723,9 @@ bool EvalFusedCall(Runtime& rt, char terminator, int demand) {
     dl.args[k].operand[0] = static_cast<int16_t>(k1);
     dl.args[k].operand[1] = static_cast<int16_t>(k2);
   }
-  const DecodedArg& d1 = dl.args[dl.args[k].operand[0]];
-  const DecodedArg& d2 = dl.args[dl.args[k].operand[1]];
+  DecodedArg& c = dl.args[k];
+  DecodedArg& d1 = dl.args[c.operand[0]];
+  DecodedArg& d2 = dl.args[c.operand[1]];
   int32_t a, b;
   double fa, fb;
   if (!LeafValue(rt, d1, a, fa) || !LeafValue(rt, d2, b, fb) || !CallStackLeft(ev.stack_base)) return false;
@@ -733,10 +733,26 @@ bool EvalFusedCall(Runtime& rt, char terminator, int demand) {
   FusedArithmetic(Byte(at[1]), a, fa, b, fb, rr);
   if (rr.type == kTypeFloat) rr.set_text_float(rr.f, rt.format.decimal_places, rt.format.number_width);
   else rr.set_text_integer(rr.l, rt.format.number_width);
-  at.remove_prefix(2 + d1.advance + d2.advance);
-  ev.delimiter.assign(d2.delimiter);
   ev.token = dl.Text(d2);
-  FinishCall(ev, at, terminator, terminator == kList);
+  if (c.tail_known) {
+    at.remove_prefix(c.advance);
+    ev.delimiter.assign(c.delimiter);
+    if (c.list_end) ev.list_end = true;
+  } else {
+    // The first run: the ")" and the separator after the call are taken as
+    // the dispatcher takes them, and what that took is kept.
+    const size_t before = at.size();
+    const bool list_end = ev.list_end;
+    ev.list_end = false;
+    at.remove_prefix(2 + d1.advance + d2.advance);
+    ev.delimiter.assign(d2.delimiter);
+    FinishCall(ev, at, terminator, terminator == kList);
+    c.advance = static_cast<uint8_t>(before - at.size());
+    c.delimiter = ev.delimiter.empty() ? ' ' : ev.delimiter[0];
+    c.list_end = ev.list_end;
+    c.tail_known = true;
+    ev.list_end = list_end || c.list_end;
+  }
   CheckDemand(rt, demand);
   return true;
 }
@@ -759,7 +775,7 @@ void EvalArg(Runtime& rt, char terminator, int demand) {
     return;
   }
   if (ev.line && !at.empty() && at.data() >= ev.line_begin && at.data() < ev.line_end) {
-    const DecodedLine& dl = *ev.line;
+    DecodedLine& dl = *ev.line;
     int k = FindDecoded(dl, at.data() - ev.line_begin, at, terminator, demand == kFileNameDemand);
     if (k >= 0 && EvalDecodedFast(rt, dl, k, demand)) return;
   }

@@ -42,14 +42,15 @@ struct VarRef;
 struct StatementParse {
   std::string_view name;
   std::string_view rest;
-  VarRef* ref;  // valid while the line's entries stay where they are:
-  const void* entries = nullptr;  // where they were
+  int entry = -1;  // the kept parse in the current line; -1: none
 };
-// The index of the parse kept for `text` (ArgText at the statement's start),
-// or -1; AddStatementParse records one (-1 when the text is not a line's).
-int FindStatementParse(Runtime& rt, std::string_view text, StatementParse& parse);
-int AddStatementParse(Runtime& rt, std::string_view text, std::string_view name, std::string_view rest);
-StatementParse GetStatementParse(Runtime& rt, int k);
+// The parse kept for `text` (ArgText at the statement's start); false when
+// there is none. AddStatementParse keeps one (entry -1 when the text is not
+// a line's or the line has no room).
+bool FindStatementParse(Runtime& rt, std::string_view text, StatementParse& parse);
+void AddStatementParse(Runtime& rt, std::string_view text, StatementParse& parse);
+// The remembered resolution of a kept parse's name.
+VarRef& StatementRef(Runtime& rt, int entry);
 
 // Evaluates a separate text (saving and restoring ArgText).
 void EvalText(Runtime& rt, std::string_view text, char terminator, int demand);
