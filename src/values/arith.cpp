@@ -353,7 +353,7 @@ void RegisterArithmeticFunctions(Runtime& rt) {
   t[fn::kAdd] = Add; t[fn::kSub] = Sub; t[fn::kMul] = Mul; t[fn::kDiv] = Div;
   t[fn::kIDiv] = IDiv; t[fn::kMod] = Mod; t[fn::kAnd] = And; t[fn::kOr] = Or; t[fn::kXor] = Xor;
   t[fn::kNeq] = Neq; t[fn::kEqu] = Equ; t[fn::kGt] = Gt; t[fn::kLt] = Lt;
-  for (uint8_t f : {fn::kAdd, fn::kSub, fn::kMul, fn::kNeq, fn::kEqu, fn::kGt, fn::kLt}) rt.eval.fused[f] = true;
+  for (uint8_t f : {fn::kAdd, fn::kSub, fn::kMul, fn::kNeq, fn::kEqu, fn::kGt, fn::kLt}) rt.eval.fused[f] = kFusedArithmetic;
   t[fn::kEquText] = EquText; t[fn::kNeqText] = NeqText; t[fn::kLtText] = LtText; t[fn::kGtText] = GtText;
   t[fn::kSqr] = Sqr; t[fn::kSqrt] = Sqrt;
   t[fn::kCos] = Cos; t[fn::kSin] = Sin; t[fn::kTan] = Tan; t[fn::kCot] = Cot;

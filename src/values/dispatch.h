@@ -35,8 +35,17 @@ constexpr uintptr_t kCallStackBudget = 3u << 20;
   const uintptr_t here = reinterpret_cast<uintptr_t>(__builtin_frame_address(0));
   return !(stack_base > here && stack_base - here > kCallStackBudget);
 }
-// The result of the arithmetic or comparison function `token` (one marked in
-// EvalState::fused) of two whole numbers (long views a, b; float views fa,
+// Calls a decoded line computes at once when their operands are whole-number
+// leaves of the line (literals, integer and long variables).
+enum FusedKind : uint8_t {
+  kNotFused = 0,
+  kFusedArithmetic,  // two operands: FusedArithmetic
+  kFusedArrayInt,    // @ARRAY%(i) and @ARRAY&(i) within their bounds
+  kFusedArrayLong,
+};
+
+// The result of the arithmetic or comparison function `token` (marked
+// kFusedArithmetic in EvalState::fused) of two whole numbers (long views a, b; float views fa,
 // fb, exact in the 48-bit format), with the views normalised as the
 // dispatcher leaves them, the text view aside. The handlers give the same.
 // Sums and differences of whole numbers below 2^39 are exact in a double, as

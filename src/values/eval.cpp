@@ -573,6 +573,13 @@ bool FindStatementParse(Runtime& rt, std::string_view text, StatementParse& pars
   auto& ev = rt.eval;
   if (!ev.line || text.data() < ev.line_begin || text.data() >= ev.line_end) return false;
   const DecodedLine& dl = *ev.line;
+  if (const int k = dl.statement_parse; k && text.data() == ev.line_begin + 1 && dl.args[k - 1].size == text.size()) {
+    const DecodedArg& d = dl.args[k - 1];
+    parse.name = dl.Text(d);
+    parse.rest = std::string_view(d.at + d.rest_offset, d.rest_length);
+    parse.entry = k - 1;
+    return true;
+  }
   for (int k = dl.first[text.data() - ev.line_begin]; k; ) {
     const DecodedArg& d = dl.args[k - 1];
     if (d.kind == DecodedKind::kTarget && d.size == text.size()) {
@@ -602,9 +609,9 @@ void AddStatementParse(Runtime& rt, std::string_view text, StatementParse& parse
   d.rest_length = static_cast<uint8_t>(parse.rest.size());
   AddEntry(rt, d);
   parse.entry = static_cast<int>(dl.args.size()) - 1;
+  if (text.data() == ev.line_begin + 1) dl.statement_parse = static_cast<uint8_t>(dl.args.size());
 }
 
-VarRef& StatementRef(Runtime& rt, int entry) { return rt.eval.line->args[entry].ref; }
 
 namespace {
 
@@ -683,20 +690,25 @@ inline bool LeafValue(Runtime& rt, DecodedArg& d, int32_t& l, double& f) {
   return true;
 }
 
-bool EvalFusedCall(Runtime& rt, char terminator, int demand) {
+// The kCall entry for ArgText as it is now, or -1.
+[[gnu::always_inline]]
+inline int FindCall(const DecodedLine& dl, size_t offset, size_t size, char terminator) {
+  for (int j = dl.first[offset]; j;) {
+    const DecodedArg& d = dl.args[j - 1];
+    if (d.kind == DecodedKind::kCall && d.size == size && d.terminator == terminator) return j - 1;
+    j = d.next;
+  }
+  return -1;
+}
+
+// The first runs of a call that may be fused: its entry is made, then its
+// operands are found (they are decoded by the first run through the
+// handler). True when the call is fused from now on.
+[[gnu::noinline]] bool PrepareFusedCall(Runtime& rt, char terminator, int k) {
   auto& ev = rt.eval;
   auto& at = rt.loop.arg_text;
   DecodedLine& dl = *ev.line;
   const size_t off = static_cast<size_t>(at.data() - ev.line_begin);
-  int k = -1;
-  for (int j = dl.first[off]; j;) {
-    const DecodedArg& d = dl.args[j - 1];
-    if (d.kind == DecodedKind::kCall && d.size == at.size() && d.terminator == terminator) {
-      k = j - 1;
-      break;
-    }
-    j = d.next;
-  }
   if (k < 0) {
     if (PoolFull(ev, 0)) return false;
     DecodedArg c;
@@ -708,33 +720,59 @@ bool EvalFusedCall(Runtime& rt, char terminator, int demand) {
     return false;
   }
   if (dl.args[k].operand[0] == -2) return false;
-  if (dl.args[k].operand[0] < 0) {
-    // Operands are decoded by the first run through the handler.
-    std::string_view rest = at.substr(2);
-    int k1 = FindDecoded(dl, off + 2, rest, ',', false);
-    if (k1 < 0) return false;
+  const bool binary = ev.fused[Byte(at[1])] == kFusedArithmetic;
+  std::string_view rest = at.substr(2);
+  int k1 = FindDecoded(dl, off + 2, rest, binary ? ',' : ')', false);
+  if (k1 < 0) return false;
+  int k2 = k1;
+  if (binary) {
     const size_t adv1 = dl.args[k1].advance;
-    int k2 = adv1 < rest.size() ? FindDecoded(dl, off + 2 + adv1, rest.substr(adv1), ')', false) : -1;
+    k2 = adv1 < rest.size() ? FindDecoded(dl, off + 2 + adv1, rest.substr(adv1), ')', false) : -1;
     if (k2 < 0) return false;
-    if (!WholeLeaf(dl.args[k1]) || !WholeLeaf(dl.args[k2])) {
-      dl.args[k].operand[0] = -2;
-      return false;
-    }
-    dl.args[k].operand[0] = static_cast<int16_t>(k1);
-    dl.args[k].operand[1] = static_cast<int16_t>(k2);
   }
+  if (!WholeLeaf(dl.args[k1]) || !WholeLeaf(dl.args[k2])) {
+    dl.args[k].operand[0] = -2;
+    return false;
+  }
+  dl.args[k].operand[0] = static_cast<int16_t>(k1);
+  dl.args[k].operand[1] = static_cast<int16_t>(k2);
+  return true;
+}
+
+bool EvalFusedCall(Runtime& rt, char terminator, int demand) {
+  auto& ev = rt.eval;
+  auto& at = rt.loop.arg_text;
+  DecodedLine& dl = *ev.line;
+  int k = FindCall(dl, static_cast<size_t>(at.data() - ev.line_begin), at.size(), terminator);
+  if ((k < 0 || dl.args[k].operand[0] < 0) && !PrepareFusedCall(rt, terminator, k)) return false;
   DecodedArg& c = dl.args[k];
+  const uint8_t token = Byte(at[1]);
+  const uint8_t fused = ev.fused[token];
+  const bool binary = fused == kFusedArithmetic;
   DecodedArg& d1 = dl.args[c.operand[0]];
   DecodedArg& d2 = dl.args[c.operand[1]];
-  int32_t a, b;
-  double fa, fb;
-  if (!LeafValue(rt, d1, a, fa) || !LeafValue(rt, d2, b, fb) || !CallStackLeft(ev.stack_base)) return false;
+  int32_t a, b = 0;
+  double fa, fb = 0;
+  if (!LeafValue(rt, d1, a, fa) || (binary && !LeafValue(rt, d2, b, fb)) || !CallStackLeft(ev.stack_base))
+    return false;
   auto& rr = ev.rr;
-  FusedArithmetic(Byte(at[1]), a, fa, b, fb, rr);
-  if (rr.type == kTypeFloat) rr.set_text_float(rr.f, rt.format.decimal_places, rt.format.number_width);
-  else rr.set_text_integer(rr.l, rt.format.number_width);
+  if (binary) {
+    FusedArithmetic(token, a, fa, b, fb, rr);
+    if (rr.type == kTypeFloat) rr.set_text_float(rr.f, rt.format.decimal_places, rt.format.number_width);
+    else rr.set_text_integer(rr.l, rt.format.number_width);
+  } else {
+    // An index out of bounds takes the handler's way to its error.
+    auto& v = rt.vars;
+    const bool longs = fused == kFusedArrayLong;
+    if (a < 0 || a > (longs ? v.bound_long : v.bound_int)) return false;
+    const int32_t value = longs ? v.array_long[a] : v.array_int[a];
+    rr.type = longs ? kTypeLong : kTypeInteger;
+    rr.l = rr.i = value;
+    rr.f = value;
+    rr.set_text_integer(value, rt.format.number_width);
+  }
   ev.token = dl.Text(d2);
-  if (c.tail_known) {
+  if (c.tail_known) [[likely]] {
     at.remove_prefix(c.advance);
     ev.delimiter.assign(c.delimiter);
     if (c.list_end) ev.list_end = true;
@@ -744,7 +782,7 @@ bool EvalFusedCall(Runtime& rt, char terminator, int demand) {
     const size_t before = at.size();
     const bool list_end = ev.list_end;
     ev.list_end = false;
-    at.remove_prefix(2 + d1.advance + d2.advance);
+    at.remove_prefix(2 + d1.advance + (binary ? d2.advance : 0));
     ev.delimiter.assign(d2.delimiter);
     FinishCall(ev, at, terminator, terminator == kList);
     c.advance = static_cast<uint8_t>(before - at.size());
@@ -760,18 +798,26 @@ bool EvalFusedCall(Runtime& rt, char terminator, int demand) {
 // Everything but the fast cases above.
 [[gnu::noinline]] void EvalArgText(Runtime& rt, char terminator, int demand);
 
+// An argument that is a call: fused, or through the dispatcher. Kept out of
+// EvalArg, whose other cases then need no large frame.
+[[gnu::noinline]] void EvalCallArg(Runtime& rt, char terminator, int demand) {
+  auto& ev = rt.eval;
+  const auto& at = rt.loop.arg_text;
+  if (ev.line && at.size() > 2 && ev.fused[Byte(at[1])] && at.data() >= ev.line_begin && at.data() < ev.line_end &&
+      EvalFusedCall(rt, terminator, demand))
+    return;
+  ev.rr.type = kTypeNone;
+  EvalCall(rt, terminator, terminator == kList);
+  CheckDemand(rt, demand);
+}
+
 }  // namespace
 
 void EvalArg(Runtime& rt, char terminator, int demand) {
   auto& ev = rt.eval;
   const auto& at = rt.loop.arg_text;
   if (!at.empty() && at[0] == '@') {
-    if (ev.line && at.size() > 2 && ev.fused[Byte(at[1])] && at.data() >= ev.line_begin && at.data() < ev.line_end &&
-        EvalFusedCall(rt, terminator, demand))
-      return;
-    ev.rr.type = kTypeNone;
-    EvalCall(rt, terminator, terminator == kList);
-    CheckDemand(rt, demand);
+    EvalCallArg(rt, terminator, demand);
     return;
   }
   if (ev.line && !at.empty() && at.data() >= ev.line_begin && at.data() < ev.line_end) {

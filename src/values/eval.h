@@ -38,19 +38,17 @@ void UseDecodedLine(Runtime& rt, int n);
 // Statements that parse their own text (assignment, INC, INCBY ...) keep
 // that parse in the decoded line: the name they write to, upper-cased and
 // trimmed, the text after it, and the name's remembered resolution.
-struct VarRef;
 struct StatementParse {
   std::string_view name;
   std::string_view rest;
-  int entry = -1;  // the kept parse in the current line; -1: none
+  int entry = -1;  // the kept parse in the current line (its remembered
+                   // resolution: EvalState::line->args[entry].ref); -1: none
 };
 // The parse kept for `text` (ArgText at the statement's start); false when
 // there is none. AddStatementParse keeps one (entry -1 when the text is not
 // a line's or the line has no room).
 bool FindStatementParse(Runtime& rt, std::string_view text, StatementParse& parse);
 void AddStatementParse(Runtime& rt, std::string_view text, StatementParse& parse);
-// The remembered resolution of a kept parse's name.
-VarRef& StatementRef(Runtime& rt, int entry);
 
 // Evaluates a separate text (saving and restoring ArgText).
 void EvalText(Runtime& rt, std::string_view text, char terminator, int demand);

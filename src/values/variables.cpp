@@ -102,8 +102,20 @@ void Parameters(Runtime& rt) {
 // parse, or read now (the text up to the first `sep`, all of it for sep 0)
 // and kept. `parsed` holds a name read now. Without its `sep` a statement
 // that needs one keeps nothing and gets false.
-bool TargetParse(Runtime& rt, char sep, bool need_sep, ShortString& parsed, StatementParse& p) {
+inline bool TargetParse(Runtime& rt, char sep, bool need_sep, ShortString& parsed, StatementParse& p) {
   auto& at = rt.loop.arg_text;
+  if (const DecodedLine* dl = rt.eval.line; dl && dl->statement_parse && at.data() == rt.eval.line_begin + 1) {
+    // The parse of the statement's whole text, without a search.
+    const int k = dl->statement_parse - 1;
+    const DecodedArg& d = dl->args[k];
+    if (d.size == at.size()) {
+      p.name = dl->Text(d);
+      p.rest = std::string_view(d.at + d.rest_offset, d.rest_length);
+      p.entry = k;
+      at = p.rest;
+      return true;
+    }
+  }
   if (FindStatementParse(rt, at, p)) {
     at = p.rest;
     return true;
@@ -124,9 +136,11 @@ bool TargetParse(Runtime& rt, char sep, bool need_sep, ShortString& parsed, Stat
 // The entry a statement writes to: through the remembered resolution of its
 // kept parse, or by name.
 template <typename Table>
-auto* FindTarget(Runtime& rt, Table& table, const StatementParse& p) {
+[[gnu::always_inline]] inline auto* FindTarget(Runtime& rt, Table& table, const StatementParse& p) {
   if (p.entry < 0) return table.Find(p.name);
-  return table.Find(p.name, StatementRef(rt, p.entry));
+  VarRef& ref = rt.eval.line->args[p.entry].ref;
+  if (auto* e = table.Check(ref)) [[likely]] return e;
+  return table.Find(p.name, ref);
 }
 
 void Assign(Runtime& rt) {
@@ -459,6 +473,8 @@ void RegisterVariableFunctions(Runtime& rt) {
   auto& f = rt.eval.functions;
   f[fn::kArrayInt] = ArrayInt; f[fn::kArrayLong] = ArrayLong; f[fn::kArrayFloat] = ArrayFloat;
   f[fn::kArrayText] = ArrayString;
+  rt.eval.fused[fn::kArrayInt] = kFusedArrayInt;
+  rt.eval.fused[fn::kArrayLong] = kFusedArrayLong;
   f[fn::kAreaByte] = ReadAreaByte; f[fn::kAreaWord] = ReadAreaWord; f[fn::kAreaLong] = ReadAreaLong;
   f[fn::kAreaString] = ReadAreaString; f[fn::kAreaText] = ReadAreaText;
 }
