@@ -260,10 +260,10 @@ bool ReadVariable(Runtime& rt, std::string_view name, char kind, VarRef* ref) {
 inline void FinishCall(EvalState& ev, std::string_view& at, char terminator, bool list) {
   if (!at.empty() && at[0] == ')') at.remove_prefix(1);
   if (at.empty()) {
-    ev.delimiter = " ";
+    ev.delimiter.assign(' ');
     if (list) ev.list_end = true;
   } else if (at[0] == terminator || (list && (at[0] == ',' || at[0] == ';'))) {
-    ev.delimiter = std::string_view(at.data(), 1);
+    ev.delimiter.assign(at[0]);
     at.remove_prefix(1);
     // A separator that closes the text ends the list, as it does after a
     // plain element: PRINT @ADD(1,2); leaves no empty element behind.
@@ -293,18 +293,18 @@ inline std::string_view CutElement(EvalState& ev, std::string_view& at, char ter
     if (!p) {
       elem = at;
       at = std::string_view();
-      ev.delimiter = " ";
+      ev.delimiter.assign(' ');
       ev.list_end = true;
     } else {
       elem = at.substr(0, p - 1);
-      ev.delimiter = std::string_view(at.data() + p - 1, 1);
+      ev.delimiter.assign(at[p - 1]);
       at.remove_prefix(p);
       if (at.empty()) ev.list_end = true;
     }
   } else if (terminator == kRest) {
     elem = at;
     at = std::string_view();
-    ev.delimiter = " ";
+    ev.delimiter.assign(' ');
   } else {
     size_t p = FindSeparator(terminator, at);
     if (p) {
@@ -314,7 +314,7 @@ inline std::string_view CutElement(EvalState& ev, std::string_view& at, char ter
       elem = at;
       at = std::string_view();
     }
-    ev.delimiter = std::string_view(&terminator, 1);
+    ev.delimiter.assign(terminator);
   }
   return elem;
 }
