@@ -24,14 +24,6 @@ size_t FindSeparator(char c, std::string_view text);
 // Every occurrence of pattern replaced, from the left, without rescanning.
 ShortString ReplaceAll(std::string_view text, std::string_view pattern, std::string_view replacement);
 
-// Integer conversion of a text: blanks, sign, decimal digits or "$" and hex
-// digits. Returns true when the whole text was used; value holds what was read
-// before the stop. overflow tells that the stop was a digit that did not fit.
-bool TextToInt(std::string_view text, int32_t& value, bool* overflow = nullptr);
-// Float conversion of a text; the decimal separator is always ".".
-bool TextToFloat(std::string_view text, double& value);
-
-
 // Makes line n the one whose decoded form EvalArg keeps and uses (see
 // values/decoded.h); the loop calls it for every line it runs.
 void UseDecodedLine(Runtime& rt, int n);

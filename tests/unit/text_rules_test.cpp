@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "base/tokens.h"
+#include "values/convert.h"
 #include "values/eval.h"
 #include "values/value.h"
 
