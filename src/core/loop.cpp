@@ -1,5 +1,4 @@
 // The statement loop and its dispatch.
-#include <cstdlib>
 #include <string>
 
 #include "base/tokens.h"
@@ -66,41 +65,47 @@ bool ConditionPrefix(Runtime& rt, bool negated) {
 
 void RunStatements(Runtime& rt) {
   auto& L = rt.loop;
-  const auto& lines = rt.program.lines;
+  auto& ev = rt.eval;
+  // The program and its decoded lines stay where they are for the whole run.
+  const std::string* const lines = rt.program.lines.data();
+  if (ev.decode && ev.decoded.empty()) UseDecodedLine(rt, 1);
+  DecodedLine* const decoded = ev.decode ? ev.decoded.data() : nullptr;
+  // A statement budget and a trace are set before the run or not at all.
+  const bool watched = L.statement_budget != 0 || static_cast<bool>(rt.source.trace);
   while (L.current_line < rt.program.line_count && !L.stop_requested) {
-    if (L.statement_budget && ++L.statements_run > L.statement_budget) break;
-    ++L.current_line;
-    if (rt.source.trace) rt.source.trace(rt);
+    if (watched) {
+      if (L.statement_budget && ++L.statements_run > L.statement_budget) break;
+      ++L.current_line;
+      if (rt.source.trace) rt.source.trace(rt);
+    } else {
+      ++L.current_line;
+    }
     const std::string& line = lines[L.current_line];
+    const char* const text = line.data();
+    const size_t size = line.size();
     L.statement_handled = false;
     // An empty line has no CommandToken and does nothing.
-    L.command_token = line.empty() ? cmd::kComment : Byte(line[0]);
-    L.arg_text = line.size() > 1 ? std::string_view(line).substr(1) : std::string_view();
-    if (rt.eval.decode) {
-      auto& ev = rt.eval;
-      DecodedLine* decoded = ev.decoded.data();
-      if (!decoded) {
-        UseDecodedLine(rt, L.current_line);
-        decoded = ev.decoded.data();
-      }
+    L.command_token = size ? Byte(text[0]) : cmd::kComment;
+    L.arg_text = size > 1 ? std::string_view(text + 1, size - 1) : std::string_view();
+    if (decoded) {
       ev.line = decoded + L.current_line;
-      ev.line_begin = line.data();
-      ev.line_end = line.data() + line.size();
+      ev.line_begin = text;
+      ev.line_end = text + size;
     }
     if (int16_t* c = rt.events.command_code; c && *c == 255) *c = 254;
 
     bool run = true;
     static_assert(cmd::kCaseNot == cmd::kCase + 1);
-    if (static_cast<uint8_t>(L.command_token - cmd::kCase) < 2) {
+    if (static_cast<uint8_t>(L.command_token - cmd::kCase) < 2) [[unlikely]] {
       if (L.command_token == cmd::kCase) run = ConditionPrefix(rt, false);
       if (run && L.command_token == cmd::kCaseNot) run = ConditionPrefix(rt, true);
     }
     if (run) {
       if (StatementHandler h = rt.statements[L.command_token]) h(rt);
-      if (!L.statement_handled) ProcedureCall(rt);
+      if (!L.statement_handled) [[unlikely]] ProcedureCall(rt);
     }
 
-    if (L.pump_counter > 19) {
+    if (L.pump_counter > 19) [[unlikely]] {
       rt.host.screen->PumpMessages();
       L.pump_counter = 0;
     } else {
@@ -129,10 +134,6 @@ Runtime::Runtime(const Host& h) : host(h) {
   statements[cmd::kCallStatement] = CallStatement;
   statements[cmd::kErrorMode] = ErrorModeStatement;
   statements[cmd::kEval] = EvalStatement;
-  // VESTIL_TEXT_PATH=1 runs every line from its text each time, as a check
-  // of the decoded lines.
-  const char* text_path = std::getenv("VESTIL_TEXT_PATH");
-  eval.decode = !(text_path && *text_path && std::string_view(text_path) != "0");
   for (int i = 0; i < kFunctionTokenCount; ++i) eval.functions[kFunctionTokens[i].token] = FunctionNotImplemented;
 }
 

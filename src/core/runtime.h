@@ -103,16 +103,15 @@ struct EvalState {
   bool list_end = false;
   std::array<FunctionHandler, 256> functions{};
   std::array<SystemVariableHandler, 256> system_variables{};
-  // Functions of two whole numbers that a decoded line may compute without
-  // running their handler (RegisterArithmeticFunctions marks them; see
-  // FusedArithmetic).
-  std::array<bool, 256> fused{};
+  // Functions of whole numbers that a decoded line may compute without
+  // running their handler (a FusedKind; the families mark them).
+  std::array<uint8_t, 256> fused{};
   // The body of a user-declared function that begins with "!" or "*" (a
   // library call); it runs with ArgText at that character and the arguments
   // in the parameter slots 1..count, and leaves the result in rr.
   void (*library_binding)(Runtime&, int count) = nullptr;
-  // The decoded lines (see values/decoded.h); off with VESTIL_TEXT_PATH=1,
-  // when every line's text is read again each time it runs.
+  // The decoded lines (see values/decoded.h); the hosts turn them off for
+  // VESTIL_TEXT_PATH=1, when every line's text is read again each time it runs.
   bool decode = true;
   std::vector<DecodedLine> decoded;  // [1..line_count], made on first use
   DecodedLine* line = nullptr;       // the line whose text ArgText is in

@@ -97,30 +97,6 @@ void Arith(Runtime& rt, CallContext& ctx, char op) {
 
 }  // namespace
 
-void FusedArithmetic(uint8_t token, int32_t a, double fa, int32_t b, double fb, ResultRegisters& rr) {
-  // Sums and differences of whole numbers below 2^39 are exact in a double,
-  // as they are in extended precision; products are rounded as the handler
-  // rounds them.
-  switch (token) {
-    case fn::kAdd: rr.l = S(U(a) + U(b)); rr.f = fa + fb; rr.type = kTypeFloat; break;
-    case fn::kSub: rr.l = S(U(a) - U(b)); rr.f = fa - fb; rr.type = kTypeFloat; break;
-    case fn::kMul:
-      rr.l = S(U(a) * U(b));
-      rr.f = static_cast<double>(static_cast<Extended>(fa) * static_cast<Extended>(fb));
-      rr.type = kTypeFloat;
-      break;
-    default: {
-      const double d = fa - fb;
-      const bool v = token == fn::kEqu ? d == 0 : token == fn::kNeq ? d != 0 : token == fn::kGt ? d > 0 : d < 0;
-      rr.l = v ? 1 : 0;
-      rr.f = rr.l;
-      rr.type = kTypeInteger;
-      break;
-    }
-  }
-  rr.i = rr.l;
-}
-
 namespace {
 
 void Add(Runtime& rt, CallContext& c) { Arith(rt, c, '+'); }
@@ -377,7 +353,7 @@ void RegisterArithmeticFunctions(Runtime& rt) {
   t[fn::kAdd] = Add; t[fn::kSub] = Sub; t[fn::kMul] = Mul; t[fn::kDiv] = Div;
   t[fn::kIDiv] = IDiv; t[fn::kMod] = Mod; t[fn::kAnd] = And; t[fn::kOr] = Or; t[fn::kXor] = Xor;
   t[fn::kNeq] = Neq; t[fn::kEqu] = Equ; t[fn::kGt] = Gt; t[fn::kLt] = Lt;
-  for (uint8_t f : {fn::kAdd, fn::kSub, fn::kMul, fn::kNeq, fn::kEqu, fn::kGt, fn::kLt}) rt.eval.fused[f] = true;
+  for (uint8_t f : {fn::kAdd, fn::kSub, fn::kMul, fn::kNeq, fn::kEqu, fn::kGt, fn::kLt}) rt.eval.fused[f] = kFusedArithmetic;
   t[fn::kEquText] = EquText; t[fn::kNeqText] = NeqText; t[fn::kLtText] = LtText; t[fn::kGtText] = GtText;
   t[fn::kSqr] = Sqr; t[fn::kSqrt] = Sqrt;
   t[fn::kCos] = Cos; t[fn::kSin] = Sin; t[fn::kTan] = Tan; t[fn::kCot] = Cot;

@@ -1,7 +1,9 @@
-// Number and text conversions: @STR$, @VAL, @FORMAT$ and the code-page
+// Number and text conversions: the integer and float readings of a text,
+// @STR$, @VAL, @FORMAT$ and the code-page
 // conversions @ANSITOOEM$ and @OEMTOANSI$.
 #include "values/convert.h"
 
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -16,6 +18,120 @@
 #include "values/value.h"
 
 namespace vestil {
+
+bool TextToInt(std::string_view t, int32_t& value, bool* overflow) {
+  size_t i = 0;
+  const size_t n = t.size();
+  if (overflow) *overflow = false;
+  value = 0;
+  while (i < n && t[i] == ' ') ++i;
+  bool neg = false;
+  if (i < n && (t[i] == '-' || t[i] == '+')) neg = t[i++] == '-';
+  int64_t v = 0;
+  const int64_t limit = neg ? 2147483648LL : 2147483647LL;
+  bool any = false;
+  if (i < n && t[i] == '$') {
+    ++i;
+    for (; i < n; ++i) {
+      int d;
+      char c = t[i];
+      if (c >= '0' && c <= '9') d = c - '0';
+      else if (c >= 'a' && c <= 'f') d = c - 'a' + 10;
+      else if (c >= 'A' && c <= 'F') d = c - 'A' + 10;
+      else break;
+      // Hexadecimal digits fill the 32 bits: $FFFFFFFF reads as -1.
+      if (v * 16 + d > 0xFFFFFFFFLL) {
+        if (overflow) *overflow = true;
+        break;
+      }
+      v = v * 16 + d;
+      any = true;
+    }
+    int32_t r = static_cast<int32_t>(static_cast<uint32_t>(v));
+    value = neg ? static_cast<int32_t>(0u - static_cast<uint32_t>(r)) : r;
+    return any && i == n;
+  }
+  for (; i < n; ++i) {
+    char c = t[i];
+    if (c < '0' || c > '9') break;
+    if (v * 10 + (c - '0') > limit) {
+      if (overflow) *overflow = true;
+      break;
+    }
+    v = v * 10 + (c - '0');
+    any = true;
+  }
+  value = static_cast<int32_t>(neg ? -v : v);
+  return any && i == n;
+}
+
+bool TextToFloat(std::string_view t, double& value) {
+  size_t i = 0;
+  const size_t n = t.size();
+  while (i < n && t[i] == ' ') ++i;
+  size_t start = i;
+  if (i < n && (t[i] == '-' || t[i] == '+')) ++i;
+  if (i >= n) {
+    value = 0;
+    return false;
+  }
+  size_t digits = 0;
+  while (i < n && t[i] >= '0' && t[i] <= '9') ++i, ++digits;
+  if (i < n && t[i] == '.') {
+    ++i;
+    while (i < n && t[i] >= '0' && t[i] <= '9') ++i, ++digits;
+  }
+  if (i < n && (t[i] == 'E' || t[i] == 'e')) {
+    ++i;
+    if (i < n && (t[i] == '-' || t[i] == '+')) ++i;
+    size_t ed = 0;
+    while (i < n && t[i] >= '0' && t[i] <= '9') ++i, ++ed;
+    if (ed == 0) {
+      value = 0;
+      return false;
+    }
+  }
+  if (i != n) {
+    value = 0;
+    return false;
+  }
+  if (digits == 0) {  // "." alone and "-." read as 0
+    value = 0;
+    return true;
+  }
+  // Short texts without an exponent: the digits and the power of ten are
+  // exact doubles, so one division rounds correctly.
+  if (digits <= 15 && t.find_first_of("Ee", start) == std::string_view::npos) {
+    static const double kPow10[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8,
+                                    1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    int64_t m = 0;
+    int frac = -1;
+    bool neg = false;
+    for (size_t k = start; k < n; ++k) {
+      char c = t[k];
+      if (c == '-') neg = true;
+      else if (c == '.') frac = 0;
+      else if (c >= '0' && c <= '9') {
+        m = m * 10 + (c - '0');
+        if (frac >= 0) ++frac;
+      }
+    }
+    double v = static_cast<double>(m);
+    if (frac > 0) v /= kPow10[frac];
+    value = neg ? -v : v;
+    return true;
+  }
+  // strtod reads the same grammar.
+  std::string s(t.substr(start));
+  errno = 0;
+  value = std::strtod(s.c_str(), nullptr);
+  if (errno == ERANGE && std::isinf(value)) {
+    value = 0;
+    return false;
+  }
+  return true;
+}
+
 namespace {
 
 // A number as decimal digits: value = 0.d1d2d3... x 10^exponent. The digits

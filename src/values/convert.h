@@ -1,6 +1,7 @@
 #pragma once
 // Number and text conversions, the code-page conversions, text scrambling and
 // the hardware port functions.
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -19,6 +20,13 @@ struct ConversionState {
   // SCRAMBLEKEY: exactly 255 bytes when set, empty otherwise.
   ShortString scramble_key;
 };
+
+// Integer conversion of a text: blanks, sign, decimal digits or "$" and hex
+// digits. Returns true when the whole text was used; value holds what was read
+// before the stop. overflow tells that the stop was a digit that did not fit.
+bool TextToInt(std::string_view text, int32_t& value, bool* overflow = nullptr);
+// Float conversion of a text; the decimal separator is always ".".
+bool TextToFloat(std::string_view text, double& value);
 
 // The picture format of @FORMAT$: "0" and "#" digit placeholders, the first
 // "." for the decimal separator, "," for thousands grouping, "E+" "E-" "e+"

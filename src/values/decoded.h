@@ -48,12 +48,18 @@ struct DecodedArg {
   // kCall: the entries of its two operands when both are whole numbers
   // (literals or integer and long variables); -1 not known yet, -2 never.
   int16_t operand[2] = {-1, -1};
+  // kCall: advance, delimiter and list_end hold what the whole call takes
+  // off ArgText and leaves behind, once a run has shown it.
+  bool tail_known = false;
 };
 
 struct DecodedLine {
   std::vector<DecodedArg> args;  // at most 255
   std::array<uint8_t, 256> first{};  // by offset in the line: 1 + the first entry's index
   std::string pool;  // decoded literals and upper-cased names
+  // 1 + the index of the kept parse of the statement's whole text (ArgText
+  // from the line's second character), which the statement looks up first.
+  uint8_t statement_parse = 0;
   std::string_view Text(const DecodedArg& d) const {
     return std::string_view(pool.data() + d.text_offset, d.text_length);
   }

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "base/tokens.h"
 #include "core/shortstring.h"
 #include "values/real48.h"
 #include "values/value.h"
@@ -34,11 +35,45 @@ constexpr uintptr_t kCallStackBudget = 3u << 20;
   const uintptr_t here = reinterpret_cast<uintptr_t>(__builtin_frame_address(0));
   return !(stack_base > here && stack_base - here > kCallStackBudget);
 }
-// The result of the arithmetic or comparison function `token` (one marked in
-// EvalState::fused) of two whole numbers (long views a, b; float views fa,
+// Calls a decoded line computes at once when their operands are whole-number
+// leaves of the line (literals, integer and long variables).
+enum FusedKind : uint8_t {
+  kNotFused = 0,
+  kFusedArithmetic,  // two operands: FusedArithmetic
+  kFusedArrayInt,    // @ARRAY%(i) and @ARRAY&(i) within their bounds
+  kFusedArrayLong,
+};
+
+// The result of the arithmetic or comparison function `token` (marked
+// kFusedArithmetic in EvalState::fused) of two whole numbers (long views a, b; float views fa,
 // fb, exact in the 48-bit format), with the views normalised as the
 // dispatcher leaves them, the text view aside. The handlers give the same.
-void FusedArithmetic(uint8_t token, int32_t a, double fa, int32_t b, double fb, ResultRegisters& rr);
+// Sums and differences of whole numbers below 2^39 are exact in a double, as
+// they are in extended precision; products are rounded as the handler rounds
+// them.
+inline void FusedArithmetic(uint8_t token, int32_t a, double fa, int32_t b, double fb, ResultRegisters& rr) {
+  const auto wrap = [](uint32_t v) { return static_cast<int32_t>(v); };
+  const uint32_t ua = static_cast<uint32_t>(a), ub = static_cast<uint32_t>(b);
+  switch (token) {
+    case fn::kAdd: rr.l = wrap(ua + ub); rr.f = fa + fb; rr.type = kTypeFloat; break;
+    case fn::kSub: rr.l = wrap(ua - ub); rr.f = fa - fb; rr.type = kTypeFloat; break;
+    case fn::kMul:
+      rr.l = wrap(ua * ub);
+      rr.f = static_cast<double>(static_cast<Extended>(fa) * static_cast<Extended>(fb));
+      rr.type = kTypeFloat;
+      break;
+    default: {
+      const double d = fa - fb;
+      const bool v = token == fn::kEqu ? d == 0 : token == fn::kNeq ? d != 0 : token == fn::kGt ? d > 0 : d < 0;
+      rr.l = v ? 1 : 0;
+      rr.f = rr.l;
+      rr.type = kTypeInteger;
+      break;
+    }
+  }
+  rr.i = rr.l;
+}
+
 
 // A text result (type code 1) of a function handler.
 void TextResult(Runtime& rt, CallContext& ctx, std::string_view v);

@@ -2,9 +2,7 @@
 // out its value into the ResultRegisters and reports the separator.
 #include "values/eval.h"
 
-#include <cerrno>
 #include <cmath>
-#include <cstdlib>
 #include <string>
 
 #include "core/errors.h"
@@ -51,119 +49,6 @@ ShortString ReplaceAll(std::string_view text, std::string_view pattern, std::str
   }
   out.append(text.substr(pos));
   return out;
-}
-
-bool TextToInt(std::string_view t, int32_t& value, bool* overflow) {
-  size_t i = 0;
-  const size_t n = t.size();
-  if (overflow) *overflow = false;
-  value = 0;
-  while (i < n && t[i] == ' ') ++i;
-  bool neg = false;
-  if (i < n && (t[i] == '-' || t[i] == '+')) neg = t[i++] == '-';
-  int64_t v = 0;
-  const int64_t limit = neg ? 2147483648LL : 2147483647LL;
-  bool any = false;
-  if (i < n && t[i] == '$') {
-    ++i;
-    for (; i < n; ++i) {
-      int d;
-      char c = t[i];
-      if (c >= '0' && c <= '9') d = c - '0';
-      else if (c >= 'a' && c <= 'f') d = c - 'a' + 10;
-      else if (c >= 'A' && c <= 'F') d = c - 'A' + 10;
-      else break;
-      // Hexadecimal digits fill the 32 bits: $FFFFFFFF reads as -1.
-      if (v * 16 + d > 0xFFFFFFFFLL) {
-        if (overflow) *overflow = true;
-        break;
-      }
-      v = v * 16 + d;
-      any = true;
-    }
-    int32_t r = static_cast<int32_t>(static_cast<uint32_t>(v));
-    value = neg ? static_cast<int32_t>(0u - static_cast<uint32_t>(r)) : r;
-    return any && i == n;
-  }
-  for (; i < n; ++i) {
-    char c = t[i];
-    if (c < '0' || c > '9') break;
-    if (v * 10 + (c - '0') > limit) {
-      if (overflow) *overflow = true;
-      break;
-    }
-    v = v * 10 + (c - '0');
-    any = true;
-  }
-  value = static_cast<int32_t>(neg ? -v : v);
-  return any && i == n;
-}
-
-bool TextToFloat(std::string_view t, double& value) {
-  size_t i = 0;
-  const size_t n = t.size();
-  while (i < n && t[i] == ' ') ++i;
-  size_t start = i;
-  if (i < n && (t[i] == '-' || t[i] == '+')) ++i;
-  if (i >= n) {
-    value = 0;
-    return false;
-  }
-  size_t digits = 0;
-  while (i < n && t[i] >= '0' && t[i] <= '9') ++i, ++digits;
-  if (i < n && t[i] == '.') {
-    ++i;
-    while (i < n && t[i] >= '0' && t[i] <= '9') ++i, ++digits;
-  }
-  if (i < n && (t[i] == 'E' || t[i] == 'e')) {
-    ++i;
-    if (i < n && (t[i] == '-' || t[i] == '+')) ++i;
-    size_t ed = 0;
-    while (i < n && t[i] >= '0' && t[i] <= '9') ++i, ++ed;
-    if (ed == 0) {
-      value = 0;
-      return false;
-    }
-  }
-  if (i != n) {
-    value = 0;
-    return false;
-  }
-  if (digits == 0) {  // "." alone and "-." read as 0
-    value = 0;
-    return true;
-  }
-  // Short texts without an exponent: the digits and the power of ten are
-  // exact doubles, so one division rounds correctly.
-  if (digits <= 15 && t.find_first_of("Ee", start) == std::string_view::npos) {
-    static const double kPow10[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8,
-                                    1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-    int64_t m = 0;
-    int frac = -1;
-    bool neg = false;
-    for (size_t k = start; k < n; ++k) {
-      char c = t[k];
-      if (c == '-') neg = true;
-      else if (c == '.') frac = 0;
-      else if (c >= '0' && c <= '9') {
-        m = m * 10 + (c - '0');
-        if (frac >= 0) ++frac;
-      }
-    }
-    double v = static_cast<double>(m);
-    if (frac > 0) v /= kPow10[frac];
-    value = neg ? -v : v;
-    return true;
-  }
-  // strtod reads the same grammar.
-  std::string s(t.substr(start));
-  errno = 0;
-  value = std::strtod(s.c_str(), nullptr);
-  if (errno == ERANGE && std::isinf(value)) {
-    value = 0;
-    return false;
-  }
-  return true;
 }
 
 void EvalText(Runtime& rt, std::string_view text, char terminator, int demand) {
@@ -260,10 +145,10 @@ bool ReadVariable(Runtime& rt, std::string_view name, char kind, VarRef* ref) {
 inline void FinishCall(EvalState& ev, std::string_view& at, char terminator, bool list) {
   if (!at.empty() && at[0] == ')') at.remove_prefix(1);
   if (at.empty()) {
-    ev.delimiter = " ";
+    ev.delimiter.assign(' ');
     if (list) ev.list_end = true;
   } else if (at[0] == terminator || (list && (at[0] == ',' || at[0] == ';'))) {
-    ev.delimiter = std::string_view(at.data(), 1);
+    ev.delimiter.assign(at[0]);
     at.remove_prefix(1);
     // A separator that closes the text ends the list, as it does after a
     // plain element: PRINT @ADD(1,2); leaves no empty element behind.
@@ -293,18 +178,18 @@ inline std::string_view CutElement(EvalState& ev, std::string_view& at, char ter
     if (!p) {
       elem = at;
       at = std::string_view();
-      ev.delimiter = " ";
+      ev.delimiter.assign(' ');
       ev.list_end = true;
     } else {
       elem = at.substr(0, p - 1);
-      ev.delimiter = std::string_view(at.data() + p - 1, 1);
+      ev.delimiter.assign(at[p - 1]);
       at.remove_prefix(p);
       if (at.empty()) ev.list_end = true;
     }
   } else if (terminator == kRest) {
     elem = at;
     at = std::string_view();
-    ev.delimiter = " ";
+    ev.delimiter.assign(' ');
   } else {
     size_t p = FindSeparator(terminator, at);
     if (p) {
@@ -314,7 +199,7 @@ inline std::string_view CutElement(EvalState& ev, std::string_view& at, char ter
       elem = at;
       at = std::string_view();
     }
-    ev.delimiter = std::string_view(&terminator, 1);
+    ev.delimiter.assign(terminator);
   }
   return elem;
 }
@@ -569,53 +454,59 @@ void UseDecodedLine(Runtime& rt, int n) {
   ev.line_end = s.data() + s.size();
 }
 
-int FindStatementParse(Runtime& rt, std::string_view text, StatementParse& parse) {
+bool FindStatementParse(Runtime& rt, std::string_view text, StatementParse& parse) {
   auto& ev = rt.eval;
-  if (!ev.line || text.data() < ev.line_begin || text.data() >= ev.line_end) return -1;
-  DecodedLine& dl = *ev.line;
+  if (!ev.line || text.data() < ev.line_begin || text.data() >= ev.line_end) return false;
+  const DecodedLine& dl = *ev.line;
+  if (const int k = dl.statement_parse; k && text.data() == ev.line_begin + 1 && dl.args[k - 1].size == text.size()) {
+    const DecodedArg& d = dl.args[k - 1];
+    parse.name = dl.Text(d);
+    parse.rest = std::string_view(d.at + d.rest_offset, d.rest_length);
+    parse.entry = k - 1;
+    return true;
+  }
   for (int k = dl.first[text.data() - ev.line_begin]; k; ) {
-    DecodedArg& d = dl.args[k - 1];
+    const DecodedArg& d = dl.args[k - 1];
     if (d.kind == DecodedKind::kTarget && d.size == text.size()) {
-      parse = StatementParse{dl.Text(d), std::string_view(d.at + d.rest_offset, d.rest_length), &d.ref, dl.args.data()};
-      return k - 1;
+      parse.name = dl.Text(d);
+      parse.rest = std::string_view(d.at + d.rest_offset, d.rest_length);
+      parse.entry = k - 1;
+      return true;
     }
     k = d.next;
   }
-  return -1;
+  return false;
 }
 
-int AddStatementParse(Runtime& rt, std::string_view text, std::string_view name, std::string_view rest) {
+void AddStatementParse(Runtime& rt, std::string_view text, StatementParse& parse) {
   auto& ev = rt.eval;
-  if (!ev.line || text.data() < ev.line_begin || text.data() >= ev.line_end) return -1;
+  parse.entry = -1;
+  if (!ev.line || text.data() < ev.line_begin || text.data() >= ev.line_end) return;
   DecodedLine& dl = *ev.line;
-  if (PoolFull(ev, name.size())) return -1;
+  if (PoolFull(ev, parse.name.size())) return;
   DecodedArg d;
   d.kind = DecodedKind::kTarget;
   d.at = text.data();
   d.size = static_cast<uint16_t>(text.size());
-  d.text_length = static_cast<uint16_t>(name.size());
-  d.text_offset = AddToPool(dl, name);
-  d.rest_offset = static_cast<uint8_t>(rest.empty() ? 0 : rest.data() - text.data());
-  d.rest_length = static_cast<uint8_t>(rest.size());
+  d.text_length = static_cast<uint16_t>(parse.name.size());
+  d.text_offset = AddToPool(dl, parse.name);
+  d.rest_offset = static_cast<uint8_t>(parse.rest.empty() ? 0 : parse.rest.data() - text.data());
+  d.rest_length = static_cast<uint8_t>(parse.rest.size());
   AddEntry(rt, d);
-  return static_cast<int>(dl.args.size()) - 1;
+  parse.entry = static_cast<int>(dl.args.size()) - 1;
+  if (text.data() == ev.line_begin + 1) dl.statement_parse = static_cast<uint8_t>(dl.args.size());
 }
 
-StatementParse GetStatementParse(Runtime& rt, int k) {
-  DecodedLine& dl = *rt.eval.line;
-  DecodedArg& d = dl.args[k];
-  return StatementParse{dl.Text(d), std::string_view(d.at + d.rest_offset, d.rest_length), &d.ref, dl.args.data()};
-}
 
 namespace {
 
 // The decoded entry k of a literal or a number variable whose resolution is
 // still right, without a call; false (and nothing changed) for the rest.
 [[gnu::always_inline]]
-inline bool EvalDecodedFast(Runtime& rt, const DecodedLine& dl, int k, int demand) {
+inline bool EvalDecodedFast(Runtime& rt, DecodedLine& dl, int k, int demand) {
   auto& ev = rt.eval;
   auto& rr = ev.rr;
-  const DecodedArg& d = dl.args[k];
+  DecodedArg& d = dl.args[k];
   const std::string_view text = dl.Text(d);
   switch (d.kind) {
     case DecodedKind::kNumber:
@@ -671,7 +562,7 @@ bool WholeLeaf(const DecodedArg& d) {
 }
 
 [[gnu::always_inline]]
-inline bool LeafValue(Runtime& rt, const DecodedArg& d, int32_t& l, double& f) {
+inline bool LeafValue(Runtime& rt, DecodedArg& d, int32_t& l, double& f) {
   if (d.kind == DecodedKind::kNumber) {
     l = d.i;
     f = d.f;
@@ -684,20 +575,25 @@ inline bool LeafValue(Runtime& rt, const DecodedArg& d, int32_t& l, double& f) {
   return true;
 }
 
-bool EvalFusedCall(Runtime& rt, char terminator, int demand) {
+// The kCall entry for ArgText as it is now, or -1.
+[[gnu::always_inline]]
+inline int FindCall(const DecodedLine& dl, size_t offset, size_t size, char terminator) {
+  for (int j = dl.first[offset]; j;) {
+    const DecodedArg& d = dl.args[j - 1];
+    if (d.kind == DecodedKind::kCall && d.size == size && d.terminator == terminator) return j - 1;
+    j = d.next;
+  }
+  return -1;
+}
+
+// The first runs of a call that may be fused: its entry is made, then its
+// operands are found (they are decoded by the first run through the
+// handler). True when the call is fused from now on.
+[[gnu::noinline]] bool PrepareFusedCall(Runtime& rt, char terminator, int k) {
   auto& ev = rt.eval;
   auto& at = rt.loop.arg_text;
   DecodedLine& dl = *ev.line;
   const size_t off = static_cast<size_t>(at.data() - ev.line_begin);
-  int k = -1;
-  for (int j = dl.first[off]; j;) {
-    const DecodedArg& d = dl.args[j - 1];
-    if (d.kind == DecodedKind::kCall && d.size == at.size() && d.terminator == terminator) {
-      k = j - 1;
-      break;
-    }
-    j = d.next;
-  }
   if (k < 0) {
     if (PoolFull(ev, 0)) return false;
     DecodedArg c;
@@ -709,34 +605,77 @@ bool EvalFusedCall(Runtime& rt, char terminator, int demand) {
     return false;
   }
   if (dl.args[k].operand[0] == -2) return false;
-  if (dl.args[k].operand[0] < 0) {
-    // Operands are decoded by the first run through the handler.
-    std::string_view rest = at.substr(2);
-    int k1 = FindDecoded(dl, off + 2, rest, ',', false);
-    if (k1 < 0) return false;
+  const bool binary = ev.fused[Byte(at[1])] == kFusedArithmetic;
+  std::string_view rest = at.substr(2);
+  int k1 = FindDecoded(dl, off + 2, rest, binary ? ',' : ')', false);
+  if (k1 < 0) return false;
+  int k2 = k1;
+  if (binary) {
     const size_t adv1 = dl.args[k1].advance;
-    int k2 = adv1 < rest.size() ? FindDecoded(dl, off + 2 + adv1, rest.substr(adv1), ')', false) : -1;
+    k2 = adv1 < rest.size() ? FindDecoded(dl, off + 2 + adv1, rest.substr(adv1), ')', false) : -1;
     if (k2 < 0) return false;
-    if (!WholeLeaf(dl.args[k1]) || !WholeLeaf(dl.args[k2])) {
-      dl.args[k].operand[0] = -2;
-      return false;
-    }
-    dl.args[k].operand[0] = static_cast<int16_t>(k1);
-    dl.args[k].operand[1] = static_cast<int16_t>(k2);
   }
-  const DecodedArg& d1 = dl.args[dl.args[k].operand[0]];
-  const DecodedArg& d2 = dl.args[dl.args[k].operand[1]];
-  int32_t a, b;
-  double fa, fb;
-  if (!LeafValue(rt, d1, a, fa) || !LeafValue(rt, d2, b, fb) || !CallStackLeft(ev.stack_base)) return false;
+  if (!WholeLeaf(dl.args[k1]) || !WholeLeaf(dl.args[k2])) {
+    dl.args[k].operand[0] = -2;
+    return false;
+  }
+  dl.args[k].operand[0] = static_cast<int16_t>(k1);
+  dl.args[k].operand[1] = static_cast<int16_t>(k2);
+  return true;
+}
+
+bool EvalFusedCall(Runtime& rt, char terminator, int demand) {
+  auto& ev = rt.eval;
+  auto& at = rt.loop.arg_text;
+  DecodedLine& dl = *ev.line;
+  int k = FindCall(dl, static_cast<size_t>(at.data() - ev.line_begin), at.size(), terminator);
+  if ((k < 0 || dl.args[k].operand[0] < 0) && !PrepareFusedCall(rt, terminator, k)) return false;
+  DecodedArg& c = dl.args[k];
+  const uint8_t token = Byte(at[1]);
+  const uint8_t fused = ev.fused[token];
+  const bool binary = fused == kFusedArithmetic;
+  DecodedArg& d1 = dl.args[c.operand[0]];
+  DecodedArg& d2 = dl.args[c.operand[1]];
+  int32_t a, b = 0;
+  double fa, fb = 0;
+  if (!LeafValue(rt, d1, a, fa) || (binary && !LeafValue(rt, d2, b, fb)) || !CallStackLeft(ev.stack_base))
+    return false;
   auto& rr = ev.rr;
-  FusedArithmetic(Byte(at[1]), a, fa, b, fb, rr);
-  if (rr.type == kTypeFloat) rr.set_text_float(rr.f, rt.format.decimal_places, rt.format.number_width);
-  else rr.set_text_integer(rr.l, rt.format.number_width);
-  at.remove_prefix(2 + d1.advance + d2.advance);
-  ev.delimiter.assign(d2.delimiter);
+  if (binary) {
+    FusedArithmetic(token, a, fa, b, fb, rr);
+    if (rr.type == kTypeFloat) rr.set_text_float(rr.f, rt.format.decimal_places, rt.format.number_width);
+    else rr.set_text_integer(rr.l, rt.format.number_width);
+  } else {
+    // An index out of bounds takes the handler's way to its error.
+    auto& v = rt.vars;
+    const bool longs = fused == kFusedArrayLong;
+    if (a < 0 || a > (longs ? v.bound_long : v.bound_int)) return false;
+    const int32_t value = longs ? v.array_long[a] : v.array_int[a];
+    rr.type = longs ? kTypeLong : kTypeInteger;
+    rr.l = rr.i = value;
+    rr.f = value;
+    rr.set_text_integer(value, rt.format.number_width);
+  }
   ev.token = dl.Text(d2);
-  FinishCall(ev, at, terminator, terminator == kList);
+  if (c.tail_known) [[likely]] {
+    at.remove_prefix(c.advance);
+    ev.delimiter.assign(c.delimiter);
+    if (c.list_end) ev.list_end = true;
+  } else {
+    // The first run: the ")" and the separator after the call are taken as
+    // the dispatcher takes them, and what that took is kept.
+    const size_t before = at.size();
+    const bool list_end = ev.list_end;
+    ev.list_end = false;
+    at.remove_prefix(2 + d1.advance + (binary ? d2.advance : 0));
+    ev.delimiter.assign(d2.delimiter);
+    FinishCall(ev, at, terminator, terminator == kList);
+    c.advance = static_cast<uint8_t>(before - at.size());
+    c.delimiter = ev.delimiter.empty() ? ' ' : ev.delimiter[0];
+    c.list_end = ev.list_end;
+    c.tail_known = true;
+    ev.list_end = list_end || c.list_end;
+  }
   CheckDemand(rt, demand);
   return true;
 }
@@ -744,22 +683,30 @@ bool EvalFusedCall(Runtime& rt, char terminator, int demand) {
 // Everything but the fast cases above.
 [[gnu::noinline]] void EvalArgText(Runtime& rt, char terminator, int demand);
 
+// An argument that is a call: fused, or through the dispatcher. Kept out of
+// EvalArg, whose other cases then need no large frame.
+[[gnu::noinline]] void EvalCallArg(Runtime& rt, char terminator, int demand) {
+  auto& ev = rt.eval;
+  const auto& at = rt.loop.arg_text;
+  if (ev.line && at.size() > 2 && ev.fused[Byte(at[1])] && at.data() >= ev.line_begin && at.data() < ev.line_end &&
+      EvalFusedCall(rt, terminator, demand))
+    return;
+  ev.rr.type = kTypeNone;
+  EvalCall(rt, terminator, terminator == kList);
+  CheckDemand(rt, demand);
+}
+
 }  // namespace
 
 void EvalArg(Runtime& rt, char terminator, int demand) {
   auto& ev = rt.eval;
   const auto& at = rt.loop.arg_text;
   if (!at.empty() && at[0] == '@') {
-    if (ev.line && at.size() > 2 && ev.fused[Byte(at[1])] && at.data() >= ev.line_begin && at.data() < ev.line_end &&
-        EvalFusedCall(rt, terminator, demand))
-      return;
-    ev.rr.type = kTypeNone;
-    EvalCall(rt, terminator, terminator == kList);
-    CheckDemand(rt, demand);
+    EvalCallArg(rt, terminator, demand);
     return;
   }
   if (ev.line && !at.empty() && at.data() >= ev.line_begin && at.data() < ev.line_end) {
-    const DecodedLine& dl = *ev.line;
+    DecodedLine& dl = *ev.line;
     int k = FindDecoded(dl, at.data() - ev.line_begin, at, terminator, demand == kFileNameDemand);
     if (k >= 0 && EvalDecodedFast(rt, dl, k, demand)) return;
   }

@@ -24,32 +24,23 @@ size_t FindSeparator(char c, std::string_view text);
 // Every occurrence of pattern replaced, from the left, without rescanning.
 ShortString ReplaceAll(std::string_view text, std::string_view pattern, std::string_view replacement);
 
-// Integer conversion of a text: blanks, sign, decimal digits or "$" and hex
-// digits. Returns true when the whole text was used; value holds what was read
-// before the stop. overflow tells that the stop was a digit that did not fit.
-bool TextToInt(std::string_view text, int32_t& value, bool* overflow = nullptr);
-// Float conversion of a text; the decimal separator is always ".".
-bool TextToFloat(std::string_view text, double& value);
-
-
 // Makes line n the one whose decoded form EvalArg keeps and uses (see
 // values/decoded.h); the loop calls it for every line it runs.
 void UseDecodedLine(Runtime& rt, int n);
 // Statements that parse their own text (assignment, INC, INCBY ...) keep
 // that parse in the decoded line: the name they write to, upper-cased and
 // trimmed, the text after it, and the name's remembered resolution.
-struct VarRef;
 struct StatementParse {
   std::string_view name;
   std::string_view rest;
-  VarRef* ref;  // valid while the line's entries stay where they are:
-  const void* entries = nullptr;  // where they were
+  int entry = -1;  // the kept parse in the current line (its remembered
+                   // resolution: EvalState::line->args[entry].ref); -1: none
 };
-// The index of the parse kept for `text` (ArgText at the statement's start),
-// or -1; AddStatementParse records one (-1 when the text is not a line's).
-int FindStatementParse(Runtime& rt, std::string_view text, StatementParse& parse);
-int AddStatementParse(Runtime& rt, std::string_view text, std::string_view name, std::string_view rest);
-StatementParse GetStatementParse(Runtime& rt, int k);
+// The parse kept for `text` (ArgText at the statement's start); false when
+// there is none. AddStatementParse keeps one (entry -1 when the text is not
+// a line's or the line has no room).
+bool FindStatementParse(Runtime& rt, std::string_view text, StatementParse& parse);
+void AddStatementParse(Runtime& rt, std::string_view text, StatementParse& parse);
 
 // Evaluates a separate text (saving and restoring ArgText).
 void EvalText(Runtime& rt, std::string_view text, char terminator, int demand);

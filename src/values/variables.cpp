@@ -98,43 +98,61 @@ void Parameters(Runtime& rt) {
   rt.loop.statement_handled = true;
 }
 
+// The name a statement writes to and the text after it: the line's kept
+// parse, or read now (the text up to the first `sep`, all of it for sep 0)
+// and kept. `parsed` holds a name read now. Without its `sep` a statement
+// that needs one keeps nothing and gets false.
+inline bool TargetParse(Runtime& rt, char sep, bool need_sep, ShortString& parsed, StatementParse& p) {
+  auto& at = rt.loop.arg_text;
+  if (const DecodedLine* dl = rt.eval.line; dl && dl->statement_parse && at.data() == rt.eval.line_begin + 1) {
+    // The parse of the statement's whole text, without a search.
+    const int k = dl->statement_parse - 1;
+    const DecodedArg& d = dl->args[k];
+    if (d.size == at.size()) {
+      p.name = dl->Text(d);
+      p.rest = std::string_view(d.at + d.rest_offset, d.rest_length);
+      p.entry = k;
+      at = p.rest;
+      return true;
+    }
+  }
+  if (FindStatementParse(rt, at, p)) {
+    at = p.rest;
+    return true;
+  }
+  const size_t c = sep ? at.find(sep) : std::string_view::npos;
+  parsed = UpperTrim(c == std::string_view::npos ? at : at.substr(0, c));
+  p.name = parsed;
+  p.rest = c == std::string_view::npos ? std::string_view() : TrimView(at.substr(c + 1));
+  if (c == std::string_view::npos && need_sep) {
+    at = std::string_view();
+    return false;
+  }
+  AddStatementParse(rt, at, p);
+  at = p.rest;
+  return true;
+}
+
 // The entry a statement writes to: through the remembered resolution of its
-// kept parse k, or by name.
-// The parse's resolution stays where it is unless an evaluation in between
-// added entries to the line.
+// kept parse, or by name.
 template <typename Table>
-auto* FindTarget(Runtime& rt, Table& table, std::string_view name, int k, const StatementParse& p) {
-  if (k < 0) return table.Find(name);
-  VarRef* ref = p.ref;
-  if (p.entries != rt.eval.line->args.data()) ref = GetStatementParse(rt, k).ref;
-  if (auto* e = table.Check(*ref)) return e;
-  return table.Find(name, *ref);
+[[gnu::always_inline]] inline auto* FindTarget(Runtime& rt, Table& table, const StatementParse& p) {
+  if (p.entry < 0) return table.Find(p.name);
+  VarRef& ref = rt.eval.line->args[p.entry].ref;
+  if (auto* e = table.Check(ref)) [[likely]] return e;
+  return table.Find(p.name, ref);
 }
 
 void Assign(Runtime& rt) {
-  auto& at = rt.loop.arg_text;
   auto& rr = rt.eval.rr;
   rt.loop.statement_handled = true;
   ShortString parsed;
-  std::string_view name;
   StatementParse p;
-  int k = FindStatementParse(rt, at, p);
-  if (k >= 0) {
-    name = p.name;
-    at = p.rest;
-  } else {
-    size_t eq = at.find('=');
-    parsed = UpperTrim(eq == std::string_view::npos ? at : at.substr(0, eq));
-    name = parsed;
-    if (eq == std::string_view::npos) {
-      at = std::string_view();
-      RuntimeError(rt, msg::kVariableNotDeclared, name);
-      return;
-    }
-    std::string_view value = TrimView(at.substr(eq + 1));
-    k = AddStatementParse(rt, at, parsed, value);
-    at = value;
+  if (!TargetParse(rt, '=', true, parsed, p)) {
+    RuntimeError(rt, msg::kVariableNotDeclared, p.name);
+    return;
   }
+  const std::string_view name = p.name;
   const char kind = name.empty() ? '\0' : name.back();
   if (kind == '$') {
     ShortString text;
@@ -145,24 +163,24 @@ void Assign(Runtime& rt) {
       text.append(rr.text());
       if (rt.eval.delimiter == ",") text.push_back(' ');
     } while (!rt.eval.list_end);
-    if (auto* e = FindTarget(rt, rt.vars.strings, name, k, p)) {
+    if (auto* e = FindTarget(rt, rt.vars.strings, p)) {
       e->value = text;
       return;
     }
   } else {
     EvalArg(rt, kRest, kAnyType);
     if (kind == '!') {
-      if (auto* e = FindTarget(rt, rt.vars.floats, name, k, p)) {
+      if (auto* e = FindTarget(rt, rt.vars.floats, p)) {
         e->value = rr.f;
         return;
       }
     } else if (kind == '&') {
-      if (auto* e = FindTarget(rt, rt.vars.longs, name, k, p)) {
+      if (auto* e = FindTarget(rt, rt.vars.longs, p)) {
         e->value = rr.l;
         return;
       }
     } else if (kind == '%') {
-      if (auto* e = FindTarget(rt, rt.vars.integers, name, k, p)) {
+      if (auto* e = FindTarget(rt, rt.vars.integers, p)) {
         e->value = rr.i;
         return;
       }
@@ -172,38 +190,21 @@ void Assign(Runtime& rt) {
 }
 
 void Step(Runtime& rt, int32_t sign, bool by_value) {
-  auto& at = rt.loop.arg_text;
   rt.loop.statement_handled = true;
   ShortString parsed;
-  std::string_view name;
-  int32_t amount = 1;
   StatementParse p;
-  int k = FindStatementParse(rt, at, p);
-  if (k >= 0) {
-    name = p.name;
-    at = p.rest;
-  } else {
-    std::string_view rest;
-    if (by_value) {
-      size_t c = at.find(',');
-      parsed = UpperTrim(c == std::string_view::npos ? at : at.substr(0, c));
-      rest = c == std::string_view::npos ? std::string_view() : TrimView(at.substr(c + 1));
-    } else {
-      parsed = UpperTrim(at);
-    }
-    name = parsed;
-    k = AddStatementParse(rt, at, parsed, rest);
-    at = rest;
-  }
+  TargetParse(rt, by_value ? ',' : '\0', false, parsed, p);
+  int32_t amount = 1;
   if (by_value) {
     EvalArg(rt, kRest, kAnyType);
     amount = rt.eval.rr.i;
   }
+  const std::string_view name = p.name;
   if (name.empty() || name.back() != '%') {
     RuntimeError(rt, msg::kIntegerVariableExpected, "");
     return;
   }
-  auto* e = FindTarget(rt, rt.vars.integers, name, k, p);
+  auto* e = FindTarget(rt, rt.vars.integers, p);
   if (!e) {
     RuntimeError(rt, msg::kVariableNotDeclared, name);
     return;
@@ -472,6 +473,8 @@ void RegisterVariableFunctions(Runtime& rt) {
   auto& f = rt.eval.functions;
   f[fn::kArrayInt] = ArrayInt; f[fn::kArrayLong] = ArrayLong; f[fn::kArrayFloat] = ArrayFloat;
   f[fn::kArrayText] = ArrayString;
+  rt.eval.fused[fn::kArrayInt] = kFusedArrayInt;
+  rt.eval.fused[fn::kArrayLong] = kFusedArrayLong;
   f[fn::kAreaByte] = ReadAreaByte; f[fn::kAreaWord] = ReadAreaWord; f[fn::kAreaLong] = ReadAreaLong;
   f[fn::kAreaString] = ReadAreaString; f[fn::kAreaText] = ReadAreaText;
 }

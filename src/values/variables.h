@@ -35,10 +35,12 @@ struct NameHash {
 
 // A remembered resolution of a name to an entry (the decoded form of a line
 // keeps one per name it reads). It stays right exactly while the entry is
-// still the newest of its name.
+// still the newest of its name. The table's stamp when it was last found
+// right saves the check while no entry has come or gone since.
 struct VarRef {
   int index = -1;
   const void* name_id = nullptr;
+  uint64_t stamp = 0;
 };
 
 template <typename V>
@@ -55,6 +57,7 @@ class VariableTable {
   bool full() const { return count() >= kMaxVariables; }
 
   void Append(const ShortString& name, V value) {
+    ++stamp_;
     std::vector<int>& list = index_[name.str()];
     if (!list.empty()) entries_[list.back()].shadowed = true;
     entries_.push_back(Entry{name, std::move(value), &list, false});
@@ -69,31 +72,34 @@ class VariableTable {
   }
 
   // The entry of a remembered resolution while it is still right, or nullptr.
-  Entry* Check(const VarRef& ref) {
+  Entry* Check(VarRef& ref) {
+    if (ref.stamp == stamp_) [[likely]] return &entries_[ref.index];
     if (ref.index < 0 || ref.index >= count()) return nullptr;
     Entry& e = entries_[ref.index];
-    return e.name_id == ref.name_id && !e.shadowed ? &e : nullptr;
+    if (e.name_id != ref.name_id || e.shadowed) return nullptr;
+    ref.stamp = stamp_;
+    return &e;
   }
 
   // The same through a remembered resolution, which is checked and renewed.
   Entry* Find(std::string_view name, VarRef& ref) {
-    if (ref.index >= 0 && ref.index < count()) {
-      Entry& e = entries_[ref.index];
-      if (e.name_id == ref.name_id && !e.shadowed) return &e;
-    }
+    if (Entry* e = Check(ref)) return e;
     auto it = index_.find(name);
     if (it == index_.end() || it->second.empty()) {
       ref.index = -1;
+      ref.stamp = 0;
       return nullptr;
     }
     ref.index = it->second.back();
     ref.name_id = &it->second;
+    ref.stamp = stamp_;
     return &entries_[ref.index];
   }
 
   // Drops every entry from count n on (the return from a procedure). A
   // name's index list stays when it empties, so its identity lives on.
   void Truncate(int n) {
+    if (count() > n) ++stamp_;
     while (count() > n) {
       auto it = index_.find(entries_.back().name.view());
       it->second.pop_back();
@@ -106,6 +112,7 @@ class VariableTable {
 
  private:
   std::vector<Entry> entries_;
+  uint64_t stamp_ = 1;  // changes whenever an entry comes or goes
   std::unordered_map<std::string, std::vector<int>, NameHash, std::equal_to<>> index_;
 };
 

@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "core/shortstring.h"
-#include "values/eval.h"
+#include "values/convert.h"
 
 namespace vestil {
 namespace {

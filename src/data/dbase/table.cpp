@@ -10,7 +10,7 @@
 #include "core/shortstring.h"
 #include "data/dbase/index.h"
 #include "data/dbase/memo.h"
-#include "values/eval.h"
+#include "values/convert.h"
 
 namespace vestil {
 namespace {

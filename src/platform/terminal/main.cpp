@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <system_error>
 #include <vector>
 
@@ -42,7 +43,7 @@ constexpr const char* kUsage =
     "\n"
     "Environment: VESTRUN_ANSWERS, VESTIL_DRIVE_X (a folder for drive X:),\n"
     "VESTIL_NUMBER_FORMAT, VESTIL_INTL_SDATE, VESTIL_INTL_SSHORTDATE, VESTIL_NOW,\n"
-    "VESTRUN_TRACE (a file for the trace, as --trace=FILE);\n"
+    "VESTRUN_TRACE (a file for the trace, as --trace=FILE), VESTIL_TEXT_PATH;\n"
     "see vestrun(1).\n"
     "\n"
     "The manual (guide and reference of the language):\n"
@@ -115,6 +116,10 @@ int main(int argc, char** argv) {
   }
   auto rt = vestil::AssembleRuntime(host);
   rt->source.notes = WriteLine;
+  // VESTIL_TEXT_PATH=1 runs every line from its text each time, as a check of
+  // the decoded lines.
+  if (const char* env = std::getenv("VESTIL_TEXT_PATH"); env && *env && std::string_view(env) != "0")
+    rt->eval.decode = false;
   if (!bound && args.size() > 1 && vestil::IsSourceFileName(args[1]) &&
       !vestil::IsProgramFile(*rt, host.system->Arguments()[1])) {
     vestil::SourceCompilation c = vestil::CompileIntoRuntime(args[1], *rt);

@@ -84,6 +84,11 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   // (and the messages of a source file's compilation); VESTRUN_TRACE a file
   // for the trace. A bound program has neither.
   auto& system = *host.host().system;
+  // VESTIL_TEXT_PATH=1 runs every line from its text each time, as a check of
+  // the decoded lines.
+  if (const std::string text_path = system.EnvironmentValue("VESTIL_TEXT_PATH");
+      !text_path.empty() && text_path != "0")
+    rt->eval.decode = false;
   if (system.AppendedProgramOffset() == 0) {
     const std::string log = system.EnvironmentValue("VESTRUN_LOG");
     const std::string trace = system.EnvironmentValue("VESTRUN_TRACE");
