@@ -8,6 +8,7 @@
 #include "base/tokens.h"
 #include "gui/gui_state.h"
 #include "gui/text_grid.h"
+#include "fake_screen.h"
 #include "platform/terminal/terminal_host.h"
 #include "runtime/assemble.h"
 #include "values/variables.h"
@@ -216,19 +217,11 @@ TEST(CellMetrics, TallestFontSetsTheHeightLessTwo) {
 
 // A window's screen: it paints the operations it is handed and reads no
 // lines itself.
-class WindowScreen : public Screen {
+class WindowScreen : public FakeScreen {
  public:
   void ReportTo(WindowEvents* e) override { events = e; }
-  bool OpenConsole() override { return true; }
   void ShowText(std::string_view, const std::vector<GridOp>& o) override { ops.insert(ops.end(), o.begin(), o.end()); }
   LineRead ReadLine(std::string&, size_t) override { return LineRead::kByKeys; }
-  void PumpMessages() override {}
-  void EndProgram() override {}
-  int ScreenWidth() override { return 640; }
-  int ScreenHeight() override { return 480; }
-  int ColorBits() override { return 24; }
-  int32_t DesktopHandle() override { return 0; }
-  int32_t FocusHandle() override { return 0; }
   WindowEvents* events = nullptr;
   std::vector<GridOp> ops;
 };

@@ -12,6 +12,7 @@
 #include "core/messages.h"
 #include "core/runtime.h"
 #include "data/odbc.h"
+#include "fake_screen.h"
 #include "platform/terminal/terminal_host.h"
 #include "runtime/assemble.h"
 #include "values/dispatch.h"
@@ -139,19 +140,10 @@ class FakeDriverManager : public OdbcDriverManager {
   std::vector<Binding> bindings_;
 };
 
-class RecordingScreen : public Screen {
+class RecordingScreen : public FakeScreen {
  public:
   std::string text;
-  bool OpenConsole() override { return true; }
   void ShowText(std::string_view bytes, const std::vector<GridOp>&) override { text.append(bytes); }
-  LineRead ReadLine(std::string&, size_t) override { return LineRead::kNoConsole; }
-  void PumpMessages() override {}
-  void EndProgram() override {}
-  int ScreenWidth() override { return 640; }
-  int ScreenHeight() override { return 480; }
-  int ColorBits() override { return 24; }
-  int32_t DesktopHandle() override { return 0; }
-  int32_t FocusHandle() override { return 0; }
 };
 
 class RecordingDialogs : public Dialogs {
