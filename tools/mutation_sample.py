@@ -16,8 +16,10 @@ The sites depend only on the sources under src/ and the seed, so a run before
 and a run after a change to the tests measure the same mutants.
 
 usage: tools/mutation_sample.py [--tree DIR] [--count N] [--seed S] [--list]
+                                [--work DIR] [--only FILE:LINE:KIND ...]
   --tree   the source tree to copy (default: this repository's work tree)
   --list   print the chosen sites and stop
+  --only   run these mutants alone (as a result line names them)
 The last line is "mutants: K killed of N (P%)". A log of every mutant goes to
 mutation-sample.log in the work copy (build-mutation/ beside the copy).
 """
@@ -120,6 +122,9 @@ def main():
     ap.add_argument('--seed', type=int, default=2026)
     ap.add_argument('--list', action='store_true')
     ap.add_argument('--work', default=None, help='work folder (default: a new temporary one)')
+    ap.add_argument('--only', nargs='+', metavar='FILE:LINE:KIND',
+                    help='run just these mutants of the sample (as the result lines name them), '
+                         'for instance to run again one whose test failed for another reason')
     args = ap.parse_args()
 
     chosen, per = choose(args.tree, args.count, args.seed)
@@ -155,6 +160,8 @@ def main():
         for site in chosen[folder]:
             if taken == per:
                 break
+            if args.only and '%s:%d:%s' % (site[0], site[1] + 1, site[2]) not in args.only:
+                continue
             path = os.path.join(copy, site[0])
             with open(path, encoding='utf-8') as f:
                 original = f.read()
