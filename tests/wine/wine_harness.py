@@ -26,6 +26,7 @@ import glob
 import hashlib
 import os
 import re
+import shlex
 import shutil
 import signal
 import struct
@@ -811,7 +812,7 @@ def run_case(ctx, name, source, sections):
 def act(ctx, st, verb, rest):
     s, window, folder, name = ctx.session, st['window'], st['folder'], st['name']
     proc = st['procs'][-1] if st['procs'] else None
-    words = rest.split()
+    words = shlex.split(rest) if '"' in rest else rest.split()
     if verb == 'window':
         st['window'] = s.wait_window(x_regex(rest.encode('cp1252')), proc, name)
     elif verb == 'step':
@@ -895,7 +896,7 @@ def act(ctx, st, verb, rest):
     elif verb == 'wait':
         path = os.path.join(folder, words[0])
         deadline = time.monotonic() + STEP_TIMEOUT
-        while not read_text(path).startswith(' '.join(words[1:])) or not os.path.getsize(path):
+        while not read_text(path) or not read_text(path).startswith(' '.join(words[1:])):
             if proc is not None and proc.poll() is not None or time.monotonic() > deadline:
                 raise TestFailure('%s was not written' % rest)
             time.sleep(0.2)
