@@ -25,6 +25,7 @@ import configparser
 import glob
 import hashlib
 import os
+import pwd
 import re
 import shlex
 import shutil
@@ -578,11 +579,12 @@ def main(tests, description):
 #   == run FILE       run FILE instead of the compiled PROG.VSC (a NAME.vsl is
 #                     the case's source, not compiled); "-": the actions only
 #   == file NAME [crlf] [noeol] [nocase]  a file the program wrote
-#   == needs odbc|socat   set-up the case cannot do without
+#   == needs odbc|socat|printer   set-up the case cannot do without (no printer: skipped)
 #   == serial         COM1 leads to a pseudo-terminal pair whose other end
 #                     answers as this dict says {last byte received: answer}
 #   == received       what that device must have received
-#   == check          Python run at the end (folder, fail(text), ctx)
+#   == check          Python run at the end (folder, fail(text), ctx; pdf(document)
+#                     gives (path, pages) of a job, diagonal, words, red_share)
 #   == actions        one a line; without this section no window may show:
 #     window CAPTION        wait for it; the keys go to it
 #     step N                until SCHRITT.TXT holds N
@@ -720,6 +722,10 @@ def run_case(ctx, name, source, sections):
             raise TestFailure('unixODBC with the SQLite driver is not installed (tools/install_deps.sh)')
         if need == 'socat' and not shutil.which('socat'):
             raise TestFailure('socat is not installed (tools/install_deps.sh)')
+        if need == 'printer' and printer_missing():
+            print('SKIP %s: %s' % (name, printer_missing()), flush=True)
+            return
+    started = time.time()
     folder = ctx.folder(name, {})
     entry = 'GetClassLongPtrA' if MINGW.startswith('x86_64') else 'GetClassLongA'
     with open(os.path.join(os.path.dirname(os.path.dirname(HERE)), 'CMakeLists.txt')) as f:
@@ -806,7 +812,82 @@ def run_case(ctx, name, source, sections):
     if 'check' in kinds:
         def fail(text):
             raise TestFailure(text)
-        exec(kinds['check'][1], {'folder': folder, 'fail': fail, 'os': os, 'ctx': ctx})
+        exec(kinds['check'][1], {'folder': folder, 'fail': fail, 'os': os, 'ctx': ctx, 'diagonal': diagonal,
+                                 'words': words, 'red_share': red_share, 'pdf': lambda doc: wait_pdf(doc, started)})
+
+
+# --- printing: the CUPS queue "PDF" of cups-pdf (tools/setup_printer.sh), which
+# Wine reports as the default printer; each job becomes a PDF named after its
+# document, read back with poppler's pdfinfo, pdftotext and pdftoppm.
+def printer_missing():
+    """Why printing cannot be tested here, or None."""
+    for tool in ('lpstat', 'pdfinfo', 'pdftotext', 'pdftoppm'):
+        if not shutil.which(tool):
+            return '%s is not installed (tools/install_deps.sh)' % tool
+    p = subprocess.run(['lpstat', '-d'], stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=30)
+    if b'PDF' not in p.stdout:
+        return 'no CUPS default printer PDF (tools/setup_printer.sh): %s' % p.stdout.decode(errors='replace').strip()
+    return None
+
+
+def wait_pdf(doc, since):
+    """(path, pages) of the PDF of the document doc printed after `since`, once
+    cups-pdf has finished it; the folder is the Out setting of cups-pdf."""
+    out = '${HOME}/PDF'
+    if os.path.exists('/etc/cups/cups-pdf.conf'):
+        out = (re.findall(r'^\s*Out\s+(\S+)', open('/etc/cups/cups-pdf.conf', errors='replace').read(), re.M)
+               or [out])[-1]
+    out = out.replace('${HOME}', pwd.getpwuid(os.getuid()).pw_dir)
+    deadline = time.monotonic() + 90
+    while time.monotonic() < deadline:
+        for path in glob.glob(os.path.join(out, '*.pdf')):
+            if doc.lower() in os.path.basename(path).lower() and os.path.getmtime(path) >= since - 1:
+                p = subprocess.run(['pdfinfo', path], capture_output=True, timeout=30)
+                if p.returncode == 0:
+                    return path, int(re.search(rb'^Pages:\s+(\d+)', p.stdout, re.M).group(1))
+        time.sleep(1)
+    raise TestFailure('no PDF of %s appeared in %s within 90 s' % (doc, out))
+
+
+def raster(path, page, colour=False):
+    """Page `page` at 50 pixels per inch: (width, height, data), grey or RGB."""
+    data = subprocess.run(['pdftoppm', '-r', '50', '-f', str(page), '-l', str(page)] + ([] if colour else ['-gray'])
+                          + [path], stdout=subprocess.PIPE, check=True, timeout=60).stdout
+    m = re.match(rb'P[56]\s+(\d+)\s+(\d+)\s+255\s', data)
+    return int(m.group(1)), int(m.group(2)), data[m.end():]
+
+
+def diagonal(path):
+    """Rows at 30, 50 and 70 % of page 1 are dark at one place each, which
+    moves right by 22/3 in for every 11 in down."""
+    w, h, data = raster(path, 1)
+    centres = []
+    for y in (int(h * 0.3), int(h * 0.5), int(h * 0.7)):
+        dark = [x for x in range(w) if data[y * w + x] < 128]
+        if not dark or dark[-1] - dark[0] > 6:
+            raise TestFailure('page 1, row %d of %d: dark pixels at %s, expected one stroke' % (y, h, dark[:20]))
+        centres.append((y, (dark[0] + dark[-1]) / 2))
+    slope = (centres[-1][1] - centres[0][1]) / (centres[-1][0] - centres[0][0])
+    if not 0.6 <= slope <= 0.74:
+        raise TestFailure('the diagonal runs %.2f across per pixel down, expected 2/3' % slope)
+
+
+def words(path):
+    """{(page, word): height in points} as pdftotext finds them."""
+    found, page = {}, 0
+    for line in subprocess.run(['pdftotext', '-bbox', path, '-'], stdout=subprocess.PIPE, check=True,
+                               timeout=60).stdout.decode(errors='replace').splitlines():
+        page += '<page ' in line
+        m = re.search(r'yMin="([\d.]+)" xMax="[\d.]+" yMax="([\d.]+)">(\w+)<', line)
+        if m:
+            found[(page, m.group(3))] = float(m.group(2)) - float(m.group(1))
+    return found
+
+
+def red_share(path, page):
+    """The share of clearly red pixels on a page."""
+    w, h, data = raster(path, page, colour=True)
+    return sum(1 for i in range(0, w * h * 3, 3) if data[i] > 200 and data[i + 1] < 80 and data[i + 2] < 80) / (w * h)
 
 
 def act(ctx, st, verb, rest):
