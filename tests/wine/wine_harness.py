@@ -21,7 +21,6 @@ collects both. A test is a tuple (name, function(ctx), needs_wine); a
 failing test raises TestFailure.
 """
 import argparse
-import configparser
 import glob
 import hashlib
 import os
@@ -346,16 +345,7 @@ class Session:
 
     # --- the reference --------------------------------------------------------------
     def build_reference(self):
-        for cc in (MINGW + '-gcc-posix', MINGW + '-gcc'):
-            if shutil.which(cc):
-                break
-        else:
-            raise TestFailure('no %s-gcc to build the reference program' % MINGW)
-        self.reference_exe = os.path.join(self.work, 'reference_box.exe')
-        subprocess.run([cc, '-std=c11', '-O2', '-Wall', '-Wextra', '-Werror', '-mwindows',
-                        '-static', '-s', '-o', self.reference_exe,
-                        os.path.join(HERE, 'reference_box.c'), '-lcomdlg32'], check=True,
-                       timeout=300)
+        self.reference_exe = build_helper(self.work, 'reference_box', '-lcomdlg32')
 
     def reference(self, fields, pattern, close_key, cwd, expected_exit, name, cache_key):
         """Screenshots of the reference window for the given spec fields."""
@@ -419,18 +409,6 @@ ICON_COLOURS = {
     0x10: ('red error', lambda r, g, b: r >= 180 and g <= 80 and b <= 80),
     0x30: ('yellow warning', lambda r, g, b: r >= 200 and g >= 160 and b <= 80),
 }
-
-
-def read_results(folder, count):
-    """The values q0 .. q(count-1) of section R of the ERGEBNIS.INI a test
-    program wrote with WRITEINI (None for a key it did not write)."""
-    path = os.path.join(folder, 'ERGEBNIS.INI')
-    if not os.path.exists(path):
-        raise TestFailure('%s was not written' % path)
-    p = configparser.RawConfigParser(interpolation=None, delimiters=('=',), comment_prefixes=(';',))
-    with open(path, encoding='cp1252') as f:
-        p.read_file(f)
-    return [p.get('R', 'q%d' % n, fallback=None) for n in range(count)]
 
 
 def windows_path(path):
@@ -657,13 +635,13 @@ def mingw_cc():
     return cc
 
 
-def build_helper(ctx, name):
+def build_helper(work, name, *libs):
     """tests/wine/NAME.c built into the work directory, again when the source is newer."""
-    exe, source = os.path.join(ctx.session.work, name + '.exe'), os.path.join(HERE, name + '.c')
+    exe, source = os.path.join(work, name + '.exe'), os.path.join(HERE, name + '.c')
     if os.path.isfile(exe) and os.path.getmtime(exe) >= os.path.getmtime(source):
         return exe
     subprocess.run([mingw_cc(), '-std=c11', '-O2', '-Wall', '-Wextra', '-Werror', '-mwindows', '-static', '-s',
-                    '-o', exe, source], check=True, timeout=300)
+                    '-o', exe, source] + list(libs), check=True, timeout=300)
     return exe
 
 
@@ -943,7 +921,7 @@ def act(ctx, st, verb, rest):
     elif verb in ('run', 'start'):
         exe = {'vestrun': ctx.vestrun}.get(words[0]) or os.path.join(folder, words[0])
         if words[0].endswith('.c'):
-            exe = build_helper(ctx, words[0][:-2])
+            exe = build_helper(s.work, words[0][:-2])
         if verb == 'start':
             st['procs'].append(s.start(exe, words[1:], folder, name + '.log'))
         elif st['procs']:  # beside a window
