@@ -121,10 +121,6 @@ def test_ruler(ctx):
                               % (on_window[-1], ruler[-1]))
 
 
-def file_size(path):
-    return os.path.getsize(path) if os.path.exists(path) else 0
-
-
 TESTS = [
     ('window-ruler', test_ruler, True),
 ]

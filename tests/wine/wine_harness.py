@@ -21,11 +21,12 @@ collects both. A test is a tuple (name, function(ctx), needs_wine); a
 failing test raises TestFailure.
 """
 import argparse
-import configparser
 import glob
 import hashlib
 import os
+import pwd
 import re
+import shlex
 import shutil
 import signal
 import struct
@@ -344,16 +345,7 @@ class Session:
 
     # --- the reference --------------------------------------------------------------
     def build_reference(self):
-        for cc in (MINGW + '-gcc-posix', MINGW + '-gcc'):
-            if shutil.which(cc):
-                break
-        else:
-            raise TestFailure('no %s-gcc to build the reference program' % MINGW)
-        self.reference_exe = os.path.join(self.work, 'reference_box.exe')
-        subprocess.run([cc, '-std=c11', '-O2', '-Wall', '-Wextra', '-Werror', '-mwindows',
-                        '-static', '-s', '-o', self.reference_exe,
-                        os.path.join(HERE, 'reference_box.c'), '-lcomdlg32'], check=True,
-                       timeout=300)
+        self.reference_exe = build_helper(self.work, 'reference_box', '-lcomdlg32')
 
     def reference(self, fields, pattern, close_key, cwd, expected_exit, name, cache_key):
         """Screenshots of the reference window for the given spec fields."""
@@ -417,18 +409,6 @@ ICON_COLOURS = {
     0x10: ('red error', lambda r, g, b: r >= 180 and g <= 80 and b <= 80),
     0x30: ('yellow warning', lambda r, g, b: r >= 200 and g >= 160 and b <= 80),
 }
-
-
-def read_results(folder, count):
-    """The values q0 .. q(count-1) of section R of the ERGEBNIS.INI a test
-    program wrote with WRITEINI (None for a key it did not write)."""
-    path = os.path.join(folder, 'ERGEBNIS.INI')
-    if not os.path.exists(path):
-        raise TestFailure('%s was not written' % path)
-    p = configparser.RawConfigParser(interpolation=None, delimiters=('=',), comment_prefixes=(';',))
-    with open(path, encoding='cp1252') as f:
-        p.read_file(f)
-    return [p.get('R', 'q%d' % n, fallback=None) for n in range(count)]
 
 
 def windows_path(path):
@@ -577,11 +557,12 @@ def main(tests, description):
 #   == run FILE       run FILE instead of the compiled PROG.VSC (a NAME.vsl is
 #                     the case's source, not compiled); "-": the actions only
 #   == file NAME [crlf] [noeol] [nocase]  a file the program wrote
-#   == needs odbc|socat   set-up the case cannot do without
+#   == needs odbc|socat|printer   set-up the case cannot do without (no printer: skipped)
 #   == serial         COM1 leads to a pseudo-terminal pair whose other end
 #                     answers as this dict says {last byte received: answer}
 #   == received       what that device must have received
-#   == check          Python run at the end (folder, fail(text), ctx)
+#   == check          Python run at the end (folder, fail(text), ctx; pdf(document)
+#                     gives (path, pages) of a job, diagonal, words, red_share)
 #   == actions        one a line; without this section no window may show:
 #     window CAPTION        wait for it; the keys go to it
 #     step N                until SCHRITT.TXT holds N
@@ -654,13 +635,13 @@ def mingw_cc():
     return cc
 
 
-def build_helper(ctx, name):
+def build_helper(work, name, *libs):
     """tests/wine/NAME.c built into the work directory, again when the source is newer."""
-    exe, source = os.path.join(ctx.session.work, name + '.exe'), os.path.join(HERE, name + '.c')
+    exe, source = os.path.join(work, name + '.exe'), os.path.join(HERE, name + '.c')
     if os.path.isfile(exe) and os.path.getmtime(exe) >= os.path.getmtime(source):
         return exe
     subprocess.run([mingw_cc(), '-std=c11', '-O2', '-Wall', '-Wextra', '-Werror', '-mwindows', '-static', '-s',
-                    '-o', exe, source], check=True, timeout=300)
+                    '-o', exe, source] + list(libs), check=True, timeout=300)
     return exe
 
 
@@ -719,6 +700,10 @@ def run_case(ctx, name, source, sections):
             raise TestFailure('unixODBC with the SQLite driver is not installed (tools/install_deps.sh)')
         if need == 'socat' and not shutil.which('socat'):
             raise TestFailure('socat is not installed (tools/install_deps.sh)')
+        if need == 'printer' and printer_missing():
+            print('SKIP %s: %s' % (name, printer_missing()), flush=True)
+            return
+    started = time.time()
     folder = ctx.folder(name, {})
     entry = 'GetClassLongPtrA' if MINGW.startswith('x86_64') else 'GetClassLongA'
     with open(os.path.join(os.path.dirname(os.path.dirname(HERE)), 'CMakeLists.txt')) as f:
@@ -805,13 +790,88 @@ def run_case(ctx, name, source, sections):
     if 'check' in kinds:
         def fail(text):
             raise TestFailure(text)
-        exec(kinds['check'][1], {'folder': folder, 'fail': fail, 'os': os, 'ctx': ctx})
+        exec(kinds['check'][1], {'folder': folder, 'fail': fail, 'os': os, 'ctx': ctx, 'diagonal': diagonal,
+                                 'words': words, 'red_share': red_share, 'pdf': lambda doc: wait_pdf(doc, started)})
+
+
+# --- printing: the CUPS queue "PDF" of cups-pdf (tools/setup_printer.sh), which
+# Wine reports as the default printer; each job becomes a PDF named after its
+# document, read back with poppler's pdfinfo, pdftotext and pdftoppm.
+def printer_missing():
+    """Why printing cannot be tested here, or None."""
+    for tool in ('lpstat', 'pdfinfo', 'pdftotext', 'pdftoppm'):
+        if not shutil.which(tool):
+            return '%s is not installed (tools/install_deps.sh)' % tool
+    p = subprocess.run(['lpstat', '-d'], stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=30)
+    if b'PDF' not in p.stdout:
+        return 'no CUPS default printer PDF (tools/setup_printer.sh): %s' % p.stdout.decode(errors='replace').strip()
+    return None
+
+
+def wait_pdf(doc, since):
+    """(path, pages) of the PDF of the document doc printed after `since`, once
+    cups-pdf has finished it; the folder is the Out setting of cups-pdf."""
+    out = '${HOME}/PDF'
+    if os.path.exists('/etc/cups/cups-pdf.conf'):
+        out = (re.findall(r'^\s*Out\s+(\S+)', open('/etc/cups/cups-pdf.conf', errors='replace').read(), re.M)
+               or [out])[-1]
+    out = out.replace('${HOME}', pwd.getpwuid(os.getuid()).pw_dir)
+    deadline = time.monotonic() + 90
+    while time.monotonic() < deadline:
+        for path in glob.glob(os.path.join(out, '*.pdf')):
+            if doc.lower() in os.path.basename(path).lower() and os.path.getmtime(path) >= since - 1:
+                p = subprocess.run(['pdfinfo', path], capture_output=True, timeout=30)
+                if p.returncode == 0:
+                    return path, int(re.search(rb'^Pages:\s+(\d+)', p.stdout, re.M).group(1))
+        time.sleep(1)
+    raise TestFailure('no PDF of %s appeared in %s within 90 s' % (doc, out))
+
+
+def raster(path, page, colour=False):
+    """Page `page` at 50 pixels per inch: (width, height, data), grey or RGB."""
+    data = subprocess.run(['pdftoppm', '-r', '50', '-f', str(page), '-l', str(page)] + ([] if colour else ['-gray'])
+                          + [path], stdout=subprocess.PIPE, check=True, timeout=60).stdout
+    m = re.match(rb'P[56]\s+(\d+)\s+(\d+)\s+255\s', data)
+    return int(m.group(1)), int(m.group(2)), data[m.end():]
+
+
+def diagonal(path):
+    """Rows at 30, 50 and 70 % of page 1 are dark at one place each, which
+    moves right by 22/3 in for every 11 in down."""
+    w, h, data = raster(path, 1)
+    centres = []
+    for y in (int(h * 0.3), int(h * 0.5), int(h * 0.7)):
+        dark = [x for x in range(w) if data[y * w + x] < 128]
+        if not dark or dark[-1] - dark[0] > 6:
+            raise TestFailure('page 1, row %d of %d: dark pixels at %s, expected one stroke' % (y, h, dark[:20]))
+        centres.append((y, (dark[0] + dark[-1]) / 2))
+    slope = (centres[-1][1] - centres[0][1]) / (centres[-1][0] - centres[0][0])
+    if not 0.6 <= slope <= 0.74:
+        raise TestFailure('the diagonal runs %.2f across per pixel down, expected 2/3' % slope)
+
+
+def words(path):
+    """{(page, word): height in points} as pdftotext finds them."""
+    found, page = {}, 0
+    for line in subprocess.run(['pdftotext', '-bbox', path, '-'], stdout=subprocess.PIPE, check=True,
+                               timeout=60).stdout.decode(errors='replace').splitlines():
+        page += '<page ' in line
+        m = re.search(r'yMin="([\d.]+)" xMax="[\d.]+" yMax="([\d.]+)">(\w+)<', line)
+        if m:
+            found[(page, m.group(3))] = float(m.group(2)) - float(m.group(1))
+    return found
+
+
+def red_share(path, page):
+    """The share of clearly red pixels on a page."""
+    w, h, data = raster(path, page, colour=True)
+    return sum(1 for i in range(0, w * h * 3, 3) if data[i] > 200 and data[i + 1] < 80 and data[i + 2] < 80) / (w * h)
 
 
 def act(ctx, st, verb, rest):
     s, window, folder, name = ctx.session, st['window'], st['folder'], st['name']
     proc = st['procs'][-1] if st['procs'] else None
-    words = rest.split()
+    words = shlex.split(rest) if '"' in rest else rest.split()
     if verb == 'window':
         st['window'] = s.wait_window(x_regex(rest.encode('cp1252')), proc, name)
     elif verb == 'step':
@@ -861,7 +921,7 @@ def act(ctx, st, verb, rest):
     elif verb in ('run', 'start'):
         exe = {'vestrun': ctx.vestrun}.get(words[0]) or os.path.join(folder, words[0])
         if words[0].endswith('.c'):
-            exe = build_helper(ctx, words[0][:-2])
+            exe = build_helper(s.work, words[0][:-2])
         if verb == 'start':
             st['procs'].append(s.start(exe, words[1:], folder, name + '.log'))
         elif st['procs']:  # beside a window
@@ -895,7 +955,7 @@ def act(ctx, st, verb, rest):
     elif verb == 'wait':
         path = os.path.join(folder, words[0])
         deadline = time.monotonic() + STEP_TIMEOUT
-        while not read_text(path).startswith(' '.join(words[1:])) or not os.path.getsize(path):
+        while not read_text(path) or not read_text(path).startswith(' '.join(words[1:])):
             if proc is not None and proc.poll() is not None or time.monotonic() > deadline:
                 raise TestFailure('%s was not written' % rest)
             time.sleep(0.2)

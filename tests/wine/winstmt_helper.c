@@ -1,4 +1,4 @@
-/* A helper of the window statements' Wine tests (winstmt_wine.py), built
+/* A helper of the window statements' Wine tests (tests/wine/window.cases), built
  * with the mingw compiler of the tested vestrun.exe:
  *
  *   winstmt_helper info TITLE FILE    writes "x y w h style menu" of the
