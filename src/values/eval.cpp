@@ -702,7 +702,7 @@ inline bool RunFusedCall(Runtime& rt, DecodedLine& dl, int k, char terminator, i
 // An argument that is a call: fused, or through the dispatcher. Kept out of
 // EvalArg, whose other cases then need no large frame.
 // The dispatcher's way, kept out of the fused call's frame.
-[[gnu::noinline]] void EvalDispatchedCall(Runtime& rt, char terminator, int demand) {
+void EvalDispatchedCall(Runtime& rt, char terminator, int demand) {
   rt.eval.rr.type = kTypeNone;
   EvalCall(rt, terminator, terminator == kList);
   CheckDemand(rt, demand);
