@@ -60,6 +60,9 @@ struct DecodedLine {
   // 1 + the index of the kept parse of the statement's whole text (ArgText
   // from the line's second character), which the statement looks up first.
   uint8_t statement_parse = 0;
+  // 1 + the index of a fused call ready to run (operands and tail known)
+  // that an argument taken to the end of ArgText was, found without a search.
+  uint8_t rest_call = 0;
   std::string_view Text(const DecodedArg& d) const {
     return std::string_view(pool.data() + d.text_offset, d.text_length);
   }

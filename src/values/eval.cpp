@@ -624,12 +624,28 @@ inline int FindCall(const DecodedLine& dl, size_t offset, size_t size, char term
   return true;
 }
 
-bool EvalFusedCall(Runtime& rt, char terminator, int demand) {
+// The first run of a fused call: the ")" and the separator after the call
+// are taken as the dispatcher takes them, and what that took is kept.
+[[gnu::noinline]] void RecordCallTail(EvalState& ev, std::string_view& at, DecodedArg& c, const DecodedArg& d1,
+                                      const DecodedArg& d2, bool binary, char terminator) {
+  const size_t before = at.size();
+  const bool list_end = ev.list_end;
+  ev.list_end = false;
+  at.remove_prefix(2 + d1.advance + (binary ? d2.advance : 0));
+  ev.delimiter.assign(d2.delimiter);
+  FinishCall(ev, at, terminator, terminator == kList);
+  c.advance = static_cast<uint8_t>(before - at.size());
+  c.delimiter = ev.delimiter.empty() ? ' ' : ev.delimiter[0];
+  c.list_end = ev.list_end;
+  c.tail_known = true;
+  ev.list_end = list_end || c.list_end;
+}
+
+// The fused call of entry k, whose operands are known.
+[[gnu::always_inline]]
+inline bool RunFusedCall(Runtime& rt, DecodedLine& dl, int k, char terminator, int demand) {
   auto& ev = rt.eval;
   auto& at = rt.loop.arg_text;
-  DecodedLine& dl = *ev.line;
-  int k = FindCall(dl, static_cast<size_t>(at.data() - ev.line_begin), at.size(), terminator);
-  if ((k < 0 || dl.args[k].operand[0] < 0) && !PrepareFusedCall(rt, terminator, k)) return false;
   DecodedArg& c = dl.args[k];
   const uint8_t token = Byte(at[1]);
   const uint8_t fused = ev.fused[token];
@@ -662,38 +678,51 @@ bool EvalFusedCall(Runtime& rt, char terminator, int demand) {
     ev.delimiter.assign(c.delimiter);
     if (c.list_end) ev.list_end = true;
   } else {
-    // The first run: the ")" and the separator after the call are taken as
-    // the dispatcher takes them, and what that took is kept.
-    const size_t before = at.size();
-    const bool list_end = ev.list_end;
-    ev.list_end = false;
-    at.remove_prefix(2 + d1.advance + (binary ? d2.advance : 0));
-    ev.delimiter.assign(d2.delimiter);
-    FinishCall(ev, at, terminator, terminator == kList);
-    c.advance = static_cast<uint8_t>(before - at.size());
-    c.delimiter = ev.delimiter.empty() ? ' ' : ev.delimiter[0];
-    c.list_end = ev.list_end;
-    c.tail_known = true;
-    ev.list_end = list_end || c.list_end;
+    RecordCallTail(ev, at, c, d1, d2, binary, terminator);
+    if (terminator == kRest) dl.rest_call = static_cast<uint8_t>(k + 1);
   }
   CheckDemand(rt, demand);
   return true;
 }
+
+[[gnu::noinline]] bool EvalFusedCall(Runtime& rt, char terminator, int demand) {
+  auto& ev = rt.eval;
+  auto& at = rt.loop.arg_text;
+  DecodedLine& dl = *ev.line;
+  int k = FindCall(dl, static_cast<size_t>(at.data() - ev.line_begin), at.size(), terminator);
+  if ((k < 0 || dl.args[k].operand[0] < 0) && !PrepareFusedCall(rt, terminator, k)) return false;
+  return RunFusedCall(rt, dl, k, terminator, demand);
+}
+
+
 
 // Everything but the fast cases above.
 [[gnu::noinline]] void EvalArgText(Runtime& rt, char terminator, int demand);
 
 // An argument that is a call: fused, or through the dispatcher. Kept out of
 // EvalArg, whose other cases then need no large frame.
+// The dispatcher's way, kept out of the fused call's frame.
+void EvalDispatchedCall(Runtime& rt, char terminator, int demand) {
+  rt.eval.rr.type = kTypeNone;
+  EvalCall(rt, terminator, terminator == kList);
+  CheckDemand(rt, demand);
+}
+
 [[gnu::noinline]] void EvalCallArg(Runtime& rt, char terminator, int demand) {
   auto& ev = rt.eval;
   const auto& at = rt.loop.arg_text;
+  // The line's ready call taken to the end of ArgText (a condition, the
+  // value of an assignment) is found without a search.
+  if (terminator == kRest && ev.line && ev.line->rest_call) {
+    DecodedLine& dl = *ev.line;
+    const int k = dl.rest_call - 1;
+    const DecodedArg& c = dl.args[k];
+    if (at.data() == c.at && at.size() == c.size && RunFusedCall(rt, dl, k, kRest, demand)) return;
+  }
   if (ev.line && at.size() > 2 && ev.fused[Byte(at[1])] && at.data() >= ev.line_begin && at.data() < ev.line_end &&
       EvalFusedCall(rt, terminator, demand))
     return;
-  ev.rr.type = kTypeNone;
-  EvalCall(rt, terminator, terminator == kList);
-  CheckDemand(rt, demand);
+  EvalDispatchedCall(rt, terminator, demand);
 }
 
 }  // namespace
