@@ -60,6 +60,19 @@ void EvalText(Runtime& rt, std::string_view text, char terminator, int demand) {
 
 namespace {
 
+// The views of a decoded text or number literal, in the result registers.
+[[gnu::always_inline]]
+inline void LoadDecodedLiteral(ResultRegisters& rr, const DecodedArg& d, std::string_view text) {
+  if (d.kind == DecodedKind::kText) {
+    rr.type = kTypeString;
+  } else {
+    rr.type = d.type;
+    rr.i = rr.l = d.i;
+    rr.f = d.f;
+  }
+  rr.set_text_stable(text);
+}
+
 void DecodeLiteral(Runtime& rt, std::string_view body, int demand) {
   auto& rr = rt.eval.rr;
   if (body.find('\\') == std::string_view::npos && body.find('\x01') == std::string_view::npos) {
@@ -420,14 +433,8 @@ inline void EvalDecoded(Runtime& rt, int k) {
   ev.token = text;
   switch (d.kind) {
     case DecodedKind::kText:
-      rr.type = kTypeString;
-      rr.set_text_stable(text);
-      return;
     case DecodedKind::kNumber:
-      rr.type = d.type;
-      rr.i = rr.l = d.i;
-      rr.f = d.f;
-      rr.set_text_stable(text);
+      LoadDecodedLiteral(rr, d, text);
       return;
     default: {
       VarRef ref = d.ref;
@@ -510,14 +517,8 @@ inline bool EvalDecodedFast(Runtime& rt, DecodedLine& dl, int k, int demand) {
   const std::string_view text = dl.Text(d);
   switch (d.kind) {
     case DecodedKind::kNumber:
-      rr.type = d.type;
-      rr.i = rr.l = d.i;
-      rr.f = d.f;
-      rr.set_text_stable(text);
-      break;
     case DecodedKind::kText:
-      rr.type = kTypeString;
-      rr.set_text_stable(text);
+      LoadDecodedLiteral(rr, d, text);
       break;
     case DecodedKind::kName:
       if (d.type == '%' || d.type == '&') {

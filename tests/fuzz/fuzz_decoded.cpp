@@ -18,11 +18,6 @@ extern "C" const char* __asan_default_options() { return "allocator_may_return_n
 
 namespace {
 
-std::string ProgramPath() {
-  static std::string p = "/tmp/vestil-decoded-" + std::to_string(getpid()) + ".VSC";
-  return p;
-}
-
 void Add(std::string& out, const char* label, int64_t v) {
   out += label;
   out += std::to_string(v);
@@ -67,11 +62,7 @@ std::string Run(const std::string& path, bool decode) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  const std::string path = ProgramPath();
-  if (FILE* f = std::fopen(path.c_str(), "wb")) {
-    std::fwrite(data, 1, size, f);
-    std::fclose(f);
-  }
+  const std::string path = vestil_fuzz::WriteProgram("decoded", data, size);
   const std::string decoded = Run(path, true);
   const std::string text = Run(path, false);
   if (decoded != text) {
@@ -100,7 +91,7 @@ int main(int argc, char** argv) {
     }
   }
   std::printf("%d programs ran the same on decoded lines and on the text path\n", files);
-  std::remove(ProgramPath().c_str());
+  std::remove(vestil_fuzz::ProgramPath("decoded").c_str());
   return 0;
 }
 #endif

@@ -177,4 +177,19 @@ struct FuzzHost {
   vestil::Host host;
 };
 
+// This process's program file of a target: /tmp/vestil-<name>-<pid>.VSC.
+inline std::string ProgramPath(const char* name) {
+  return std::string("/tmp/vestil-") + name + "-" + std::to_string(getpid()) + ".VSC";
+}
+
+// Writes a fuzz input as the target's program file and gives its path.
+inline std::string WriteProgram(const char* name, const uint8_t* data, size_t size) {
+  const std::string path = ProgramPath(name);
+  if (FILE* f = std::fopen(path.c_str(), "wb")) {
+    std::fwrite(data, 1, size, f);
+    std::fclose(f);
+  }
+  return path;
+}
+
 }  // namespace vestil_fuzz

@@ -5,21 +5,8 @@
 
 extern "C" const char* __asan_default_options() { return "allocator_may_return_null=1"; }
 
-namespace {
-
-std::string ProgramPath() {
-  static std::string p = "/tmp/vestil-fuzz-" + std::to_string(getpid()) + ".VSC";
-  return p;
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  const std::string path = ProgramPath();
-  if (FILE* f = std::fopen(path.c_str(), "wb")) {
-    std::fwrite(data, 1, size, f);
-    std::fclose(f);
-  }
+  const std::string path = vestil_fuzz::WriteProgram("fuzz", data, size);
   vestil_fuzz::FuzzHost fuzz_host(path);
   auto rt = vestil::AssembleRuntime(fuzz_host.host);
   rt->loop.statement_budget = 20000;

@@ -86,16 +86,24 @@ int32_t Win32System::StartProgram(std::string_view command_line, int show) {
   return static_cast<int32_t>(WinExec(cmd.c_str(), static_cast<UINT>(show)));
 }
 
-bool Win32System::StartProgramAndWait(std::string_view command_line, int show) {
+namespace {
+
+// Starts a command line with the given show state; false when it does not start.
+bool Launch(std::string_view command_line, int show, PROCESS_INFORMATION& pi) {
   std::string cmd(command_line);
   STARTUPINFOA si{};
   si.cb = sizeof si;
   si.dwFlags = STARTF_USESHOWWINDOW;
   si.wShowWindow = static_cast<WORD>(show);
-  PROCESS_INFORMATION pi{};
-  if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
-    return false;
-  }
+  pi = PROCESS_INFORMATION{};
+  return CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi) != 0;
+}
+
+}  // namespace
+
+bool Win32System::StartProgramAndWait(std::string_view command_line, int show) {
+  PROCESS_INFORMATION pi;
+  if (!Launch(command_line, show, pi)) return false;
   // Waits for the program's main thread without pumping window messages.
   WaitForSingleObject(pi.hThread, INFINITE);
   CloseHandle(pi.hThread);
@@ -104,13 +112,8 @@ bool Win32System::StartProgramAndWait(std::string_view command_line, int show) {
 }
 
 uintptr_t Win32System::StartHelper(std::string_view command_line, int show) {
-  std::string cmd(command_line);
-  STARTUPINFOA si{};
-  si.cb = sizeof si;
-  si.dwFlags = STARTF_USESHOWWINDOW;
-  si.wShowWindow = static_cast<WORD>(show);
-  PROCESS_INFORMATION pi{};
-  if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return 0;
+  PROCESS_INFORMATION pi;
+  if (!Launch(command_line, show, pi)) return 0;
   CloseHandle(pi.hThread);
   return reinterpret_cast<uintptr_t>(pi.hProcess);
 }
