@@ -32,6 +32,8 @@ NAME.expect is made of sections, each started by a line "== KIND [ARG]":
   == trace           run with --trace (the trace goes to standard error)
   == stdout [noeol]  expected standard output ("noeol": no final line end)
   == stderr [noeol]  expected standard error
+  == error           expected standard error of a run that a fatal error
+                     ends: as "== stderr" with "== exit 2"
   == exit [CODE]     expected exit code (default 0), on this line or the next
   == file NAME [noeol] [crlf]  expected content of a file the program wrote
                      ("crlf": its lines end with CR LF)
@@ -233,8 +235,8 @@ def run_case(a, name, source, source_text, sections, extra_env=None, observe=Non
                 failures.append("%s differs\n--- expected\n%s\n--- got\n%s" % (what, want, got))
 
         compare("stdout", r.stdout.decode("utf-8", "replace"), kinds.get("stdout", ([], ""))[1])
-        compare("stderr", r.stderr.decode("utf-8", "replace"), kinds.get("stderr", ([], ""))[1])
-        want_exit = int(kinds["exit"][1].strip() or kinds["exit"][0][0]) if "exit" in kinds else 0
+        compare("stderr", r.stderr.decode("utf-8", "replace"), kinds.get("stderr", kinds.get("error", ([], "")))[1])
+        want_exit = int(kinds["exit"][1].strip() or kinds["exit"][0][0]) if "exit" in kinds else 2 if "error" in kinds else 0
         if r.returncode != want_exit:
             failures.append("exit code %d, expected %d" % (r.returncode, want_exit))
         for kind, args, text in sections:
