@@ -10,8 +10,8 @@ NAME.expect is made of sections, each started by a line "== KIND [ARG]":
   == setup           Python code run in the test folder before the run; it
                      may call prog(lines, marker=b'  ') -> bytes of a program
                      file made of raw lines, and write(name, bytes); `tests`
-                     names the tests folder (tests/dbase/damage.py makes
-                     dBase files)
+                     names the tests folder; `damage` (tests/dbase/damage.py)
+                     makes dBase files; os, struct and subprocess are there
   == run FILE        run FILE instead of the compiled NAME.VSC ("-" for none)
   == bind            bind the compiled program to a copy of vestrun and run that
   == limit BYTES     run under a file-size limit (ulimit -f), SIGXFSZ ignored,
@@ -50,6 +50,7 @@ import os
 import resource
 import shutil
 import signal
+import struct
 import subprocess
 import sys
 import tempfile
@@ -177,7 +178,10 @@ def run_case(a, name, source, source_text, sections, extra_env=None, observe=Non
                 with open(os.path.join(work, fname), "wb") as f:
                     f.write(data if isinstance(data, bytes) else data.encode("utf-8"))
             tests = os.path.dirname(os.path.dirname(os.path.abspath(a.expect)))
-            exec(kinds["setup"][1], {"prog": prog, "write": write, "work": work, "os": os, "tests": tests})
+            sys.path.insert(0, os.path.join(tests, "dbase"))
+            import damage
+            exec(kinds["setup"][1], {"prog": prog, "write": write, "work": work, "os": os, "tests": tests,
+                                     "damage": damage, "struct": struct, "subprocess": subprocess})
 
         runner = a.vestrun
         argv = ["--trace"] if "trace" in kinds else []
