@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Runs every program test (tests/programs/*.expect, *.cases) and every
+"""Runs every program test (tests/programs/*.cases) and every
 example (examples/*.vsl) twice through run_program.py, on decoded lines and on
 the text path (VESTIL_TEXT_PATH=1), and compares standard output, standard
 error, the exit code and every file either run left in its folder, byte for
@@ -26,8 +26,6 @@ def cases_of(path):
         return [(name, path, None, [])]
     with open(path, encoding="utf-8") as f:
         lines = f.readlines()
-    if path.endswith(".expect"):
-        return [(name, os.path.splitext(path)[0] + ".vsl", None, run_program.parse(lines))]
     return [(name, None, src, run_program.parse(rest)) for _, src, rest in run_program.split_cases(lines)]
 
 
@@ -56,9 +54,7 @@ def main():
     a.vestcomp, a.vestrun, a.keep = os.path.abspath(a.vestcomp), os.path.abspath(a.vestrun), False
     paths = []
     for folder in a.folders:
-        paths += sorted(glob.glob(os.path.join(folder, "*.expect")) + glob.glob(os.path.join(folder, "*.cases")))
-        if not glob.glob(os.path.join(folder, "*.expect")):
-            paths += sorted(glob.glob(os.path.join(folder, "*.vsl")))
+        paths += sorted(glob.glob(os.path.join(folder, "*.cases")) + glob.glob(os.path.join(folder, "*.vsl")))
     runs, failures = 0, 0
     for path in paths:
         a.expect = path

@@ -1,9 +1,12 @@
 #!/usr/bin/env python3
-"""Runs one program test: compiles tests/programs/NAME.vsl with vestcomp, runs
-it with vestrun in a fresh folder and compares stdout, stderr, the exit code
-and written files with NAME.expect.
+"""Runs the program tests of tests/programs/NAME.cases: each case is a
+program compiled with vestcomp and run with vestrun in a fresh folder; its
+stdout, stderr, exit code and written files are compared with its sections.
 
-NAME.expect is made of sections, each started by a line "== KIND [ARG]":
+A case starts with a line "=== CASE title", followed by its source and then
+its sections, each started by a line "== KIND [ARG]"; a case "=== BOTH name
+title" runs here and under Wine, "=== WINE name title" only under Wine
+(tests/wine/wine_harness.py, which reads more sections). The sections:
   == args            arguments after the program file, one per line
   == env             NAME=VALUE lines added to the environment
   == stdin           text fed to standard input
@@ -38,12 +41,7 @@ NAME.expect is made of sections, each started by a line "== KIND [ARG]":
   == file NAME [noeol] [crlf]  expected content of a file the program wrote
                      ("crlf": its lines end with CR LF)
 Text is UTF-8; the runtime's Windows-1252 crosses the terminal converted.
-Lines starting with "#" before the first section are comments.
-
-NAME.cases groups several such programs in one file: each starts with a line
-"=== CASE title", followed by its source and then its sections; a case
-"=== BOTH name title" runs here and under Wine, "=== WINE name title" only
-under Wine (tests/wine/wine_harness.py, which reads more sections).
+Lines starting with "#" before the first case are comments.
 """
 import argparse
 import os
@@ -112,7 +110,7 @@ def main():
     ap.add_argument("--vestcomp", required=True)
     ap.add_argument("--vestrun", required=True)
     ap.add_argument("--keep", action="store_true")
-    ap.add_argument("expect")
+    ap.add_argument("expect", help="the .cases file")
     a = ap.parse_args()
     a.vestcomp = os.path.abspath(a.vestcomp)
     a.vestrun = os.path.abspath(a.vestrun)
@@ -120,8 +118,6 @@ def main():
     name = os.path.splitext(os.path.basename(a.expect))[0]
     with open(a.expect, encoding="utf-8") as f:
         lines = f.readlines()
-    if not a.expect.endswith(".cases"):
-        return run_case(a, name, os.path.splitext(a.expect)[0] + ".vsl", None, parse(lines))
     cases = split_cases(lines)
     failed = 0
     for title, src, rest in cases:
