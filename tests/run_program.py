@@ -25,7 +25,6 @@ title" runs here and under Wine, "=== WINE name title" only under Wine
   == closed FD...    start with these descriptors (0, 1, 2) closed
   == tmpfs KB        a file system of KB kilobytes mounted on the folder "disk"
                      before the setup (the case is skipped where mounting fails)
-  == scramble XY     compile with the scramble marker XY
   == include NAME    a file written into the test folder before compiling
   == map             compile in the test folder with the line map (NAME.VSM;
                      messages then name "NAME.vsl"); without it, --no-map
@@ -158,8 +157,6 @@ def run_case(a, name, source, source_text, sections, extra_env=None, observe=Non
                 cmd = [a.vestcomp, os.path.relpath(source, work), "-o", program]
             else:
                 cmd = [a.vestcomp, source, "-o", os.path.join(work, program), "--no-map"]
-            if "scramble" in kinds:
-                cmd += ["--scramble", kinds["scramble"][0][0]]
             cmd += kinds.get("vestcomp", ([], ""))[0]
             r = subprocess.run(cmd, capture_output=True, cwd=work)
             if r.returncode != 0:
