@@ -82,16 +82,9 @@ def read_dbf(path):
 
 
 def read_memo(path, block):
-    data = open(path, "rb").read()
-    text = bytearray()
-    pos = block * 512
-    while pos < len(data):
-        b = data[pos]
-        if b == 0x1A:
-            return bytes(text).decode("cp1252")
-        text.append(b)
-        pos += 1
-    raise Failure("memo at block %d has no end mark" % block)
+    data = open(path, "rb").read()[block * 512:]
+    check(b"\x1a" in data, "memo at block %d has no end mark" % block)
+    return data[:data.index(b"\x1a")].decode("cp1252")
 
 
 def walk_ndx(path):
