@@ -15,11 +15,7 @@ import sys
 sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 import checklib  # noqa: E402
 from checklib import Failure, arguments, scratch  # noqa: E402
-
-
-def check(cond, what):
-    if not cond:
-        raise Failure(what)
+from checklib import expect as check  # noqa: E402
 
 
 def peers():

@@ -22,18 +22,15 @@ import traceback
 import zipfile
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
-sys.path.insert(0, os.path.join(ROOT, 'tests', 'wine'))
+sys.path[:0] = [os.path.join(ROOT, 'tests'), os.path.join(ROOT, 'tests', 'wine')]
 import wine_harness  # noqa: E402  (the private X server of the Wine tests)
+from checklib import Failure as TestFailure, expect  # noqa: E402
 
 VERSION_LINE = '%s %s (VESTIL runtime 5.0a-NT)\n'
 # What examples/files.vsl writes and examples/hello.vsl prints.
 SQUARES = b''.join(b'%d\r\n' % (i * i) for i in range(1, 11)) + b'sum 385\r\n'
 HELLO_OUTPUT = 'Hello, world!\nGrüße von VESTIL 5.0a-NT\n'.encode()
 MAN_ENV = dict(os.environ, MANPAGER='cat', PAGER='cat', MANWIDTH='80', LC_ALL='C.UTF-8')
-
-
-class TestFailure(Exception):
-    pass
 
 
 def run(argv, timeout=300, check=True, **kw):
@@ -43,11 +40,6 @@ def run(argv, timeout=300, check=True, **kw):
                                                        p.stdout.decode(errors='replace'),
                                                        p.stderr.decode(errors='replace')))
     return p
-
-
-def expect(cond, what):
-    if not cond:
-        raise TestFailure(what)
 
 
 def read(path):

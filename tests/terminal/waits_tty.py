@@ -12,7 +12,7 @@ import termios
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
-from checklib import arguments, compile_program, scratch  # noqa: E402
+from checklib import arguments, compile_program, expect, scratch  # noqa: E402
 
 PROGRAM = """PRINT "bereit"
 WAITKEY
@@ -24,11 +24,6 @@ PRINT "never"
 """
 
 LINE_MODE = termios.ICANON | termios.ECHO | termios.ISIG
-
-
-def expect(cond, what):
-    if not cond:
-        raise SystemExit(what)
 
 
 def read_until(stream, text, proc, timeout=10):
