@@ -12,6 +12,11 @@ class Failure(Exception):
     pass
 
 
+def expect(cond, what):
+    if not cond:
+        raise Failure(what)
+
+
 def arguments(doc, *more):
     """Parses --vestcomp, --vestrun, --keep and more (flags, keywords) pairs;
     the two programs come back as absolute paths."""

@@ -1,15 +1,9 @@
 #!/usr/bin/env python3
-"""INI files of the console runner against Python's configparser.
-
-1. A program writes entries with WRITEINI (new files, a hand-written file with
-   comments and odd spacing, keys and sections in other case, blanks around
-   values, Latin-1 text) and reads them back with @READINI$. configparser
-   reads the same files; both must give the values a simple model expects,
-   and the lines WRITEINI did not touch must be byte for byte as they were.
-2. configparser writes a file ("key = value" lines); the program reads every
-   entry with @READINI$ and must see what configparser wrote.
-
-usage: ini_configparser.py --vestcomp VESTCOMP --vestrun VESTRUN
+"""INI files of the console runner against Python's configparser: WRITEINI
+(new files, a hand-written one with comments and odd spacing, other case,
+blanks, Latin-1) read back by @READINI$ and configparser against a model,
+untouched lines kept byte for byte; then a file configparser wrote read by
+@READINI$.
 """
 import configparser
 import os

@@ -48,60 +48,46 @@ class MemFiles : public DbFiles {
   std::map<std::string, std::shared_ptr<MemBytes>> files;
   int64_t limit = int64_t(1) << 30;
   bool over_limit = false;
-  bool read_only = false;  // every file refuses writing
-  int works = 0;           // work files made
 
   MemBytes& operator[](const std::string& path) {
     auto& p = files[path];
     if (!p) p = std::make_shared<MemBytes>();
     return *p;
   }
-  bool Has(const std::string& path) const { return files.count(path) != 0; }
 
   int Open(const std::string& path, DbAccess access, DbFileHandle& file) override {
+    if (access == DbAccess::kCreate) files[path] = std::make_shared<MemBytes>();
     auto it = files.find(path);
-    if (access == DbAccess::kCreate) {
-      if (read_only) return 5;
-      auto& p = files[path];
-      p = std::make_shared<MemBytes>();
-      file = std::make_unique<MemFile>(p, true, limit, over_limit);
-      return 0;
-    }
     if (it == files.end()) return 2;
-    if (access == DbAccess::kReadWrite && read_only) return 5;
     file = std::make_unique<MemFile>(it->second, access != DbAccess::kRead, limit, over_limit);
     return 0;
   }
   int Erase(const std::string& path) override { return files.erase(path) ? 0 : 2; }
   int Rename(const std::string& from, const std::string& to) override {
-    auto it = files.find(from);
-    if (it == files.end()) return 2;
+    if (!files.count(from)) return 2;
     if (files.count(to)) return 183;
-    files[to] = it->second;
+    files[to] = files[from];
     files.erase(from);
     return 0;
   }
   int CreateWork(const std::string& path, std::string& work_path, DbFileHandle& file) override {
-    work_path = path + "~" + std::to_string(++works);
+    work_path = path + "~" + std::to_string(++works_);
     return Open(work_path, DbAccess::kCreate, file);
   }
   int ReplaceByWork(const std::string& work_path, const std::string& path) override {
-    auto it = files.find(work_path);
-    if (it == files.end()) return 2;
-    if (read_only) {
-      files.erase(it);
-      return 5;
-    }
-    files[path] = it->second;
+    if (!files.count(work_path)) return 2;
+    files[path] = files[work_path];
     files.erase(work_path);
     return 0;
   }
   int Resize(const std::string& path, int64_t length) override {
-    auto it = files.find(path);
-    if (it == files.end()) return 2;
-    it->second->resize(static_cast<size_t>(length), 0);
+    if (!files.count(path)) return 2;
+    files[path]->resize(static_cast<size_t>(length), 0);
     return 0;
   }
+
+ private:
+  int works_ = 0;  // work files made
 };
 
 }  // namespace vestil

@@ -1,33 +1,15 @@
 #!/usr/bin/env python3
-"""The packages, built with CPack and used as a user would use them.
+"""The packages, built with CPack and used as a user would use them: the .deb
+(contents, man pages, installed with apt-get and purged: needs root or sudo)
+and the Windows zip (contents, then unpacked into a fresh Wine prefix in Xvfb,
+where vestcomp.exe compiles every example to the native bytes and a bound exe
+runs in a folder of its own).
 
-  deb-contents   build/: cpack gives vestil_VERSION_ARCH.deb with the programs,
-                 the manual pages, the guide, the examples and the manual's
-                 site (html/, a page for every docs/**/*.md), depending only
-                 on the libraries the programs link
-  man-pages      docs/vestrun.1 and docs/vestcomp.1 format without warnings
-  deb-install    apt-get installs the .deb without downloading anything; an
-                 installed example runs from /usr/share/doc/vestil/examples,
-                 also bound to /usr/bin/vestrun; `man vestrun` shows the page;
-                 apt-get purges the package and leaves none of its files
-                 (needs root or sudo; skipped otherwise)
-  zip-contents   build-win32/: cpack gives vestil-VERSION-win32.zip, one
-                 folder with vestrun.exe (its appended-program slot intact),
-                 vestcomp.exe, README.TXT, LANGUAGE.TXT, EXAMPLES\\ and the
-                 manual's site (HTML\\), the texts with CR LF line ends
-  zip-wine       the zip unpacked into a fresh Wine prefix (in Xvfb):
-                 vestcomp.exe compiles every example to the bytes the native
-                 vestcomp gives, vestrun.exe runs files.vsl (it writes a
-                 file), and a stand-alone exe bound by the unpacked
-                 vestcomp.exe runs in a folder of its own
-
-usage: check_packages.py [--build build] [--build-win32 build-win32]
-           [--work DIR] [TEST ...]
-
-The last line is "package tests: N passed, N failed"; the exit code is 0 when
-nothing failed.
+usage: check_packages.py [--build build] [--build-win32 build-win32] [--work DIR] [TEST ...]
+The last line is "package tests: N passed, N failed".
 """
 import argparse
+import functools
 import glob
 import os
 import re
@@ -39,32 +21,20 @@ import time
 import traceback
 import zipfile
 
-HERE = os.path.dirname(os.path.abspath(__file__))
-ROOT = os.path.dirname(os.path.dirname(HERE))
-sys.path.insert(0, os.path.join(ROOT, 'tests', 'wine'))
+ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+sys.path[:0] = [os.path.join(ROOT, 'tests'), os.path.join(ROOT, 'tests', 'wine')]
 import wine_harness  # noqa: E402  (the private X server of the Wine tests)
-PACKAGE = 'vestil'
-RUNTIME_VERSION = '5.0a-NT'
+from checklib import Failure as TestFailure, expect  # noqa: E402
 
-# What examples/files.vsl writes.
+VERSION_LINE = '%s %s (VESTIL runtime 5.0a-NT)\n'
+# What examples/files.vsl writes and examples/hello.vsl prints.
 SQUARES = b''.join(b'%d\r\n' % (i * i) for i in range(1, 11)) + b'sum 385\r\n'
 HELLO_OUTPUT = 'Hello, world!\nGrüße von VESTIL 5.0a-NT\n'.encode()
-
-
-def site_pages():
-    """The pages mkdocs makes of docs/ (use_directory_urls off): NAME.md -> NAME.html."""
-    docs = os.path.join(ROOT, 'docs')
-    return sorted(os.path.relpath(p, docs)[:-3] + '.html'
-                  for p in glob.glob(os.path.join(docs, '**', '*.md'), recursive=True))
-
-
-class TestFailure(Exception):
-    pass
+MAN_ENV = dict(os.environ, MANPAGER='cat', PAGER='cat', MANWIDTH='80', LC_ALL='C.UTF-8')
 
 
 def run(argv, timeout=300, check=True, **kw):
-    kw.setdefault('stdin', subprocess.DEVNULL)
-    p = subprocess.run(argv, capture_output=True, timeout=timeout, **kw)
+    p = subprocess.run(argv, capture_output=True, timeout=timeout, stdin=subprocess.DEVNULL, **kw)
     if check and p.returncode != 0:
         raise TestFailure('%s: exit code %d\n%s%s' % (' '.join(argv), p.returncode,
                                                        p.stdout.decode(errors='replace'),
@@ -72,18 +42,29 @@ def run(argv, timeout=300, check=True, **kw):
     return p
 
 
-def expect(cond, what):
-    if not cond:
-        raise TestFailure(what)
+def read(path):
+    with open(path, 'rb') as f:
+        return f.read()
+
+
+def site_pages():
+    """The pages mkdocs makes of docs/ (use_directory_urls off): NAME.md -> NAME.html."""
+    docs = os.path.join(ROOT, 'docs')
+    return [os.path.relpath(p, docs)[:-3] + '.html' for p in glob.glob(docs + '/**/*.md', recursive=True)]
+
+
+def examples():
+    folder = os.path.join(ROOT, 'examples')
+    return [os.path.relpath(p, folder) for p in glob.glob(folder + '/**/*.vsl', recursive=True)]
 
 
 def project_version(build):
-    with open(os.path.join(build, 'CMakeCache.txt')) as f:
-        m = re.search(r'^CMAKE_PROJECT_VERSION:STATIC=(.*)$', f.read(), re.M)
+    m = re.search(r'^CMAKE_PROJECT_VERSION:STATIC=(.*)$', read(os.path.join(build, 'CMakeCache.txt')).decode(), re.M)
     expect(m, '%s/CMakeCache.txt names no project version' % build)
     return m.group(1)
 
 
+@functools.lru_cache(None)
 def cpack(build, pattern):
     for old in glob.glob(os.path.join(build, pattern)):
         os.remove(old)
@@ -93,317 +74,196 @@ def cpack(build, pattern):
     return found[0]
 
 
-class Context:
-    def __init__(self, args):
-        self.build = os.path.abspath(args.build)
-        self.build_win32 = os.path.abspath(args.build_win32)
-        self.work = os.path.abspath(args.work)
-        self.deb = None
-        self.zip = None
-
-    def need_deb(self):
-        if not self.deb:
-            self.deb = cpack(self.build, PACKAGE + '_*.deb')
-        return self.deb
-
-    def need_zip(self):
-        if not self.zip:
-            self.zip = cpack(self.build_win32, PACKAGE + '-*-win32.zip')
-        return self.zip
+def fresh(path):
+    shutil.rmtree(path, ignore_errors=True)
+    os.makedirs(path)
+    return path
 
 
 # --- the Debian package ----------------------------------------------------------
 
-def test_deb_contents(ctx):
-    deb = ctx.need_deb()
-    version = project_version(ctx.build)
+def test_deb_contents(a):
+    deb = cpack(a.build, 'vestil_*.deb')
+    version = project_version(a.build)
     arch = run(['dpkg', '--print-architecture']).stdout.decode().strip()
-    expect(os.path.basename(deb) == '%s_%s_%s.deb' % (PACKAGE, version, arch),
-           'package file name %s' % os.path.basename(deb))
-    fields = {}
-    for name in ('Package', 'Version', 'Architecture', 'Depends', 'Recommends', 'Maintainer'):
-        fields[name] = run(['dpkg-deb', '--field', deb, name]).stdout.decode().strip()
-    expect((fields['Package'], fields['Version'], fields['Architecture']) == (PACKAGE, version, arch),
-           'control fields %s' % fields)
-    expect(fields['Maintainer'] != '', 'no Maintainer field')
+    expect(os.path.basename(deb) == 'vestil_%s_%s.deb' % (version, arch), 'package file name %s' % deb)
+    fields = {name: run(['dpkg-deb', '--field', deb, name]).stdout.decode().strip()
+              for name in ('Package', 'Version', 'Architecture', 'Depends', 'Maintainer')}
+    expect((fields['Package'], fields['Version'], fields['Architecture']) == ('vestil', version, arch)
+           and fields['Maintainer'], 'control fields %s' % fields)
     # Only what the executables link: the C and C++ runtime libraries.
     depends = [d.strip().split(' ')[0] for d in fields['Depends'].split(',') if d.strip()]
-    expect('libc6' in depends and set(depends) <= {'libc6', 'libstdc++6', 'libgcc-s1'},
-           'Depends: %s' % fields['Depends'])
-    listing = run(['dpkg-deb', '--contents', deb]).stdout.decode()
-    entries = {}
-    for line in listing.splitlines():
-        parts = line.split()
-        entries[parts[-1].lstrip('.')] = parts[0]
-    want = ['/usr/bin/vestrun', '/usr/bin/vestcomp',
-            '/usr/share/man/man1/vestrun.1', '/usr/share/man/man1/vestcomp.1',
-            '/usr/share/doc/vestil/README.md', '/usr/share/doc/vestil/language.md']
-    want += ['/usr/share/doc/vestil/examples/' + os.path.relpath(p, os.path.join(ROOT, 'examples'))
-             for p in glob.glob(os.path.join(ROOT, 'examples', '**', '*.vsl'), recursive=True)]
-    want += ['/usr/share/doc/vestil/html/' + page for page in site_pages() + ['search/search_index.json']]
+    expect('libc6' in depends and set(depends) <= {'libc6', 'libstdc++6', 'libgcc-s1'}, 'Depends: %s' % depends)
+    entries = {line.split()[-1].lstrip('.'): line.split()[0]
+               for line in run(['dpkg-deb', '--contents', deb]).stdout.decode().splitlines()}
+    doc = '/usr/share/doc/vestil/'
+    want = ['/usr/share/man/man1/vestrun.1', '/usr/share/man/man1/vestcomp.1', doc + 'README.md', doc + 'language.md']
+    want += [doc + 'examples/' + e for e in examples()]
+    want += [doc + 'html/' + page for page in site_pages() + ['search/search_index.json']]
     for path in want:
         expect(path in entries, '%s is not in the package' % path)
     for path in ('/usr/bin/vestrun', '/usr/bin/vestcomp'):
-        expect(entries[path] == '-rwxr-xr-x', '%s has the mode %s' % (path, entries[path]))
+        expect(entries.get(path) == '-rwxr-xr-x', '%s has the mode %s' % (path, entries.get(path)))
     for path, mode in entries.items():
-        if path.endswith('/'):
-            expect(mode == 'drwxr-xr-x', '%s has the mode %s' % (path, mode))
-        expect(path.startswith('/usr/'), '%s lies outside /usr' % path)
+        expect(path.startswith('/usr/') and (mode == 'drwxr-xr-x' or not path.endswith('/')),
+               '%s (%s) lies outside /usr or has another mode' % (path, mode))
 
 
-def test_man_pages(ctx):
-    env = dict(os.environ, MANWIDTH='80', LC_ALL='C.UTF-8')
+def test_man_pages(a):
     for page, name in (('vestrun.1', 'vestrun - run VESTIL programs'),
                        ('vestcomp.1', 'vestcomp - compile, list and bind VESTIL programs')):
-        r = run(['man', '--warnings', '-l', os.path.join(ROOT, 'docs', page)], env=env)
-        expect(r.stderr == b'', '%s: %s' % (page, r.stderr.decode(errors='replace')))
-        expect(name in r.stdout.decode(), '%s does not read "%s"' % (page, name))
+        r = run(['man', '--warnings', '-l', os.path.join(ROOT, 'docs', page)], env=MAN_ENV)
+        expect(r.stderr == b'' and name in r.stdout.decode(), '%s: %r %s' % (page, r.stdout[:200], r.stderr))
 
 
-def root_command():
-    if os.geteuid() == 0:
-        return []
-    if shutil.which('sudo') and run(['sudo', '-n', 'true'], check=False).returncode == 0:
-        return ['sudo', '-n']
-    return None
-
-
-def apt_get(root, *args):
-    return run(root + ['env', 'DEBIAN_FRONTEND=noninteractive', 'apt-get', '-y', '-q',
-                       '-o', 'DPkg::Lock::Timeout=120', '-o', 'Dpkg::Use-Pty=0'] + list(args),
-               timeout=600)
-
-
-def installed(package):
-    r = run(['dpkg-query', '-W', '-f=${Status}', package], check=False)
+def installed():
+    r = run(['dpkg-query', '-W', '-f=${Status}', 'vestil'], check=False)
     return r.returncode == 0 and b'install ok installed' in r.stdout
 
 
-def test_deb_install(ctx):
-    root = root_command()
-    if root is None:
+def test_deb_install(a):
+    if os.geteuid() == 0:
+        root = []
+    elif shutil.which('sudo') and run(['sudo', '-n', 'true'], check=False).returncode == 0:
+        root = ['sudo', '-n']
+    else:
         return 'skipped: neither root nor sudo without a password'
-    deb = ctx.need_deb()
-    if installed(PACKAGE):
-        apt_get(root, 'purge', PACKAGE)
-    # Everything the package needs is installed already (tools/install_deps.sh):
-    # apt must install this package and nothing else.
-    plan = apt_get(root, 'install', '--simulate', deb).stdout.decode()
-    new = sorted(line.split()[1] for line in plan.splitlines() if line.startswith('Inst '))
-    expect(new == [PACKAGE], 'apt-get would install %s' % new)
-    apt_get(root, 'install', deb)
-    try:
-        files = run(['dpkg', '-L', PACKAGE]).stdout.decode().splitlines()
-        expect(shutil.which('vestrun') == '/usr/bin/vestrun', 'vestrun is %s' % shutil.which('vestrun'))
-        version = project_version(ctx.build)
-        r = run(['/usr/bin/vestrun', '--version'])
-        expect(r.stdout == ('vestrun %s (VESTIL runtime %s)\n' % (version, RUNTIME_VERSION)).encode(),
-               'vestrun --version: %r' % r.stdout)
+    deb = cpack(a.build, 'vestil_*.deb')
 
-        work = os.path.join(ctx.work, 'deb')
-        shutil.rmtree(work, ignore_errors=True)
-        os.makedirs(work)
-        examples = '/usr/share/doc/vestil/examples'
-        run(['/usr/bin/vestcomp', os.path.join(examples, 'hello.vsl'), '-o', 'hello.VSC'], cwd=work)
-        r = run(['/usr/bin/vestrun', 'hello'], cwd=work)
-        expect(r.stdout == HELLO_OUTPUT, 'hello.vsl printed %r' % r.stdout)
-        run(['/usr/bin/vestcomp', os.path.join(examples, 'include.vsl'), '-o', 'include.VSC'], cwd=work)
-        r = run(['/usr/bin/vestrun', 'include.VSC'], cwd=work)
-        expect(b'between two rules' in r.stdout, 'include.vsl printed %r' % r.stdout)
-        run(['/usr/bin/vestcomp', os.path.join(examples, 'files.vsl'), '-o', 'files.VSC'], cwd=work)
-        run(['/usr/bin/vestrun', 'files.VSC'], cwd=work)
-        with open(os.path.join(work, 'squares.txt'), 'rb') as f:
-            expect(f.read() == SQUARES, 'files.vsl wrote another squares.txt')
+    def apt_get(*args):
+        return run(root + ['env', 'DEBIAN_FRONTEND=noninteractive', 'apt-get', '-y', '-q', '-o',
+                           'DPkg::Lock::Timeout=120', '-o', 'Dpkg::Use-Pty=0'] + list(args), timeout=600)
+    if installed():
+        apt_get('purge', 'vestil')
+    # Everything the package needs is installed already (tools/install_deps.sh).
+    plan = apt_get('install', '--simulate', deb).stdout.decode().splitlines()
+    new = [line.split()[1] for line in plan if line.startswith('Inst ')]
+    expect(new == ['vestil'], 'apt-get would install %s' % new)
+    apt_get('install', deb)
+    try:
+        files = run(['dpkg', '-L', 'vestil']).stdout.decode().splitlines()
+        expect(shutil.which('vestrun') == '/usr/bin/vestrun', 'vestrun is %s' % shutil.which('vestrun'))
+        r = run(['/usr/bin/vestrun', '--version'])
+        expect(r.stdout == (VERSION_LINE % ('vestrun', project_version(a.build))).encode(), '--version: %r' % r.stdout)
+        work = fresh(os.path.join(a.work, 'deb'))
+        for name in ('hello', 'include', 'files'):
+            run(['/usr/bin/vestcomp', '/usr/share/doc/vestil/examples/%s.vsl' % name, '-o', name + '.VSC'], cwd=work)
         # The installed runner is stripped; its appended-program slot stays.
         run(['/usr/bin/vestcomp', 'bind', '/usr/bin/vestrun', 'hello.VSC', '-o', 'hello'], cwd=work)
-        r = run([os.path.join(work, 'hello')], cwd=work)
-        expect(r.stdout == HELLO_OUTPUT, 'the bound hello printed %r' % r.stdout)
-
-        env = dict(os.environ, MANPAGER='cat', PAGER='cat', MANWIDTH='80', LC_ALL='C.UTF-8')
-        page = run(['man', '-w', 'vestrun'], env=env).stdout.decode().strip()
+        for argv in (['/usr/bin/vestrun', 'hello'], [work + '/hello']):
+            r = run(argv, cwd=work)
+            expect(r.stdout == HELLO_OUTPUT, '%s printed %r' % (argv, r.stdout))
+        r = run(['/usr/bin/vestrun', 'include.VSC'], cwd=work)
+        expect(b'between two rules' in r.stdout, 'include.vsl printed %r' % r.stdout)
+        run(['/usr/bin/vestrun', 'files.VSC'], cwd=work)
+        expect(read(os.path.join(work, 'squares.txt')) == SQUARES, 'files.vsl wrote another squares.txt')
+        page = run(['man', '-w', 'vestrun'], env=MAN_ENV).stdout.decode().strip()
         expect(page.startswith('/usr/share/man/man1/vestrun.1'), 'man -w vestrun: %s' % page)
-        r = run(['man', '--warnings', 'vestrun'], env=env)
-        expect(b'vestrun - run VESTIL programs' in r.stdout and r.stderr == b'',
-               'man vestrun: %r %r' % (r.stdout[:200], r.stderr))
-        run(['man', 'vestcomp'], env=env)
+        r = run(['man', '--warnings', 'vestrun'], env=MAN_ENV)
+        expect(b'vestrun - run VESTIL programs' in r.stdout and r.stderr == b'', 'man vestrun: %r' % r.stderr)
+        run(['man', 'vestcomp'], env=MAN_ENV)
     finally:
-        apt_get(root, 'purge', PACKAGE)
-    expect(not installed(PACKAGE), 'the package is still installed')
+        apt_get('purge', 'vestil')
+    expect(not installed(), 'the package is still installed')
     left = [p for p in files if os.path.isfile(p) or os.path.islink(p)]
-    left += [p for p in ('/usr/share/doc/vestil',) if os.path.exists(p)]
+    left += [p for p in ['/usr/share/doc/vestil'] if os.path.exists(p)]
     expect(not left, 'left after the purge: %s' % left)
 
 
 # --- the Windows zip --------------------------------------------------------------
 
-def zip_folder(ctx):
-    return 'vestil-%s-win32/' % project_version(ctx.build_win32)
+def zip_folder(a):
+    return 'vestil-%s-win32/' % project_version(a.build_win32)
 
 
-def test_zip_contents(ctx):
-    path = ctx.need_zip()
-    top = zip_folder(ctx)
+def test_zip_contents(a):
+    path, top = cpack(a.build_win32, 'vestil-*-win32.zip'), zip_folder(a)
     expect(os.path.basename(path) == top.rstrip('/') + '.zip', 'zip file name %s' % path)
     with zipfile.ZipFile(path) as z:
         names = [n for n in z.namelist() if not n.endswith('/')]
         expect(all(n.startswith(top) for n in names), 'names outside %s: %s' % (top, names))
         names = {n[len(top):] for n in names}
-        examples = {'EXAMPLES/' + os.path.relpath(p, os.path.join(ROOT, 'examples'))
-                    for p in glob.glob(os.path.join(ROOT, 'examples', '**', '*.vsl'), recursive=True)}
-        want = {'vestrun.exe', 'vestcomp.exe', 'README.TXT', 'LANGUAGE.TXT'} | examples
+        samples = {'EXAMPLES/' + e for e in examples()}
         site = {n for n in names if n.startswith('HTML/')}
         pages = {'HTML/' + page for page in site_pages()}
         expect(pages <= site, 'the zip lacks the pages %s' % sorted(pages - site))
+        want = {'vestrun.exe', 'vestcomp.exe', 'README.TXT', 'LANGUAGE.TXT'} | samples
         expect(names - site == want, 'the zip holds %s, not %s' % (sorted(names - site), sorted(want)))
         for exe in ('vestrun.exe', 'vestcomp.exe'):
-            with open(os.path.join(ctx.build_win32, exe), 'rb') as f:
-                expect(z.read(top + exe) == f.read(), '%s differs from the build' % exe)
+            expect(z.read(top + exe) == read(os.path.join(a.build_win32, exe)), '%s differs from the build' % exe)
         runner = z.read(top + 'vestrun.exe')
         pe_offset = struct.unpack_from('<I', runner, 0x3c)[0]
         expect(runner[:2] == b'MZ' and pe_offset >= 0x100 and runner[0x80:0x84] == b'\0\0\0\0',
                'vestrun.exe has no free appended-program slot (PE header at 0x%x)' % pe_offset)
-        for text in ['README.TXT', 'LANGUAGE.TXT'] + sorted(examples):
+        for text in ['README.TXT', 'LANGUAGE.TXT'] + sorted(samples):
             data = z.read(top + text)
-            expect(data.count(b'\n') > 0 and data.count(b'\n') == data.count(b'\r\n'),
-                   '%s does not end its lines with CR LF' % text)
-        with open(os.path.join(ROOT, 'docs', 'language.md'), 'rb') as f:
-            expect(z.read(top + 'LANGUAGE.TXT').replace(b'\r\n', b'\n') == f.read(),
-                   'LANGUAGE.TXT is not the guide')
+            expect(0 < data.count(b'\n') == data.count(b'\r\n'), '%s does not end its lines with CR LF' % text)
+        expect(z.read(top + 'LANGUAGE.TXT').replace(b'\r\n', b'\n') == read(os.path.join(ROOT, 'docs', 'language.md')),
+               'LANGUAGE.TXT is not the guide')
 
 
-class Wine:
-    """A private X server and a fresh Wine prefix under the work folder."""
-
-    def __init__(self, work, win64=False):
-        self.work = work
-        self.win64 = win64
-        self.env = dict(os.environ)
-        self.xvfb = None
-
-    def start(self):
-        self.xvfb, display = wine_harness.start_xvfb('800x600x24')
-        prefix = os.path.join(self.work, 'prefix')
-        shutil.rmtree(prefix, ignore_errors=True)
-        self.env.update({
-            'DISPLAY': display,
-            'WINEPREFIX': prefix,
-            'WINEARCH': 'win64' if self.win64 else 'win32',
-            'WINEDEBUG': '-all',
-            'WINEDLLOVERRIDES': 'mscoree,mshtml=',
-        })
-        t0 = time.monotonic()
-        run(['wineboot', '-i'], env=self.env, timeout=600)
-        run(['wineserver', '-w'], env=self.env, timeout=600)
-        print('wineboot -i: %.1f s' % (time.monotonic() - t0), flush=True)
-        return os.path.join(prefix, 'drive_c')
-
-    def run(self, cwd, exe, *argv):
-        """Runs the Windows program cwd/exe; wine ends with its exit code."""
-        return run(['wine', os.path.join(cwd, exe)] + list(argv), cwd=cwd, env=self.env,
-                   timeout=120, check=False)
-
-    def stop(self):
-        if 'WINEPREFIX' in self.env:
-            subprocess.run(['wineserver', '-k'], env=self.env, stdin=subprocess.DEVNULL,
-                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
-        if self.xvfb:
-            self.xvfb.terminate()
-            try:
-                self.xvfb.wait(10)
-            except subprocess.TimeoutExpired:
-                self.xvfb.kill()
-                self.xvfb.wait()
-
-
-def expect_exit(r, code, what):
-    expect(r.returncode == code, '%s: exit code %d, expected %d\n%s%s' % (
-        what, r.returncode, code, r.stdout.decode(errors='replace'), r.stderr.decode(errors='replace')))
-
-
-def runs_32_bit_programs():
-    """The Wine of Debian 12 runs 32-bit programs with a 32-bit loader, which a
-    kernel without 32-bit support cannot start."""
-    try:
-        return subprocess.run(['/usr/lib/wine/wine', '--version'], capture_output=True,
-                              timeout=60).returncode == 0
-    except OSError:
-        return False
-
-
-def test_zip_wine(ctx):
-    path = ctx.need_zip()
-    # Where the kernel runs no 32-bit programs, the 64-bit build of the same
-    # source stands in for the zip's two exes (zip-contents checks those).
+def test_zip_wine(a):
+    path = cpack(a.build_win32, 'vestil-*-win32.zip')
+    # The Wine of Debian 12 runs 32-bit programs with a 32-bit loader, which a
+    # kernel without 32-bit support cannot start: there the 64-bit build of the
+    # same source stands in for the zip's two exes (zip-contents checks those).
     stand_in = None
-    if not runs_32_bit_programs():
-        stand_in = os.path.join(os.path.dirname(ctx.build_win32), 'build-win64')
+    if run(['/usr/lib/wine/wine', '--version'], check=False).returncode != 0:
+        stand_in = os.path.join(os.path.dirname(a.build_win32), 'build-win64')
         if not all(os.path.isfile(os.path.join(stand_in, e)) for e in ('vestrun.exe', 'vestcomp.exe')):
             return 'skipped: this kernel runs no 32-bit programs and there is no build-win64 to stand in'
-        print('zip-wine: this kernel runs no 32-bit programs; the exes of %s stand in' % stand_in,
-              flush=True)
-
-    native_vestcomp = os.path.join(ctx.build, 'vestcomp')
+        print('zip-wine: this kernel runs no 32-bit programs; the exes of %s stand in' % stand_in, flush=True)
+    native_vestcomp = os.path.join(a.build, 'vestcomp')
     expect(os.path.isfile(native_vestcomp), '%s does not exist' % native_vestcomp)
-    work = os.path.join(ctx.work, 'wine')
-    shutil.rmtree(work, ignore_errors=True)
-    os.makedirs(work)
-    wine = Wine(work, win64=stand_in is not None)
+    work = fresh(os.path.join(a.work, 'wine'))
+    xvfb, display = wine_harness.start_xvfb('800x600x24')
+    env = dict(os.environ, DISPLAY=display, WINEPREFIX=os.path.join(work, 'prefix'), WINEDEBUG='-all',
+               WINEARCH='win64' if stand_in else 'win32', WINEDLLOVERRIDES='mscoree,mshtml=')
+
+    def wine(cwd, exe, *argv):
+        """Runs the Windows program cwd/exe; it must end with 0."""
+        return run(['wine', os.path.join(cwd, exe)] + list(argv), cwd=cwd, env=env, timeout=120)
     try:
-        drive_c = wine.start()
+        t0 = time.monotonic()
+        run(['wineboot', '-i'], env=env, timeout=600)
+        run(['wineserver', '-w'], env=env, timeout=600)
+        print('wineboot -i: %.1f s' % (time.monotonic() - t0), flush=True)
+        drive_c = os.path.join(work, 'prefix', 'drive_c')
         with zipfile.ZipFile(path) as z:
             z.extractall(drive_c)
-        folder = os.path.join(drive_c, zip_folder(ctx).rstrip('/'))
-        if stand_in:
-            for exe in ('vestrun.exe', 'vestcomp.exe'):
-                shutil.copyfile(os.path.join(stand_in, exe), os.path.join(folder, exe))
-
-        r = wine.run(folder, 'vestcomp.exe', '--version')
-        expect_exit(r, 0, 'vestcomp.exe --version')
-        expect(r.stdout.replace(b'\r\n', b'\n') == ('vestcomp %s (VESTIL runtime %s)\n' % (
-            project_version(ctx.build_win32), RUNTIME_VERSION)).encode(),
+        folder = os.path.join(drive_c, zip_folder(a))
+        for exe in ('vestrun.exe', 'vestcomp.exe') if stand_in else ():
+            shutil.copyfile(os.path.join(stand_in, exe), os.path.join(folder, exe))
+        r = wine(folder, 'vestcomp.exe', '--version')
+        expect(r.stdout.replace(b'\r\n', b'\n') == (VERSION_LINE % ('vestcomp', project_version(a.build_win32))).encode(),
                'vestcomp.exe --version: %r' % r.stdout)
-
         # Every unpacked example (CR LF) compiles to the bytes the native
         # vestcomp makes of the original.
-        sources = sorted(glob.glob(os.path.join(ROOT, 'examples', '*.vsl')))
+        sources = glob.glob(os.path.join(ROOT, 'examples', '*.vsl'))
         expect(sources, 'no examples')
         for source in sources:
-            name = os.path.splitext(os.path.basename(source))[0]
-            want = os.path.join(work, name + '.native')
-            run([native_vestcomp, source, '-o', want])
-            r = wine.run(folder, 'vestcomp.exe', 'EXAMPLES\\%s.vsl' % name, '-o', name.upper() + '.VSC')
-            expect_exit(r, 0, 'vestcomp.exe %s.vsl' % name)
-            with open(want, 'rb') as a, open(os.path.join(folder, name.upper() + '.VSC'), 'rb') as b:
-                expect(a.read() == b.read(), '%s.vsl: vestcomp.exe and vestcomp differ' % name)
-
-        # files.vsl writes squares.txt and ends with 0.
-        r = wine.run(folder, 'vestrun.exe', 'FILES.VSC')
-        expect_exit(r, 0, 'vestrun.exe FILES.VSC')
-        with open(os.path.join(folder, 'squares.txt'), 'rb') as f:
-            expect(f.read() == SQUARES, 'vestrun.exe FILES.VSC wrote another squares.txt')
-
+            name = os.path.basename(source)[:-4]
+            run([native_vestcomp, source, '-o', os.path.join(work, name + '.native')])
+            wine(folder, 'vestcomp.exe', 'EXAMPLES\\%s.vsl' % name, '-o', name.upper() + '.VSC')
+            expect(read(os.path.join(work, name + '.native')) == read(os.path.join(folder, name.upper() + '.VSC')),
+                   '%s.vsl: vestcomp.exe and vestcomp differ' % name)
+        wine(folder, 'vestrun.exe', 'FILES.VSC')
+        expect(read(os.path.join(folder, 'squares.txt')) == SQUARES, 'vestrun.exe FILES.VSC wrote another squares.txt')
         # A stand-alone exe, bound by the unpacked vestcomp.exe, in a folder
         # without the runner or the program file.
-        r = wine.run(folder, 'vestcomp.exe', 'bind', 'vestrun.exe', 'FILES.VSC', '-o', 'FILES.EXE')
-        expect_exit(r, 0, 'vestcomp.exe bind')
-        alone = os.path.join(drive_c, 'alone')
-        os.makedirs(alone)
+        wine(folder, 'vestcomp.exe', 'bind', 'vestrun.exe', 'FILES.VSC', '-o', 'FILES.EXE')
+        alone = fresh(os.path.join(drive_c, 'alone'))
         shutil.move(os.path.join(folder, 'FILES.EXE'), os.path.join(alone, 'FILES.EXE'))
-        r = wine.run(alone, 'FILES.EXE')
-        expect_exit(r, 0, 'FILES.EXE')
-        with open(os.path.join(alone, 'squares.txt'), 'rb') as f:
-            expect(f.read() == SQUARES, 'FILES.EXE wrote another squares.txt')
+        wine(alone, 'FILES.EXE')
+        expect(read(os.path.join(alone, 'squares.txt')) == SQUARES, 'FILES.EXE wrote another squares.txt')
     finally:
-        wine.stop()
+        run(['wineserver', '-k'], env=env, timeout=60, check=False)
+        xvfb.kill()
+        xvfb.wait()
 
 
-TESTS = [
-    ('deb-contents', test_deb_contents),
-    ('man-pages', test_man_pages),
-    ('deb-install', test_deb_install),
-    ('zip-contents', test_zip_contents),
-    ('zip-wine', test_zip_wine),
-]
+TESTS = {'deb-contents': test_deb_contents, 'man-pages': test_man_pages, 'deb-install': test_deb_install,
+         'zip-contents': test_zip_contents, 'zip-wine': test_zip_wine}
 
 
 def main():
@@ -412,37 +272,27 @@ def main():
     ap.add_argument('--build-win32', default=os.path.join(ROOT, 'build-win32'))
     ap.add_argument('--work', help='work folder (default: package-tests/ in the native build)')
     ap.add_argument('tests', nargs='*')
-    args = ap.parse_args()
-    if not args.work:
-        args.work = os.path.join(args.build, 'package-tests')
-    names = [n for n, _ in TESTS]
-    for n in args.tests:
-        if n not in names:
-            ap.error('unknown test %s (known: %s)' % (n, ', '.join(names)))
-    os.makedirs(args.work, exist_ok=True)
-    ctx = Context(args)
+    a = ap.parse_args()
+    if set(a.tests) - set(TESTS):
+        ap.error('unknown tests %s (known: %s)' % (set(a.tests) - set(TESTS), ', '.join(TESTS)))
+    a.build, a.build_win32 = os.path.abspath(a.build), os.path.abspath(a.build_win32)
+    a.work = os.path.abspath(a.work or os.path.join(a.build, 'package-tests'))
+    os.makedirs(a.work, exist_ok=True)
     passed = failed = 0
-    started = time.monotonic()
-    for name, func in TESTS:
-        if args.tests and name not in args.tests:
+    for name, func in TESTS.items():
+        if a.tests and name not in a.tests:
             continue
         t0 = time.monotonic()
         try:
-            note = func(ctx)
-        except TestFailure as e:
+            note = func(a)
+        except Exception as e:
             failed += 1
             print('FAIL %s: %s' % (name, e), flush=True)
-        except Exception:
-            failed += 1
-            print('FAIL %s: unexpected error' % name, flush=True)
-            traceback.print_exc()
+            if not isinstance(e, TestFailure):
+                traceback.print_exc()
         else:
-            if note:
-                print('SKIP %s: %s' % (name, note), flush=True)
-            else:
-                passed += 1
-                print('PASS %s (%.1f s)' % (name, time.monotonic() - t0), flush=True)
-    print('package tests took %.1f s' % (time.monotonic() - started))
+            passed += not note
+            print('SKIP %s: %s' % (name, note) if note else 'PASS %s (%.1f s)' % (name, time.monotonic() - t0), flush=True)
     print('package tests: %d passed, %d failed' % (passed, failed))
     return 1 if failed else 0
 

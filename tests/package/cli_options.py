@@ -1,12 +1,8 @@
 #!/usr/bin/env python3
-"""--help and --version of vestrun and vestcomp.
-
-As the only argument they print the usage or the version and exit 0; in
-every other case the command line means what it meant before: a program file
-the loader would open under that name ("--help.VSC", found regardless of
-case) runs, a plain file of that name leaves the loader as it was (it looks
-for "--version.VSC"), a second argument makes the word a program name again,
-and a runner with a bound program passes the word to its program."""
+"""--help and --version of vestrun and vestcomp: as the only argument they
+print the usage or the version; otherwise the word means what it meant before
+(a program file "--help.VSC" found regardless of case runs, a second argument
+makes it a program name, a bound program gets it as its parameter)."""
 import os
 import subprocess
 import sys

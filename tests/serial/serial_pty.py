@@ -1,23 +1,10 @@
 #!/usr/bin/env python3
-"""Serial ports of the console runner through a pseudo-terminal pair.
-
-socat joins two pseudo-terminals A and B; VESTIL_COM1 names A, so a program's
-COM1 is A and this script plays the device at B. The script also keeps A open
-itself: a pseudo-terminal forgets its input when its last user closes it,
-and the keeper lets it look at A's line settings after a program ended.
-
-1. Bytes the device sent wait in the queue: @COMREAD$ takes the smaller of
-   the waiting count, its maximum and 255; a zero byte ends the text and the
-   bytes after it are gone all the same.
-2. A round trip: the program writes (bytes above 127 included), the device
-   answers, the program reads the answer.
-3. @COMSETUP and @COMFLAGS reach the line: rate, stop bits and XON/XOFF as
-   the tty shows them (a pseudo-terminal keeps no data bits or parity of its
-   own); bad definitions give -1 and change nothing.
-4. The port opened last: a failed open makes it -1, so @COMSETUP fails and
-   @COMREAD$ reads nothing even from an open port; a port is not opened twice.
-
-usage: serial_pty.py --vestcomp VESTCOMP --vestrun VESTRUN   (77: no socat)
+"""Serial ports of the console runner through a socat pseudo-terminal pair:
+VESTIL_COM1 names A, this script plays the device at B and keeps A open too
+(a pseudo-terminal forgets its input when its last user closes it; the keeper
+also shows A's line settings after a program ended). Checked: @COMREAD$'s
+limits, a round trip with bytes above 127, @COMSETUP and @COMFLAGS on the
+line, and the port opened last. 77 without socat.
 """
 import fcntl
 import os
