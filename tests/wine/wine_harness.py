@@ -27,6 +27,8 @@ import time
 import traceback
 
 HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.dirname(HERE))
+import run_program  # noqa: E402  (the case format's sections)
 PROGRAMS = os.path.join(os.path.dirname(HERE), 'programs')
 
 # The open dialog of a run without a program, as Windows-1252 bytes.
@@ -595,25 +597,17 @@ class SerialPair:
 # @VERSION@ (the project's), @CLASSLONG@ (user32's entry for the class values
 # on the runner's kind: GetClassLongA, GetClassLongPtrA on 64 bits).
 def parse_cases(path):
-    """The Wine cases of a .cases file: (name, source, {kind: (args, text)}, [files])."""
+    """The Wine cases of a .cases file: (name, source, sections as run_program.parse gives them)."""
     out, cur = [], None
     with open(path, encoding='utf-8') as f:
         for line in f:
             if line.startswith('=== '):
                 head = line[4:].split()
                 cur = [head[1], [], []] if head[0] in ('WINE', 'BOTH') else None
-                if cur:
-                    out.append(cur)
-            elif cur is None:
-                continue
-            elif line.startswith('== '):
-                parts = line[3:].split()
-                cur[2].append([parts[0], parts[1:], []])
-            elif cur[2]:
-                cur[2][-1][2].append(line)
-            else:
-                cur[1].append(line)
-    return [(n, ''.join(src), [(k, a, ''.join(t)) for k, a, t in secs]) for n, src, secs in out]
+                out += [cur] if cur else []
+            elif cur:
+                (cur[2] if cur[2] or line.startswith('== ') else cur[1]).append(line)
+    return [(n, ''.join(src), run_program.parse(secs)) for n, src, secs in out]
 
 
 def run_case(ctx, name, source, sections):
@@ -695,10 +689,6 @@ def run_case(ctx, name, source, sections):
         if kind != 'file':
             continue
         want = fill(want)
-        if 'noeol' in fargs and want.endswith('\n'):
-            want = want[:-1]
-        if 'crlf' in fargs:
-            want = want.replace('\n', '\r\n')
         path = os.path.join(folder, fargs[0])
         if not os.path.exists(path):
             raise TestFailure('%s was not written' % fargs[0])
