@@ -3,10 +3,10 @@
  *
  *   winstmt_helper info TITLE FILE    writes "x y w h style menu" of the
  *                                     top-level window TITLE to FILE
- *   winstmt_helper form TITLE FILE    writes the class of the window with the
- *                                     keyboard focus in TITLE's thread, then
- *                                     the entries of TITLE's list box, one a
- *                                     line
+ *   winstmt_helper form TITLE FILE    appends a line to FILE: the class of the
+ *                                     window with the keyboard focus in TITLE's
+ *                                     thread, then the entries of TITLE's list
+ *                                     box, each after a blank
  *   winstmt_helper cover TITLE        covers the window with a topmost window,
  *                                     takes it away again and invalidates the
  *                                     window as an uncovering does (with erase)
@@ -57,9 +57,9 @@ static int form(const char *title, const char *file) {
   if (GetGUIThreadInfo(GetWindowThreadProcessId(w, NULL), &gui) && gui.hwndFocus)
     GetClassNameA(gui.hwndFocus, name, sizeof name);
   HWND list = FindWindowExA(w, NULL, "LISTBOX", NULL);
-  FILE *f = fopen(file, "w");
+  FILE *f = fopen(file, "a");
   if (!f) return 1;
-  fprintf(f, "%s\n", name);
+  fprintf(f, "%s", name);
   LRESULT n = list ? SendMessageA(list, LB_GETCOUNT, 0, 0) : 0;
   for (LRESULT i = 0; i < n; ++i) {
     /* Across processes the text comes as UTF-16, whichever side asks. */
@@ -67,8 +67,9 @@ static int form(const char *title, const char *file) {
     char text[512] = "";
     if (SendMessageW(list, LB_GETTEXTLEN, (WPARAM)i, 0) < 256) SendMessageW(list, LB_GETTEXT, (WPARAM)i, (LPARAM)wide);
     WideCharToMultiByte(1252, 0, wide, -1, text, sizeof text, NULL, NULL);
-    fprintf(f, "%s\n", text);
+    fprintf(f, " %s", text);
   }
+  fprintf(f, "\n");
   fclose(f);
   return 0;
 }
