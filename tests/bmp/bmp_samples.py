@@ -68,28 +68,16 @@ def p32(c):
     return p24(c) + b"\0"
 
 
-def p555(c):
-    r, g, b = c >> 16 >> 3, (c >> 8 & 0xFF) >> 3, (c & 0xFF) >> 3
-    return struct.pack("<H", r << 10 | g << 5 | b)
+def p16(c, green=5):
+    """5-5-5 or 5-6-5 bits."""
+    r, g, b = c >> 16 >> 3, (c >> 8 & 0xFF) >> (8 - green), (c & 0xFF) >> 3
+    return struct.pack("<H", r << (5 + green) | g << 5 | b)
 
 
-def p565(c):
-    r, g, b = c >> 16 >> 3, (c >> 8 & 0xFF) >> 2, (c & 0xFF) >> 3
-    return struct.pack("<H", r << 11 | g << 5 | b)
-
-
-def scale(v, bits):
-    return v * 255 // ((1 << bits) - 1)
-
-
-def via555(c):
-    r, g, b = c >> 16 >> 3, (c >> 8 & 0xFF) >> 3, (c & 0xFF) >> 3
-    return scale(r, 5) << 16 | scale(g, 5) << 8 | scale(b, 5)
-
-
-def via565(c):
-    r, g, b = c >> 16 >> 3, (c >> 8 & 0xFF) >> 2, (c & 0xFF) >> 3
-    return scale(r, 5) << 16 | scale(g, 6) << 8 | scale(b, 5)
+def via16(c, green=5):
+    """The colour a 16-bit pixel decodes to: each field scaled up to 255."""
+    r, g, b = c >> 16 >> 3, (c >> 8 & 0xFF) >> (8 - green), (c & 0xFF) >> 3
+    return (r * 255 // 31) << 16 | (g * 255 // ((1 << green) - 1)) << 8 | b * 255 // 31
 
 
 def expect(conv=lambda c: c, pic=PICTURE):
@@ -128,9 +116,9 @@ def good():
         g["bits%d_topdown" % bits] = (bmp(w, -h, bits, rows(bits, pic, True), table(n)), expect(pic=pic))
     # A short table named by the colours-used field.
     g["bits8_used4"] = (bmp(w, h, 8, rows(8, PICTURE), table(4), colors_used=4), expect())
-    g["bits16"] = (bmp(w, h, 16, rows(16, PICTURE, pack=p555)), expect(via555))
-    g["bits16_565"] = (bmp(w, h, 16, rows(16, PICTURE, pack=p565), compression=3,
-                           masks=struct.pack("<III", 0xF800, 0x07E0, 0x001F)), expect(via565))
+    g["bits16"] = (bmp(w, h, 16, rows(16, PICTURE, pack=p16)), expect(via16))
+    g["bits16_565"] = (bmp(w, h, 16, rows(16, PICTURE, pack=lambda c: p16(c, 6)), compression=3,
+                           masks=struct.pack("<III", 0xF800, 0x07E0, 0x001F)), expect(lambda c: via16(c, 6)))
     g["bits24"] = (bmp(w, h, 24, rows(24, PICTURE, pack=p24)), expect())
     g["bits24_topdown"] = (bmp(w, -h, 24, rows(24, PICTURE, True, pack=p24)), expect())
     g["bits32"] = (bmp(w, h, 32, rows(32, PICTURE, pack=p32)), expect())
@@ -191,22 +179,9 @@ def bad():
     b["fields_on_24"] = bmp(w, h, 24, ok24, compression=3, masks=struct.pack("<III", 0xFF0000, 0xFF00, 0xFF))
     b["fields_zero_mask"] = bmp(w, h, 32, rows(32, PICTURE, pack=p32), compression=3,
                                 masks=struct.pack("<III", 0xFF0000, 0, 0xFF))
-    b["fields_split_mask"] = bmp(w, h, 16, rows(16, PICTURE, pack=p555), compression=3,
+    b["fields_split_mask"] = bmp(w, h, 16, rows(16, PICTURE, pack=p16), compression=3,
                                  masks=struct.pack("<III", 0xF00F, 0x07E0, 0x001F))
-    b["fields_mask_past_16"] = bmp(w, h, 16, rows(16, PICTURE, pack=p555), compression=3,
+    b["fields_mask_past_16"] = bmp(w, h, 16, rows(16, PICTURE, pack=p16), compression=3,
                                    masks=struct.pack("<III", 0x1F0000, 0x07E0, 0x001F))
     return b
 
-
-def write_all(folder):
-    import os
-    os.makedirs(folder, exist_ok=True)
-    for name, (data, _) in good().items():
-        open(os.path.join(folder, "good_%s.bmp" % name), "wb").write(data)
-    for name, data in bad().items():
-        open(os.path.join(folder, "bad_%s.bmp" % name), "wb").write(data)
-
-
-if __name__ == "__main__":
-    import sys
-    write_all(sys.argv[1])

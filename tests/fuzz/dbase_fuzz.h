@@ -1,25 +1,15 @@
 #pragma once
 // Shared by the dBase fuzz targets: a table made by the engine itself in
 // memory, and the checks that turn a hang or a grown file into a crash.
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 
 #include "../dbase/mem_files.h"
 #include "data/dbase/index.h"
 #include "data/dbase/memo.h"
 #include "data/dbase/table.h"
+#include "fuzz_check.h"
 
 namespace vestil::fuzz {
-
-[[noreturn]] inline void Finding(const char* what) {
-  std::fprintf(stderr, "FINDING: %s\n", what);
-  std::abort();
-}
-
-inline void Require(bool ok, const char* what) {
-  if (!ok) Finding(what);
-}
 
 // Creates T.DBF from a structure text and opens it; false when it fails.
 inline bool OpenTable(DbEngine& e, DbTable& t, const std::string& path) {

@@ -4,22 +4,13 @@
 // accepted image whose header, table or pixels reach past its block, and a
 // written file that does not read back as the same picture.
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "fuzz_check.h"
 #include "gui/bmp_file.h"
 
-namespace {
-
-void Require(bool ok, const char* what) {
-  if (ok) return;
-  std::fprintf(stderr, "FINDING: %s\n", what);
-  std::abort();
-}
-
-}  // namespace
+using vestil::fuzz::Require;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace vestil::gui;

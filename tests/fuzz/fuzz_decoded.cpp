@@ -3,14 +3,9 @@
 // (each line's text read again every time). What the program shows, the
 // boxes it raises, its exit code, where it stopped, the statements it ran,
 // its variables and the last value must agree; a difference aborts.
-// Built without libFuzzer (VESTIL_DECODED_MAIN) it is a checker that runs
-// the files and folders named on its command line the same way.
-#include <cinttypes>
+// Built with replay_main.cpp it is the checker of the corpora.
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "fuzz_host.h"
 
@@ -70,28 +65,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                  text.c_str());
     std::abort();
   }
+  std::remove(path.c_str());
   return 0;
 }
-
-#ifdef VESTIL_DECODED_MAIN
-int main(int argc, char** argv) {
-  int files = 0;
-  for (int a = 1; a < argc; ++a) {
-    std::vector<std::filesystem::path> paths;
-    if (std::filesystem::is_directory(argv[a])) {
-      for (const auto& e : std::filesystem::directory_iterator(argv[a])) paths.push_back(e.path());
-    } else {
-      paths.emplace_back(argv[a]);
-    }
-    for (const auto& p : paths) {
-      std::ifstream in(p, std::ios::binary);
-      std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-      LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
-      ++files;
-    }
-  }
-  std::printf("%d programs ran the same on decoded lines and on the text path\n", files);
-  std::remove(vestil_fuzz::ProgramPath("decoded").c_str());
-  return 0;
-}
-#endif

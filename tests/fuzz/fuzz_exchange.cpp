@@ -6,26 +6,17 @@
 // closing zero byte changed) and an area changed when the file did not
 // reach its size field.
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "data/dll_calls.h"
+#include "fuzz_check.h"
 #include "values/variables.h"
 
 using namespace vestil;
-
-namespace {
-
-[[noreturn]] void Finding(const char* what) {
-  std::fprintf(stderr, "FINDING: %s\n", what);
-  std::abort();
-}
-
-}  // namespace
+using vestil::fuzz::Finding;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 1) return 0;

@@ -17,10 +17,6 @@
 
 namespace vestil_fuzz {
 
-
-// The console runner's host, but: boxes answer OK and Cancel in turn, INPUT
-// reads a few numbers, the console shows nothing, no program starts, and
-// every file name but the program's leads nowhere.
 class FuzzFiles : public vestil::TerminalFiles {
  public:
   explicit FuzzFiles(std::string program) : program_(std::move(program)) {}

@@ -5,22 +5,17 @@
 // written, a second write of the same value that changes the text, and an
 // entry of another section or key that the write changed.
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <string_view>
 
 #include "core/shortstring.h"
+#include "fuzz_check.h"
 #include "platform/terminal/profile_file.h"
 
 using namespace vestil;
+using vestil::fuzz::Finding;
 
 namespace {
-
-[[noreturn]] void Finding(const char* what) {
-  std::fprintf(stderr, "FINDING: %s\n", what);
-  std::abort();
-}
 
 // As WRITEINI passes names and values: line breaks and NULs become blanks.
 std::string ProfileText(std::string_view s) {

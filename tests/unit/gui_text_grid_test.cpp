@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 #include "base/tokens.h"
 #include "gui/gui_state.h"
@@ -19,6 +20,24 @@ namespace {
 std::string Row(const TextGrid& g, int y) {
   std::string s;
   for (int x = 0; x < g.columns(); ++x) s.push_back(static_cast<char>(g.At(x, y).ch));
+  return s;
+}
+
+// The cursor as "x,y".
+std::string Cursor(const TextGrid& g) {
+  std::string s = std::to_string(g.cursor_x());
+  s += ',';
+  s += std::to_string(g.cursor_y());
+  return s;
+}
+
+// Every row, joined by "|".
+std::string Rows(const TextGrid& g) {
+  std::string s;
+  for (int y = 0; y < g.rows(); ++y) {
+    if (y) s += '|';
+    s += Row(g, y);
+  }
   return s;
 }
 
@@ -38,17 +57,13 @@ TextGrid SmallGrid() {
 
 TEST(TextGrid, NewLineOnTheLastRowScrollsTheRing) {
   TextGrid g = SmallGrid();
-  ASSERT_EQ(g.columns(), 4);
-  ASSERT_EQ(g.rows(), 3);
+  ASSERT_EQ(std::pair(g.columns(), g.rows()), std::pair(4, 3));
   g.Write("a\nb\nc");
   EXPECT_EQ(g.first_line(), 0);
   auto ops = g.Write("\nd");
   EXPECT_EQ(g.first_line(), 1);
-  EXPECT_EQ(Row(g, 0), "b   ");
-  EXPECT_EQ(Row(g, 1), "c   ");
-  EXPECT_EQ(Row(g, 2), "d   ");
-  EXPECT_EQ(g.cursor_y(), 2);
-  EXPECT_EQ(g.cursor_x(), 1);
+  EXPECT_EQ(Rows(g), "b   |c   |d   ");
+  EXPECT_EQ(Cursor(g), "1,2");
   // "c" is already drawn; the scroll, then the whole new last row.
   ASSERT_EQ(ops.size(), 2u);
   EXPECT_EQ(ops[0].kind, GridOp::kScroll);
@@ -65,8 +80,7 @@ TEST(TextGrid, NewLineOnTheLastRowScrollsTheRing) {
 TEST(TextGrid, WrapAtTheLastColumnAndPastTheLastRow) {
   TextGrid g = SmallGrid();
   auto ops = g.Write("abcdef");
-  EXPECT_EQ(Row(g, 0), "abcd");
-  EXPECT_EQ(Row(g, 1), "ef  ");
+  EXPECT_EQ(Rows(g), "abcd|ef  |    ");
   ASSERT_EQ(ops.size(), 2u);  // each row's run drawn on its own row
   EXPECT_EQ(ops[0].text, "abcd");
   EXPECT_EQ(ops[1].row, 1);
@@ -76,10 +90,8 @@ TEST(TextGrid, WrapAtTheLastColumnAndPastTheLastRow) {
   g.Locate(3, 3);
   ops = g.Write("XYZW");
   EXPECT_EQ(Count(ops, GridOp::kScroll), 1);
-  EXPECT_EQ(Row(g, 1), "  XY");
-  EXPECT_EQ(Row(g, 2), "ZW  ");
-  EXPECT_EQ(g.cursor_x(), 2);
-  EXPECT_EQ(g.cursor_y(), 2);
+  EXPECT_EQ(Rows(g), "ef  |  XY|ZW  ");
+  EXPECT_EQ(Cursor(g), "2,2");
   // A long write past the end of the grid keeps scrolling.
   ops = g.Write(std::string(4 * 10, 'q'));
   EXPECT_EQ(Count(ops, GridOp::kScroll), 10);
@@ -106,34 +118,25 @@ TEST(TextGrid, BackspaceBellAndCarriageReturn) {
 
 TEST(TextGrid, LocateClampsAndTheGridStaysInsideThePlanes) {
   TextGrid g = SmallGrid();
-  g.Locate(0, 0);
-  EXPECT_EQ(g.cursor_x() + g.cursor_y(), 0);
-  g.Locate(1, 1);
-  EXPECT_EQ(g.cursor_x() + g.cursor_y(), 0);
-  g.Locate(99, 99);
-  EXPECT_EQ(g.cursor_x(), 3);
-  EXPECT_EQ(g.cursor_y(), 2);
-  g.Locate(INT32_MIN, INT32_MAX);
-  EXPECT_EQ(g.cursor_x(), 3);
-  EXPECT_EQ(g.cursor_y(), 0);
+  const std::tuple<int32_t, int32_t, const char*> locates[] = {
+      {0, 0, "0,0"}, {1, 1, "0,0"}, {99, 99, "3,2"}, {INT32_MIN, INT32_MAX, "3,0"}};
+  for (auto& [row, column, at] : locates) {
+    g.Locate(row, column);
+    EXPECT_EQ(Cursor(g), at) << row << "," << column;
+  }
 
   // A window larger than the screen: the grid is the planes' capacity.
   TextGrid big;
   big.Create(160, 150);  // 20 x 10 cells
-  EXPECT_EQ(big.columns(), 20);  // the default 80 x 32 limited
-  EXPECT_EQ(big.rows(), 10);
+  EXPECT_EQ(std::pair(big.columns(), big.rows()), std::pair(20, 10));  // the default 80 x 32 limited
   big.SetWindowSize(4000, 3000);
-  EXPECT_EQ(big.columns(), 20);
-  EXPECT_EQ(big.rows(), 10);
+  EXPECT_EQ(std::pair(big.columns(), big.rows()), std::pair(20, 10));
   big.Locate(10, 20);
   big.SetWindowSize(80, 30);  // smaller: the cursor follows into the grid
-  EXPECT_EQ(big.columns(), 10);
-  EXPECT_EQ(big.rows(), 2);
-  EXPECT_EQ(big.cursor_x(), 9);
-  EXPECT_EQ(big.cursor_y(), 1);
+  EXPECT_EQ(std::pair(big.columns(), big.rows()), std::pair(10, 2));
+  EXPECT_EQ(Cursor(big), "9,1");
   big.SetWindowSize(0, 0);  // WINDOW 10,10-0,0: one cell
-  EXPECT_EQ(big.columns(), 1);
-  EXPECT_EQ(big.rows(), 1);
+  EXPECT_EQ(std::pair(big.columns(), big.rows()), std::pair(1, 1));
   auto ops = big.Write("xyz");  // every character fills the last cell
   EXPECT_EQ(Count(ops, GridOp::kScroll), 3);
   EXPECT_EQ(Row(big, 0), " ");

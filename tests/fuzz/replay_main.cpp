@@ -1,0 +1,32 @@
+// A fuzz target built without libFuzzer: every file named on the command
+// line, and every file of every folder named, is run through the target once
+// (a finding aborts). The tests replay the corpora this way.
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
+
+int main(int argc, char** argv) {
+  int inputs = 0;
+  for (int a = 1; a < argc; ++a) {
+    std::vector<std::filesystem::path> paths;
+    if (std::filesystem::is_directory(argv[a])) {
+      for (const auto& e : std::filesystem::directory_iterator(argv[a])) paths.push_back(e.path());
+    } else {
+      paths.emplace_back(argv[a]);
+    }
+    for (const auto& p : paths) {
+      std::ifstream in(p, std::ios::binary);
+      std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+      LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+      ++inputs;
+    }
+  }
+  std::printf("%d inputs replayed\n", inputs);
+  return inputs ? 0 : 1;
+}
