@@ -199,6 +199,7 @@ std::string_view MessageText(int number) {
 }
 
 void RuntimeError(Runtime& rt, int number, std::string_view detail) {
+  ++rt.errors.fatal_count;
   ReportFatal(rt, Compose(number, detail));
   rt.errors.last_error_number = number;
 }

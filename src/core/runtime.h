@@ -91,6 +91,9 @@ struct ErrorState {
   int error_mode = 1;
   int last_error_kind = 0;
   int last_error_number = 0;
+  // Fatal errors reported so far; under ERRORMODE -1 the statement goes on
+  // and a call may need to know that it stopped short.
+  uint32_t fatal_count = 0;
   bool program_loaded = false;
 };
 

@@ -106,6 +106,15 @@ void UserFunction(Runtime& rt) {
   at = caller;
 }
 
+// A handler stopped by a fatal error that the run goes on after (ERRORMODE
+// -1) may leave arguments unread: the caller goes on after the call's
+// closing parenthesis, never inside its arguments.
+void SkipUnreadArguments(Runtime& rt, std::string_view args) {
+  auto& at = rt.loop.arg_text;
+  const size_t end = FindSeparator(')', args);
+  if (end && at.data() >= args.data() && at.data() < args.data() + end) at = args.substr(end);
+}
+
 }  // namespace
 
 void TextResult(Runtime& rt, CallContext& ctx, std::string_view v) {
@@ -131,16 +140,20 @@ void FunctionNotImplemented(Runtime& rt, CallContext& ctx) {
 
 void DispatchFunction(Runtime& rt, uint8_t token) {
   auto& rr = rt.eval.rr;
+  const std::string_view args = rt.loop.arg_text;
   const uintptr_t here = reinterpret_cast<uintptr_t>(__builtin_frame_address(0));
   if (rt.eval.stack_base > here && rt.eval.stack_base - here > kCallStackBudget) {
     RuntimeError(rt, msg::kCallNestingTooDeep, "");
     rr.type = kTypeNone;
+    SkipUnreadArguments(rt, args);
     return;
   }
 
   CallContext ctx;
   ctx.token = token;
+  const uint32_t fatal_count = rt.errors.fatal_count;
   if (FunctionHandler h = rt.eval.functions[token]) h(rt, ctx);
+  if (rt.errors.fatal_count != fatal_count) [[unlikely]] SkipUnreadArguments(rt, args);
   const uint8_t type = rr.type;
   if (type != kTypeString) rr.i = rr.l;
   if (type >= kTypeString && type <= kTypeLong) rr.f = rr.l;
