@@ -165,6 +165,8 @@ void RunStatements(Runtime& rt) {
   // loop state is still to be written.
   int line = L.current_line;
   DecodedLine* fast_line = nullptr;
+  // The message pump's count, which only the loop reads.
+  uint8_t pump_counter = L.pump_counter;
   SettleCommandCode(rt);
   while (line < line_count && !L.stop_requested) {
     if (watched) {
@@ -192,6 +194,7 @@ void RunStatements(Runtime& rt) {
     {
       fast_line = nullptr;
       L.current_line = line;
+      L.pump_counter = pump_counter;
       const std::string& text_line = lines[line];
       const char* const text = text_line.data();
       const size_t size = text_line.size();
@@ -219,19 +222,20 @@ void RunStatements(Runtime& rt) {
       line = L.current_line;
     }
   pump:
-    if (L.pump_counter > 19) [[unlikely]] {
+    if (pump_counter > 19) [[unlikely]] {
       if (fast_line) WriteFastLineState(rt, *fast_line);
       fast_line = nullptr;
       L.current_line = line;
+      L.pump_counter = pump_counter = 0;
       rt.host.screen->PumpMessages();
-      L.pump_counter = 0;
       SettleCommandCode(rt);
     } else {
-      ++L.pump_counter;
+      ++pump_counter;
     }
   }
   if (fast_line) WriteFastLineState(rt, *fast_line);
   L.current_line = line;
+  L.pump_counter = pump_counter;
 }
 
 // The orderly end: what the platform holds (window, print job, graphics
