@@ -7,6 +7,7 @@
 #include "core/loader.h"
 #include "core/runtime.h"
 #include "host/host.h"
+#include "values/decoded.h"
 #include "values/dispatch.h"
 #include "values/eval.h"
 
@@ -63,55 +64,178 @@ bool ConditionPrefix(Runtime& rt, bool negated) {
   return true;
 }
 
+// The whole-statement form of a decoded line (DecodedLine::fast) at line
+// `line` (the loop's copy of the current line), with what the general way
+// leaves behind: the result registers, ArgToken's view and the separator as
+// the handler and the fused call leave them (the loop's own state for the
+// line is written by WriteFastLineState when something may look). False,
+// with nothing a program can see changed, when the general way must run; an
+// operand or target whose entry is not the remembered one any more drops
+// the form, to be bound again from the general way's resolutions. What it
+// reads comes first: a store of a byte would make the compiler read the rest
+// again.
+[[gnu::always_inline]] inline bool RunFastStatement(Runtime& rt, DecodedLine& dl, int& line) {
+  auto& ev = rt.eval;
+  auto& fl = rt.flow;
+  const uint8_t fast = dl.fast;
+  FastForm& form = dl.form;
+  if (fast == kFastEndWhile) {
+    const int depth = fl.while_depth;
+    if (depth <= 0) return false;
+    line = fl.while_stack[depth] - 1;
+    fl.while_depth = depth - 1;
+    return true;
+  }
+  int32_t a, b;
+  double fa, fb;
+  if (!FastValue(rt.vars, form.x, a, fa) || !FastValue(rt.vars, form.y, b, fb)) [[unlikely]] {
+    dl.fast = kFastNone;
+    dl.fast_tries = 0;
+    return false;
+  }
+  int32_t l;
+  double f;
+  const uint8_t type = FusedValue(form.function, a, fa, b, fb, l, f);
+  if (fast <= kFastWhileNot) {
+    const int depth = fl.while_depth;
+    // The loop ends, or nests too deep: the general way.
+    if (depth >= kMaxWhileDepth || (l != 0) == (fast == kFastWhileNot)) return false;
+    fl.while_stack[depth + 1] = line;
+    fl.while_depth = depth + 1;
+  } else if (fast == kFastAssignFloat) {
+    auto* e = rt.vars.floats.Check(form.target);
+    if (!e) [[unlikely]] {
+      dl.fast = kFastNone;
+      dl.fast_tries = 0;
+      return false;
+    }
+    e->value = f;
+  } else {
+    auto* e = (fast == kFastAssignInteger ? rt.vars.integers : rt.vars.longs).Check(form.target);
+    if (!e) [[unlikely]] {
+      dl.fast = kFastNone;
+      dl.fast_tries = 0;
+      return false;
+    }
+    e->value = l;
+  }
+  auto& rr = ev.rr;
+  const int width = rt.format.number_width;
+  if (type == kTypeFloat) rr.set_text_float(f, rt.format.decimal_places, width);
+  else rr.set_text_integer(l, width);
+  rr.l = rr.i = l;
+  rr.f = f;
+  ev.token = form.token_text;
+  rr.type = type;
+  ev.delimiter.assign(' ');
+  return true;
+}
+
+// The loop's state for a line a fast form ran, as the general way leaves it.
+[[gnu::noinline]] void WriteFastLineState(Runtime& rt, DecodedLine& dl) {
+  auto& L = rt.loop;
+  const FastForm& form = dl.form;
+  L.statement_handled = true;
+  L.command_token = form.token;
+  L.arg_text = dl.fast == kFastEndWhile ? std::string_view() : std::string_view(form.end, 0);
+  rt.eval.line = &dl;
+  rt.eval.line_begin = form.begin;
+  rt.eval.line_end = form.end;
+}
+
+// A 255 that an event left in CommandCode shows as 254 once a statement has
+// run: checked before each statement that may read it (events arrive only
+// in the message pump and in statements that wait).
+[[gnu::always_inline]] inline void SettleCommandCode(Runtime& rt) {
+  if (int16_t* c = rt.events.command_code; c && *c == 255) *c = 254;
+}
+
 void RunStatements(Runtime& rt) {
   auto& L = rt.loop;
   auto& ev = rt.eval;
   // The program and its decoded lines stay where they are for the whole run.
   const std::string* const lines = rt.program.lines.data();
+  const int line_count = rt.program.line_count;
   if (ev.decode && ev.decoded.empty()) UseDecodedLine(rt, 1);
   DecodedLine* const decoded = ev.decode ? ev.decoded.data() : nullptr;
   // A statement budget and a trace are set before the run or not at all.
   const bool watched = L.statement_budget != 0 || static_cast<bool>(rt.source.trace);
-  while (L.current_line < rt.program.line_count && !L.stop_requested) {
+  // The current line as the loop keeps it; L.current_line is written before
+  // anything else may read it. `fast_line`: a line a fast form ran whose
+  // loop state is still to be written.
+  int line = L.current_line;
+  DecodedLine* fast_line = nullptr;
+  // The message pump's count, which only the loop reads.
+  uint8_t pump_counter = L.pump_counter;
+  SettleCommandCode(rt);
+  while (line < line_count && !L.stop_requested) {
     if (watched) {
+      if (fast_line) WriteFastLineState(rt, *fast_line);
+      fast_line = nullptr;
+      L.current_line = line;
       if (L.statement_budget && ++L.statements_run > L.statement_budget) break;
       ++L.current_line;
-      if (rt.source.trace) rt.source.trace(rt);
+      if (rt.source.trace) {
+        rt.source.trace(rt);
+        SettleCommandCode(rt);
+      }
+      line = L.current_line;
     } else {
-      ++L.current_line;
+      ++line;
     }
-    const std::string& line = lines[L.current_line];
-    const char* const text = line.data();
-    const size_t size = line.size();
-    L.statement_handled = false;
-    // An empty line has no CommandToken and does nothing.
-    L.command_token = size ? Byte(text[0]) : cmd::kComment;
-    L.arg_text = size > 1 ? std::string_view(text + 1, size - 1) : std::string_view();
+    DecodedLine* dl = nullptr;
     if (decoded) {
-      ev.line = decoded + L.current_line;
-      ev.line_begin = text;
-      ev.line_end = text + size;
+      dl = decoded + line;
+      if (dl->fast && RunFastStatement(rt, *dl, line)) [[likely]] {
+        fast_line = dl;
+        goto pump;
+      }
     }
-    if (int16_t* c = rt.events.command_code; c && *c == 255) *c = 254;
-
-    bool run = true;
-    static_assert(cmd::kCaseNot == cmd::kCase + 1);
-    if (static_cast<uint8_t>(L.command_token - cmd::kCase) < 2) [[unlikely]] {
-      if (L.command_token == cmd::kCase) run = ConditionPrefix(rt, false);
-      if (run && L.command_token == cmd::kCaseNot) run = ConditionPrefix(rt, true);
+    {
+      fast_line = nullptr;
+      L.current_line = line;
+      L.pump_counter = pump_counter;
+      const std::string& text_line = lines[line];
+      const char* const text = text_line.data();
+      const size_t size = text_line.size();
+      L.statement_handled = false;
+      // An empty line has no CommandToken and does nothing.
+      L.command_token = size ? Byte(text[0]) : cmd::kComment;
+      L.arg_text = size > 1 ? std::string_view(text + 1, size - 1) : std::string_view();
+      if (dl) {
+        ev.line = dl;
+        ev.line_begin = text;
+        ev.line_end = text + size;
+      }
+      bool run = true;
+      static_assert(cmd::kCaseNot == cmd::kCase + 1);
+      if (static_cast<uint8_t>(L.command_token - cmd::kCase) < 2) [[unlikely]] {
+        if (L.command_token == cmd::kCase) run = ConditionPrefix(rt, false);
+        if (run && L.command_token == cmd::kCaseNot) run = ConditionPrefix(rt, true);
+      }
+      if (run) {
+        if (StatementHandler h = rt.statements[L.command_token]) h(rt);
+        if (!L.statement_handled) [[unlikely]] ProcedureCall(rt);
+      }
+      SettleCommandCode(rt);
+      if (dl && !dl->fast && dl->fast_tries < kFastBindTries) [[unlikely]] BindFastStatement(rt, *dl, text, text + size);
+      line = L.current_line;
     }
-    if (run) {
-      if (StatementHandler h = rt.statements[L.command_token]) h(rt);
-      if (!L.statement_handled) [[unlikely]] ProcedureCall(rt);
-    }
-
-    if (L.pump_counter > 19) [[unlikely]] {
+  pump:
+    if (pump_counter > 19) [[unlikely]] {
+      if (fast_line) WriteFastLineState(rt, *fast_line);
+      fast_line = nullptr;
+      L.current_line = line;
+      L.pump_counter = pump_counter = 0;
       rt.host.screen->PumpMessages();
-      L.pump_counter = 0;
+      SettleCommandCode(rt);
     } else {
-      ++L.pump_counter;
+      ++pump_counter;
     }
   }
+  if (fast_line) WriteFastLineState(rt, *fast_line);
+  L.current_line = line;
+  L.pump_counter = pump_counter;
 }
 
 // The orderly end: what the platform holds (window, print job, graphics

@@ -53,6 +53,44 @@ struct DecodedArg {
   bool tail_known = false;
 };
 
+// A whole statement the loop runs itself, bound after the line has run the
+// general way and its parts are known (BindFastStatement): a WHILE whose
+// condition is a fused comparison or sum of two whole-number leaves, an
+// assignment of such a call to an integer, long or float variable, an
+// ENDWHILE. Anything unusual (an operand or target whose entry is not the
+// remembered one, a WHILE that ends its loop or nests too deep, ENDWHILE
+// without WHILE) takes the general way.
+enum FastStatement : uint8_t {
+  kFastNone = 0,
+  kFastWhile,
+  kFastWhileNot,
+  kFastAssignInteger,
+  kFastAssignLong,
+  kFastAssignFloat,
+  kFastEndWhile,
+};
+// Runs of a line the general way that may bind its fast form.
+constexpr uint8_t kFastBindTries = 4;
+
+// An operand of a fast form: a whole-number literal, or an integer ('%') or
+// long ('&') variable through its own remembered resolution.
+struct FastOperand {
+  uint8_t kind = 0;  // 0: the literal l, f
+  int32_t l = 0;
+  double f = 0.0;
+  VarRef ref;
+};
+
+struct FastForm {
+  uint8_t token = 0;     // the line's CommandToken
+  uint8_t function = 0;  // the fused call's FunctionToken
+  FastOperand x, y;
+  VarRef target;         // an assignment's variable
+  const char* begin = nullptr;  // the line's text
+  const char* end = nullptr;
+  std::string_view token_text;  // ArgToken's view after the call: its last operand
+};
+
 struct DecodedLine {
   std::vector<DecodedArg> args;  // at most 255
   std::array<uint8_t, 256> first{};  // by offset in the line: 1 + the first entry's index
@@ -63,9 +101,42 @@ struct DecodedLine {
   // 1 + the index of a fused call ready to run (operands and tail known)
   // that an argument taken to the end of ArgText was, found without a search.
   uint8_t rest_call = 0;
+  uint8_t fast = kFastNone;  // a FastStatement
+  uint8_t fast_tries = 0;    // up to kFastBindTries
+  FastForm form;             // with a fast form: what it runs
   std::string_view Text(const DecodedArg& d) const {
     return std::string_view(pool.data() + d.text_offset, d.text_length);
   }
 };
+
+// The value of a whole-number leaf of a fused call (a literal, or an integer
+// or long variable whose remembered entry is still right); false when the
+// entry is not.
+[[gnu::always_inline]] inline bool LeafValue(VariableStore& vars, DecodedArg& d, int32_t& l, double& f) {
+  if (d.kind == DecodedKind::kNumber) {
+    l = d.i;
+    f = d.f;
+    return true;
+  }
+  auto* e = (d.type == '%' ? vars.integers : vars.longs).Check(d.ref);
+  if (!e) return false;
+  l = e->value;
+  f = e->value;
+  return true;
+}
+
+// The same for an operand of a fast form.
+[[gnu::always_inline]] inline bool FastValue(VariableStore& vars, FastOperand& o, int32_t& l, double& f) {
+  if (o.kind == 0) {
+    l = o.l;
+    f = o.f;
+    return true;
+  }
+  auto* e = (o.kind == '%' ? vars.integers : vars.longs).Check(o.ref);
+  if (!e) return false;
+  l = e->value;
+  f = e->value;
+  return true;
+}
 
 }  // namespace vestil

@@ -51,27 +51,34 @@ enum FusedKind : uint8_t {
 // Sums and differences of whole numbers below 2^39 are exact in a double, as
 // they are in extended precision; products are rounded as the handler rounds
 // them.
-inline void FusedArithmetic(uint8_t token, int32_t a, double fa, int32_t b, double fb, ResultRegisters& rr) {
+// The same as a type code and the long and float views (the integer view is
+// the long view).
+[[gnu::always_inline]] inline uint8_t FusedValue(uint8_t token, int32_t a, double fa, int32_t b, double fb,
+                                                 int32_t& l, double& f) {
   const auto wrap = [](uint32_t v) { return static_cast<int32_t>(v); };
   const uint32_t ua = static_cast<uint32_t>(a), ub = static_cast<uint32_t>(b);
   switch (token) {
-    case fn::kAdd: rr.l = wrap(ua + ub); rr.f = fa + fb; rr.type = kTypeFloat; break;
-    case fn::kSub: rr.l = wrap(ua - ub); rr.f = fa - fb; rr.type = kTypeFloat; break;
+    case fn::kAdd: l = wrap(ua + ub); f = fa + fb; return kTypeFloat;
+    case fn::kSub: l = wrap(ua - ub); f = fa - fb; return kTypeFloat;
     case fn::kMul:
-      rr.l = wrap(ua * ub);
-      rr.f = static_cast<double>(static_cast<Extended>(fa) * static_cast<Extended>(fb));
-      rr.type = kTypeFloat;
-      break;
-    default: {
-      const double d = fa - fb;
-      const bool v = token == fn::kEqu ? d == 0 : token == fn::kNeq ? d != 0 : token == fn::kGt ? d > 0 : d < 0;
-      rr.l = v ? 1 : 0;
-      rr.f = rr.l;
-      rr.type = kTypeInteger;
-      break;
-    }
+      l = wrap(ua * ub);
+      f = static_cast<double>(static_cast<Extended>(fa) * static_cast<Extended>(fb));
+      return kTypeFloat;
+    case fn::kEqu: l = fa - fb == 0 ? 1 : 0; break;
+    case fn::kNeq: l = fa - fb != 0 ? 1 : 0; break;
+    case fn::kGt: l = fa - fb > 0 ? 1 : 0; break;
+    default: l = fa - fb < 0 ? 1 : 0; break;  // fn::kLt
   }
-  rr.i = rr.l;
+  f = l;
+  return kTypeInteger;
+}
+
+inline void FusedArithmetic(uint8_t token, int32_t a, double fa, int32_t b, double fb, ResultRegisters& rr) {
+  int32_t l;
+  double f;
+  rr.type = FusedValue(token, a, fa, b, fb, l, f);
+  rr.l = rr.i = l;
+  rr.f = f;
 }
 
 

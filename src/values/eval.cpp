@@ -504,6 +504,59 @@ void AddStatementParse(Runtime& rt, std::string_view text, StatementParse& parse
   if (text.data() == ev.line_begin + 1) dl.statement_parse = static_cast<uint8_t>(dl.args.size());
 }
 
+void BindFastStatement(Runtime& rt, DecodedLine& dl, const char* begin, const char* end) {
+  ++dl.fast_tries;
+  const size_t size = static_cast<size_t>(end - begin);
+  if (size < 1) return;
+  const uint8_t token = Byte(begin[0]);
+  uint8_t fast = kFastNone;
+  if (token == cmd::kEndWhile) {
+    // ENDWHILE with no text after it.
+    if (size == 1) fast = kFastEndWhile;
+  } else if (dl.rest_call) {
+    // The condition or value: a fused call of two operands taken to the end
+    // of the statement's text, its operands and what it takes off ArgText
+    // known.
+    const DecodedArg& c = dl.args[dl.rest_call - 1];
+    if (c.kind != DecodedKind::kCall || !c.tail_known || c.operand[0] < 0 || c.operand[1] < 0 ||
+        c.advance != c.size || c.size < 2 || c.at + c.size != end || c.delimiter != ' ' || c.list_end ||
+        rt.eval.fused[Byte(c.at[1])] != kFusedArithmetic)
+      return;
+    if (token == cmd::kWhile || token == cmd::kWhileNot) {
+      if (c.at == begin + 1) fast = token == cmd::kWhile ? kFastWhile : kFastWhileNot;
+    } else if (token == cmd::kAssignment && dl.statement_parse) {
+      const DecodedArg& t = dl.args[dl.statement_parse - 1];
+      if (t.size == size - 1 && c.at == t.at + t.rest_offset && c.size == t.rest_length && t.text_length) {
+        switch (dl.Text(t).back()) {
+          case '%': fast = kFastAssignInteger; break;
+          case '&': fast = kFastAssignLong; break;
+          case '!': fast = kFastAssignFloat; break;
+          default: break;
+        }
+      }
+    }
+  }
+  if (fast == kFastNone) return;
+  FastForm& form = dl.form;
+  form.token = token;
+  form.begin = begin;
+  form.end = end;
+  if (fast != kFastEndWhile) {
+    const DecodedArg& c = dl.args[dl.rest_call - 1];
+    form.function = Byte(c.at[1]);
+    const auto operand = [&](const DecodedArg& d, FastOperand& o) {
+      o.kind = d.kind == DecodedKind::kNumber ? 0 : d.type;
+      o.l = d.i;
+      o.f = d.f;
+      o.ref = d.ref;
+    };
+    operand(dl.args[c.operand[0]], form.x);
+    operand(dl.args[c.operand[1]], form.y);
+    form.token_text = dl.Text(dl.args[c.operand[1]]);
+    if (dl.statement_parse) form.target = dl.args[dl.statement_parse - 1].ref;
+  }
+  dl.fast = fast;
+}
 
 namespace {
 
@@ -560,20 +613,6 @@ bool WholeLeaf(const DecodedArg& d) {
   if (d.kind == DecodedKind::kName) return d.type == '%' || d.type == '&';
   return d.kind == DecodedKind::kNumber && d.type == kTypeLong && d.f >= -549755813888.0 &&
          d.f <= 549755813888.0 && d.f == static_cast<double>(static_cast<int64_t>(d.f));
-}
-
-[[gnu::always_inline]]
-inline bool LeafValue(Runtime& rt, DecodedArg& d, int32_t& l, double& f) {
-  if (d.kind == DecodedKind::kNumber) {
-    l = d.i;
-    f = d.f;
-    return true;
-  }
-  auto* e = (d.type == '%' ? rt.vars.integers : rt.vars.longs).Check(d.ref);
-  if (!e) return false;
-  l = e->value;
-  f = e->value;
-  return true;
 }
 
 // The kCall entry for ArgText as it is now, or -1.
@@ -655,7 +694,7 @@ inline bool RunFusedCall(Runtime& rt, DecodedLine& dl, int k, char terminator, i
   DecodedArg& d2 = dl.args[c.operand[1]];
   int32_t a, b = 0;
   double fa, fb = 0;
-  if (!LeafValue(rt, d1, a, fa) || (binary && !LeafValue(rt, d2, b, fb)) || !CallStackLeft(ev.stack_base))
+  if (!LeafValue(rt.vars, d1, a, fa) || (binary && !LeafValue(rt.vars, d2, b, fb)) || !CallStackLeft(ev.stack_base))
     return false;
   auto& rr = ev.rr;
   if (binary) {

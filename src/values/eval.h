@@ -8,6 +8,7 @@
 namespace vestil {
 
 struct Runtime;
+struct DecodedLine;
 
 // Terminators: ' ' takes the rest of the text, 'p' selects list mode.
 constexpr char kRest = ' ';
@@ -41,6 +42,10 @@ struct StatementParse {
 // a line's or the line has no room).
 bool FindStatementParse(Runtime& rt, std::string_view text, StatementParse& parse);
 void AddStatementParse(Runtime& rt, std::string_view text, StatementParse& parse);
+
+// After line `dl` (text begin..end) has run the general way: binds its
+// whole-statement form (DecodedLine::fast) when its parts are known by now.
+void BindFastStatement(Runtime& rt, DecodedLine& dl, const char* begin, const char* end);
 
 // Evaluates a separate text (saving and restoring ArgText).
 void EvalText(Runtime& rt, std::string_view text, char terminator, int demand);
