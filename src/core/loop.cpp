@@ -74,6 +74,14 @@ bool ConditionPrefix(Runtime& rt, bool negated) {
 // the form, to be bound again from the general way's resolutions. What it
 // reads comes first: a store of a byte would make the compiler read the rest
 // again.
+// Drops a line's fast form, to be bound again from the general way's
+// resolutions; false, for the general way to run.
+bool DropFastForm(DecodedLine& dl) {
+  dl.fast = kFastNone;
+  dl.fast_tries = 0;
+  return false;
+}
+
 [[gnu::always_inline]] inline bool RunFastStatement(Runtime& rt, DecodedLine& dl, int& line) {
   auto& ev = rt.eval;
   auto& fl = rt.flow;
@@ -88,11 +96,8 @@ bool ConditionPrefix(Runtime& rt, bool negated) {
   }
   int32_t a, b;
   double fa, fb;
-  if (!FastValue(rt.vars, form.x, a, fa) || !FastValue(rt.vars, form.y, b, fb)) [[unlikely]] {
-    dl.fast = kFastNone;
-    dl.fast_tries = 0;
-    return false;
-  }
+  if (!FastValue(rt.vars, form.x, a, fa) || !FastValue(rt.vars, form.y, b, fb)) [[unlikely]]
+    return DropFastForm(dl);
   int32_t l;
   double f;
   const uint8_t type = FusedValue(form.function, a, fa, b, fb, l, f);
@@ -104,19 +109,11 @@ bool ConditionPrefix(Runtime& rt, bool negated) {
     fl.while_depth = depth + 1;
   } else if (fast == kFastAssignFloat) {
     auto* e = rt.vars.floats.Check(form.target);
-    if (!e) [[unlikely]] {
-      dl.fast = kFastNone;
-      dl.fast_tries = 0;
-      return false;
-    }
+    if (!e) [[unlikely]] return DropFastForm(dl);
     e->value = f;
   } else {
     auto* e = (fast == kFastAssignInteger ? rt.vars.integers : rt.vars.longs).Check(form.target);
-    if (!e) [[unlikely]] {
-      dl.fast = kFastNone;
-      dl.fast_tries = 0;
-      return false;
-    }
+    if (!e) [[unlikely]] return DropFastForm(dl);
     e->value = l;
   }
   auto& rr = ev.rr;
@@ -165,8 +162,8 @@ void RunStatements(Runtime& rt) {
   // loop state is still to be written.
   int line = L.current_line;
   DecodedLine* fast_line = nullptr;
-  // The message pump's count, which only the loop reads.
-  uint8_t pump_counter = L.pump_counter;
+  // The message pump's count (statements since the last pump).
+  uint8_t pump_counter = 0;
   SettleCommandCode(rt);
   while (line < line_count && !L.stop_requested) {
     if (watched) {
@@ -194,7 +191,6 @@ void RunStatements(Runtime& rt) {
     {
       fast_line = nullptr;
       L.current_line = line;
-      L.pump_counter = pump_counter;
       const std::string& text_line = lines[line];
       const char* const text = text_line.data();
       const size_t size = text_line.size();
@@ -226,7 +222,7 @@ void RunStatements(Runtime& rt) {
       if (fast_line) WriteFastLineState(rt, *fast_line);
       fast_line = nullptr;
       L.current_line = line;
-      L.pump_counter = pump_counter = 0;
+      pump_counter = 0;
       rt.host.screen->PumpMessages();
       SettleCommandCode(rt);
     } else {
@@ -235,7 +231,6 @@ void RunStatements(Runtime& rt) {
   }
   if (fast_line) WriteFastLineState(rt, *fast_line);
   L.current_line = line;
-  L.pump_counter = pump_counter;
 }
 
 // The orderly end: what the platform holds (window, print job, graphics

@@ -63,7 +63,6 @@ struct LoopState {
   int current_line = 0;
   bool statement_handled = false;
   bool stop_requested = false;
-  uint8_t pump_counter = 0;
   uint8_t command_token = 0;
   std::string_view arg_text;  // the unconsumed argument text
   ShortString line_buffer;

@@ -109,33 +109,30 @@ struct DecodedLine {
   }
 };
 
-// The value of a whole-number leaf of a fused call (a literal, or an integer
-// or long variable whose remembered entry is still right); false when the
-// entry is not.
-[[gnu::always_inline]] inline bool LeafValue(VariableStore& vars, DecodedArg& d, int32_t& l, double& f) {
-  if (d.kind == DecodedKind::kNumber) {
-    l = d.i;
-    f = d.f;
-    return true;
-  }
-  auto* e = (d.type == '%' ? vars.integers : vars.longs).Check(d.ref);
+// The value of an integer ('%') or long ('&') variable through a remembered
+// resolution; false when its entry is not the remembered one any more.
+[[gnu::always_inline]] inline bool WholeVariableValue(VariableStore& vars, uint8_t type, VarRef& ref, int32_t& l,
+                                                      double& f) {
+  auto* e = (type == '%' ? vars.integers : vars.longs).Check(ref);
   if (!e) return false;
   l = e->value;
   f = e->value;
   return true;
 }
 
+// The value of a whole-number leaf of a fused call (a literal or a variable).
+[[gnu::always_inline]] inline bool LeafValue(VariableStore& vars, DecodedArg& d, int32_t& l, double& f) {
+  if (d.kind != DecodedKind::kNumber) return WholeVariableValue(vars, d.type, d.ref, l, f);
+  l = d.i;
+  f = d.f;
+  return true;
+}
+
 // The same for an operand of a fast form.
 [[gnu::always_inline]] inline bool FastValue(VariableStore& vars, FastOperand& o, int32_t& l, double& f) {
-  if (o.kind == 0) {
-    l = o.l;
-    f = o.f;
-    return true;
-  }
-  auto* e = (o.kind == '%' ? vars.integers : vars.longs).Check(o.ref);
-  if (!e) return false;
-  l = e->value;
-  f = e->value;
+  if (o.kind != 0) return WholeVariableValue(vars, o.kind, o.ref, l, f);
+  l = o.l;
+  f = o.f;
   return true;
 }
 
