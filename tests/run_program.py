@@ -6,7 +6,10 @@ stdout, stderr, exit code and written files are compared with its sections.
 A case starts with a line "=== CASE title", followed by its source and then
 its sections, each started by a line "== KIND [ARG]"; a case "=== BOTH name
 title" runs here and under Wine, "=== WINE name title" only under Wine
-(tests/wine/wine_harness.py, which reads more sections). The sections:
+(tests/wine/wine_harness.py, which reads more sections). A case "=== ERRORS
+title" holds several programs that a fatal error ends, each followed by its
+standard error in lines starting with ">> "; each runs on its own with the
+case's sections. The sections:
   == args            arguments after the program file, one per line
   == env             NAME=VALUE lines added to the environment
   == stdin           text fed to standard input
@@ -89,19 +92,37 @@ def prog(lines, marker=b"  "):
 
 def split_cases(lines):
     """(title, source, section lines) of each case of a .cases file that the
-    console runner runs: "=== CASE title" and "=== BOTH name title"; the
-    "=== WINE name title" cases are for vestrun.exe under Wine (tests/wine)."""
+    console runner runs: "=== CASE title", "=== BOTH name title" and each
+    program of "=== ERRORS title"; the "=== WINE name title" cases are for
+    vestrun.exe under Wine (tests/wine)."""
     cases = []
     wine = False
     for line in lines:
         if line.startswith("=== "):
             wine = line.startswith("=== WINE")
+            errors = line.startswith("=== ERRORS")
             if not wine:
-                cases.append([line[8:].strip(), [], []])
+                cases.append([line[4:].split(None, 1)[1].strip() if errors else line[8:].strip(), [], [], errors])
         elif cases and not wine:
             c = cases[-1]
             (c[2] if c[2] or line.startswith("== ") else c[1]).append(line)
-    return [(t, "".join(src), rest) for t, src, rest in cases]
+    out = []
+    for title, src, rest, errors in cases:
+        if not errors:
+            out.append((title, "".join(src), rest))
+            continue
+        runs = [[[], []]]  # (program lines, ">> " lines) of each program
+        for line in src:
+            if line.startswith(">> "):
+                runs[-1][1].append(line[3:])
+                continue
+            if runs[-1][1]:
+                runs.append([[], []])
+            runs[-1][0].append(line)
+        for n, (run, message) in enumerate(runs, 1):
+            assert message, "program %d of %r has no >> line" % (n, title)
+            out.append(("%s (%d)" % (title, n), "".join(run), rest + ["== error\n"] + message))
+    return out
 
 
 def main():
