@@ -6,10 +6,11 @@ stdout, stderr, exit code and written files are compared with its sections.
 A case starts with a line "=== CASE title", followed by its source and then
 its sections, each started by a line "== KIND [ARG]"; a case "=== BOTH name
 title" runs here and under Wine, "=== WINE name title" only under Wine
-(tests/wine/wine_harness.py, which reads more sections). A case "=== ERRORS
-title" holds several programs that a fatal error ends, each followed by its
-standard error in lines starting with ">> "; each runs on its own with the
-case's sections. The sections:
+(tests/wine/wine_harness.py, which reads more sections). A case "=== RUNS
+title" holds several programs, each followed by what it writes: standard
+output in lines starting with "<< ", the standard error of a fatal error (exit
+code 2) in lines starting with ">> "; each runs on its own with the case's
+sections. The sections:
   == args            arguments after the program file, one per line
   == env             NAME=VALUE lines added to the environment
   == stdin           text fed to standard input
@@ -93,35 +94,36 @@ def prog(lines, marker=b"  "):
 def split_cases(lines):
     """(title, source, section lines) of each case of a .cases file that the
     console runner runs: "=== CASE title", "=== BOTH name title" and each
-    program of "=== ERRORS title"; the "=== WINE name title" cases are for
+    program of "=== RUNS title"; the "=== WINE name title" cases are for
     vestrun.exe under Wine (tests/wine)."""
     cases = []
     wine = False
     for line in lines:
         if line.startswith("=== "):
             wine = line.startswith("=== WINE")
-            errors = line.startswith("=== ERRORS")
+            runs = line.startswith("=== RUNS")
             if not wine:
-                cases.append([line[4:].split(None, 1)[1].strip() if errors else line[8:].strip(), [], [], errors])
+                cases.append([line[8:].strip(), [], [], runs])
         elif cases and not wine:
             c = cases[-1]
             (c[2] if c[2] or line.startswith("== ") else c[1]).append(line)
     out = []
-    for title, src, rest, errors in cases:
-        if not errors:
+    for title, src, rest, runs in cases:
+        if not runs:
             out.append((title, "".join(src), rest))
             continue
-        runs = [[[], []]]  # (program lines, ">> " lines) of each program
+        programs = [[[], [], []]]  # program, "<< " and ">> " lines of each run
         for line in src:
-            if line.startswith(">> "):
-                runs[-1][1].append(line[3:])
+            if line.startswith(("<< ", ">> ")):
+                programs[-1][1 if line[0] == "<" else 2].append(line[3:])
                 continue
-            if runs[-1][1]:
-                runs.append([[], []])
-            runs[-1][0].append(line)
-        for n, (run, message) in enumerate(runs, 1):
-            assert message, "program %d of %r has no >> line" % (n, title)
-            out.append(("%s (%d)" % (title, n), "".join(run), rest + ["== error\n"] + message))
+            if programs[-1][1] or programs[-1][2]:
+                programs.append([[], [], []])
+            programs[-1][0].append(line)
+        for n, (program, stdout, stderr) in enumerate(programs, 1):
+            assert stdout or stderr, "program %d of %r has no << or >> line" % (n, title)
+            expect = (["== stdout\n"] + stdout if stdout else []) + (["== error\n"] + stderr if stderr else [])
+            out.append(("%s (%d)" % (title, n), "".join(program), rest + expect))
     return out
 
 
