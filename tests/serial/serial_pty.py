@@ -1,10 +1,9 @@
 #!/usr/bin/env python3
 """Serial ports of the console runner through a socat pseudo-terminal pair:
-VESTIL_COM1 names A, this script plays the device at B and keeps A open too
-(a pseudo-terminal forgets its input when its last user closes it; the keeper
-also shows A's line settings after a program ended). Checked: @COMREAD$'s
-limits, a round trip with bytes above 127, @COMSETUP and @COMFLAGS on the
-line, and the port opened last. 77 without socat.
+VESTIL_COM1 names A; this script plays the device at B and keeps A open (a
+pseudo-terminal forgets its input when its last user closes it; the keeper
+shows A's line settings). @COMREAD$'s limits, a round trip with bytes above
+127, @COMSETUP and @COMFLAGS on the line, the port opened last. 77 without socat.
 """
 import fcntl
 import os
@@ -112,16 +111,15 @@ PRINT @COMCLOSE(H&); " "; @COMCLOSE(H&); " "; @COMERROR(H&)
 """)
             check("read limits", out, ["1 []", "[abc][e]", "f" + ("0123456789" * 30)[:254], "46 [] 0", "0 -1 0", ""])
             round_trip(dev, run, check)
+            # The definitions themselves are the unit tests' (DataRules); here they reach the line.
             for definition, line in [("baud=19200 parity=E data=7 stop=2 xon=on", "19200,2,ixon,ixoff"),
-                                     ("COM1: 96,o,8,1,x", "9600,1,ixon,ixoff"), ("9600,n,8,1", "9600,1"),
                                      ("BAUD=115200 PARITY=n DATA=8 STOP=1 to=on octs=off dtr=on rts=on", "115200,1"),
                                      ("12,e,7", "1200,1")]:
                 check("@COMSETUP(%r)" % definition, run("setup", OPEN + 'PRINT @COMSETUP("%s"); @COMCLOSE(H&)\n' % definition),
                       ["00", ""])
                 check("line after %r" % definition, dev.line(), line)
-            bad = ["baud=9600 parity=Q", "9600,n,9,1", "baud=4800 speed=fast", "", "baud=12345"]
-            check("bad definitions", run("bad", OPEN + "".join('PRINT @COMSETUP("%s")\n' % d for d in bad)), ["-1"] * 5 + [""])
-            check("line after bad definitions", dev.line(), "1200,1")
+            check("a bad definition", run("bad", OPEN + 'PRINT @COMSETUP("baud=12345")\n'), ["-1", ""])
+            check("line after a bad definition", dev.line(), "1200,1")
             # @COMFLAGS: -1 keeps the flag word; XON/XOFF bits reach the line.
             out = run("flags", OPEN + """PRINT @COMSETUP("9600,n,8,1"); @COMFLAGS(H&, 7, 8, 9, 769, 100, 200); @COMFLAGS(H&, 0, 0, 0, -1, -1, -1)
 PRINT @COMFLAGS(-1, 0, 0, 0, -1, -1, -1); @COMCLOSE(H&)
