@@ -1,7 +1,12 @@
-"""BMP files for the reader's tests and the fuzz seeds: good ones of every
-bit depth (bottom-up and top-down, RLE, bit fields) with the colours the
-reader must decode, and deliberately broken ones it must reject."""
+"""BMP files for the reader's tests: good ones of every bit depth (bottom-up
+and top-down, RLE, bit fields) with the colours the reader must decode, and
+broken ones it must reject. Run as a script with the path of bmp_check, it
+checks the reader on them and SAVEBMP's layout for each depth, byte by byte."""
+import os
 import struct
+import subprocess
+import sys
+import tempfile
 
 # A 5 x 3 picture (top row first) of 0xRRGGBB colours drawn from 4 colours,
 # so that every depth can hold it.
@@ -185,3 +190,40 @@ def bad():
                                    masks=struct.pack("<III", 0x1F0000, 0x07E0, 0x001F))
     return b
 
+
+def main(check):
+    failures = []
+    with tempfile.TemporaryDirectory() as d:
+        files = {"good_" + k: v for k, v in good().items()}
+        files.update(("bad_" + k, (v, None)) for k, v in bad().items())
+        for name, (data, _) in files.items():
+            with open(os.path.join(d, name), "wb") as f:
+                f.write(data)
+        out = subprocess.run([check, "read"] + list(files), cwd=d, capture_output=True, text=True, check=True).stdout
+        seen = dict(line.split(" ", 1) for line in out.splitlines())
+        for name, (_, colors) in files.items():
+            want = "rejected" if colors is None else "%d %d %s" % (
+                len(colors[0]), len(colors), ",".join("%06x" % c for r in colors for c in r))
+            if seen.get(name) != want:
+                failures.append("%s: got %s, want %s" % (name, (seen.get(name) or "")[:60], want[:60]))
+        # The written layout: the header, a colour table of 2^b entries for
+        # b <= 8 (none above), four zero bytes, the rows; and read back.
+        for w, h, bits in ((3, 2, 1), (5, 3, 4), (5, 3, 8), (5, 3, 16), (5, 3, 24), (5, 3, 32)):
+            p = os.path.join(d, "w%d.bmp" % bits)
+            subprocess.run([check, "write", str(w), str(h), str(bits), p], check=True)
+            t, s = 4 << bits if bits <= 8 else 0, (bits * w + 31) // 32 * 4 * h
+            want = b"BM" + struct.pack("<IIIIiiHHIIiiII", t + s + 58, 0, t + 58, 40, w, h, 1, bits, 0, s, 0, 0, 0, 0)
+            want += bytes(i & 255 for i in range(t)) + b"\0" * 4 + bytes((7 * i) & 255 for i in range(s))
+            with open(p, "rb") as f:
+                if f.read() != want:
+                    failures.append("write %d bits" % bits)
+            if "rejected" in subprocess.run([check, "read", p], capture_output=True, text=True, check=True).stdout:
+                failures.append("write %d bits: not read back" % bits)
+    for f in failures:
+        print("FAIL", f)
+    print("%d files, %d failures" % (len(files), len(failures)))
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(os.path.abspath(sys.argv[1])))
