@@ -2,15 +2,21 @@
 """The dBase engine against independent readers and writers: interop (tables
 read and written by python3-dbf and dbfread), random (thousands of edits, then
 the table, its memos and two indexes walked page by page and compared with a
-model, before and after a pack). Run with /usr/bin/python3 (Debian's
-python3-dbf and python3-dbfread live there); 77 when they are missing.
+model, before and after a pack), kill (a script appending under an index is
+killed at random moments: every completed append is in the table, and the
+index is complete or refused by @DBUSEINDEX with 608; the next run rebuilds a
+refused index). Run with /usr/bin/python3 (Debian's python3-dbf and
+python3-dbfread live there); 77 when they are missing.
 """
 import datetime
 import os
 import random
 import shutil
+import signal
 import struct
+import subprocess
 import sys
+import time
 
 sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 import checklib  # noqa: E402
@@ -55,7 +61,9 @@ def write(folder, name, text):
         f.write(text)
 
 
-def read_dbf(path):
+def read_dbf(path, killed=False):
+    """Fields and (deleted, values) records; a killed append may have left
+    the end mark out and one record more than the header counts."""
     data = open(path, "rb").read()
     count, hlen, rlen = struct.unpack_from("<IHH", data, 4)
     fields = []
@@ -67,7 +75,8 @@ def read_dbf(path):
         pos += 32
     check(hlen == 32 * len(fields) + 33, "header length")
     check(rlen == off, "record length")
-    check(len(data) == hlen + count * rlen + 1 and data[-1] == 0x1A, "file length and end mark")
+    extra = len(data) - hlen - count * rlen
+    check(extra == 1 and data[-1] == 0x1A or killed and extra - (data[-1] == 0x1A) in (0, rlen), "file length and end mark")
     records = []
     for i in range(count):
         r = data[hlen + i * rlen: hlen + (i + 1) * rlen]
@@ -315,14 +324,58 @@ def case_random(args, folder):
     check_index("RNAME.NDX", sorted((m[0].ljust(6).encode(), i + 1) for i, m in enumerate(kept)))
 
 
+APPEND = """DECLARE I%, R%
+@DBOPEN(#1, "T")
+R% = @DBUSEINDEX("I")
+CASE @EQU(R%, 0) : DBINDEX "NAME" > "I"
+I% = &DBCOUNT
+WHILE @LT(I%, 1000000)
+  INC I%
+  @DBPUT("NAME", @ADD$("K", @STR$(I%)))
+  PRINT @DBAPPEND()
+WEND
+"""
+
+
+def case_kill(args, folder):
+    rng = random.Random(args.seed)
+    write(folder, "S.TXT", "name;c;12;0\n")
+    checklib.compile_program(args, folder, "APPEND", APPEND)
+    probe = checklib.compile_program(args, folder, "PROBE", '@DBOPEN(#1, "T")\nPRINT @DBUSEINDEX("I")\n')
+    outcomes = [0, 0]
+    count = 5000
+    for _ in range(args.kills):
+        if count > 4000:  # a fresh table from time to time keeps the rebuilds short
+            completed = 0
+            run_program(args, folder, create("S.TXT", "T", "DBINDEX \"NAME\" > \"I\""), "SETUP")
+        p = subprocess.Popen(["stdbuf", "-o0", args.vestrun, "APPEND.VSC"], cwd=folder,
+                             stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        time.sleep(rng.uniform(0.02, 0.25))
+        p.send_signal(signal.SIGKILL)
+        # The last line may be cut by the kill.
+        completed = max([completed] + [int(x) for x in p.communicate()[0].decode().split("\n")[:-1] if x.isdigit()])
+        records = read_dbf(os.path.join(folder, "T.DBF"), True)[1]
+        count = len(records)
+        check(count >= completed, "%d appends completed, %d records in the table" % (completed, count))
+        check([r["NAME"].strip() for _, r in records] == ["K%d" % i for i in range(1, count + 1)], "records")
+        r = subprocess.run([args.vestrun, probe], cwd=folder, capture_output=True)
+        refused = r.stdout == b"0\n"
+        check(b"nicht in Ordnung: I.NDX" in r.stderr if refused else r.stdout == b"1\n", "probe: %r" % r)
+        check(refused or sorted(x for _, x in walk_ndx(os.path.join(folder, "I.NDX"))[0]) == list(range(1, count + 1)),
+              "the index opens but lacks records")
+        outcomes[refused] += 1
+    print("%d kills (seed %d): index complete %d times, refused with 608 %d times" % (args.kills, args.seed, *outcomes))
+
+
 def main():
-    cases = {"interop": case_interop, "random": case_random}
-    args = arguments(__doc__, (["case"], dict(choices=list(cases))))
+    cases = {"interop": case_interop, "random": case_random, "kill": case_kill}
+    args = arguments(__doc__, (["case"], dict(choices=list(cases))), (["--kills"], dict(type=int, default=20)),
+                     (["--seed"], dict(type=int, default=int(time.time()))))
     with scratch(args, "dbase_" + args.case + "_") as folder:
         try:
             cases[args.case](args, folder)
         except Failure as e:
-            print("FAILED:", e)
+            print("FAILED (seed %d):" % args.seed, e)
             return 1
     print("OK")
     return 0
