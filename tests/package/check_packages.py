@@ -11,7 +11,6 @@ import glob
 import os
 import re
 import shutil
-import struct
 import subprocess
 import sys
 import time
@@ -138,15 +137,13 @@ def test_deb_install(a):
         r = run(['/usr/bin/vestrun', '--version'])
         expect(r.stdout == (VERSION_LINE % ('vestrun', project_version(a.build))).encode(), '--version: %r' % r.stdout)
         work = fresh(os.path.join(a.work, 'deb'))
-        for name in ('hello', 'include', 'files'):
+        for name in ('hello', 'files'):
             run(['/usr/bin/vestcomp', '/usr/share/doc/vestil/examples/%s.vsl' % name, '-o', name + '.VSC'], cwd=work)
         # The installed runner is stripped; its appended-program slot stays.
         run(['/usr/bin/vestcomp', 'bind', '/usr/bin/vestrun', 'hello.VSC', '-o', 'hello'], cwd=work)
         for argv in (['/usr/bin/vestrun', 'hello'], [work + '/hello']):
             r = run(argv, cwd=work)
             expect(r.stdout == HELLO_OUTPUT, '%s printed %r' % (argv, r.stdout))
-        r = run(['/usr/bin/vestrun', 'include.VSC'], cwd=work)
-        expect(b'between two rules' in r.stdout, 'include.vsl printed %r' % r.stdout)
         run(['/usr/bin/vestrun', 'files.VSC'], cwd=work)
         expect(read(os.path.join(work, 'squares.txt')) == SQUARES, 'files.vsl wrote another squares.txt')
         r = run(['man', '--warnings', 'vestrun'], env=MAN_ENV)
@@ -179,10 +176,6 @@ def test_zip_contents(a):
         expect(names - site == want, 'the zip holds %s, not %s' % (sorted(names - site), sorted(want)))
         for exe in ('vestrun.exe', 'vestcomp.exe'):
             expect(z.read(top + exe) == read(os.path.join(a.build_win32, exe)), '%s differs from the build' % exe)
-        runner = z.read(top + 'vestrun.exe')
-        pe_offset = struct.unpack_from('<I', runner, 0x3c)[0]
-        expect(runner[:2] == b'MZ' and pe_offset >= 0x100 and runner[0x80:0x84] == b'\0\0\0\0',
-               'vestrun.exe has no free appended-program slot (PE header at 0x%x)' % pe_offset)
         for text in ['README.TXT', 'LANGUAGE.TXT'] + sorted(samples):
             data = z.read(top + text)
             expect(0 < data.count(b'\n') == data.count(b'\r\n'), '%s does not end its lines with CR LF' % text)
@@ -201,7 +194,6 @@ def test_zip_wine(a):
             return 'skipped: this kernel runs no 32-bit programs and there is no build-win64 to stand in'
         print('zip-wine: this kernel runs no 32-bit programs; the exes of %s stand in' % stand_in, flush=True)
     native_vestcomp = os.path.join(a.build, 'vestcomp')
-    expect(os.path.isfile(native_vestcomp), '%s does not exist' % native_vestcomp)
     work = fresh(os.path.join(a.work, 'wine'))
     xvfb, display = wine_harness.start_xvfb('800x600x24')
     env = dict(os.environ, DISPLAY=display, WINEPREFIX=os.path.join(work, 'prefix'), WINEDEBUG='-all',
@@ -211,10 +203,8 @@ def test_zip_wine(a):
         """Runs the Windows program cwd/exe; it must end with 0."""
         return run(['wine', os.path.join(cwd, exe)] + list(argv), cwd=cwd, env=env, timeout=120)
     try:
-        t0 = time.monotonic()
         run(['wineboot', '-i'], env=env, timeout=600)
         run(['wineserver', '-w'], env=env, timeout=600)
-        print('wineboot -i: %.1f s' % (time.monotonic() - t0), flush=True)
         drive_c = os.path.join(work, 'prefix', 'drive_c')
         with zipfile.ZipFile(path) as z:
             z.extractall(drive_c)
@@ -225,9 +215,7 @@ def test_zip_wine(a):
         expect(r.stdout.replace(b'\r\n', b'\n') == (VERSION_LINE % ('vestcomp', project_version(a.build_win32))).encode(),
                'vestcomp.exe --version: %r' % r.stdout)
         # Every unpacked example (CR LF) compiles to the native vestcomp's bytes.
-        sources = glob.glob(os.path.join(ROOT, 'examples', '*.vsl'))
-        expect(sources, 'no examples')
-        for source in sources:
+        for source in glob.glob(os.path.join(ROOT, 'examples', '*.vsl')):
             name = os.path.basename(source)[:-4]
             run([native_vestcomp, source, '-o', os.path.join(work, name + '.native')])
             wine(folder, 'vestcomp.exe', 'EXAMPLES\\%s.vsl' % name, '-o', name.upper() + '.VSC')
@@ -255,18 +243,11 @@ def main():
     ap = argparse.ArgumentParser(description=__doc__.strip().splitlines()[0])
     ap.add_argument('--build', default=os.path.join(ROOT, 'build'))
     ap.add_argument('--build-win32', default=os.path.join(ROOT, 'build-win32'))
-    ap.add_argument('--work', help='work folder (default: package-tests/ in the native build)')
-    ap.add_argument('tests', nargs='*')
     a = ap.parse_args()
-    if set(a.tests) - set(TESTS):
-        ap.error('unknown tests %s (known: %s)' % (set(a.tests) - set(TESTS), ', '.join(TESTS)))
     a.build, a.build_win32 = os.path.abspath(a.build), os.path.abspath(a.build_win32)
-    a.work = os.path.abspath(a.work or os.path.join(a.build, 'package-tests'))
-    os.makedirs(a.work, exist_ok=True)
+    a.work = os.path.join(a.build, 'package-tests')
     passed = failed = 0
     for name, func in TESTS.items():
-        if a.tests and name not in a.tests:
-            continue
         t0 = time.monotonic()
         try:
             note = func(a)
