@@ -1,6 +1,6 @@
 #!/usr/bin/python3
 """The dBase engine against independent readers and writers: interop (tables
-read and written by python3-dbf and dbfread), random (thousands of edits, then
+read by dbfread and written by python3-dbf), random (thousands of edits, then
 the table, its memos and two indexes walked page by page and compared with a
 model, before and after a pack), kill (a script appending under an index is
 killed at random moments: every completed append is in the table, and the
@@ -82,12 +82,6 @@ def read_dbf(path, killed=False):
         r = data[hlen + i * rlen: hlen + (i + 1) * rlen]
         records.append((r[0:1] == b"*", {f[0]: r[f[4]:f[4] + f[2]].decode("cp1252") for f in fields}))
     return fields, records
-
-
-def read_memo(path, block):
-    data = open(path, "rb").read()[block * 512:]
-    check(b"\x1a" in data, "memo at block %d has no end mark" % block)
-    return data[:data.index(b"\x1a")].decode("cp1252")
 
 
 def walk_ndx(path):
@@ -180,18 +174,7 @@ def case_interop(args, folder):
              {"T": True, "F": False, "?": None}[aktiv], int(menge), memo or None)
             for (name, betrag, datum, aktiv, menge, _), memo in zip(rows, memos)]
     check(got == want, "dbfread records %r" % got)
-    d = dbf.Table(os.path.join(folder, "KUNDEN.DBF"))
-    d.open()
-    check([(n.upper(),) + d.field_info(n)[1:3] for n in d.field_names] == [
-        ("NAME", 20, 0), ("BETRAG", 10, 2), ("DATUM", 8, 0), ("AKTIV", 1, 0), ("NOTIZ", 10, 0), ("MENGE", 5, 0)],
-        "dbf fields")
-    # python3-dbf reads a dBase III memo up to a double 0x1A; this engine
-    # ends it with one 0x1A and zeros.
-    got = [(r.name.rstrip(), float(r.betrag), r.notiz.split("\x1a")[0]) for r in d]
-    d.close()
-    check(got == [(row[0], float(row[1]), memo) for row, memo in zip(rows, memos)], "dbf records %r" % got)
-    fields, records = read_dbf(os.path.join(folder, "OFFEN.DBF"))
-    check([r["NAME"].rstrip() for _, r in records] == ["offen%d" % i for i in range(5)], "open table records")
+    check([r["NAME"].rstrip() for _, r in read_dbf(os.path.join(folder, "OFFEN.DBF"))[1]] == ["offen%d" % i for i in range(5)], "open table records")
 
     # A dBase III table with memos written by python3-dbf, read by vestrun.
     words = " ".join("wort%02d" % (i % 100) for i in range(86))[:600]
@@ -212,116 +195,77 @@ def case_interop(args, folder):
     check(out[16].startswith("Dritter") and out[17] == "memo -1", "empty memo reads as an empty list: %r" % out[16:])
 
 
-def name_entries(names, width, order):
-    return [(names[i].ljust(width).encode(), i + 1) for i in order]
-
-
 def case_random(args, folder):
     rng = random.Random(1996)
-    write(folder, "S.TXT", "name;C;6;0\nnum;N;9;2\nnote;M;10;0\n")
+    write(folder, "S.TXT", "name;C;6;0\nnum;N;9;2\n")
     src = ["DECLARE R&"] + create("S.TXT", "RT", "DBINDEX \"NAME\" > \"RNAME\"")
-    model = []  # [name, num, memo lines, deleted, seq of name key, seq of num key]
-    seq = [0]
-    buffer_deleted = [False]  # the deletion flag in the record buffer
+    model = []  # [name, num, deleted, when the name key went in, when the num key went in]
+    deleted = False  # the deletion flag in the record buffer, which an append copies
 
-    def nextseq():
-        seq[0] += 1
-        return seq[0]
-
-    def memo_lines():
-        return ["%s %d" % ("x" * rng.randrange(0, 120), rng.randrange(1000)) for _ in range(rng.randrange(0, 4))]
-
-    def ops(count, phase):
-        nonlocal src
+    def ops(count, active):
+        """Edits with the index of model column `active` controlling (the only one kept up to date)."""
+        nonlocal src, deleted
         for _ in range(count):
             op = rng.random()
+            name, num = "K%03d" % rng.randrange(300), "%.2f" % (rng.randrange(-99999, 99999) / 100)
             if op < 0.45 or not model:
-                name, num, lines = "K%03d" % rng.randrange(300), "%.2f" % (rng.randrange(-99999, 99999) / 100), memo_lines()
-                src += put(name=name, num=num) + put_memo("NOTE", lines) + ["@DBAPPEND()"]
-                model.append([name, num, lines, buffer_deleted[0], nextseq(), nextseq()])
-                buffer_deleted[0] = False
+                src += put(name=name, num=num) + ["@DBAPPEND()"]
+                model.append([name, num, deleted, len(src), len(src)])
+                deleted = False
                 continue
             r = rng.randrange(len(model))
-            src += ["R& = @DBGO(%d)" % (r + 1), "CASENOT @EQU(R&, %d) : PRINT \"moved to \"; R&" % (r + 1)]
             m = model[r]
-            buffer_deleted[0] = m[3]
-            if op < 0.8:
-                if rng.random() < 0.7:
-                    name = "K%03d" % rng.randrange(300)
-                    src += put(name=name)
-                    if name != m[0]:
-                        m[0] = name
-                        if phase == 0:
-                            m[4] = nextseq()
-                if rng.random() < 0.5:
-                    num = "%.2f" % (rng.randrange(-99999, 99999) / 100)
-                    src += put(num=num)
-                    if float(num) != float(m[1]) and phase == 1:
-                        m[5] = nextseq()
-                    m[1] = num
-                if rng.random() < 0.5:
-                    m[2] = memo_lines()
-                    src += put_memo("NOTE", m[2])
-                src += ["@DBWRITE(0)"]
+            src += ["R& = @DBGO(%d)" % (r + 1), "CASENOT @EQU(R&, %d) : PRINT \"moved to \"; R&" % (r + 1)]
+            deleted = m[2]
+            if op < 0.6:
+                src += put(name=name) + ["@DBWRITE(0)"]
+                m[0], m[3] = name, len(src) if name != m[0] and active == 3 else m[3]
+            elif op < 0.8:
+                src += put(num=num) + ["@DBWRITE(0)"]
+                m[1], m[4] = num, len(src) if float(num) != float(m[1]) and active == 4 else m[4]
             else:
                 src += ["@DBDELETE()" if op < 0.93 else "@DBRECALL()"]
-                m[3] = buffer_deleted[0] = op < 0.93
+                m[2] = deleted = op < 0.93
 
-    def check_table(rows, what):
-        """The records (with their memos) are the rows of the model."""
-        fields, records = read_dbf(os.path.join(folder, "RT.DBF"))
-        check(len(records) == len(rows), "%s: record count" % what)
-        for i, ((deleted, rec), m) in enumerate(zip(records, rows)):
-            block = int(rec["NOTE"].strip() or "0")
-            memo = read_memo(os.path.join(folder, "RT.DBT"), block) if block else ""
-            check((rec["NAME"].rstrip(), float(rec["NUM"]), deleted, memo) ==
-                  (m[0], float(m[1]), m[3], "".join(x + "\r\n" for x in m[2])), "%s: record %d: %r %r" % (what, i + 1, rec, m))
+    def verify(rows, what, *indexes):
+        """The records, and the indexes' entries (equal keys in the order they went in) and headers."""
+        records = read_dbf(os.path.join(folder, "RT.DBF"))[1]
+        check([(r["NAME"].rstrip(), float(r["NUM"]), d) for d, r in records] == [(m[0], float(m[1]), m[2]) for m in rows],
+              what + ": records")
+        for index, rows in indexes:
+            column, key, header = {"RNAME": (3, lambda m: m[0].ljust(6).encode(), (6, 16, 31, 0, "NAME")),
+                                   "RNUM": (4, lambda m: float(m[1]), (8, 16, 31, 1, "NUM"))}[index]
+            entries, h = walk_ndx(os.path.join(folder, index + ".NDX"))
+            order = sorted(range(len(rows)), key=lambda i: (key(rows[i]), rows[i][column]))
+            check(entries == [(key(rows[i]), i + 1) for i in order], "%s: %s entries" % (what, index))
+            check((h["klen"], h["esize"], h["maxk"], h["ktype"], h["expr"]) == header, "%s header %r" % (index, h))
 
-    def check_index(name, want, header=None):
-        entries, h = walk_ndx(os.path.join(folder, name))
-        check(entries == want, "%s entries" % name)
-        check(header is None or (h["klen"], h["esize"], h["maxk"], h["ktype"], h["expr"]) == header, "%s: %r" % (name, h))
-
-    ops(1800, 0)
+    ops(1800, 3)
     snapshot = [list(m) for m in model]
     for i, m in enumerate(model):
-        m[5] = i - len(model)  # DBINDEX inserts in physical order
+        m[4] = i - len(model)  # DBINDEX inserts in file order
     src += ["DBINDEX \"NUM\" > \"RNUM\""]
     # DBINDEX goes to the first record in key order: its buffer is loaded.
-    buffer_deleted[0] = min(model, key=lambda m: (float(m[1]), m[5]))[3]
-    ops(1200, 1)
+    deleted = min(model, key=lambda m: (float(m[1]), m[4]))[2]
+    ops(1200, 4)
     out = run_program(args, folder, src + ["@DBCLOSE(#1)"])
     check(out == [""], "every @DBGO reached its record: %r" % out[:5])
-    check_table(model, "before pack")
-    # The name index was kept up to date in the first phase only.
-    check_index("RNAME.NDX", name_entries([m[0] for m in snapshot], 6,
-                                          sorted(range(len(snapshot)), key=lambda i: (snapshot[i][0], snapshot[i][4]))),
-                (6, 16, 31, 0, "NAME"))
-    check_index("RNUM.NDX", [(float(model[i][1]), i + 1)
-                             for i in sorted(range(len(model)), key=lambda i: (float(model[i][1]), model[i][5]))],
-                (8, 16, 31, 1, "NUM"))
-
-    # Pack with both indexes open (the name index stale since the first
-    # phase): the kept records keep their memos, both indexes are written
-    # again, and the table is left without an index (in file order).
+    verify(model, "before pack", ("RNAME", snapshot), ("RNUM", model))
+    # Pack with both indexes open: both written again for the kept records;
+    # the table is left without an index (in file order).
     out = run_program(args, folder, ["@DBOPEN(#1, \"RT\")", "PRINT @DBUSEINDEX(\"RNAME,RNUM\")",
                                      "PRINT @DBPACK(); \" \"; &DBRECNO", "@DBGO(\"NEXT\")", "PRINT &DBRECNO",
                                      "@DBCLOSE(#1)"], "P")
-    kept = [m for m in model if not m[3]]
+    kept = [m[:3] + [i, i] for i, m in enumerate(m for m in model if not m[2])]
     check(out[:3] == ["1", "%d 1" % len(kept), "2"], "pack count and position %r" % out[:3])
-    check_table(kept, "after pack")
-    check_index("RNUM.NDX", sorted((float(m[1]), i + 1) for i, m in enumerate(kept)))
-
+    verify(kept, "after pack", ("RNAME", kept), ("RNUM", kept))
     # A fatal error ends a program with the table open: its appends are all
     # there and the index pages waiting in the cache are written.
-    src = ["@DBOPEN(#1, \"RT\")", "@DBUSEINDEX(\"RNAME\")"] + [
-        x for i in range(300) for x in put(name="F%03d" % i, num="1") + ["@DBAPPEND()"]] + ["@DBSELECT(#5)"]
-    run_program(args, folder, src, "F", stderr="Tabellennummer noch nicht vergeben! | Zeile %6d!\n" % len(src),
-                exit_code=2)
-    kept += [["F%03d" % i] for i in range(300)]
-    check([r["NAME"].rstrip() for _, r in read_dbf(os.path.join(folder, "RT.DBF"))[1]] == [m[0] for m in kept],
-          "records after a fatal error")
-    check_index("RNAME.NDX", sorted((m[0].ljust(6).encode(), i + 1) for i, m in enumerate(kept)))
+    src = ["@DBOPEN(#1, \"RT\")", "@DBUSEINDEX(\"RNAME\")"]
+    src += [x for i in range(300) for x in put(name="F%03d" % i, num="1") + ["@DBAPPEND()"]] + ["@DBSELECT(#5)"]
+    run_program(args, folder, src, "F", stderr="Tabellennummer noch nicht vergeben! | Zeile %6d!\n" % len(src), exit_code=2)
+    kept += [["F%03d" % i, "1", False, 5000 + i, 0] for i in range(300)]
+    verify(kept, "after a fatal error", ("RNAME", kept))
 
 
 APPEND = """DECLARE I%, R%
