@@ -41,27 +41,21 @@ import tempfile
 
 
 def parse(lines):
-    sections = []
-    cur = None
+    """(kind, args, text) of each "== KIND ARGS" section."""
+    out = []
     for line in lines:
         if line.startswith("== "):
-            parts = line[3:].split()
-            cur = [parts[0], parts[1:], []]
-            sections.append(cur)
-        elif cur is not None:
-            cur[2].append(line)
-    out = []
-    for kind, args, lines in sections:
-        text = "".join(lines)
-        if "noeol" in args:
-            args = [a for a in args if a != "noeol"]
-            if text.endswith("\n"):
-                text = text[:-1]
-        if "crlf" in args:
-            args = [a for a in args if a != "crlf"]
-            text = text.replace("\n", "\r\n")
-        out.append((kind, args, text))
-    return out
+            kind, *args = line[3:].split()
+            out.append([kind, args, ""])
+        elif out:
+            out[-1][2] += line
+    for s in out:
+        if "noeol" in s[1] and s[2].endswith("\n"):
+            s[2] = s[2][:-1]
+        if "crlf" in s[1]:
+            s[2] = s[2].replace("\n", "\r\n")
+        s[1] = [a for a in s[1] if a not in ("noeol", "crlf")]
+    return [tuple(s) for s in out]
 
 
 def prog(lines, marker=b"  "):
