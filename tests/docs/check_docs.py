@@ -103,12 +103,12 @@ def check_coverage(root):
     return failures
 
 
-def check_examples(root, vestcomp, vestrun, files):
+def check_examples(root, vestcomp, vestrun):
     failures = []
     count = ran = 0
     env = dict({k: v for k, v in os.environ.items() if not k.startswith(('VESTIL_', 'VESTRUN_', 'LC_'))},
                LANG='C.UTF-8')
-    for path in files or markdown_files(root):
+    for path in markdown_files(root):
         for line, program, stdin, output, checked in examples(path):
             count += 1
             where = '%s:%d' % (os.path.relpath(path, root), line)
@@ -153,18 +153,15 @@ def window_programs(root):
 def main():
     ap = argparse.ArgumentParser(description=__doc__.strip().splitlines()[0])
     ap.add_argument('check', choices=['coverage', 'examples'])
-    ap.add_argument('--root', default=ROOT)
     ap.add_argument('--vestcomp')
     ap.add_argument('--vestrun')
-    ap.add_argument('files', nargs='*')
-    args = ap.parse_intermixed_args()
+    args = ap.parse_args()
     if args.check == 'coverage':
-        failures = check_coverage(args.root)
+        failures = check_coverage(ROOT)
     elif not (args.vestcomp and args.vestrun):
         ap.error('examples needs --vestcomp and --vestrun')
     else:
-        failures = check_examples(args.root, os.path.abspath(args.vestcomp), os.path.abspath(args.vestrun),
-                                  [os.path.abspath(f) for f in args.files])
+        failures = check_examples(ROOT, os.path.abspath(args.vestcomp), os.path.abspath(args.vestrun))
     for f in failures:
         print('FAIL ' + f)
     print('%s: %d failures' % (args.check, len(failures)))
