@@ -11,17 +11,14 @@ then its source, then sections "== KIND [ARG]":
                       prog(lines, marker=b'  ') (a raw program file), write(name,
                       bytes), tests (the tests folder), damage (tests/dbase),
                       os, struct, subprocess
-  run FILE            run FILE ("-": nothing) instead of NAME.VSC
-  bind                run the program bound to a copy of vestrun
+  run FILE, bind      run FILE ("-": nothing) or the program bound to a copy of vestrun
   limit BYTES         a file-size limit (a write beyond it fails as on a full disk)
   memory MB           an address-space limit (not under AddressSanitizer)
-  stdinfile NAME      standard input from a file of the test folder
-  closed FD...        start with these descriptors closed
+  stdinfile NAME      standard input from a file; closed FD...: start with these closed
   tmpfs KB            a tmpfs mounted on "disk" (the case skipped without one)
   include NAME        a file written before compiling
-  map                 compile with the line map (messages name "NAME.vsl")
+  map, trace          compile with the line map (messages name "NAME.vsl"); run with --trace
   vestcomp OPTION...  more compiler options; warnings: its expected warnings
-  trace               run with --trace
   stdout, stderr      expected output ("noeol": no final line end)
   error               stderr of a fatal error (exit 2)
   exit [CODE]         expected exit code (default 0)
