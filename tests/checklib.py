@@ -1,5 +1,5 @@
 """What the Python checkers share: the --vestcomp/--vestrun arguments, a
-scratch folder, compiling and running a program, and collected failures."""
+scratch folder, compiling and running a program, failures."""
 import argparse
 import contextlib
 import os
@@ -18,8 +18,7 @@ def expect(cond, what):
 
 
 def arguments(doc, *more):
-    """Parses --vestcomp, --vestrun, --keep and more (flags, keywords) pairs;
-    the two programs come back as absolute paths."""
+    """--vestcomp, --vestrun (made absolute), --keep and more (flags, keywords)."""
     ap = argparse.ArgumentParser(description=doc.strip().splitlines()[0])
     ap.add_argument("--vestcomp", required=True)
     ap.add_argument("--vestrun", required=True)
@@ -43,26 +42,24 @@ def scratch(a, prefix):
             shutil.rmtree(work, ignore_errors=True)
 
 
-def compile_program(a, work, name, source, encoding="utf-8"):
-    """NAME.vsl of source compiled to NAME.VSC in work; returns its path."""
-    with open(os.path.join(work, name + ".vsl"), "w", encoding=encoding, newline="\n") as f:
+def compile_program(a, work, name, source):
+    """NAME.vsl of source (a text or lines) compiled to NAME.VSC in work; returns its path."""
+    with open(os.path.join(work, name + ".vsl"), "w", encoding="utf-8", newline="\n") as f:
         f.write(source if isinstance(source, str) else "\n".join(source) + "\n")
     vsc = os.path.join(work, name + ".VSC")
     r = subprocess.run([a.vestcomp, name + ".vsl", "-o", vsc, "--no-map"], cwd=work, capture_output=True)
-    if r.returncode != 0:
-        raise Failure("vestcomp %s: %s%s" % (name, r.stdout.decode(), r.stderr.decode()))
+    expect(r.returncode == 0, "vestcomp %s: %s%s" % (name, r.stdout.decode(), r.stderr.decode()))
     return vsc
 
 
 def run_program(a, work, name, source, env=None, stderr="", exit_code=0, encoding="utf-8"):
-    """Compiles and runs source (a text or a list of lines) in work; the run
-    must end with exit_code and write stderr. Returns its output lines (the
-    text after the last line end is the last item)."""
+    """Compiles and runs source in work; the run must end with exit_code and
+    write stderr. Returns its output lines (the text after the last line end last)."""
     vsc = compile_program(a, work, name, source)
     r = subprocess.run([a.vestrun, vsc], cwd=work, capture_output=True, timeout=120,
                        env=dict(os.environ, **(env or {})))
-    if r.returncode != exit_code or r.stderr.decode("utf-8", "replace") != stderr:
-        raise Failure("%s: vestrun ended with %d: %s" % (name, r.returncode, r.stderr.decode("utf-8", "replace")))
+    err = r.stderr.decode("utf-8", "replace")
+    expect(r.returncode == exit_code and err == stderr, "%s: vestrun ended with %d: %s" % (name, r.returncode, err))
     return r.stdout.decode(encoding).split("\n")
 
 

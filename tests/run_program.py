@@ -1,48 +1,31 @@
 #!/usr/bin/env python3
-"""Runs the program tests of tests/programs/NAME.cases: each case is a
-program compiled with vestcomp and run with vestrun in a fresh folder; its
-stdout, stderr, exit code and written files are compared with its sections.
+"""Runs the program tests of tests/programs/NAME.cases: each case is compiled
+with vestcomp and run with vestrun in a fresh folder; its stdout, stderr,
+exit code and written files are compared with its sections.
 
-A case starts with a line "=== CASE title", followed by its source and then
-its sections, each started by a line "== KIND [ARG]"; a case "=== BOTH name
-title" runs here and under Wine, "=== WINE name title" only under Wine
-(tests/wine/wine_harness.py, which reads more sections). A case "=== RUNS
-title" holds several programs, each followed by what it writes: standard
-output in lines starting with "<< ", the standard error of a fatal error (exit
-code 2) in lines starting with ">> "; each runs on its own with the case's
-sections. The sections:
-  == args            arguments after the program file, one per line
-  == env             NAME=VALUE lines added to the environment
-  == stdin           text fed to standard input
-  == setup           Python code run in the test folder before the run; it
-                     may call prog(lines, marker=b'  ') -> bytes of a program
-                     file made of raw lines, and write(name, bytes); `tests`
-                     names the tests folder; `damage` (tests/dbase/damage.py)
-                     makes dBase files; os, struct and subprocess are there
-  == run FILE        run FILE instead of the compiled NAME.VSC ("-" for none)
-  == bind            bind the compiled program to a copy of vestrun and run that
-  == limit BYTES     run under a file-size limit (ulimit -f), SIGXFSZ ignored,
-                     so that a write beyond it fails as on a full disk
-  == memory MB       run with at most MB of address space (not for a runner
-                     built with AddressSanitizer, which reserves more)
-  == stdinfile NAME  standard input from the file NAME of the test folder
-  == closed FD...    start with these descriptors (0, 1, 2) closed
-  == tmpfs KB        a file system of KB kilobytes mounted on the folder "disk"
-                     before the setup (the case is skipped where mounting fails)
-  == include NAME    a file written into the test folder before compiling
-  == map             compile in the test folder with the line map (NAME.VSM;
-                     messages then name "NAME.vsl"); without it, --no-map
-  == vestcomp OPTION...  more options for the compiler (--no-check for
-                     programs that test the runtime's own errors)
-  == warnings        the compiler's expected warnings (any other fails the test)
-  == trace           run with --trace (the trace goes to standard error)
-  == stdout [noeol]  expected standard output ("noeol": no final line end)
-  == stderr [noeol]  expected standard error
-  == error           expected standard error of a run that a fatal error
-                     ends: as "== stderr" with "== exit 2"
-  == exit [CODE]     expected exit code (default 0), on this line or the next
-  == file NAME [noeol] [crlf]  expected content of a file the program wrote
-                     ("crlf": its lines end with CR LF)
+A case starts with "=== CASE title" ("=== BOTH name title": here and under
+Wine; "=== WINE name title": only under Wine, tests/wine/wine_harness.py),
+then its source, then sections "== KIND [ARG]". A case "=== RUNS title" holds
+several programs, each followed by what it writes: standard output in lines
+starting with "<< ", the standard error of a fatal error (exit 2) in lines
+starting with ">> "; each runs on its own with the case's sections. Sections:
+  args, env, stdin    arguments (one a line), NAME=VALUE lines, standard input
+  setup               Python run in the test folder before the run, with
+                      prog(lines, marker=b'  ') (a raw program file), write(name,
+                      bytes), tests (the tests folder), damage (tests/dbase),
+                      os, struct, subprocess
+  run FILE, bind      run FILE ("-": nothing) or the program bound to a copy of vestrun
+  limit BYTES         a file-size limit (a write beyond it fails as on a full disk)
+  memory MB           an address-space limit (not under AddressSanitizer)
+  stdinfile NAME      standard input from a file; closed FD...: start with these closed
+  tmpfs KB            a tmpfs mounted on "disk" (the case skipped without one)
+  include NAME        a file written before compiling
+  map, trace          compile with the line map (messages name "NAME.vsl"); run with --trace
+  vestcomp OPTION...  more compiler options; warnings: its expected warnings
+  stdout, stderr      expected output ("noeol": no final line end)
+  error               stderr of a fatal error (exit 2)
+  exit [CODE]         expected exit code (default 0)
+  file NAME [noeol] [crlf]  expected content of a written file
 Text is UTF-8; the runtime's Windows-1252 crosses the terminal converted.
 Lines starting with "#" before the first case are comments.
 """
@@ -58,27 +41,21 @@ import tempfile
 
 
 def parse(lines):
-    sections = []
-    cur = None
+    """(kind, args, text) of each "== KIND ARGS" section."""
+    out = []
     for line in lines:
         if line.startswith("== "):
-            parts = line[3:].split()
-            cur = [parts[0], parts[1:], []]
-            sections.append(cur)
-        elif cur is not None:
-            cur[2].append(line)
-    out = []
-    for kind, args, lines in sections:
-        text = "".join(lines)
-        if "noeol" in args:
-            args = [a for a in args if a != "noeol"]
-            if text.endswith("\n"):
-                text = text[:-1]
-        if "crlf" in args:
-            args = [a for a in args if a != "crlf"]
-            text = text.replace("\n", "\r\n")
-        out.append((kind, args, text))
-    return out
+            kind, *args = line[3:].split()
+            out.append([kind, args, ""])
+        elif out:
+            out[-1][2] += line
+    for s in out:
+        if "noeol" in s[1] and s[2].endswith("\n"):
+            s[2] = s[2][:-1]
+        if "crlf" in s[1]:
+            s[2] = s[2].replace("\n", "\r\n")
+        s[1] = [a for a in s[1] if a not in ("noeol", "crlf")]
+    return [tuple(s) for s in out]
 
 
 def prog(lines, marker=b"  "):
@@ -92,10 +69,8 @@ def prog(lines, marker=b"  "):
 
 
 def split_cases(lines):
-    """(title, source, section lines) of each case of a .cases file that the
-    console runner runs: "=== CASE title", "=== BOTH name title" and each
-    program of "=== RUNS title"; the "=== WINE name title" cases are for
-    vestrun.exe under Wine (tests/wine)."""
+    """(title, source, section lines) of the cases the console runner runs
+    (each program of a RUNS case is one)."""
     cases = []
     wine = False
     for line in lines:
@@ -134,13 +109,10 @@ def main():
     ap.add_argument("--keep", action="store_true")
     ap.add_argument("expect", help="the .cases file")
     a = ap.parse_args()
-    a.vestcomp = os.path.abspath(a.vestcomp)
-    a.vestrun = os.path.abspath(a.vestrun)
-
+    a.vestcomp, a.vestrun = os.path.abspath(a.vestcomp), os.path.abspath(a.vestrun)
     name = os.path.splitext(os.path.basename(a.expect))[0]
     with open(a.expect, encoding="utf-8") as f:
-        lines = f.readlines()
-    cases = split_cases(lines)
+        cases = split_cases(f.readlines())
     failed = 0
     for title, src, rest in cases:
         if run_case(a, name, None, src, parse(rest)) != 0:
@@ -154,6 +126,12 @@ def run_case(a, name, source, source_text, sections, extra_env=None, observe=Non
     """Runs one case; extra_env is added to the environment, observe(r, work)
     sees the finished run and its folder (tests/decoded_check.py)."""
     kinds = {k: (args, text) for k, args, text in sections}
+
+    def arg(kind, default=None):
+        return kinds[kind][0][0] if kind in kinds and kinds[kind][0] else default
+
+    def text(kind, default=""):
+        return kinds[kind][1] if kind in kinds else default
     work = tempfile.mkdtemp(prefix="vestil-" + name + "-")
     failures = []
     disk = None
@@ -161,8 +139,8 @@ def run_case(a, name, source, source_text, sections, extra_env=None, observe=Non
         if "tmpfs" in kinds:
             disk = os.path.join(work, "disk")
             os.mkdir(disk)
-            size = "size=%dk" % int(kinds["tmpfs"][0][0])
-            if subprocess.run(["mount", "-t", "tmpfs", "-o", size, "tmpfs", disk], capture_output=True).returncode:
+            mount = ["mount", "-t", "tmpfs", "-o", "size=%sk" % arg("tmpfs"), "tmpfs", disk]
+            if subprocess.run(mount, capture_output=True).returncode:
                 print("skipped: no tmpfs can be mounted here")
                 disk = None
                 return 0
@@ -171,24 +149,22 @@ def run_case(a, name, source, source_text, sections, extra_env=None, observe=Non
             with open(source, "w", encoding="utf-8") as f:
                 f.write(source_text)
         program = name.upper() + ".VSC"
-        for kind, args, text in sections:
+        for kind, args, body in sections:
             if kind == "include":
                 with open(os.path.join(work, args[0]), "w", encoding="utf-8") as f:
-                    f.write(text)
+                    f.write(body)
         if os.path.exists(source):
             if "map" in kinds:
                 cmd = [a.vestcomp, os.path.relpath(source, work), "-o", program]
             else:
                 cmd = [a.vestcomp, source, "-o", os.path.join(work, program), "--no-map"]
-            cmd += kinds.get("vestcomp", ([], ""))[0]
-            r = subprocess.run(cmd, capture_output=True, cwd=work)
+            r = subprocess.run(cmd + kinds.get("vestcomp", ([], ""))[0], capture_output=True, cwd=work)
             if r.returncode != 0:
                 print("compile failed:", r.stdout.decode(), r.stderr.decode())
                 return 1
             warnings = r.stderr.decode("utf-8", "replace").replace(source, name + ".vsl")
-            if warnings != kinds.get("warnings", ([], ""))[1]:
-                failures.append("compiler warnings differ\n--- expected\n%s\n--- got\n%s" %
-                                (kinds.get("warnings", ([], ""))[1], warnings))
+            if warnings != text("warnings"):
+                failures.append("compiler warnings differ\n--- expected\n%s\n--- got\n%s" % (text("warnings"), warnings))
         if "setup" in kinds:
             def write(fname, data):
                 with open(os.path.join(work, fname), "wb") as f:
@@ -196,8 +172,8 @@ def run_case(a, name, source, source_text, sections, extra_env=None, observe=Non
             tests = os.path.dirname(os.path.dirname(os.path.abspath(a.expect)))
             sys.path.insert(0, os.path.join(tests, "dbase"))
             import damage
-            exec(kinds["setup"][1], {"prog": prog, "write": write, "work": work, "os": os, "tests": tests,
-                                     "damage": damage, "struct": struct, "subprocess": subprocess})
+            exec(text("setup"), {"prog": prog, "write": write, "work": work, "os": os, "tests": tests,
+                                 "damage": damage, "struct": struct, "subprocess": subprocess})
 
         runner = a.vestrun
         argv = ["--trace"] if "trace" in kinds else []
@@ -209,24 +185,17 @@ def run_case(a, name, source, source_text, sections, extra_env=None, observe=Non
                 print("bind failed:", r.stdout.decode(), r.stderr.decode())
                 return 1
         elif "run" in kinds:
-            if kinds["run"][0] and kinds["run"][0][0] != "-":
-                argv.append(kinds["run"][0][0])
+            argv += [f for f in [arg("run")] if f and f != "-"]
         else:
             argv.append(program)
-        if "args" in kinds:
-            argv += [l for l in kinds["args"][1].split("\n") if l != ""]
+        argv += [line for line in text("args").split("\n") if line != ""]
 
         env = dict(os.environ)
         env.pop("VESTRUN_ANSWERS", None)
-        if "env" in kinds:
-            for l in kinds["env"][1].splitlines():
-                if "=" in l:
-                    k, v = l.split("=", 1)
-                    env[k] = v
+        env.update(line.split("=", 1) for line in text("env").splitlines() if "=" in line)
         env.update(extra_env or {})
-        stdin = kinds.get("stdin", ([], ""))[1].encode("utf-8")
-        size = int(kinds["limit"][0][0]) if "limit" in kinds else None
-        memory = int(kinds["memory"][0][0]) << 20 if "memory" in kinds else None
+        size = int(arg("limit")) if "limit" in kinds else None
+        memory = int(arg("memory")) << 20 if "memory" in kinds else None
         if memory:
             with open(runner, "rb") as f:
                 if b"__asan_init" in f.read():
@@ -243,10 +212,10 @@ def run_case(a, name, source, source_text, sections, extra_env=None, observe=Non
                 os.close(fd)
         run = dict(capture_output=True, cwd=work, env=env, timeout=120, preexec_fn=limits)
         if "stdinfile" in kinds:
-            with open(os.path.join(work, kinds["stdinfile"][0][0]), "rb") as f:
+            with open(os.path.join(work, arg("stdinfile")), "rb") as f:
                 r = subprocess.run([runner] + argv, stdin=f, **run)
         else:
-            r = subprocess.run([runner] + argv, input=stdin, **run)
+            r = subprocess.run([runner] + argv, input=text("stdin").encode("utf-8"), **run)
         if observe:
             observe(r, work)
 
@@ -254,19 +223,19 @@ def run_case(a, name, source, source_text, sections, extra_env=None, observe=Non
             if got != want:
                 failures.append("%s differs\n--- expected\n%s\n--- got\n%s" % (what, want, got))
 
-        compare("stdout", r.stdout.decode("utf-8", "replace"), kinds.get("stdout", ([], ""))[1])
-        compare("stderr", r.stderr.decode("utf-8", "replace"), kinds.get("stderr", kinds.get("error", ([], "")))[1])
-        want_exit = int(kinds["exit"][1].strip() or kinds["exit"][0][0]) if "exit" in kinds else 2 if "error" in kinds else 0
+        compare("stdout", r.stdout.decode("utf-8", "replace"), text("stdout"))
+        compare("stderr", r.stderr.decode("utf-8", "replace"), text("stderr", text("error")))
+        want_exit = int(text("exit").strip() or arg("exit")) if "exit" in kinds else 2 if "error" in kinds else 0
         if r.returncode != want_exit:
             failures.append("exit code %d, expected %d" % (r.returncode, want_exit))
-        for kind, args, text in sections:
+        for kind, args, body in sections:
             if kind == "file":
                 p = os.path.join(work, args[0])
                 if not os.path.exists(p):
                     failures.append("file %s was not written" % args[0])
                 else:
                     with open(p, "rb") as f:
-                        compare("file " + args[0], f.read().decode("cp1252", "replace"), text)
+                        compare("file " + args[0], f.read().decode("cp1252", "replace"), body)
     finally:
         if disk:
             subprocess.run(["umount", disk])

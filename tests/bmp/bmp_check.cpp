@@ -1,4 +1,4 @@
-// The BMP reader and writer as a command for tests/bmp/check_bmp.py:
+// The BMP reader and writer as a command for tests/bmp/bmp_samples.py:
 //   bmp_check read FILE...            one line per file: "NAME rejected" or
 //                                     "NAME W H C,C,..." (0xRRGGBB, top row first)
 //   bmp_check write W H BITS OUT      SAVEBMP's layout with table byte i = i & 255

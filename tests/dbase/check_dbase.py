@@ -1,16 +1,22 @@
 #!/usr/bin/python3
 """The dBase engine against independent readers and writers: interop (tables
-read and written by python3-dbf and dbfread), ndx (indexes on a C(20) and an
-N field walked page by page), random (thousands of edits, then every index and
-memo compared with a model, before and after a pack). Run with /usr/bin/python3
-(Debian's python3-dbf and python3-dbfread live there); 77 when they are missing.
+read by dbfread and written by python3-dbf), random (thousands of edits, then
+the table, its memos and two indexes walked page by page and compared with a
+model, before and after a pack), kill (a script appending under an index is
+killed at random moments: every completed append is in the table, and the
+index is complete or refused by @DBUSEINDEX with 608; the next run rebuilds a
+refused index). Run with /usr/bin/python3 (Debian's python3-dbf and
+python3-dbfread live there); 77 when they are missing.
 """
 import datetime
 import os
 import random
 import shutil
+import signal
 import struct
+import subprocess
 import sys
+import time
 
 sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 import checklib  # noqa: E402
@@ -42,10 +48,6 @@ def put(**fields):
     return ["@DBPUT(%s,%s)" % (q(k.upper()), q(v)) for k, v in fields.items()]
 
 
-def put_memo(field, lines):
-    return ["CLEARLIST"] + ["ADDLIST " + q(x) for x in lines] + ["@DBPUTMEMO(" + q(field) + ")"]
-
-
 def create(structure, table, *more):
     return ["DBCREATE %s > %s" % (q(structure), q(table)), "@DBOPEN(#1, %s)" % q(table)] + list(more)
 
@@ -55,32 +57,23 @@ def write(folder, name, text):
         f.write(text)
 
 
-# --- an independent reader of DBF, DBT and NDX files -------------------------
-
-def read_dbf(path):
+def read_dbf(path, killed=False):
+    """(deleted, values) of the records; a killed append may have left the
+    end mark out and one record more than the header counts."""
     data = open(path, "rb").read()
     count, hlen, rlen = struct.unpack_from("<IHH", data, 4)
     fields = []
     pos, off = 32, 1
     while data[pos] != 0x0D:
-        name = data[pos:pos + 11].split(b"\0")[0].decode("ascii")
-        fields.append((name, chr(data[pos + 11]), data[pos + 16], data[pos + 17], off))
+        fields.append((data[pos:pos + 11].split(b"\0")[0].decode("ascii"), off, data[pos + 16]))
         off += data[pos + 16]
         pos += 32
     check(hlen == 32 * len(fields) + 33, "header length")
     check(rlen == off, "record length")
-    check(len(data) == hlen + count * rlen + 1 and data[-1] == 0x1A, "file length and end mark")
-    records = []
-    for i in range(count):
-        r = data[hlen + i * rlen: hlen + (i + 1) * rlen]
-        records.append((r[0:1] == b"*", {f[0]: r[f[4]:f[4] + f[2]].decode("cp1252") for f in fields}))
-    return fields, records
-
-
-def read_memo(path, block):
-    data = open(path, "rb").read()[block * 512:]
-    check(b"\x1a" in data, "memo at block %d has no end mark" % block)
-    return data[:data.index(b"\x1a")].decode("cp1252")
+    extra = len(data) - hlen - count * rlen
+    check(extra == 1 and data[-1] == 0x1A or killed and extra - (data[-1] == 0x1A) in (0, rlen), "file length and end mark")
+    records = [data[hlen + i * rlen: hlen + (i + 1) * rlen] for i in range(count)]
+    return [(r[0:1] == b"*", {name: r[at:at + n].decode("cp1252") for name, at, n in fields}) for r in records]
 
 
 def walk_ndx(path):
@@ -124,11 +117,8 @@ def walk_ndx(path):
     walk(root, 0)
     keys = [key_of(k) for k, _ in out]
     check(all(keys[i] <= keys[i + 1] for i in range(len(keys) - 1)), "keys in order")
-    return [(key_of(k), r) for k, r in out], dict(klen=klen, maxk=maxk, ktype=ktype, esize=esize,
-                                                  expr=data[24:data.index(b"\0", 24)].decode("cp1252"))
+    return [(key_of(k), r) for k, r in out], (klen, esize, maxk, ktype, data[24:data.index(b"\0", 24)].decode())
 
-
-# --- interop -----------------------------------------------------------------------
 
 READ_ALL = """DECLARE N&, I%, K&
 N& = @DBOPEN(#3, "PYT")
@@ -156,7 +146,8 @@ def case_interop(args, folder):
     src = create("STRUKT.TXT", "KUNDEN")
     for name, betrag, datum, aktiv, menge, memo in rows:
         src += put(name=name, betrag=betrag, datum=datum, aktiv=aktiv, menge=menge)
-        src += (put_memo("NOTIZ", memo) if memo else []) + ["@DBAPPEND()"]
+        src += (["CLEARLIST"] + ["ADDLIST " + q(x) for x in memo] + ["@DBPUTMEMO(\"NOTIZ\")"] if memo else [])
+        src += ["@DBAPPEND()"]
     # A table the program leaves open keeps every record it wrote.
     src += ["@DBCLOSE(#1)", "@DBOPEN(#2, " + q("OFFEN.DBF") + ")"]
     for i in range(5):
@@ -175,18 +166,7 @@ def case_interop(args, folder):
              {"T": True, "F": False, "?": None}[aktiv], int(menge), memo or None)
             for (name, betrag, datum, aktiv, menge, _), memo in zip(rows, memos)]
     check(got == want, "dbfread records %r" % got)
-    d = dbf.Table(os.path.join(folder, "KUNDEN.DBF"))
-    d.open()
-    check([(n.upper(),) + d.field_info(n)[1:3] for n in d.field_names] == [
-        ("NAME", 20, 0), ("BETRAG", 10, 2), ("DATUM", 8, 0), ("AKTIV", 1, 0), ("NOTIZ", 10, 0), ("MENGE", 5, 0)],
-        "dbf fields")
-    # python3-dbf reads a dBase III memo up to a double 0x1A; this engine
-    # ends it with one 0x1A and zeros.
-    got = [(r.name.rstrip(), float(r.betrag), r.notiz.split("\x1a")[0]) for r in d]
-    d.close()
-    check(got == [(row[0], float(row[1]), memo) for row, memo in zip(rows, memos)], "dbf records %r" % got)
-    fields, records = read_dbf(os.path.join(folder, "OFFEN.DBF"))
-    check([r["NAME"].rstrip() for _, r in records] == ["offen%d" % i for i in range(5)], "open table records")
+    check([r["NAME"].rstrip() for _, r in read_dbf(os.path.join(folder, "OFFEN.DBF"))] == ["offen%d" % i for i in range(5)], "open table records")
 
     # A dBase III table with memos written by python3-dbf, read by vestrun.
     words = " ".join("wort%02d" % (i % 100) for i in range(86))[:600]
@@ -207,179 +187,131 @@ def case_interop(args, folder):
     check(out[16].startswith("Dritter") and out[17] == "memo -1", "empty memo reads as an empty list: %r" % out[16:])
 
 
-# --- ndx ------------------------------------------------------------------------------
-
-def appends(names, nums):
-    return [x for n, v in zip(names, nums) for x in put(name=n, num=v) + ["@DBAPPEND()"]]
-
-
-def name_entries(names, width, order):
-    return [(names[i].ljust(width).encode(), i + 1) for i in order]
-
-
-def case_ndx(args, folder):
-    write(folder, "S.TXT", "name;C;20;0\nnum;N;8;2\n")
-    rng = random.Random(4711)
-    names = ["M%03d" % rng.randrange(120) for _ in range(700)]
-    nums = ["%.2f" % (rng.randrange(-50000, 50000) / 100) for _ in range(700)]
-    seeks = ["M050", "M05", "M9", "M119", "M000"]
-    src = create("S.TXT", "IX") + appends(names, nums) + ["DBINDEX \"NAME\" > \"IXNAME\"", "PRINT &DBRECNO"]
-    src += ["PRINT @DBSEEK(%s, 0); \" \"; @DBSEEK(%s, 1)" % (q(s), q(s)) for s in seeks]
-    src += ["DBINDEX \"NUM\" > \"IXNUM\"", "PRINT &DBRECNO", "PRINT @DBSEEK(%s, 1)" % q(nums[10]),
-            "PRINT @DBSEEK(\"abc\", 1)", "@DBCLOSE(#1)"]
-    out = run_program(args, folder, src, stderr="Schl\u00fcsselfeld nicht in Ordnung: abc | Zeile   %d!\n" % (len(src) - 1))
-    order = sorted(range(700), key=lambda i: (names[i], i))
-    norder = sorted(range(700), key=lambda i: (float(nums[i]), i))
-    want = [str(order[0] + 1)]  # DBINDEX goes to the first record in key order
-    for s in seeks:
-        prefix = [i + 1 for i in order if names[i].startswith(s)] + [0]
-        exact = [i + 1 for i in order if names[i] == s] + [0]
-        want.append("%d %d" % (prefix[0], exact[0]))
-    want += [str(norder[0] + 1), str(min(i for i in range(700) if float(nums[i]) == float(nums[10])) + 1), "0"]
-    check(out[:9] == want, "seeks %r, expected %r" % (out[:9], want))
-    entries, h = walk_ndx(os.path.join(folder, "IXNAME.NDX"))
-    check((h["klen"], h["esize"], h["maxk"], h["ktype"], h["expr"]) == (20, 28, 18, 0, "NAME"), "C(20) header %r" % h)
-    check(entries == name_entries(names, 20, order), "name index entries")
-    entries, h = walk_ndx(os.path.join(folder, "IXNUM.NDX"))
-    check((h["klen"], h["esize"], h["maxk"], h["ktype"]) == (8, 16, 31, 1), "N header %r" % h)
-    check(entries == [(float(nums[i]), i + 1) for i in norder], "numeric index entries")
-
-    # A fatal error ends the program with the table open: the records are
-    # all there and the index pages waiting in the cache are written.
-    src = create("S.TXT", "FATAL", "DBINDEX \"NAME\" > \"FNAME\"") + appends(names[:400], nums) + ["@DBSELECT(#5)"]
-    run_program(args, folder, src, "F", stderr="Tabellennummer noch nicht vergeben! | Zeile %6d!\n" % len(src),
-                exit_code=2)
-    fields, records = read_dbf(os.path.join(folder, "FATAL.DBF"))
-    check([r["NAME"].rstrip() for _, r in records] == names[:400], "records after a fatal error")
-    entries, _ = walk_ndx(os.path.join(folder, "FNAME.NDX"))
-    check(entries == name_entries(names, 20, sorted(range(400), key=lambda i: (names[i], i))), "index after a fatal error")
-
-
-# --- random ---------------------------------------------------------------------------
-
 def case_random(args, folder):
     rng = random.Random(1996)
-    write(folder, "S.TXT", "name;C;6;0\nnum;N;9;2\nnote;M;10;0\n")
+    write(folder, "S.TXT", "name;C;6;0\nnum;N;9;2\n")
     src = ["DECLARE R&"] + create("S.TXT", "RT", "DBINDEX \"NAME\" > \"RNAME\"")
-    model = []  # [name, num, memo lines, deleted, seq of name key, seq of num key]
-    seq = [0]
-    buffer_deleted = [False]  # the deletion flag in the record buffer
+    model = []  # [name, num, deleted, when the name key went in, when the num key went in]
+    deleted = False  # the deletion flag in the record buffer, which an append copies
 
-    def nextseq():
-        seq[0] += 1
-        return seq[0]
-
-    def memo_lines():
-        return ["%s %d" % ("x" * rng.randrange(0, 120), rng.randrange(1000)) for _ in range(rng.randrange(0, 4))]
-
-    def ops(count, phase):
-        nonlocal src
+    def ops(count, active):
+        """Edits with the index of model column `active` controlling (the only one kept up to date)."""
+        nonlocal src, deleted
         for _ in range(count):
             op = rng.random()
+            name, num = "K%03d" % rng.randrange(300), "%.2f" % (rng.randrange(-99999, 99999) / 100)
             if op < 0.45 or not model:
-                name, num, lines = "K%03d" % rng.randrange(300), "%.2f" % (rng.randrange(-99999, 99999) / 100), memo_lines()
-                src += put(name=name, num=num) + put_memo("NOTE", lines) + ["@DBAPPEND()"]
-                model.append([name, num, lines, buffer_deleted[0], nextseq(), nextseq()])
-                buffer_deleted[0] = False
+                src += put(name=name, num=num) + ["@DBAPPEND()"]
+                model.append([name, num, deleted, len(src), len(src)])
+                deleted = False
                 continue
             r = rng.randrange(len(model))
-            src += ["R& = @DBGO(%d)" % (r + 1), "CASENOT @EQU(R&, %d) : PRINT \"moved to \"; R&" % (r + 1)]
             m = model[r]
-            buffer_deleted[0] = m[3]
-            if op < 0.8:
-                if rng.random() < 0.7:
-                    name = "K%03d" % rng.randrange(300)
-                    src += put(name=name)
-                    if name != m[0]:
-                        m[0] = name
-                        if phase == 0:
-                            m[4] = nextseq()
-                if rng.random() < 0.5:
-                    num = "%.2f" % (rng.randrange(-99999, 99999) / 100)
-                    src += put(num=num)
-                    if float(num) != float(m[1]) and phase == 1:
-                        m[5] = nextseq()
-                    m[1] = num
-                if rng.random() < 0.5:
-                    m[2] = memo_lines()
-                    src += put_memo("NOTE", m[2])
-                src += ["@DBWRITE(0)"]
+            src += ["R& = @DBGO(%d)" % (r + 1), "CASENOT @EQU(R&, %d) : PRINT \"moved to \"; R&" % (r + 1)]
+            deleted = m[2]
+            if op < 0.6:
+                src += put(name=name) + ["@DBWRITE(0)"]
+                m[0], m[3] = name, len(src) if name != m[0] and active == 3 else m[3]
+            elif op < 0.8:
+                src += put(num=num) + ["@DBWRITE(0)"]
+                m[1], m[4] = num, len(src) if float(num) != float(m[1]) and active == 4 else m[4]
             else:
                 src += ["@DBDELETE()" if op < 0.93 else "@DBRECALL()"]
-                m[3] = buffer_deleted[0] = op < 0.93
+                m[2] = deleted = op < 0.93
 
-    def check_table(rows, what):
-        """The records (with their memos) are the rows of the model."""
-        fields, records = read_dbf(os.path.join(folder, "RT.DBF"))
-        check(len(records) == len(rows), "%s: record count" % what)
-        for i, ((deleted, rec), m) in enumerate(zip(records, rows)):
-            block = int(rec["NOTE"].strip() or "0")
-            memo = read_memo(os.path.join(folder, "RT.DBT"), block) if block else ""
-            check((rec["NAME"].rstrip(), float(rec["NUM"]), deleted, memo) ==
-                  (m[0], float(m[1]), m[3], "".join(x + "\r\n" for x in m[2])), "%s: record %d: %r %r" % (what, i + 1, rec, m))
+    def verify(rows, what, *indexes):
+        """The records, and the indexes' entries (equal keys in the order they went in) and headers."""
+        records = read_dbf(os.path.join(folder, "RT.DBF"))
+        check([(r["NAME"].rstrip(), float(r["NUM"]), d) for d, r in records] == [(m[0], float(m[1]), m[2]) for m in rows],
+              what + ": records")
+        for index, rows in indexes:
+            column, key, header = {"RNAME": (3, lambda m: m[0].ljust(6).encode(), (6, 16, 31, 0, "NAME")),
+                                   "RNUM": (4, lambda m: float(m[1]), (8, 16, 31, 1, "NUM"))}[index]
+            entries, h = walk_ndx(os.path.join(folder, index + ".NDX"))
+            order = sorted(range(len(rows)), key=lambda i: (key(rows[i]), rows[i][column]))
+            check(entries == [(key(rows[i]), i + 1) for i in order], "%s: %s entries" % (what, index))
+            check(h == header, "%s header %r" % (index, h))
 
-    def check_index(name, want):
-        check(walk_ndx(os.path.join(folder, name))[0] == want, "%s entries" % name)
-
-    ops(1800, 0)
+    ops(1800, 3)
     snapshot = [list(m) for m in model]
     for i, m in enumerate(model):
-        m[5] = i - len(model)  # DBINDEX inserts in physical order
+        m[4] = i - len(model)  # DBINDEX inserts in file order
     src += ["DBINDEX \"NUM\" > \"RNUM\""]
     # DBINDEX goes to the first record in key order: its buffer is loaded.
-    buffer_deleted[0] = min(model, key=lambda m: (float(m[1]), m[5]))[3]
-    ops(1200, 1)
+    deleted = min(model, key=lambda m: (float(m[1]), m[4]))[2]
+    ops(1200, 4)
     out = run_program(args, folder, src + ["@DBCLOSE(#1)"])
     check(out == [""], "every @DBGO reached its record: %r" % out[:5])
-    check_table(model, "before pack")
-    # The name index was kept up to date in the first phase only.
-    check_index("RNAME.NDX", name_entries([m[0] for m in snapshot], 6,
-                                          sorted(range(len(snapshot)), key=lambda i: (snapshot[i][0], snapshot[i][4]))))
-    check_index("RNUM.NDX", [(float(model[i][1]), i + 1)
-                             for i in sorted(range(len(model)), key=lambda i: (float(model[i][1]), model[i][5]))])
-
-    # Pack with both indexes open (the name index stale since the first
-    # phase): the kept records keep their memos, both index files are written
-    # again for the packed records, and the table is left without an index
-    # (records in file order).
+    verify(model, "before pack", ("RNAME", snapshot), ("RNUM", model))
+    # Pack with both indexes open: both written again for the kept records;
+    # the table is left without an index (in file order).
     out = run_program(args, folder, ["@DBOPEN(#1, \"RT\")", "PRINT @DBUSEINDEX(\"RNAME,RNUM\")",
                                      "PRINT @DBPACK(); \" \"; &DBRECNO", "@DBGO(\"NEXT\")", "PRINT &DBRECNO",
                                      "@DBCLOSE(#1)"], "P")
-    kept = [m for m in model if not m[3]]
+    kept = [m[:3] + [i, i] for i, m in enumerate(m for m in model if not m[2])]
     check(out[:3] == ["1", "%d 1" % len(kept), "2"], "pack count and position %r" % out[:3])
-    check_table(kept, "after pack")
-    check_index("RNAME.NDX", sorted((m[0].ljust(6).encode(), i + 1) for i, m in enumerate(kept)))
-    check_index("RNUM.NDX", sorted((float(m[1]), i + 1) for i, m in enumerate(kept)))
-    # Both reopened: every key is found, at its first record.
-    names = sorted({m[0] for m in kept}) + ["K999"]
-    nums = sorted({m[1] for m in kept}, key=float)
-    src = ["@DBOPEN(#1, \"RT\")", "PRINT @DBUSEINDEX(\"RNAME RNUM\")"] + ["PRINT @DBSEEK(%s, 1)" % q(n) for n in names]
-    src += ["PRINT @DBUSEINDEX(\"RNUM,RNAME\")"] + ["PRINT @DBSEEK(%s, 1)" % q(n) for n in nums]
-    out = run_program(args, folder, src, "S")
+    verify(kept, "after pack", ("RNAME", kept), ("RNUM", kept))
+    # A fatal error ends a program with the table open: its appends are all
+    # there and the index pages waiting in the cache are written.
+    src = ["@DBOPEN(#1, \"RT\")", "@DBUSEINDEX(\"RNAME\")"]
+    src += [x for i in range(300) for x in put(name="F%03d" % i, num="1") + ["@DBAPPEND()"]] + ["@DBSELECT(#5)"]
+    run_program(args, folder, src, "F", stderr="Tabellennummer noch nicht vergeben! | Zeile %6d!\n" % len(src), exit_code=2)
+    kept += [["F%03d" % i, "1", False, 5000 + i, 0] for i in range(300)]
+    verify(kept, "after a fatal error", ("RNAME", kept))
 
-    def first(key, value):
-        return str(min([i + 1 for i, m in enumerate(kept) if key(m) == value] or [0]))
-    want = (["1"] + [first(lambda m: m[0], n) for n in names] + ["1"] +
-            [first(lambda m: float(m[1]), float(n)) for n in nums])
-    check(out[:len(want)] == want, "seeks after pack: %r" % [(a, b) for a, b in zip(out, want) if a != b][:5])
-    # python3-dbf and dbfread read the same packed records.
-    dbf, dbfread = peers()
-    want = [(m[0], float(m[1])) for m in kept]
-    got = [(r["NAME"].rstrip(), float(r["NUM"])) for r in dbfread.DBF(os.path.join(folder, "RT.DBF"), encoding="cp1252")]
-    d = dbf.Table(os.path.join(folder, "RT.DBF"))
-    d.open()
-    check(got == want and [(r.name.rstrip(), float(r.num)) for r in d] == want, "the peers read the packed records")
-    d.close()
+
+APPEND = """DECLARE I%, R%
+@DBOPEN(#1, "T")
+R% = @DBUSEINDEX("I")
+CASE @EQU(R%, 0) : DBINDEX "NAME" > "I"
+I% = &DBCOUNT
+WHILE @LT(I%, 1000000)
+  INC I%
+  @DBPUT("NAME", @ADD$("K", @STR$(I%)))
+  PRINT @DBAPPEND()
+WEND
+"""
+
+
+def case_kill(args, folder):
+    rng = random.Random(args.seed)
+    write(folder, "S.TXT", "name;c;12;0\n")
+    checklib.compile_program(args, folder, "APPEND", APPEND)
+    probe = checklib.compile_program(args, folder, "PROBE", '@DBOPEN(#1, "T")\nPRINT @DBUSEINDEX("I")\n')
+    outcomes = [0, 0]
+    count = 5000
+    for _ in range(args.kills):
+        if count > 4000:  # a fresh table from time to time keeps the rebuilds short
+            completed = 0
+            run_program(args, folder, create("S.TXT", "T", "DBINDEX \"NAME\" > \"I\""), "SETUP")
+        p = subprocess.Popen(["stdbuf", "-o0", args.vestrun, "APPEND.VSC"], cwd=folder,
+                             stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        time.sleep(rng.uniform(0.02, 0.25))
+        p.send_signal(signal.SIGKILL)
+        # The last line may be cut by the kill.
+        completed = max([completed] + [int(x) for x in p.communicate()[0].decode().split("\n")[:-1] if x.isdigit()])
+        records = read_dbf(os.path.join(folder, "T.DBF"), True)
+        count = len(records)
+        check(count >= completed, "%d appends completed, %d records in the table" % (completed, count))
+        check([r["NAME"].strip() for _, r in records] == ["K%d" % i for i in range(1, count + 1)], "records")
+        r = subprocess.run([args.vestrun, probe], cwd=folder, capture_output=True)
+        refused = r.stdout == b"0\n"
+        check(b"nicht in Ordnung: I.NDX" in r.stderr if refused else r.stdout == b"1\n", "probe: %r" % r)
+        check(refused or sorted(x for _, x in walk_ndx(os.path.join(folder, "I.NDX"))[0]) == list(range(1, count + 1)),
+              "the index opens but lacks records")
+        outcomes[refused] += 1
+    print("%d kills (seed %d): index complete %d times, refused with 608 %d times" % (args.kills, args.seed, *outcomes))
 
 
 def main():
-    cases = {"interop": case_interop, "ndx": case_ndx, "random": case_random}
-    args = arguments(__doc__, (["case"], dict(choices=list(cases))))
+    cases = {"interop": case_interop, "random": case_random, "kill": case_kill}
+    args = arguments(__doc__, (["case"], dict(choices=list(cases))), (["--kills"], dict(type=int, default=20)),
+                     (["--seed"], dict(type=int, default=int(time.time()))))
     with scratch(args, "dbase_" + args.case + "_") as folder:
         try:
             cases[args.case](args, folder)
         except Failure as e:
-            print("FAILED:", e)
+            print("FAILED (seed %d):" % args.seed, e)
             return 1
     print("OK")
     return 0

@@ -1,9 +1,6 @@
-"""Makes dBase files for the program tests, sound or damaged on purpose:
-tables (.DBF) with one character field, indexes (.NDX) of two levels over
-them, and memo files (.DBT). A .cases setup section imports it with
-
-    import sys; sys.path.insert(0, os.path.join(tests, "dbase")); import damage
-"""
+"""dBase files, sound or damaged on purpose, for the program tests' setup
+(as `damage`): tables with one character field, indexes of two levels over
+them, memo files."""
 import struct
 
 

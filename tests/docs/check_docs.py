@@ -1,18 +1,12 @@
 #!/usr/bin/env python3
 """The manual's checks (docs/**/*.md).
-
-  coverage   every keyword of src/base/tokens.def (functions with their "@")
-             has exactly one entry heading (## `KEYWORD`) under
-             docs/reference/, every entry names a keyword, and every
+  coverage   every keyword of src/base/tokens.def has exactly one entry
+             (## `KEYWORD`) under docs/reference/, every entry and every
              [text](ref:KEYWORD) link names a documented keyword
-  examples   every ```vestil block compiles (```vestil-nocheck: with
-             `vestcomp --no-check`); one followed by an ```output block (an
-             optional ```stdin block between them) runs in the console runner
-             in an empty folder and writes exactly that text (standard output
-             and error in one pipe) and a final newline
-
-usage: check_docs.py coverage [--root DIR]
-       check_docs.py examples --vestcomp VESTCOMP --vestrun VESTRUN [--root DIR] [FILE.md ...]
+  examples   every ```vestil block compiles (```vestil-nocheck: --no-check);
+             one followed by an ```output block (a ```stdin block between
+             them) runs in an empty folder and writes exactly that text
+             (stdout and stderr in one pipe) and a final newline
 """
 import argparse
 import glob
@@ -29,9 +23,8 @@ ENTRY = re.compile(r'^## (`[^`]+`(?:, `[^`]+`)*)\s*$')
 REF_LINK = re.compile(r'\]\(ref:([^)\s]+)\)')
 TOKEN = re.compile(r'^VESTIL_(COMMAND|COMMAND_KEYWORD|FUNCTION|SYSVAR)\((?:[^,]+, )?"([^"]*)"')
 
-# A window program that waits for the user, a dialog or a device does not end
-# by itself; the Wine test (tests/wine/docs_wine.py) runs only the others. A
-# pause (SETTIMER, WAITINPUT, KILLTIMER on three lines) ends by itself.
+# Window programs waiting for the user, a dialog or a device; the Wine test
+# runs the others. A pause (SETTIMER, WAITINPUT, KILLTIMER) ends by itself.
 WAITING = re.compile(r'\b(WAITINPUT|WAITKEY|WAITCHAR|WAITMOUSE|INPUT|MESSAGEBOX|STARTPRINT|'
                      r'SCREENCOPY|WINCOPY|SHOWPOPUP|HELP|EXITWINDOWS|LINKCONNECT)\b|'
                      r'@(WAITKEY\$|INPUT\$|LISTBOX\$|EDITBOX|FILEOPEN\$|FILESAVE\$|CHOOSEDIR\$|'
@@ -44,8 +37,8 @@ def markdown_files(root, under='**'):
 
 
 def blocks(path):
-    """The lines outside fences and the fenced blocks of a Markdown file:
-    (language or None, first line number, text), blank lines left out."""
+    """(language or None, first line number, text) of the fenced blocks and
+    the other non-blank lines of a Markdown file."""
     with open(path, encoding='utf-8') as f:
         lines = f.read().split('\n')
     out = []
@@ -67,8 +60,7 @@ def blocks(path):
 
 
 def examples(path):
-    """(line, program, stdin or None, output or None, compiled with the checks)
-    of every vestil block."""
+    """(line, program, stdin, output, checked) of every vestil block."""
     items = blocks(path) + [(None, 0, '')] * 2
     found = []
     for k, (lang, line, text) in enumerate(items):
@@ -111,12 +103,12 @@ def check_coverage(root):
     return failures
 
 
-def check_examples(root, vestcomp, vestrun, files):
+def check_examples(root, vestcomp, vestrun):
     failures = []
     count = ran = 0
     env = dict({k: v for k, v in os.environ.items() if not k.startswith(('VESTIL_', 'VESTRUN_', 'LC_'))},
                LANG='C.UTF-8')
-    for path in files or markdown_files(root):
+    for path in markdown_files(root):
         for line, program, stdin, output, checked in examples(path):
             count += 1
             where = '%s:%d' % (os.path.relpath(path, root), line)
@@ -124,7 +116,6 @@ def check_examples(root, vestcomp, vestrun, files):
                 vsc = os.path.join(tmp, 'EXAMPLE.VSC')
                 with open(os.path.join(tmp, 'example.vsl'), 'w', encoding='utf-8') as f:
                     f.write(program + '\n')
-                # Compiled where it lies, so that the line map names "example.vsl".
                 p = subprocess.run([vestcomp] + ([] if checked else ['--no-check']) + ['example.vsl', '-o', vsc],
                                    cwd=tmp, capture_output=True, stdin=subprocess.DEVNULL, timeout=60, env=env)
                 if p.returncode != 0:
@@ -162,18 +153,15 @@ def window_programs(root):
 def main():
     ap = argparse.ArgumentParser(description=__doc__.strip().splitlines()[0])
     ap.add_argument('check', choices=['coverage', 'examples'])
-    ap.add_argument('--root', default=ROOT)
     ap.add_argument('--vestcomp')
     ap.add_argument('--vestrun')
-    ap.add_argument('files', nargs='*')
-    args = ap.parse_intermixed_args()
+    args = ap.parse_args()
     if args.check == 'coverage':
-        failures = check_coverage(args.root)
+        failures = check_coverage(ROOT)
     elif not (args.vestcomp and args.vestrun):
         ap.error('examples needs --vestcomp and --vestrun')
     else:
-        failures = check_examples(args.root, os.path.abspath(args.vestcomp), os.path.abspath(args.vestrun),
-                                  [os.path.abspath(f) for f in args.files])
+        failures = check_examples(ROOT, os.path.abspath(args.vestcomp), os.path.abspath(args.vestrun))
     for f in failures:
         print('FAIL ' + f)
     print('%s: %d failures' % (args.check, len(failures)))

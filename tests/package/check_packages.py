@@ -1,11 +1,8 @@
 #!/usr/bin/env python3
-"""The packages, built with CPack and used as a user would use them: the .deb
-(contents, man pages, installed with apt-get and purged: needs root or sudo)
-and the Windows zip (contents, then unpacked into a fresh Wine prefix in Xvfb,
-where vestcomp.exe compiles every example to the native bytes and a bound exe
-runs in a folder of its own).
-
-usage: check_packages.py [--build build] [--build-win32 build-win32] [--work DIR] [TEST ...]
+"""The packages, built with CPack and used as a user would: the .deb (contents,
+man pages, installed with apt-get and purged: needs root or sudo) and the
+Windows zip (contents; unpacked into a fresh Wine prefix, where vestcomp.exe
+compiles every example to the native bytes and a bound exe runs alone).
 The last line is "package tests: N passed, N failed".
 """
 import argparse
@@ -14,7 +11,6 @@ import glob
 import os
 import re
 import shutil
-import struct
 import subprocess
 import sys
 import time
@@ -47,15 +43,14 @@ def read(path):
         return f.read()
 
 
+def files_under(folder, ext):
+    top = os.path.join(ROOT, folder)
+    return [os.path.relpath(p, top) for p in glob.glob(top + '/**/*' + ext, recursive=True)]
+
+
 def site_pages():
     """The pages mkdocs makes of docs/ (use_directory_urls off): NAME.md -> NAME.html."""
-    docs = os.path.join(ROOT, 'docs')
-    return [os.path.relpath(p, docs)[:-3] + '.html' for p in glob.glob(docs + '/**/*.md', recursive=True)]
-
-
-def examples():
-    folder = os.path.join(ROOT, 'examples')
-    return [os.path.relpath(p, folder) for p in glob.glob(folder + '/**/*.vsl', recursive=True)]
+    return [p[:-3] + '.html' for p in files_under('docs', '.md')]
 
 
 def project_version(build):
@@ -80,8 +75,6 @@ def fresh(path):
     return path
 
 
-# --- the Debian package ----------------------------------------------------------
-
 def test_deb_contents(a):
     deb = cpack(a.build, 'vestil_*.deb')
     version = project_version(a.build)
@@ -98,7 +91,7 @@ def test_deb_contents(a):
                for line in run(['dpkg-deb', '--contents', deb]).stdout.decode().splitlines()}
     doc = '/usr/share/doc/vestil/'
     want = ['/usr/share/man/man1/vestrun.1', '/usr/share/man/man1/vestcomp.1', doc + 'README.md', doc + 'language.md']
-    want += [doc + 'examples/' + e for e in examples()]
+    want += [doc + 'examples/' + e for e in files_under('examples', '.vsl')]
     want += [doc + 'html/' + page for page in site_pages() + ['search/search_index.json']]
     for path in want:
         expect(path in entries, '%s is not in the package' % path)
@@ -107,9 +100,6 @@ def test_deb_contents(a):
     for path, mode in entries.items():
         expect(path.startswith('/usr/') and (mode == 'drwxr-xr-x' or not path.endswith('/')),
                '%s (%s) lies outside /usr or has another mode' % (path, mode))
-
-
-def test_man_pages(a):
     for page, name in (('vestrun.1', 'vestrun - run VESTIL programs'),
                        ('vestcomp.1', 'vestcomp - compile, list and bind VESTIL programs')):
         r = run(['man', '--warnings', '-l', os.path.join(ROOT, 'docs', page)], env=MAN_ENV)
@@ -146,22 +136,17 @@ def test_deb_install(a):
         r = run(['/usr/bin/vestrun', '--version'])
         expect(r.stdout == (VERSION_LINE % ('vestrun', project_version(a.build))).encode(), '--version: %r' % r.stdout)
         work = fresh(os.path.join(a.work, 'deb'))
-        for name in ('hello', 'include', 'files'):
+        for name in ('hello', 'files'):
             run(['/usr/bin/vestcomp', '/usr/share/doc/vestil/examples/%s.vsl' % name, '-o', name + '.VSC'], cwd=work)
         # The installed runner is stripped; its appended-program slot stays.
         run(['/usr/bin/vestcomp', 'bind', '/usr/bin/vestrun', 'hello.VSC', '-o', 'hello'], cwd=work)
         for argv in (['/usr/bin/vestrun', 'hello'], [work + '/hello']):
             r = run(argv, cwd=work)
             expect(r.stdout == HELLO_OUTPUT, '%s printed %r' % (argv, r.stdout))
-        r = run(['/usr/bin/vestrun', 'include.VSC'], cwd=work)
-        expect(b'between two rules' in r.stdout, 'include.vsl printed %r' % r.stdout)
         run(['/usr/bin/vestrun', 'files.VSC'], cwd=work)
         expect(read(os.path.join(work, 'squares.txt')) == SQUARES, 'files.vsl wrote another squares.txt')
-        page = run(['man', '-w', 'vestrun'], env=MAN_ENV).stdout.decode().strip()
-        expect(page.startswith('/usr/share/man/man1/vestrun.1'), 'man -w vestrun: %s' % page)
-        r = run(['man', '--warnings', 'vestrun'], env=MAN_ENV)
-        expect(b'vestrun - run VESTIL programs' in r.stdout and r.stderr == b'', 'man vestrun: %r' % r.stderr)
-        run(['man', 'vestcomp'], env=MAN_ENV)
+        r = run(['man', 'vestrun'], env=MAN_ENV)
+        expect(b'vestrun - run VESTIL programs' in r.stdout, 'man vestrun: %r' % r.stdout[:200])
     finally:
         apt_get('purge', 'vestil')
     expect(not installed(), 'the package is still installed')
@@ -169,8 +154,6 @@ def test_deb_install(a):
     left += [p for p in ['/usr/share/doc/vestil'] if os.path.exists(p)]
     expect(not left, 'left after the purge: %s' % left)
 
-
-# --- the Windows zip --------------------------------------------------------------
 
 def zip_folder(a):
     return 'vestil-%s-win32/' % project_version(a.build_win32)
@@ -183,7 +166,7 @@ def test_zip_contents(a):
         names = [n for n in z.namelist() if not n.endswith('/')]
         expect(all(n.startswith(top) for n in names), 'names outside %s: %s' % (top, names))
         names = {n[len(top):] for n in names}
-        samples = {'EXAMPLES/' + e for e in examples()}
+        samples = {'EXAMPLES/' + e for e in files_under('examples', '.vsl')}
         site = {n for n in names if n.startswith('HTML/')}
         pages = {'HTML/' + page for page in site_pages()}
         expect(pages <= site, 'the zip lacks the pages %s' % sorted(pages - site))
@@ -191,10 +174,6 @@ def test_zip_contents(a):
         expect(names - site == want, 'the zip holds %s, not %s' % (sorted(names - site), sorted(want)))
         for exe in ('vestrun.exe', 'vestcomp.exe'):
             expect(z.read(top + exe) == read(os.path.join(a.build_win32, exe)), '%s differs from the build' % exe)
-        runner = z.read(top + 'vestrun.exe')
-        pe_offset = struct.unpack_from('<I', runner, 0x3c)[0]
-        expect(runner[:2] == b'MZ' and pe_offset >= 0x100 and runner[0x80:0x84] == b'\0\0\0\0',
-               'vestrun.exe has no free appended-program slot (PE header at 0x%x)' % pe_offset)
         for text in ['README.TXT', 'LANGUAGE.TXT'] + sorted(samples):
             data = z.read(top + text)
             expect(0 < data.count(b'\n') == data.count(b'\r\n'), '%s does not end its lines with CR LF' % text)
@@ -204,9 +183,8 @@ def test_zip_contents(a):
 
 def test_zip_wine(a):
     path = cpack(a.build_win32, 'vestil-*-win32.zip')
-    # The Wine of Debian 12 runs 32-bit programs with a 32-bit loader, which a
-    # kernel without 32-bit support cannot start: there the 64-bit build of the
-    # same source stands in for the zip's two exes (zip-contents checks those).
+    # A kernel that runs no 32-bit programs starts no 32-bit Wine: there the
+    # 64-bit build stands in for the zip's two exes (zip-contents checks those).
     stand_in = None
     if run(['/usr/lib/wine/wine', '--version'], check=False).returncode != 0:
         stand_in = os.path.join(os.path.dirname(a.build_win32), 'build-win64')
@@ -214,7 +192,6 @@ def test_zip_wine(a):
             return 'skipped: this kernel runs no 32-bit programs and there is no build-win64 to stand in'
         print('zip-wine: this kernel runs no 32-bit programs; the exes of %s stand in' % stand_in, flush=True)
     native_vestcomp = os.path.join(a.build, 'vestcomp')
-    expect(os.path.isfile(native_vestcomp), '%s does not exist' % native_vestcomp)
     work = fresh(os.path.join(a.work, 'wine'))
     xvfb, display = wine_harness.start_xvfb('800x600x24')
     env = dict(os.environ, DISPLAY=display, WINEPREFIX=os.path.join(work, 'prefix'), WINEDEBUG='-all',
@@ -224,10 +201,8 @@ def test_zip_wine(a):
         """Runs the Windows program cwd/exe; it must end with 0."""
         return run(['wine', os.path.join(cwd, exe)] + list(argv), cwd=cwd, env=env, timeout=120)
     try:
-        t0 = time.monotonic()
         run(['wineboot', '-i'], env=env, timeout=600)
         run(['wineserver', '-w'], env=env, timeout=600)
-        print('wineboot -i: %.1f s' % (time.monotonic() - t0), flush=True)
         drive_c = os.path.join(work, 'prefix', 'drive_c')
         with zipfile.ZipFile(path) as z:
             z.extractall(drive_c)
@@ -237,11 +212,8 @@ def test_zip_wine(a):
         r = wine(folder, 'vestcomp.exe', '--version')
         expect(r.stdout.replace(b'\r\n', b'\n') == (VERSION_LINE % ('vestcomp', project_version(a.build_win32))).encode(),
                'vestcomp.exe --version: %r' % r.stdout)
-        # Every unpacked example (CR LF) compiles to the bytes the native
-        # vestcomp makes of the original.
-        sources = glob.glob(os.path.join(ROOT, 'examples', '*.vsl'))
-        expect(sources, 'no examples')
-        for source in sources:
+        # Every unpacked example (CR LF) compiles to the native vestcomp's bytes.
+        for source in glob.glob(os.path.join(ROOT, 'examples', '*.vsl')):
             name = os.path.basename(source)[:-4]
             run([native_vestcomp, source, '-o', os.path.join(work, name + '.native')])
             wine(folder, 'vestcomp.exe', 'EXAMPLES\\%s.vsl' % name, '-o', name.upper() + '.VSC')
@@ -249,8 +221,7 @@ def test_zip_wine(a):
                    '%s.vsl: vestcomp.exe and vestcomp differ' % name)
         wine(folder, 'vestrun.exe', 'FILES.VSC')
         expect(read(os.path.join(folder, 'squares.txt')) == SQUARES, 'vestrun.exe FILES.VSC wrote another squares.txt')
-        # A stand-alone exe, bound by the unpacked vestcomp.exe, in a folder
-        # without the runner or the program file.
+        # An exe bound by the unpacked vestcomp.exe runs in a folder of its own.
         wine(folder, 'vestcomp.exe', 'bind', 'vestrun.exe', 'FILES.VSC', '-o', 'FILES.EXE')
         alone = fresh(os.path.join(drive_c, 'alone'))
         shutil.move(os.path.join(folder, 'FILES.EXE'), os.path.join(alone, 'FILES.EXE'))
@@ -262,7 +233,7 @@ def test_zip_wine(a):
         xvfb.wait()
 
 
-TESTS = {'deb-contents': test_deb_contents, 'man-pages': test_man_pages, 'deb-install': test_deb_install,
+TESTS = {'deb-contents': test_deb_contents, 'deb-install': test_deb_install,
          'zip-contents': test_zip_contents, 'zip-wine': test_zip_wine}
 
 
@@ -270,18 +241,11 @@ def main():
     ap = argparse.ArgumentParser(description=__doc__.strip().splitlines()[0])
     ap.add_argument('--build', default=os.path.join(ROOT, 'build'))
     ap.add_argument('--build-win32', default=os.path.join(ROOT, 'build-win32'))
-    ap.add_argument('--work', help='work folder (default: package-tests/ in the native build)')
-    ap.add_argument('tests', nargs='*')
     a = ap.parse_args()
-    if set(a.tests) - set(TESTS):
-        ap.error('unknown tests %s (known: %s)' % (set(a.tests) - set(TESTS), ', '.join(TESTS)))
     a.build, a.build_win32 = os.path.abspath(a.build), os.path.abspath(a.build_win32)
-    a.work = os.path.abspath(a.work or os.path.join(a.build, 'package-tests'))
-    os.makedirs(a.work, exist_ok=True)
+    a.work = os.path.join(a.build, 'package-tests')
     passed = failed = 0
     for name, func in TESTS.items():
-        if a.tests and name not in a.tests:
-            continue
         t0 = time.monotonic()
         try:
             note = func(a)
