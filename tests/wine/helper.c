@@ -2,8 +2,7 @@
  *   ref SPEC           shows, straight from the API, the box or dialog vestrun.exe should show; SPEC holds
  *                      NUL-separated Windows-1252 fields: "box" style caption text (MessageBoxA, exit: the
  *                      button) or "open" title filter ext (GetOpenFileNameA, "|" = NUL, exit 1 / 0)
- *   info FILE TITLE... writes "x y w h style menu" of each top-level window TITLE, a line each
- *   form TITLE FILE    appends the class of the focus in TITLE's thread and the entries of its list box
+ *   form TITLE FILE    after a second, appends the class of the focus in TITLE's thread and its list's entries
  *   redraw TITLE       invalidates the window with erase, as uncovering it does
  *   partner FILE       a DDE partner of VTEST|SYSTEM: records the initiate, each execute and the terminate
  *   clip text N        puts N letters on the clipboard; "clip bitmap": a bitmap alone
@@ -50,19 +49,8 @@ static int reference(const char *path) {
   return GetOpenFileNameA(&ofn) ? 1 : 0;
 }
 
-static int info(const char *file, int n, char **titles) {
-  FILE *f = fopen(file, "w");
-  for (int i = 0; i < n && f; ++i) {
-    HWND w = find_window(titles[i]);
-    RECT r;
-    if (!w || !GetWindowRect(w, &r)) return 1;
-    fprintf(f, "%ld %ld %ld %ld %08lx %d\n", (long)r.left, (long)r.top, (long)(r.right - r.left),
-            (long)(r.bottom - r.top), (unsigned long)GetWindowLongA(w, GWL_STYLE), GetMenu(w) != NULL);
-  }
-  return f && fclose(f) == 0 ? 0 : 1;
-}
-
 static int form(HWND w, const char *file) {
+  Sleep(1000); /* the keys before have had their effect */
   GUITHREADINFO gui = {0};
   gui.cbSize = sizeof gui;
   char name[64] = "none";
@@ -155,11 +143,10 @@ int main(int argc, char **argv) {
   const char *verb = argc > 2 ? argv[1] : "";
   HWND w = strcmp(verb, "form") == 0 || strcmp(verb, "redraw") == 0 ? find_window(argv[2]) : NULL;
   if (strcmp(verb, "ref") == 0) return reference(argv[2]);
-  if (strcmp(verb, "info") == 0) return info(argv[2], argc - 3, argv + 3);
   if (strcmp(verb, "form") == 0) return w && argc == 4 ? form(w, argv[3]) : 1;
   if (strcmp(verb, "redraw") == 0) return w && RedrawWindow(w, NULL, NULL, RDW_INVALIDATE | RDW_ERASE) ? 0 : 1;
   if (strcmp(verb, "partner") == 0) return partner(argv[2]);
   if (strcmp(verb, "clip") == 0) return clip(argv[2], argc > 3 ? atoi(argv[3]) : 0);
-  fprintf(stderr, "usage: helper ref SPEC | info FILE TITLE... | form TITLE FILE | redraw TITLE | partner FILE | clip text N|bitmap\n");
+  fprintf(stderr, "usage: helper ref SPEC | form TITLE FILE | redraw TITLE | partner FILE | clip text N|bitmap\n");
   return 100;
 }

@@ -100,10 +100,7 @@ def bind_with_python(runner, program, out):
 
 
 def mingw_cc():
-    cc = next((c for c in (MINGW + '-gcc-posix', MINGW + '-gcc') if shutil.which(c)), None)
-    if not cc:
-        raise TestFailure('no %s-gcc' % MINGW)
-    return cc
+    return shutil.which(MINGW + '-gcc-posix') or MINGW + '-gcc'
 
 
 def build_helper(work, name):
@@ -189,23 +186,13 @@ class Session:
         return proc
 
     def clean_up(self):
-        """Ends what a failed test left running."""
-        running = [p for p in self.programs if p.poll() is None]
+        """Ends what a failed test left running (all that runs in the prefix is this run's)."""
+        if any(p.poll() is None for p in self.programs):
+            self.stop_wine()
+            for p in self.programs:
+                p.wait(30)
+            self.keep_server()
         self.programs = []
-        if running:
-            self.kill_programs(running[0])
-            for p in running:
-                p.wait()
-
-    def kill_programs(self, proc):
-        """Ends whatever still runs in the prefix (all of it is this run's)."""
-        self.stop_wine()
-        try:
-            proc.wait(30)
-        except subprocess.TimeoutExpired:
-            proc.kill()
-            proc.wait()
-        self.keep_server()
 
     def until(self, what, condition, proc, timeout):
         """Polls condition() until it holds; fails when proc ends first or time runs out."""
@@ -222,7 +209,7 @@ class Session:
         try:
             code = proc.wait(EXIT_TIMEOUT)
         except subprocess.TimeoutExpired:
-            self.kill_programs(proc)
+            self.clean_up()
             raise TestFailure('%s did not end within %d s' % (what, EXIT_TIMEOUT))
         if expected is not None and code != expected:
             self.save_screen('exit-' + re.sub(r'\W+', '_', what))
@@ -339,13 +326,8 @@ class Session:
 # Wine; each job becomes a PDF named after its document, read back with poppler's tools.
 def printer_missing():
     """Why printing cannot be tested here, or None."""
-    for tool in ('lpstat', 'pdfinfo', 'pdftotext', 'pdftoppm'):
-        if not shutil.which(tool):
-            return '%s is not installed (tools/install_deps.sh)' % tool
-    p = subprocess.run(['lpstat', '-d'], stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=30)
-    if b'PDF' not in p.stdout:
-        return 'no CUPS default printer PDF (tools/setup_printer.sh): %s' % p.stdout.decode(errors='replace').strip()
-    return None
+    if b'PDF' not in subprocess.run(['lpstat', '-d'], capture_output=True, timeout=30).stdout:
+        return 'no default CUPS printer PDF (tools/setup_printer.sh, tools/install_deps.sh)'
 
 
 def wait_pdf(doc, since):
@@ -441,33 +423,27 @@ class SerialPair:
         shutil.rmtree(self.ptys, ignore_errors=True)
 
 
-# --- cases: "=== WINE NAME title" (here only) and "=== BOTH NAME title" (here and in the
-# console runner) in tests/wine/*.cases and tests/programs/*.cases; the source, then sections
-# "== KIND [ARG]":
-#   == args, env, setup, vestcomp, exit, file NAME [crlf] [noeol] [nocase]   as in run_program.py
-#                     (the setup's Python runs after the compile)
-#   == run FILE       run FILE instead of PROG.VSC (a NAME.vsl is the source, not compiled); "-": none
-#   == needs printer  no default printer PDF: the case is skipped
-#   == serial         COM1 leads to a device answering as this dict says {last byte received: answer}
-#   == received       what that device must have received
-#   == check          Python run at the end: folder, fail(text), ctx (the Session), shots, tests,
-#                     pdf(document) -> (path, pages) of a job, diagonal, words, red_share
-#   == actions        one a line; without this section no window may show:
-#     window CAPTION        wait for it; the keys go to it      open   it and its program still run
-#     step N / still N      until SCHRITT.TXT holds N / it still holds N after a while
-#     key KEY...  type TEXT  answer KEY (a key that closes the window)  click BUTTON X Y  move X Y
+# --- cases: "=== WINE NAME title" (here only) or "=== BOTH NAME title" (here and in the console runner),
+# the source, then sections "== KIND [ARG]": args, env, setup (after the compile), vestcomp, exit, file NAME
+# [crlf] [noeol] [nocase] as in run_program.py, and
+#   run FILE   instead of PROG.VSC (NAME.vsl: the source, run uncompiled; "-": what the actions start)
+#   needs printer   skipped without the printer PDF     serial / received   COM1 leads to a device that
+#   answers as this dict says {last byte received: answer} / what it must have received
+#   check      Python at the end: folder, fail(text), ctx (the Session), shots, tests, write, pdf(document)
+#              -> (path, pages) of a job, diagonal, words, red_share
+#   actions    one a line; without them no window may show:
+#     window CAPTION (the keys go to it)  open (it and its program still run)  key KEY...  type TEXT
+#     answer KEY (it closes the window)  click BUTTON X Y  move X Y  sleep S  touch NAME  copy FROM TO
+#     step N / still N    until SCHRITT.TXT holds N / it still holds N after a while
 #     box STYLE CAPTION|TEXT[|KEY]  a box equal to the reference box, answered with KEY (Return)
-#     opendialog            the open dialog equals the reference
-#     pixels KIND >= N[%]   waits for N pixels (or N % of the window) of a PIXELS kind; "<": at once
-#     run / start EXE ARG...  vestrun, a file of the folder or tests/wine/EXE.c: run to exit 0 (with
-#                           no window, unless a program started here runs) / started; "end N": the
-#                           last started ends with N
-#     wait NAME [TEXT]      until the file starts with TEXT   stopped NAME  until it stops growing
-#     shot NAME             the screen and the window's place, kept for the check
-#     touch NAME  copy FROM TO  sleep SECONDS
-# Texts may say @FOLDER@ (the folder as Wine shows it), @DIR@ (its Unix path), @RUNNER@
-# (vestrun.exe, backslashes doubled), @EXE@ (its file name), @VERSION@ (the project's),
-# @CLASSLONG@ (user32's entry for the class values: GetClassLongPtrA on 64 bits).
+#     opendialog          the open dialog equals the reference
+#     pixels KIND >= N[%]  waits for N pixels (or N % of the window) of a PIXELS kind; "<": at once
+#     run / start EXE ARG...  vestrun, a file of the folder or tests/wine/EXE.c run to exit 0 (with no
+#                         window unless a program started here runs) / started; end N: the last one ends with N
+#     wait NAME [TEXT] / stopped NAME   until the file starts with TEXT / stops growing
+#     shot NAME           the screen and the window's place, kept for the check
+# Texts may say @FOLDER@ (the folder as Wine shows it), @DIR@ (its Unix path), @RUNNER@ (vestrun.exe,
+# backslashes doubled), @EXE@ (its file name), @VERSION@, @CLASSLONG@ (GetClassLongPtrA on 64 bits).
 def parse_cases(path):
     """The Wine cases of a .cases file: (name, source, sections as run_program.parse gives them)."""
     out, cur = [], None
@@ -530,7 +506,7 @@ def run_case(s, name, source, sections):
     serial = SerialPair(s, eval(kinds['serial'][1]), received[-1:]) if 'serial' in kinds else None
     expected = int(sec('exit')[1].strip() or 0)
     try:
-        if 'actions' not in kinds:
+        if 'actions' not in kinds and run != '-':
             s.run_to_exit(s.vestrun, args, folder, name, expected)
         else:
             if run != '-':
