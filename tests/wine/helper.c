@@ -1,13 +1,10 @@
-/* The Win32 side of the Wine tests (the .cases files), built with the mingw compiler of the tested runner:
- *   ref SPEC           shows, straight from the API, the box or dialog vestrun.exe should show; SPEC holds
- *                      NUL-separated Windows-1252 fields: "box" style caption text (MessageBoxA, exit: the
- *                      button) or "open" title filter ext (GetOpenFileNameA, "|" = NUL, exit 1 / 0)
- *   form TITLE FILE    after a second, appends the class of the focus in TITLE's thread and its list's entries
- *   redraw TITLE       invalidates the window with erase, as uncovering it does
- *   partner FILE       a DDE partner of VTEST|SYSTEM: records the initiate, each execute and the terminate
- *   clip text N        puts N letters on the clipboard; "clip bitmap": a bitmap alone
- * Other exit codes: 0 done, 1 failed, 100 a bad call.
- */
+/* The Win32 side of the Wine tests, built with the mingw compiler of the tested runner (exit 0 done, 1 failed):
+ *   ref SPEC          shows the box or dialog vestrun.exe should show; SPEC: NUL-separated Windows-1252 fields,
+ *                     "box" style caption text (exit: the button) or "open" title filter ext (exit 1 / 0)
+ *   form TITLE FILE   after a second, appends the class of the focus in TITLE's thread and its list's entries
+ *   redraw TITLE      invalidates the window with erase, as uncovering it does
+ *   partner FILE      a DDE partner of VTEST|SYSTEM: records the initiate, each execute and the terminate
+ *   clip text N       puts N letters on the clipboard; "clip bitmap": a bitmap alone */
 #include <windows.h>
 #include <commdlg.h>
 #include <dde.h>
@@ -16,13 +13,9 @@
 #include <string.h>
 
 static HWND find_window(const char *title) {
-  for (int i = 0; i < 100; ++i) {
-    HWND w = FindWindowA(NULL, title);
-    if (w) return w;
-    Sleep(100);
-  }
-  fprintf(stderr, "no window %s\n", title);
-  return NULL;
+  HWND w = NULL;
+  for (int i = 0; i < 100 && !(w = FindWindowA(NULL, title)); ++i) Sleep(100);
+  return w;
 }
 
 static int reference(const char *path) {
@@ -37,22 +30,15 @@ static int reference(const char *path) {
   size_t len = strlen(field[2]);
   if (strcmp(spec, "open") != 0 || n == 0 || len + 2 > sizeof filter) return 100;
   for (size_t i = 0; i < len; ++i) filter[i] = field[2][i] == '|' ? '\0' : field[2][i];
-  OPENFILENAMEA ofn = {0};
-  ofn.lStructSize = sizeof ofn;
-  ofn.lpstrFilter = filter;
-  ofn.nFilterIndex = 1;
-  ofn.lpstrFile = name;
-  ofn.nMaxFile = sizeof name;
-  ofn.lpstrTitle = field[1];
-  ofn.lpstrDefExt = field[3];
-  ofn.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
+  OPENFILENAMEA ofn = {.lStructSize = sizeof(OPENFILENAMEA), .lpstrFilter = filter, .nFilterIndex = 1,
+                       .lpstrFile = name, .nMaxFile = sizeof name, .lpstrTitle = field[1], .lpstrDefExt = field[3],
+                       .Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY};
   return GetOpenFileNameA(&ofn) ? 1 : 0;
 }
 
 static int form(HWND w, const char *file) {
   Sleep(1000); /* the keys before have had their effect */
-  GUITHREADINFO gui = {0};
-  gui.cbSize = sizeof gui;
+  GUITHREADINFO gui = {.cbSize = sizeof(GUITHREADINFO)};
   char name[64] = "none";
   if (GetGUIThreadInfo(GetWindowThreadProcessId(w, NULL), &gui) && gui.hwndFocus)
     GetClassNameA(gui.hwndFocus, name, sizeof name);
@@ -83,12 +69,10 @@ static LRESULT CALLBACK partner_proc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
     GlobalGetAtomNameA(HIWORD(lp), topic, sizeof topic);
     if (lstrcmpiA(app, "VTEST") != 0 || lstrcmpiA(topic, "SYSTEM") != 0) return 0;
     fprintf(record, "connect %s %s\n", app, topic);
-    fflush(record);
     SendMessageA((HWND)wp, WM_DDE_ACK, (WPARAM)w, MAKELPARAM(GlobalAddAtomA(app), GlobalAddAtomA(topic)));
   } else if (m == WM_DDE_EXECUTE) {
     const char *text = (const char *)GlobalLock((HGLOBAL)lp);
     fprintf(record, "execute %s\n", text ? text : "(no block)");
-    fflush(record);
     if (text) GlobalUnlock((HGLOBAL)lp);
     PostMessageA((HWND)wp, WM_DDE_ACK, (WPARAM)w, PackDDElParam(WM_DDE_ACK, 0x8000, (UINT_PTR)lp));
   } else if (m == WM_DDE_TERMINATE) {
@@ -103,15 +87,12 @@ static LRESULT CALLBACK partner_proc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
 
 static int partner(const char *file) {
   record = fopen(file, "w");
-  WNDCLASSA wc = {0};
-  wc.lpfnWndProc = partner_proc;
-  wc.hInstance = GetModuleHandleA(NULL);
-  wc.lpszClassName = "VTestPartner";
+  WNDCLASSA wc = {.lpfnWndProc = partner_proc, .hInstance = GetModuleHandleA(NULL), .lpszClassName = "VTestPartner"};
   RegisterClassA(&wc);
   HWND w = CreateWindowA("VTestPartner", "VTEST partner", WS_OVERLAPPED, 0, 0, 10, 10, NULL, NULL, wc.hInstance, NULL);
   if (!w || !record) return 1;
+  setvbuf(record, NULL, _IONBF, 0);
   fprintf(record, "ready\n");
-  fflush(record);
   SetTimer(w, 1, 60000, NULL);
   MSG msg;
   while (GetMessageA(&msg, NULL, 0, 0) > 0 && msg.message != WM_TIMER) DispatchMessageA(&msg);
