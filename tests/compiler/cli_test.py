@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """The vestcomp command line: exit codes, default output names, no output
 after errors, list to standard output, --scramble, bind refusals, warnings
-and -Werror; every example compiles without a warning."""
+and -Werror; every example compiles without a warning and lists back."""
 import argparse
 import glob
 import os
@@ -62,10 +62,13 @@ def main():
             ("-Werror", run("warn.vsl", "-Werror", "-o", "w.VSC"), 1,
              lambda r: b"error:" in r.stderr and not exists("w.VSC")),
         ]
+        # Every example compiles without a warning; its listing compiles back to the same bytes.
         for src in sorted(glob.glob(os.path.join(os.path.abspath(args.examples), "*.vsl"))) if args.examples else []:
-            checks.append(("example " + os.path.basename(src),
-                           run(src, "-Werror", "--no-map", "-o", os.path.join(d, "example.VSC")), 0,
-                           lambda r: r.stderr == b""))
+            name = os.path.basename(src)
+            checks.append((name, run(src, "-Werror", "--no-map", "-o", "ex.VSC"), 0, lambda r: r.stderr == b""))
+            checks.append((name + " listed", run("list", "ex.VSC", "-o", "ex.vsl"), 0, lambda r: r.stderr == b""))
+            back = run("ex.vsl", "--no-check", "--no-map", "-o", "back.VSC")
+            checks.append((name + " listed and compiled", back, 0 if read("back.VSC") == read("ex.VSC") else -1, None))
         for what, r, code, ok in checks:
             if r.returncode != code or (ok and not ok(r)):
                 failures.append("%s %s" % (what, r))
