@@ -3,14 +3,10 @@
 // in SAVEBMP's layout and read back. Findings besides the sanitizers': an
 // accepted image whose header, table or pixels reach past its block, and a
 // written file that does not read back as the same picture.
-#include <cstdint>
-#include <string>
 #include <vector>
 
 #include "fuzz_check.h"
 #include "gui/bmp_file.h"
-
-using vestil::fuzz::Require;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace vestil::gui;

@@ -4,7 +4,6 @@
 // boxes it raises, its exit code, where it stopped, the statements it ran,
 // its variables and the last value must agree; a difference aborts.
 // Built with replay_main.cpp it is the checker of the corpora.
-#include <cstdlib>
 #include <cstring>
 
 #include "fuzz_host.h"

@@ -5,18 +5,13 @@
 // them. Findings besides the sanitizers': a byte written past an area (its
 // closing zero byte changed) and an area changed when the file did not
 // reach its size field.
-#include <cstdint>
 #include <cstring>
 #include <memory>
-#include <string>
 #include <vector>
 
 #include "data/dll_calls.h"
 #include "fuzz_check.h"
 #include "values/variables.h"
-
-using namespace vestil;
-using vestil::fuzz::Finding;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 1) return 0;

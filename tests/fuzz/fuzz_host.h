@@ -140,17 +140,7 @@ class FuzzEvents : public vestil::Events {
 };
 
 struct FuzzHost {
-  explicit FuzzHost(const std::string& path) : files(path), system({"fuzz", path}) {
-    host = vestil::Host{&files, &system, &locale, &screen, &dialogs, &profile, &sound, &ports, &serial,
-                          &libraries, &events};
-    host.canvas = &canvas;
-    host.menus = &menus;
-    host.windows = &windows;
-    host.icons = &icons;
-    host.controls = &controls;
-    host.printer = &printer;
-    host.bitmaps = &bitmaps;
-  }
+  explicit FuzzHost(const std::string& path) : files(path), system({"fuzz", path}) {}
   FuzzFiles files;
   FuzzSystem system;
   vestil::TerminalLocale locale;
@@ -170,17 +160,15 @@ struct FuzzHost {
   vestil::TerminalControls controls;
   vestil::TerminalPrinter printer;
   vestil::TerminalBitmaps bitmaps;
-  vestil::Host host;
+  // Everything but ODBC.
+  vestil::Host host{&files, &system, &locale, &screen, &dialogs, &profile, &sound, &ports, &serial, &libraries,
+                    &events, nullptr, &canvas, &menus, &windows, &icons, &controls, &printer, &bitmaps};
 };
 
-// This process's program file of a target: /tmp/vestil-<name>-<pid>.VSC.
-inline std::string ProgramPath(const char* name) {
-  return std::string("/tmp/vestil-") + name + "-" + std::to_string(getpid()) + ".VSC";
-}
-
-// Writes a fuzz input as the target's program file and gives its path.
+// Writes a fuzz input as this process's program file of a target
+// (/tmp/vestil-<name>-<pid>.VSC) and gives its path.
 inline std::string WriteProgram(const char* name, const uint8_t* data, size_t size) {
-  const std::string path = ProgramPath(name);
+  const std::string path = std::string("/tmp/vestil-") + name + "-" + std::to_string(getpid()) + ".VSC";
   if (FILE* f = std::fopen(path.c_str(), "wb")) {
     std::fwrite(data, 1, size, f);
     std::fclose(f);

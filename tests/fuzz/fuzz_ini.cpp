@@ -4,16 +4,11 @@
 // Findings besides the sanitizers': a value that does not read back as
 // written, a second write of the same value that changes the text, and an
 // entry of another section or key that the write changed.
-#include <cstdint>
-#include <string>
 #include <string_view>
 
 #include "core/shortstring.h"
 #include "fuzz_check.h"
 #include "platform/terminal/profile_file.h"
-
-using namespace vestil;
-using vestil::fuzz::Finding;
 
 namespace {
 

@@ -4,13 +4,8 @@
 // sanitizers': a created table that does not open, a field whose length is
 // not 1..255 or whose decimals exceed it, a record length that is not the
 // sum of the fields, and a field text that does not read back.
-#include <cstdint>
-#include <string>
 
-#include "dbase_fuzz.h"
-
-using namespace vestil;
-using vestil::fuzz::Require;
+#include "fuzz_check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   MemFiles fs;
