@@ -1,12 +1,7 @@
 #!/usr/bin/env python3
-"""Runs every program test (tests/programs/*.cases) and every
-example (examples/*.vsl) twice through run_program.py, on decoded lines and on
-the text path (VESTIL_TEXT_PATH=1), and compares standard output, standard
-error, the exit code and every file either run left in its folder, byte for
-byte.
-
-usage: decoded_check.py --vestcomp C --vestrun R FOLDER...
-"""
+"""Runs every program case (FOLDER/*.cases) and example (FOLDER/*.vsl) through
+run_program.py on decoded lines and on the text path (VESTIL_TEXT_PATH=1); the
+stdout, stderr, exit code and files left in the folder must be the same."""
 import argparse
 import contextlib
 import glob
