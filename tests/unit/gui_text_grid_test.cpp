@@ -3,6 +3,7 @@
 // and the console one way to a window's screen.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <tuple>
 
@@ -23,28 +24,36 @@ std::string Row(const TextGrid& g, int y) {
   return s;
 }
 
-// The cursor as "x,y".
-std::string Cursor(const TextGrid& g) {
-  std::string s = std::to_string(g.cursor_x());
+// Every row, joined by "|", then the cursor: "ab  |    @2,0".
+std::string Show(const TextGrid& g) {
+  std::string s;
+  for (int y = 0; y < g.rows(); ++y) {
+    s += y ? "|" : "";
+    s += Row(g, y);
+  }
+  s += '@';
+  s += std::to_string(g.cursor_x());
   s += ',';
   s += std::to_string(g.cursor_y());
   return s;
 }
 
-// Every row, joined by "|".
-std::string Rows(const TextGrid& g) {
+// The operations: "S" a scroll, "B" a beep, "row,column:text" a run.
+std::string Ops(const std::vector<GridOp>& ops) {
   std::string s;
-  for (int y = 0; y < g.rows(); ++y) {
-    if (y) s += '|';
-    s += Row(g, y);
+  for (const auto& op : ops) {
+    s += s.empty() ? "" : " ";
+    if (op.kind != GridOp::kDrawRun) {
+      s += op.kind == GridOp::kScroll ? "S" : "B";
+      continue;
+    }
+    s += std::to_string(op.row);
+    s += ',';
+    s += std::to_string(op.column);
+    s += ':';
+    s += op.text;
   }
   return s;
-}
-
-int Count(const std::vector<GridOp>& ops, GridOp::Kind k) {
-  int n = 0;
-  for (const auto& op : ops) n += op.kind == k;
-  return n;
 }
 
 // A grid of 4 columns and 3 rows on a large screen.
@@ -55,91 +64,61 @@ TextGrid SmallGrid() {
   return g;
 }
 
-TEST(TextGrid, NewLineOnTheLastRowScrollsTheRing) {
+TEST(TextGrid, ScrollWrapAndControlCharacters) {
   TextGrid g = SmallGrid();
-  ASSERT_EQ(std::pair(g.columns(), g.rows()), std::pair(4, 3));
-  g.Write("a\nb\nc");
+  EXPECT_EQ(Ops(g.Write("a\nb\nc")), "0,0:a 1,0:b 2,0:c");
   EXPECT_EQ(g.first_line(), 0);
-  auto ops = g.Write("\nd");
+  // A new line on the last row scrolls the ring; "c" is already drawn: the
+  // scroll, then the whole new last row.
+  EXPECT_EQ(Ops(g.Write("\nd")), "S 2,0:d   ");
   EXPECT_EQ(g.first_line(), 1);
-  EXPECT_EQ(Rows(g), "b   |c   |d   ");
-  EXPECT_EQ(Cursor(g), "1,2");
-  // "c" is already drawn; the scroll, then the whole new last row.
-  ASSERT_EQ(ops.size(), 2u);
-  EXPECT_EQ(ops[0].kind, GridOp::kScroll);
-  EXPECT_EQ(ops[1].kind, GridOp::kDrawRun);
-  EXPECT_EQ(ops[1].row, 2);
-  EXPECT_EQ(ops[1].column, 0);
-  EXPECT_EQ(ops[1].text, "d   ");
-  // The ring turns all the way round and on.
-  for (int i = 0; i < 7; ++i) g.Write("\n");
+  EXPECT_EQ(Show(g), "b   |c   |d   @1,2");
+  for (int i = 0; i < 7; ++i) g.Write("\n");  // the ring turns all the way round and on
   EXPECT_EQ(g.first_line(), (1 + 7) % 3);
   EXPECT_EQ(Row(g, 2), "    ");
-}
-
-TEST(TextGrid, WrapAtTheLastColumnAndPastTheLastRow) {
-  TextGrid g = SmallGrid();
-  auto ops = g.Write("abcdef");
-  EXPECT_EQ(Rows(g), "abcd|ef  |    ");
-  ASSERT_EQ(ops.size(), 2u);  // each row's run drawn on its own row
-  EXPECT_EQ(ops[0].text, "abcd");
-  EXPECT_EQ(ops[1].row, 1);
-  EXPECT_EQ(ops[1].text, "ef");
-  // Filling the last column of the last row scrolls at once; the write goes
-  // on in the new last row and nothing lands outside the grid.
+  // Wrap at the last column: each row's run on its own row. Filling the last
+  // column of the last row scrolls at once; nothing lands outside the grid.
+  g = SmallGrid();
+  EXPECT_EQ(Ops(g.Write("abcdef")), "0,0:abcd 1,0:ef");
   g.Locate(3, 3);
-  ops = g.Write("XYZW");
-  EXPECT_EQ(Count(ops, GridOp::kScroll), 1);
-  EXPECT_EQ(Rows(g), "ef  |  XY|ZW  ");
-  EXPECT_EQ(Cursor(g), "2,2");
-  // A long write past the end of the grid keeps scrolling.
-  ops = g.Write(std::string(4 * 10, 'q'));
-  EXPECT_EQ(Count(ops, GridOp::kScroll), 10);
+  EXPECT_EQ(Ops(g.Write("XYZW")), "2,2:XY S 2,0:ZW  ");
+  EXPECT_EQ(Show(g), "ef  |  XY|ZW  @2,2");
+  const std::string long_write = Ops(g.Write(std::string(4 * 10, 'q')));  // scrolls on and on
+  EXPECT_EQ(std::count(long_write.begin(), long_write.end(), 'S'), 10);
   EXPECT_EQ(Row(g, 2), "qq  ");
-  EXPECT_EQ(g.cursor_y(), 2);
-}
-
-TEST(TextGrid, BackspaceBellAndCarriageReturn) {
-  TextGrid g = SmallGrid();
+  // Backspace, carriage return and bell; the run has the palette colours of
+  // 0x1f (white on dark blue); backspace at column 0 does nothing.
+  g = SmallGrid();
   g.attribute = 0x1f;
   auto ops = g.Write("ab\b\bc\r\a");
-  EXPECT_EQ(Row(g, 0), "c   ");
-  EXPECT_EQ(g.cursor_x(), 1);
-  ASSERT_EQ(ops.size(), 2u);
-  EXPECT_EQ(ops[0].text, "c ");  // the cells the write touched
-  EXPECT_EQ(ops[0].foreground, 0xffffffu);  // the palette colours of 0x1f
-  EXPECT_EQ(ops[0].background, 0x880000u);  // dark blue
-  EXPECT_EQ(ops[1].kind, GridOp::kBeep);
+  EXPECT_EQ(Ops(ops), "0,0:c  B");
+  EXPECT_EQ(ops[0].foreground * 0x1000000ull + ops[0].background, 0xffffff880000ull);
+  EXPECT_EQ(Show(g), "c   |    |    @1,0");
   g.Locate(1, 1);
-  ops = g.Write("\b\b");  // backspace at column 0 does nothing
-  EXPECT_TRUE(ops.empty());
-  EXPECT_EQ(Row(g, 0), "c   ");
+  EXPECT_EQ(Ops(g.Write("\b\b")), "");
 }
 
 TEST(TextGrid, LocateClampsAndTheGridStaysInsideThePlanes) {
   TextGrid g = SmallGrid();
   const std::tuple<int32_t, int32_t, const char*> locates[] = {
-      {0, 0, "0,0"}, {1, 1, "0,0"}, {99, 99, "3,2"}, {INT32_MIN, INT32_MAX, "3,0"}};
+      {0, 0, "@0,0"}, {1, 1, "@0,0"}, {99, 99, "@3,2"}, {INT32_MIN, INT32_MAX, "@3,0"}};
   for (auto& [row, column, at] : locates) {
     g.Locate(row, column);
-    EXPECT_EQ(Cursor(g), at) << row << "," << column;
+    EXPECT_EQ(Show(g).substr(14), at) << row << "," << column;
   }
-
-  // A window larger than the screen: the grid is the planes' capacity.
+  // A window larger than the screen: the grid is the planes' capacity (the
+  // default 80 x 32 limited to 20 x 10 cells).
   TextGrid big;
-  big.Create(160, 150);  // 20 x 10 cells
-  EXPECT_EQ(std::pair(big.columns(), big.rows()), std::pair(20, 10));  // the default 80 x 32 limited
+  big.Create(160, 150);
+  EXPECT_EQ(big.columns() * 100 + big.rows(), 2010);
   big.SetWindowSize(4000, 3000);
-  EXPECT_EQ(std::pair(big.columns(), big.rows()), std::pair(20, 10));
+  EXPECT_EQ(big.columns() * 100 + big.rows(), 2010);
   big.Locate(10, 20);
   big.SetWindowSize(80, 30);  // smaller: the cursor follows into the grid
-  EXPECT_EQ(std::pair(big.columns(), big.rows()), std::pair(10, 2));
-  EXPECT_EQ(Cursor(big), "9,1");
-  big.SetWindowSize(0, 0);  // WINDOW 10,10-0,0: one cell
-  EXPECT_EQ(std::pair(big.columns(), big.rows()), std::pair(1, 1));
-  auto ops = big.Write("xyz");  // every character fills the last cell
-  EXPECT_EQ(Count(ops, GridOp::kScroll), 3);
-  EXPECT_EQ(Row(big, 0), " ");
+  EXPECT_EQ(Show(big).substr(21), "@9,1");
+  big.SetWindowSize(0, 0);  // WINDOW 10,10-0,0: one cell, every character fills it
+  EXPECT_EQ(Ops(big.Write("xyz")), "0,0:x S 0,0:y S 0,0:z S 0,0: ");
+  EXPECT_EQ(Show(big), " @0,0");
   big.SetWindowSize(4000, 3000);
   big.Write(std::string(20 * 10 * 3, 'w'));  // every cell of the planes, three times
   EXPECT_EQ(Row(big, 9), std::string(20, ' '));
