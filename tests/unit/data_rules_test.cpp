@@ -1,20 +1,11 @@
-// The data side's readers and writers below the statements: serial mode
-// definitions, the text line reader at its buffer edges, the console
-// runner's INI engine and the library calls' exchange file.
+// The data side's rules below the statements: serial mode definitions and
+// the widths and cells of ODBC results.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <array>
-#include <cstring>
-#include <memory>
 #include <string>
-#include <vector>
 
-#include "data/channels.h"
-#include "data/dll_calls.h"
+#include "data/odbc.h"
 #include "data/serial_mode.h"
-#include "platform/terminal/profile_file.h"
-#include "values/variables.h"
 
 namespace vestil {
 namespace {
@@ -103,143 +94,25 @@ TEST(DataRules, SerialModeDefinitions) {
   }
 }
 
-// A file in memory that hands out at most `chunk` bytes a read.
-class MemoryFile : public HostFile {
- public:
-  MemoryFile(std::string data, size_t chunk) : data_(std::move(data)), chunk_(chunk) {}
-  int Read(void* buffer, size_t count, size_t& done) override {
-    done = std::min({count, chunk_, data_.size() - pos_});
-    std::memcpy(buffer, data_.data() + pos_, done);
-    pos_ += done;
-    return 0;
-  }
-  int Write(const void*, size_t, size_t& done) override { return done = 0, 5; }
-  int Seek(int64_t p) override { return pos_ = static_cast<size_t>(p), 0; }
-  int Position(int64_t& p) override { return p = static_cast<int64_t>(pos_), 0; }
-  int Size(int64_t& s) override { return s = static_cast<int64_t>(data_.size()), 0; }
-
- private:
-  std::string data_;
-  size_t chunk_, pos_ = 0;
-};
-
-TEST(DataRules, TextReaderLineEndsCutAndBufferEdges) {
-  auto read_all = [](const std::string& data, size_t chunk) {
-    TextReader r;
-    r.file = std::make_unique<MemoryFile>(data, chunk);
-    std::vector<std::string> lines;
-    for (bool end = false; r.AtEnd(end) == 0 && !end;) {
-      ShortString line;
-      EXPECT_EQ(r.ReadLine(line), 0);
-      lines.push_back(line.str());
-    }
-    return lines;
-  };
-  using Lines = std::vector<std::string>;
-  for (size_t chunk : {1u, 2u, 4096u})
-    EXPECT_EQ(read_all("a\r\nb\nc\rd\r\n\r\ne", chunk), (Lines{"a", "b", "c", "d", "", "e"})) << chunk;
-  EXPECT_EQ(read_all("x\r\n", 4096), Lines{"x"});  // a final line end gives no empty line
-  EXPECT_TRUE(read_all("", 4096).empty());
-  std::string longline(5000, 'q');
-  longline[254] = 'L';
-  EXPECT_EQ(read_all(longline + "\r\nnext", 4096), (Lines{std::string(254, 'q') + "L", "next"}));  // cut at 255
-  // CR as the last byte of the first 4096-byte read, LF the first of the next: one line end.
-  EXPECT_EQ(read_all(std::string(4095, 'a') + "\r\nb", 4096), (Lines{std::string(4095, 'a').substr(0, 255), "b"}));
-}
-
-TEST(DataRules, IniUpdatesAreByteExactAndLookupsFollowTheRules) {
-  const char* updates[][5] = {
-      {"", "S", "k", "v", "[S]\r\nk=v\r\n"}, {"", " S ", " k ", "  v  ", "[S]\r\nk=v\r\n"},
-      {"[S]\r\nk=v\r\n", "T", "a", "", "[S]\r\nk=v\r\n\r\n[T]\r\na=\r\n"},
-      // A last line without its end gets one; line ends follow the first line.
-      {"[S]\nk=v", "T", "a", "b", "[S]\nk=v\n\n[T]\na=b\n"}, {"[S]\n\n", "T", "a", "b", "[S]\n\n[T]\na=b\n"},
-      // An existing key keeps its line up to the value; only the first section and key of a name count.
-      {"[s]\nKey = old\nk2=x\n", "S", "KEY", "new", "[s]\nKey = new\nk2=x\n"},
-      {"[s]\n  Key=old", "s", "key", "n", "[s]\n  Key=n"}, {"[s]\nk=\n", "s", "k", "v", "[s]\nk=v\n"},
-      {"[a]\nk=1\nk=2\n[A]\nk=3\n", "A", "k", "x", "[a]\nk=x\nk=2\n[A]\nk=3\n"},
-      // A new key goes after the last line of its section; keys before the first section belong to none.
-      {"[a]\nx=1\n\n; c\n\n[b]\n", "a", "y", "2", "[a]\nx=1\n\n; c\ny=2\n\n[b]\n"},
-      {"[a]\n[b]\n", "a", "y", "2", "[a]\ny=2\n[b]\n"}, {"[a]", "a", "y", "2", "[a]\r\ny=2\r\n"},
-      {"k=1\n", "a", "k", "2", "k=1\n\n[a]\nk=2\n"}};
-  for (auto& u : updates) EXPECT_EQ(IniUpdate(u[0], u[1], u[2], u[3]), u[4]) << u[0];
-  const char* ini = "k=outside\n[ Farben ]\nHinter = blau \r\nquoted=\"  a b  \"\nsingle='x'\nhalf=\"x\nnothing\n"
-                    "empty=\n[Farben]\nvorder=rot\n[\xc4rger]\n\xfc=1\n";
-  const char* lookups[][3] = {{"FARBEN", "hinter", "blau"}, {"farben", "quoted", "  a b  "},
-                              {"farben", "single", "x"}, {"farben", "half", "\"x"}, {"farben", "empty", ""},
-                              {"farben", "nothing", "<none>"}, {"farben", "vorder", "<none>"},  // the second [Farben]
-                              {"farben", "k", "<none>"}, {"\xe4rger", "\xdc", "1"}, {"fehlt", "k", "<none>"}};
-  for (auto& l : lookups) {
-    std::string v = "<none>";
-    IniLookup(ini, l[0], l[1], v);
-    EXPECT_EQ(v, l[2]) << l[0] << " " << l[1];
-  }
-  std::string v = "<none>";
-  IniLookup("", "a", "b", v);
-  EXPECT_EQ(v, "<none>");
-}
-
-AreaBlock* AddArea(VariableStore& vars, const char* name, int32_t size, uint32_t handle) {
-  auto block = std::make_shared<AreaBlock>();
-  block->bytes.reset(new uint8_t[static_cast<size_t>(size) + 1]());
-  block->size = size;
-  block->handle = handle;
-  vars.areas.Append(name, block);
-  return block.get();
-}
-
-TEST(DataRules, LibraryCallsArgumentsNamesAndExchangeFile) {
-  using namespace dll;
-  VariableStore vars;
-  AreaBlock* a = AddArea(vars, "A#", 100, 0x10000);
-  AreaBlock* small = AddArea(vars, "B#", 4, 0x20000);
-  // Direct calls: numbers widened, an area's handle becomes its address.
-  vars.slots[1].l = -1;
-  vars.slots[2].l = 0x20000;
-  vars.slots[3].l = 0x30000;
-  EXPECT_EQ(DirectArguments(vars, 3), (std::vector<intptr_t>{-1, reinterpret_cast<intptr_t>(small->bytes.get()),
-                                                             0x30000}));
-  EXPECT_TRUE(DirectArguments(vars, 0).empty());
-  // Exchange names count on within one millisecond and when the tick count wraps; the last seven digits.
-  EXPECT_EQ(NextExchangeNumber(5000, 0), 5000u);
-  EXPECT_EQ(NextExchangeNumber(5000, 5000), 5001u);
-  EXPECT_EQ(NextExchangeNumber(3, 5001), 5002u);
-  EXPECT_EQ(NextExchangeNumber(9000, 5001), 9000u);
-  EXPECT_EQ(ExchangeFileName(1234567) + ExchangeFileName(4294967295u) + ExchangeFileName(20000042) +
-                ExchangeFileName(0), "P1234567.$P4967295.$P42.$P0.$");
-  // Types are checked for count (245) before characters (246).
-  const std::pair<const char*, int> types[] = {{"%&#", 0}, {"", 0}, {"%&", 245}, {"%&!", 245}, {"%&!", 246}, {"$", 246}};
-  const int counts[] = {3, 0, 3, 2, 3, 1};
-  for (int i = 0; i < 6; ++i) EXPECT_EQ(CheckParameterTypes(types[i].first, counts[i]), types[i].second) << i;
-  EXPECT_EQ(BridgeCommandLine("OLD.DLL", "Rechne", "%&#", "&", "C:\\TEMP\\P42.$"),
-            "VEST16 OLD.DLL|Rechne|%&#|& C:\\TEMP\\P42.$");
-  // The bytes of an integer (low 16 bits), a long and an area; the bridge changes the area and appends its result.
-  for (int i = 0; i < 100; ++i) a->bytes[i] = static_cast<uint8_t>(i);
-  std::array<SlotValue, 3> slots{};
-  slots[0].i = 0x12345;  // only the low 16 bits go
-  slots[0].l = 0x12345;
-  slots[1].l = -2;
-  slots[2].l = 0x10000;
-  const ExchangeImage image = BuildExchange("%&#", slots, vars);
-  ASSERT_EQ(image.bytes.size(), 110u);
-  EXPECT_EQ(image.result_position, 110u);
-  EXPECT_EQ(image.bytes.substr(0, 11), std::string("\x45\x23\xfe\xff\xff\xff\x64\x00\x00\x00\x00", 11));
-  EXPECT_EQ(static_cast<uint8_t>(image.bytes[109]), 99);
-  ASSERT_EQ(image.areas.size(), 1u);
-  EXPECT_EQ(image.areas[0].position, 6u);
-  std::string file = image.bytes.substr(0, 10) + std::string(100, 'z') + std::string("\x78\x56\x34\x12", 4);
-  EXPECT_EQ(ReadBackExchange(image, file), 0x12345678);
-  EXPECT_TRUE(a->bytes[0] == 'z' && a->bytes[99] == 'z' && a->bytes[100] == 0);  // the byte after the block stays
-  // No area: a size of 0. A size field that grew is cut to the area; a short file gives what it has and 0.
-  std::array<SlotValue, 2> two{};
-  two[0].l = 0x20000;
-  two[1].l = 77;
-  const ExchangeImage image2 = BuildExchange("##", two, vars);
-  ASSERT_EQ(image2.bytes, std::string("\x04\0\0\0\0\0\0\0\0\0\0\0", 12));
-  EXPECT_EQ(image2.result_position, 12u);
-  EXPECT_EQ(ReadBackExchange(image2, std::string("\xff\0\0\0abcdefgh", 12)), 0);
-  EXPECT_EQ(std::string(reinterpret_cast<char*>(small->bytes.get()), 5), std::string("abcd\0", 5));
-  EXPECT_EQ(ReadBackExchange(image2, std::string("\x04\0\0\0x", 5)), 0);
-  EXPECT_EQ(std::string(reinterpret_cast<char*>(small->bytes.get()), 2), "xb");
+// The display widths of result columns (raised to the name) and the cells of console lines.
+TEST(DataRules, OdbcWidthsAndCells) {
+  struct Row { int16_t type; uint64_t size, width; uint8_t name = 1; };
+  const Row rows[] = {
+      {2, 8, 10},   {3, 12, 14},  {4, 99, 11},   {5, 99, 6},    {6, 99, 22},  {8, 99, 22}, {7, 99, 13},
+      {9, 99, 10},  {10, 99, 8},  {11, 99, 23},  {-7, 99, 1},   {-6, 99, 4},  {-5, 99, 20}, {-2, 16, 32},
+      {-3, 5, 10},  {-1, 9999, 50}, {1, 20, 21}, {12, 255, 256}, {-9, 0, 1}, {91, 7, 8},
+      {4, 10, 12, 12}, {4, 10, 11, 11}, {-7, 1, 1, 0}, {-2, 0, 3, 3}};  // KUNDENNUMMER INTEGER
+  for (const Row& r : rows) EXPECT_EQ(SqlDisplayWidth(r.type, r.size, r.name), r.width) << "type " << r.type;
+  ShortString line;  // pad, cut, and widths modulo 256
+  AppendSqlCell(line, "abc", 5);
+  AppendSqlCell(line, "abcdef", 4);
+  AppendSqlCell(line, "xyz", 256);  // 256 counts as 0
+  AppendSqlCell(line, "q", 257);    // and 257 as 1
+  EXPECT_EQ(line, "abc  abcdq");
+  ShortString full(std::string(250, 'a'));
+  AppendSqlCell(full, "bb", 10);
+  EXPECT_EQ(full.size(), 255u);
+  EXPECT_EQ(full.view().substr(248), "aabb   ");
 }
 
 }  // namespace

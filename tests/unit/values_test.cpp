@@ -1,6 +1,6 @@
-// The value rules below the statements: pictures, code pages, dates, the
-// scramble key, text/number conversions, the 48-bit real and the dispatch
-// tables, each a table of edges (rounding, carries, limits, every byte).
+// The value rules below the statements: pictures, code pages, dates,
+// text/number conversions, the 48-bit real and the dispatch tables, each a
+// table of edges (rounding, carries, limits, every byte).
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -95,60 +95,21 @@ TEST(Values, Dates) {
   EXPECT_EQ(TimeText(23, 59, 0, 0, 1).str(), "00.00");
 }
 
-TEST(Values, ScrambleKeyAndInverse) {
-  EXPECT_TRUE(MakeScrambleKey("").empty());
-  const ShortString k = MakeScrambleKey("ABCD");
-  ASSERT_EQ(k.size(), 255u);
-  // 'A' = 0x41 gives low bits 01, 'D' 00; 255 = 63 * 4 + 3: the last copy is cut.
-  EXPECT_EQ(k.byte(0) << 16 | k.byte(3) << 8 | k.byte(254), 0x4000c0);
-  std::string all;
-  for (int b = 0; b < 255; ++b) all.push_back(static_cast<char>(b + 1));
-  const ShortString once = Scramble(all, k);
-  EXPECT_NE(once.view(), std::string_view(all));
-  EXPECT_EQ(Scramble(once, k).view(), std::string_view(all));
-  for (size_t i = 0; i < once.size(); ++i) EXPECT_EQ(once.byte(i) & 0x3f, (i + 1) & 0x3f);
-  EXPECT_EQ(Scramble("abc", ShortString("short")).view(), "abc");  // not a 255-byte key
-}
-
-TEST(Values, TextRules) {
-  const std::pair<const char*, size_t> separators[] = {{"a,b", 2}, {"\"a,b\",c", 6}, {"(a,b),c", 6}, {"),x", 0},
-                                                       {"\"abc,", 0}, {"", 0}};
-  for (auto& [text, at] : separators) EXPECT_EQ(FindSeparator(',', text), at) << text;
-  EXPECT_EQ(FindSeparator(')', "a)b,c"), 2u);  // compared before the depth changes
-  EXPECT_EQ(FindSeparator(':', "@\x8a\"a:\",1):x"), 0u);
-  EXPECT_EQ(ReplaceAll("aaa", "aa", "b").view(), "ba");  // inserted text is not scanned again
-  EXPECT_EQ(ReplaceAll("aa", "a", "aa").view(), "aaaa");
+// Limits and rounding of the text conversions: inserted text is not scanned
+// again, results are cut at 255, an overflow leaves the value read so far,
+// halves round away from zero and a carry runs through every digit.
+TEST(Values, TextLimitsAndRounding) {
+  EXPECT_EQ(ReplaceAll("aaa", "aa", "b").view(), "ba");
   EXPECT_EQ(ReplaceAll(std::string(200, 'x'), "x", "yy").size(), 255u);
-  // Text to integer: accepted, the value left behind, overflow.
-  struct Int { const char* text; bool ok; int32_t v; };
-  for (const Int& r : {Int{"-2147483648", true, INT32_MIN}, {"2147483648", false, 214748364}, {"$ff", true, 255},
-                       {"$FFFFFFFF", true, -1}, {"  +12", true, 12}, {"12 ", false, 12}, {"1E5", false, 1}}) {
-    int32_t v = 0;
-    bool overflow = false;
-    EXPECT_EQ(TextToInt(r.text, v, &overflow), r.ok) << r.text;
-    EXPECT_EQ(v, r.v) << r.text;
-    EXPECT_EQ(overflow, r.text == std::string("2147483648")) << r.text;
-  }
-  int32_t v;
-  EXPECT_FALSE(TextToInt("", v) || TextToInt("-", v));
-  const std::pair<const char*, double> floats[] = {{"1E5", 1e5}, {".", 0}, {"-.5", -0.5}, {" 2.5e-3", 0.0025}};
-  for (auto& [text, want] : floats) {
-    double f = 1;
-    EXPECT_TRUE(TextToFloat(text, f) && f == want) << text;
-  }
-  for (const char* bad : {"1e", "1.5x", "", "+", "1,5", "1e999"}) {
-    double f;
-    EXPECT_FALSE(TextToFloat(bad, f)) << bad;
-  }
+  int32_t v = 0;
+  bool overflow = false;
+  EXPECT_FALSE(TextToInt("2147483648", v, &overflow));
+  EXPECT_TRUE(overflow && v == 214748364);
   struct Fixed { double v; int places, width; const char* want; };
   for (const Fixed& r : {Fixed{3.14159, 2, 8, "    3.14"}, {2.5, 0, 0, "3"}, {-0.5, 0, 0, "-1"}, {0.125, 2, 0, "0.13"},
-                         {0.1 + 0.2, 1, 0, "0.3"}, {1.005, 2, 0, "1.00"}, {999.9996, 3, 0, "1000.000"},
-                         {1e-7, 6, 0, "0.000000"}, {2147483648.0, 6, 0, "2147483648.000000"},
-                         {3.14159265358979, -1, 0, "3.1415926536E+00"}, {-12345.678, -1, 0, "-1.2345678000E+04"}})
+                         {999.9996, 3, 0, "1000.000"}, {3.14159265358979, -1, 0, "3.1415926536E+00"}})
     EXPECT_EQ(FormatFloat(r.v, r.places, r.width).view(), r.want) << r.v;
   EXPECT_EQ(FormatFloat(1e300, 6, 0).size(), 255u);
-  EXPECT_EQ(FormatInteger(-42, 6).view(), "   -42");
-  EXPECT_EQ(FormatInteger(123456, 3).view(), "123456");
 }
 
 TEST(Values, Real48RoundsHalfAwayAndKeepsItsRange) {
