@@ -1,7 +1,6 @@
-// Fuzz target: the input is a table file (.DBF). It is opened, walked, read,
-// written, appended to, searched and packed through the engine, then opened
-// again. Findings besides the sanitizers': a walk that does not end, a file
-// grown beyond what was written, a record lost by the writes or the pack.
+// Fuzz target: a table file (.DBF), opened, walked, read, written, appended
+// to, searched, packed and opened again. Findings: a walk that does not end,
+// a file grown beyond what was written, a record lost.
 #include <algorithm>
 
 #include "fuzz_check.h"

@@ -1,8 +1,6 @@
-// Fuzz target: the input is 30 bytes of three memo fields' texts followed by
-// a memo file (.DBT) of a table made by the engine. The memos are read,
-// written (new and in place), and copied by a pack, then read again.
-// Findings besides the sanitizers': a memo file grown beyond what was
-// written, a byte of the file as it was overwritten by a memo write.
+// Fuzz target: 30 bytes of three memo texts, then a memo file (.DBT) of a
+// table; memos read, written (new and in place), packed, read again.
+// Findings: a memo file grown beyond what was written, an overwritten byte.
 #include <algorithm>
 #include <vector>
 

@@ -1,9 +1,7 @@
-// Differential fuzz target: the input is a program file, run twice under a
-// statement budget, once on decoded lines and once on the text path
-// (each line's text read again every time). What the program shows, the
-// boxes it raises, its exit code, where it stopped, the statements it ran,
-// its variables and the last value must agree; a difference aborts.
-// Built with replay_main.cpp it is the checker of the corpora.
+// Differential fuzz target: a program file run under a statement budget on
+// decoded lines and on the text path; all it shows, its boxes, exit code,
+// line, statements, variables and last value must agree. With replay_main.cpp
+// it is the checker of the corpora.
 #include <cstring>
 
 #include "fuzz_host.h"

@@ -1,10 +1,6 @@
-// Fuzz target: the read-back of the DLL bridge's exchange file. The input
-// describes a call (a count of parameters, their types and, for areas, the
-// area sizes) and then holds the file as the bridge left it. The exchange
-// image is built from areas of those sizes and the file is read back into
-// them. Findings besides the sanitizers': a byte written past an area (its
-// closing zero byte changed) and an area changed when the file did not
-// reach its size field.
+// Fuzz target: the DLL bridge's exchange file read back. The input: a count
+// of parameters, their types and area sizes, then the file. Findings: a byte
+// written past an area, an area changed by a file that ends before it.
 #include <cstring>
 #include <memory>
 #include <vector>

@@ -1,9 +1,7 @@
-// Fuzz target: the profile (INI) engine of the console runner. The input is
-// a section, a key and a value (each ended by a zero byte) and then an INI
-// text. The entry is looked up, set, looked up again and set once more.
-// Findings besides the sanitizers': a value that does not read back as
-// written, a second write of the same value that changes the text, and an
-// entry of another section or key that the write changed.
+// Fuzz target: the console runner's INI engine. The input: a section, a key
+// and a value (each ended by a zero byte), then an INI text. Findings: a value
+// that does not read back, a second write that changes the text, another
+// entry changed by the write.
 #include <string_view>
 
 #include "core/shortstring.h"

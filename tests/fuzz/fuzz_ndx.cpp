@@ -1,8 +1,6 @@
-// Fuzz target: the input is an index file (.NDX) over a table of 40 records
-// made by the engine. It is opened, walked both ways, searched, positioned on
-// records, and updated by record writes and appends, then flushed and opened
-// again. Findings besides the sanitizers': a walk that does not end, an index
-// file grown beyond the pages the writes need.
+// Fuzz target: an index file (.NDX) over a table of 40 records, walked both
+// ways, searched, updated by writes and appends, flushed and opened again.
+// Findings: a walk that does not end, an index grown beyond what writes need.
 
 #include "fuzz_check.h"
 
