@@ -2,7 +2,9 @@
 // the widths and cells of ODBC results.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
+#include <tuple>
 
 #include "data/odbc.h"
 #include "data/serial_mode.h"
@@ -10,8 +12,15 @@
 namespace vestil {
 namespace {
 
-constexpr uint32_t kDtrOn = 1u << CommState::kDtrControlShift, kRtsOn = 1u << CommState::kRtsControlShift;
-constexpr uint32_t kBin = CommState::kBinary, kXonXoff = CommState::kOutX | CommState::kInX;
+// A mode as "BAUD DATA PARITY STOP FLAGS", the flags in hex: 1 binary, 2 parity
+// check, 4 CTS and 8 DSR output flow, 10 DTR on (20 handshake), 40 DSR
+// sensitivity, 100 XON/XOFF out and 200 in, 1000 RTS on (2000 handshake, 3000 toggle).
+std::string Mode(const CommState& s) {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%u %u%c%s %x", s.baud, s.data_bits, "NOEMS"[s.parity % 5],
+                s.stop_bits == CommState::kOneStopBit ? "1" : s.stop_bits == CommState::kTwoStopBits ? "2" : "1.5", s.flags);
+  return buf;
+}
 
 TEST(DataRules, SerialModeDefinitions) {
   CommState odd;  // what a definition leaves alone: data bits, parity, stop bits, limits, other flags
@@ -21,58 +30,32 @@ TEST(DataRules, SerialModeDefinitions) {
   odd.stop_bits = CommState::kTwoStopBits;
   odd.xon_limit = 100;
   odd.xoff_limit = 200;
-  odd.flags = kBin | kXonXoff | CommState::kOutCtsFlow | CommState::kDsrSensitivity | 0x4000;
-  CommState seven, slow;
+  odd.flags = 0x4345;  // binary, XON/XOFF, CTS output flow, DSR sensitivity and a bit of its own
+  CommState seven, slow, plain;
   seven.data_bits = 7;
   slow.baud = 110;
-  slow.stop_bits = CommState::kOneStopBit;
-  struct Row { const char* def; const CommState* before; uint32_t baud; int data, parity, stop; uint32_t flags; };
-  const CommState plain;
-  const uint32_t kHardware = CommState::kOutCtsFlow | CommState::kOutDsrFlow | 2u << CommState::kDtrControlShift |
-                             2u << CommState::kRtsControlShift;
-  const Row rows[] = {
-      {"baud=19200 parity=E data=7 stop=2", &plain, 19200, 7, CommState::kEven, CommState::kTwoStopBits,
-       kBin | CommState::kParityCheck | kDtrOn | kRtsOn},
+  const std::tuple<const char*, const CommState*, const char*> rows[] = {
+      {"baud=19200 parity=E data=7 stop=2", &plain, "19200 7E2 1013"},
       // Keys and letters in any case, the port's name before them, blanks around.
-      {"  COM3:  BAUD=96 Parity=o DATA=5 Stop=1.5 ", &plain, 9600, 5, CommState::kOdd,
-       CommState::kOneAndHalfStopBits, kBin | CommState::kParityCheck | kDtrOn | kRtsOn},
-      {"9600,n,8,1", &plain, 9600, 8, CommState::kNoParity, CommState::kOneStopBit, kBin | kDtrOn | kRtsOn},
+      {"  COM3:  BAUD=96 Parity=o DATA=5 Stop=1.5 ", &plain, "9600 5O1.5 1013"},
+      {"9600,n,8,1", &plain, "9600 8N1 1011"},
       // Two-digit rates; empty fields keep theirs; a retry letter sets flow control.
-      {"com1: 19, e, , 2, x", &seven, 19200, 7, CommState::kEven, CommState::kTwoStopBits,
-       kBin | CommState::kParityCheck | kDtrOn | kRtsOn | kXonXoff},
-      {"48,n,8,1,p", &plain, 4800, 8, CommState::kNoParity, CommState::kOneStopBit, kBin | kHardware},
+      {"com1: 19, e, , 2, x", &seven, "19200 7E2 1313"}, {"48,n,8,1,p", &plain, "4800 8N1 202d"},
       // Flow control is switched off unless asked for; DTR and RTS are on.
-      {"baud=1200", &odd, 1200, 6, CommState::kOdd, CommState::kTwoStopBits,
-       kBin | CommState::kParityCheck | kDtrOn | kRtsOn | 0x4000},
-      {"baud=9600 xon=on odsr=on octs=on idsr=on dtr=hs rts=tog", &plain, 9600, 8, CommState::kNoParity,
-       CommState::kOneStopBit, kBin | kXonXoff | CommState::kOutDsrFlow | CommState::kOutCtsFlow |
-       CommState::kDsrSensitivity | 2u << CommState::kDtrControlShift | 3u << CommState::kRtsControlShift},
+      {"baud=1200", &odd, "1200 6O2 5013"},
+      {"baud=9600 xon=on odsr=on octs=on idsr=on dtr=hs rts=tog", &plain, "9600 8N1 336d"},
       // 110 without a stop field takes two stop bits; with one, or unchanged, it keeps it.
-      {"baud=110", &plain, 110, 8, CommState::kNoParity, CommState::kTwoStopBits, kBin | kDtrOn | kRtsOn},
-      {"110,n,8,1", &plain, 110, 8, CommState::kNoParity, CommState::kOneStopBit, kBin | kDtrOn | kRtsOn},
-      {"parity=n", &slow, 110, 8, CommState::kNoParity, CommState::kOneStopBit, kBin | kDtrOn | kRtsOn},
-  };
-  for (const Row& r : rows) {
-    CommState s = *r.before;
+      {"baud=110", &plain, "110 8N2 1011"}, {"110,n,8,1", &plain, "110 8N1 1011"}, {"parity=n", &slow, "110 8N1 1011"},
+      {"parity=m", &plain, "9600 8M1 1013"}, {"parity=S", &plain, "9600 8S1 1013"}, {"11", &plain, "110 8N2 1011"},
+      {"57600", &plain, "57600 8N1 1011"}};
+  for (const auto& [def, before, want] : rows) {
+    CommState s = *before;
     CommTimeouts t{50, 50, 50, 50, 50};
-    ASSERT_TRUE(ParseCommDefinition(r.def, s, t)) << r.def;
-    EXPECT_EQ(s.baud, r.baud) << r.def;
-    EXPECT_EQ(s.data_bits, r.data) << r.def;
-    EXPECT_EQ(s.parity, r.parity) << r.def;
-    EXPECT_EQ(s.stop_bits, r.stop) << r.def;
-    EXPECT_EQ(s.flags, r.flags) << r.def;
-    EXPECT_EQ(s.xon_limit + s.xoff_limit, r.before->xon_limit + r.before->xoff_limit) << r.def;
-    EXPECT_EQ(t.read_interval + t.write_constant, 100u) << r.def;  // without "to=" the timeouts stay
+    ASSERT_TRUE(ParseCommDefinition(def, s, t)) << def;
+    EXPECT_EQ(Mode(s), want) << def;
+    EXPECT_EQ(s.xon_limit + s.xoff_limit, before->xon_limit + before->xoff_limit) << def;
+    EXPECT_EQ(t.read_interval + t.write_constant, 100u) << def;  // without "to=" the timeouts stay
   }
-  auto parse = [](const char* def) {
-    CommState s;
-    CommTimeouts t{};
-    EXPECT_TRUE(ParseCommDefinition(def, s, t)) << def;
-    return s;
-  };
-  EXPECT_EQ(parse("parity=m").parity, CommState::kMark);
-  EXPECT_EQ(parse("parity=S").parity, CommState::kSpace);
-  EXPECT_EQ(parse("11").baud + parse("57600").baud, 110u + 57600u);
   CommState s;
   CommTimeouts t{50, 50, 50, 50, 50};
   ASSERT_TRUE(ParseCommDefinition("baud=9600 to=on", s, t));
@@ -80,7 +63,7 @@ TEST(DataRules, SerialModeDefinitions) {
   EXPECT_EQ(t.write_constant, 60000u);
   ASSERT_TRUE(ParseCommDefinition("baud=9600 TO=OFF dtr=off rts=off", s, t));
   EXPECT_EQ(t.write_constant, 0u);
-  EXPECT_EQ(s.flags, kBin);
+  EXPECT_EQ(Mode(s), "9600 8N1 1");
   // Refused definitions change nothing.
   for (const char* bad :
        {"", "   ", "COM1:", "baud=", "baud=0", "baud=96x", "parity=x", "data=4", "data=9", "stop=3", "stop=1.0",
@@ -90,7 +73,7 @@ TEST(DataRules, SerialModeDefinitions) {
     b.baud = 2400;
     CommTimeouts bt{1, 2, 3, 4, 5};
     EXPECT_FALSE(ParseCommDefinition(bad, b, bt)) << bad;
-    EXPECT_TRUE(b.baud == 2400u && b.flags == kBin && bt.write_constant == 5u) << bad;
+    EXPECT_TRUE(b.baud == 2400u && b.flags == CommState::kBinary && bt.write_constant == 5u) << bad;
   }
 }
 
