@@ -30,7 +30,6 @@ class ScriptedPump : public EventPump {
   size_t next_ = 0;
 };
 
-const Step kNothing = [](EventState&) {};
 const Step kKey = [](EventState& ev) { ev.KeyDown(0x41); };
 const Step kChar = [](EventState& ev) { ev.Char('a'); };
 const Step kLeft = [](EventState& ev) { ev.ButtonDown(MouseButton::kLeft, 10, 20, 7); };
