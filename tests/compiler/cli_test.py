@@ -58,6 +58,8 @@ def main():
             ("INCLUDE file not found", run("inc.vsl"), 1, lambda r: b"INCLUDE file not found" in r.stderr),
             ("bind refusal", run("bind", "runner", "prog.VSC", "-o", "app"), 1,
              lambda r: b"neither" in r.stderr and not exists("app")),
+            ("bind over the runner", run("bind", "runner", "prog.VSC", "-o", "runner"), 1,
+             lambda r: b"must not be the runner" in r.stderr and read("runner") == b"plain text"),
             ("a warning", run("warn.vsl"), 0, lambda r: r.stderr == WARNING),
             ("-Werror", run("warn.vsl", "-Werror", "-o", "w.VSC"), 1,
              lambda r: b"error:" in r.stderr and not exists("w.VSC")),

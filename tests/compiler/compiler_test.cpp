@@ -4,13 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <random>
 #include <string>
 #include <vector>
-
-#include <unistd.h>
 
 #include "vestcomp/binder.h"
 #include "vestcomp/compiler.h"
@@ -441,19 +438,6 @@ TEST(Binder, SlotGetsTheOffsetAndRefusals) {
   vestcomp::BindOptions unchecked;
   unchecked.unchecked_program = true;
   EXPECT_TRUE(vestcomp::BindImage(FakeElf(), "junk", out, error, unchecked));
-  // Files: the runner's permissions plus execute; never over the runner.
-  namespace fs = std::filesystem;
-  const fs::path dir = fs::temp_directory_path() / ("vestcomp-bind-" + std::to_string(getpid()));
-  fs::create_directories(dir);
-  std::ofstream(dir / "runner", std::ios::binary) << FakeElf();
-  std::ofstream(dir / "prog.VSC", std::ios::binary) << program;
-  fs::permissions(dir / "runner", fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-  ASSERT_TRUE(vestcomp::BindFiles(dir / "runner", dir / "prog.VSC", dir / "app", error)) << error;
-  EXPECT_EQ(fs::status(dir / "app").permissions(), fs::perms::owner_read | fs::perms::owner_write |
-            fs::perms::group_read | fs::perms::owner_exec | fs::perms::group_exec);
-  EXPECT_FALSE(vestcomp::BindFiles(dir / "runner", dir / "prog.VSC", dir / "runner", error));
-  EXPECT_NE(error.find("must not be the runner"), std::string::npos);
-  fs::remove_all(dir);
 }
 
 }  // namespace
