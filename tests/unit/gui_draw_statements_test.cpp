@@ -90,6 +90,11 @@ class DrawStatements : public ::testing::Test {
     rt_->statements[token](*rt_);
     return rt_->errors.last_error_number;
   }
+  // Runs statements in turn; what the canvas was asked to do.
+  std::vector<std::string> RunAll(std::initializer_list<std::pair<uint8_t, std::string_view>> statements) {
+    for (const auto& [token, args] : statements) Run(token, args);
+    return Take();
+  }
   std::vector<std::string> Take() { return std::exchange(canvas_.log, {}); }
   gui::WindowModel& model() { return rt_->Family<GuiState>().model; }
   // @GETPIXEL(1, 1) as the program file holds it.
@@ -107,24 +112,18 @@ class DrawStatements : public ::testing::Test {
 using Log = std::vector<std::string>;
 
 TEST_F(DrawStatements, TargetThenShadowAndTenthsWhilePrinting) {
-  EXPECT_EQ(Run(cmd::kSetPixel, "10,20,31"), 0);
-  EXPECT_EQ(Run(cmd::kPie, "1,2-3,4;5,6;7,-8"), 0);
-  EXPECT_EQ(Run(cmd::kRoundRect, "1,2-3,4;5,6"), 0);
-  EXPECT_EQ(Take(), (Log{"T figure0 10 20 0 0 0 0 0 0 #0000ff", "S figure0 10 20 0 0 0 0 0 0 #0000ff",
-                         "T figure7 1 2 3 4 5 6 7 -8 #000000", "S figure7 1 2 3 4 5 6 7 -8 #000000",
-                         "T figure6 1 2 3 4 5 6 0 0 #000000", "S figure6 1 2 3 4 5 6 0 0 #000000"}));
+  EXPECT_EQ(RunAll({{cmd::kSetPixel, "10,20,31"}, {cmd::kPie, "1,2-3,4;5,6;7,-8"}, {cmd::kRoundRect, "1,2-3,4;5,6"}}),
+            (Log{"T figure0 10 20 0 0 0 0 0 0 #0000ff", "S figure0 10 20 0 0 0 0 0 0 #0000ff",
+                 "T figure7 1 2 3 4 5 6 7 -8 #000000", "S figure7 1 2 3 4 5 6 7 -8 #000000",
+                 "T figure6 1 2 3 4 5 6 0 0 #000000", "S figure6 1 2 3 4 5 6 0 0 #000000"}));
   // Printing: pixels and text once on the printer, figures twice (both
   // targets are the printer), every coordinate times 10.
   model().printing = true;
-  Run(cmd::kFill, "10,20,992");
-  Run(cmd::kLine, "1,2-3,4");
-  Run(cmd::kDrawText, "3,4,\"Hallo\"");
-  Run(cmd::kUsePen, "0,2,0");
-  Run(cmd::kUsePen, "1,1,0");
-  Run(cmd::kUseFont, "\"Arial\",12,5,1,0,1");
-  EXPECT_EQ(Take(), (Log{"T figure1 100 200 0 0 0 0 0 0 #00ff00", "T figure2 10 20 30 40 0 0 0 0 #000000",
-                         "S figure2 10 20 30 40 0 0 0 0 #000000", "T text 30 40 Hallo", "pen 0 20 #000000",
-                         "pen 1 1 #000000", "font Arial 120 50 0 700 01 0"}));
+  EXPECT_EQ(RunAll({{cmd::kFill, "10,20,992"}, {cmd::kLine, "1,2-3,4"}, {cmd::kDrawText, "3,4,\"Hallo\""},
+                    {cmd::kUsePen, "0,2,0"}, {cmd::kUsePen, "1,1,0"}, {cmd::kUseFont, "\"Arial\",12,5,1,0,1"}}),
+            (Log{"T figure1 100 200 0 0 0 0 0 0 #00ff00", "T figure2 10 20 30 40 0 0 0 0 #000000",
+                 "S figure2 10 20 30 40 0 0 0 0 #000000", "T text 30 40 Hallo", "pen 0 20 #000000",
+                 "pen 1 1 #000000", "font Arial 120 50 0 700 01 0"}));
   // The console statements are refused while printing, each naming itself.
   for (uint8_t token : {cmd::kCls, cmd::kRepaint, cmd::kTBox, cmd::kFont, cmd::kPrint, cmd::kInput, cmd::kColor})
     EXPECT_EQ(Run(token, token == cmd::kTBox ? "1,1-2,2;0" : ""), msg::kForbiddenWhilePrinting) << int{token};
@@ -133,25 +132,20 @@ TEST_F(DrawStatements, TargetThenShadowAndTenthsWhilePrinting) {
 }
 
 TEST_F(DrawStatements, BrushPenFontAndClear) {
-  Run(cmd::kUseBrush, "7,31");       // diagonal cross hatch
-  Run(cmd::kUseBrush, "-1,992");     // keeps the hatch
-  Run(cmd::kUseBrush, "8,31744");    // no such hatch: kept as well
-  Run(cmd::kUseBrush, "0,0");        // hollow
-  Run(cmd::kCharset, "1");
-  Run(cmd::kCharset, "7");           // ignored
-  Run(cmd::kFontAngle, "900");
-  Run(cmd::kUseFont, "\"Courier New\",-20,0,0,1,0");
+  // A diagonal cross hatch, kept by a negative style and by an unknown
+  // hatch; hollow; CHARSET 7 is ignored.
+  EXPECT_EQ(RunAll({{cmd::kUseBrush, "7,31"}, {cmd::kUseBrush, "-1,992"}, {cmd::kUseBrush, "8,31744"},
+                    {cmd::kUseBrush, "0,0"}, {cmd::kCharset, "1"}, {cmd::kCharset, "7"}, {cmd::kFontAngle, "900"},
+                    {cmd::kUseFont, "\"Courier New\",-20,0,0,1,0"}}),
+            (Log{"brush 2 #0000ff 5", "brush 2 #00ff00 5", "brush 2 #ff0000 5", "brush 1 #000000 5",
+                 "font Courier New -20 0 900 400 10 255"}));
+  // True colours; REPAINT only in paint mode 1.
   rt_->system.true_color_mode = true;
-  Run(cmd::kTextColor, "255,65280");
-  Run(cmd::kCls, "255");
-  Run(cmd::kCls, "");
-  model().paint_mode = 0;
-  Run(cmd::kRepaint, "");
   model().paint_mode = 1;
-  Run(cmd::kRepaint, "");
-  EXPECT_EQ(Take(), (Log{"brush 2 #0000ff 5", "brush 2 #00ff00 5", "brush 2 #ff0000 5", "brush 1 #000000 5",
-                         "font Courier New -20 0 900 400 10 255", "colors #0000ff #00ff00 opaque",
-                         "clear #0000ff", "clear white", "invalidate"}));
+  EXPECT_EQ(RunAll({{cmd::kTextColor, "255,65280"}, {cmd::kCls, "255"}, {cmd::kCls, ""}, {cmd::kRepaint, ""}}),
+            (Log{"colors #0000ff #00ff00 opaque", "clear #0000ff", "clear white", "invalidate"}));
+  model().paint_mode = 0;
+  EXPECT_EQ(RunAll({{cmd::kRepaint, ""}}), Log{});
   canvas_.pixel = 0x0000ff;
   EXPECT_EQ(GetPixel(), 255);
   rt_->system.true_color_mode = false;
