@@ -29,16 +29,12 @@ def main():
             return os.path.exists(os.path.join(d, name))
 
         def read(name):
-            if not exists(name):
-                return b""
-            with open(os.path.join(d, name), "rb") as f:
-                return f.read()
+            return open(os.path.join(d, name), "rb").read() if exists(name) else b""
 
         for name, text in (("prog.vsl", 'PRINT "ä"\nEND\n'), ("bad.vsl", "END\nNOSUCH 1\nPRINT @NONE(1)\n"),
                            ("inc.vsl", 'INCLUDE "missing.vsl"\n'), ("runner", "plain text"),
                            ("warn.vsl", 'DECLARE a%\na% = "1"\n#NOWARN\na% = "2"\n')):
-            with open(os.path.join(d, name), "w", encoding="utf-8") as f:
-                f.write(text)
+            open(os.path.join(d, name), "w", encoding="utf-8").write(text)
         # (what, result, expected exit code, check of the result or None)
         checks = [
             ("--help", run("--help"), 0, lambda r: b"vestcomp list" in r.stdout),

@@ -172,18 +172,6 @@ TEST(Compiler, FunctionsAndProceduresStoreTheirLine) {
   EXPECT_EQ(lines[0], B("\xa2@\x60\x5b\x02" "1)"));
   EXPECT_EQ(lines[1], B("\xff\x5c\x02"));
   EXPECT_EQ(lines.back(), B("\xff\x5c\x02" "7"));
-  // INCLUDE inserts lines in place, relative to the including file.
-  vestcomp::CompileOptions options;
-  options.read_file = [](const std::filesystem::path& p, std::string& text) {
-    if (p.generic_string() != "src/lib/util.vsl") return false;
-    text = "PROC HELLO\nPRINT \"hi\"\nENDPROC\n";
-    return true;
-  };
-  auto r = vestcomp::CompileSource("HELLO\nINCLUDE \"lib/util.vsl\"\nHELLO\n", "src/main.vsl", options);
-  ASSERT_TRUE(r.ok) << r.errors[0];
-  lines = ParseProgram(r.program).lines;
-  ASSERT_EQ(lines.size(), 5u);
-  EXPECT_EQ(lines[0] + lines[1] + lines[4], B("\xff\x02\x00\x8f" "HELLO\xff\x02\x00"));
 }
 
 // The diagnostics of the checks: where they are (line:column) and how each
