@@ -25,8 +25,6 @@ class FuzzFiles : public vestil::TerminalFiles {
   }
   std::vector<vestil::FoundFile> FindFiles(std::string_view) override { return {}; }
   int ChangeDirectory(const std::string&) override { return 5; }
-
- private:
   std::string program_;
 };
 
@@ -60,8 +58,6 @@ class FuzzScreen : public vestil::TerminalScreen {
     line = "42";
     return vestil::LineRead::kLine;
   }
-
- private:
   int lines_ = 0;
 };
 
@@ -70,19 +66,11 @@ class FuzzDialogs : public vestil::TerminalDialogs {
   using TerminalDialogs::TerminalDialogs;
   std::string* log = nullptr;  // the boxes shown, when recorded
   int MessageBox(std::string_view text, std::string_view caption, unsigned style) override {
-    if (log) {
-      log->append("\n[box ");
-      log->append(caption);
-      log->append(": ");
-      log->append(text);
-      log->append("]\n");
-    }
+    if (log) log->append("\n[box ").append(caption).append(": ").append(text).append("]\n");
     // Alternate the answers of warning boxes so both paths are explored.
     return (style & 0x0f) && (++boxes_ % 2 == 0) ? vestil::box::kIdCancel : vestil::box::kIdOk;
   }
   bool ChooseDirectory(std::string_view, std::string&) override { return false; }
-
- private:
   int boxes_ = 0;
 };
 
@@ -91,8 +79,6 @@ class FuzzSound : public vestil::TerminalSound {
   explicit FuzzSound(uint32_t& ticks) : ticks_(ticks) {}
   void DefaultBeep() override {}
   void Nap() override { ticks_ += 1000; }
-
- private:
   uint32_t& ticks_;
 };
 
@@ -133,8 +119,6 @@ class FuzzEvents : public vestil::Events {
   int32_t ShadowDcHandle() override { return 0; }
   int32_t ScriptFontHandle() override { return 0; }
   vestil::WindowEdges MainWindowEdges() override { return {}; }
-
- private:
   int inputs_ = 0;
   bool timer_ = false;
 };

@@ -115,18 +115,13 @@ TEST(Music, NotesLengthsArticulationAndState) {
 
 TEST(Music, PumpStopsAndFailedOpenKeepsTime) {
   MusicState state;
-  Recorder r;
+  Recorder r, r2;
   r.stop_at_pump = 2;
-  PlayResult res = Play("C D E", state, r, r);
-  EXPECT_TRUE(res.stopped);
-  EXPECT_EQ(res.commands, 2u);
-  EXPECT_EQ(r.sent, 4u);
-  Recorder r2;
-  r2.open_ok = false;
-  res = Play("C I3 D", state, r2, r2);
-  EXPECT_TRUE(res.open_failed);
-  EXPECT_EQ(r2.sent, 0u);
-  EXPECT_EQ(r2.Elapsed(), 1000u);
+  const PlayResult stopped = Play("C D E", state, r, r);
+  EXPECT_TRUE(stopped.stopped && stopped.commands == 2 && r.sent == 4);
+  r2.open_ok = false;  // nothing sounds, but the notes take their time
+  const PlayResult failed = Play("C I3 D", state, r2, r2);
+  EXPECT_TRUE(failed.open_failed && r2.sent == 0 && r2.Elapsed() == 1000);
 }
 
 TEST(MidiNotes, ChordsLengthsAndExtensions) {
