@@ -92,24 +92,7 @@ TEST(GuiRules, BrushPenAndPrinting) {
 }
 
 TEST(GuiRules, WindowStylesAndPaintChecks) {
-  constexpr uint32_t kFrame = 0x000f0000;  // WS_MAXIMIZEBOX | WS_MINIMIZEBOX | WS_THICKFRAME | WS_SYSMENU
   WindowSettings s;
-  EXPECT_EQ(s.options.style, kFrame);
-  EXPECT_FALSE(s.options.no_menu || s.options.null_background || s.options.sys_keys_command ||
-               s.options.sys_command || s.options.dialog_main);
-  EXPECT_EQ(s.rect.width * 1000 + s.rect.height, 640480);
-  auto flags = [](const WindowStyleOptions& o) {
-    return o.no_menu | o.null_background << 1 | o.sys_keys_command << 2 | o.sys_command << 3 | o.dialog_main << 4;
-  };
-  // {options, style, flags}: each bit is its own; bits above the ten mean nothing; -1 sets all ten.
-  const int64_t styles[][3] = {{0, 0, 0}, {1, 0x10000, 0}, {8, 0x80000, 0}, {0x40, kStylePopup, 0},
-                               {0x10, 0, 1}, {0x20, 0, 2}, {0x80, 0, 4}, {0x100, 0, 8}, {0x200, 0, 16},
-                               {0x3ff, kFrame | kStylePopup, 31}, {0x400, 0, 0}, {-1, kFrame | kStylePopup, 31}};
-  for (auto& r : styles) {
-    const WindowStyleOptions o = DecodeStyleOptions(static_cast<int32_t>(r[0]));
-    EXPECT_EQ(o.style, r[1]) << r[0];
-    EXPECT_EQ(flags(o), r[2]) << r[0];
-  }
   // The pump turns system keys and commands into commands only when asked for (WM_KEYDOWN never).
   for (int32_t o : {15, 0x80, 0x100}) {
     const WindowStyleOptions w = DecodeStyleOptions(o);
