@@ -34,34 +34,21 @@ std::string Row(const TextGrid& g, int y) {
 
 // Every row, joined by "|", then the cursor: "ab  |    @2,0".
 std::string Show(const TextGrid& g) {
-  std::string s;
-  for (int y = 0; y < g.rows(); ++y) {
-    s += y ? "|" : "";
-    s += Row(g, y);
-  }
-  s += '@';
-  s += std::to_string(g.cursor_x());
-  s += ',';
-  s += std::to_string(g.cursor_y());
-  return s;
+  std::ostringstream s;
+  for (int y = 0; y < g.rows(); ++y) s << (y ? "|" : "") << Row(g, y);
+  s << '@' << g.cursor_x() << ',' << g.cursor_y();
+  return s.str();
 }
 
 // The operations: "S" a scroll, "B" a beep, "row,column:text" a run.
 std::string Ops(const std::vector<GridOp>& ops) {
-  std::string s;
+  std::ostringstream s;
   for (const auto& op : ops) {
-    s += s.empty() ? "" : " ";
-    if (op.kind != GridOp::kDrawRun) {
-      s += op.kind == GridOp::kScroll ? "S" : "B";
-      continue;
-    }
-    s += std::to_string(op.row);
-    s += ',';
-    s += std::to_string(op.column);
-    s += ':';
-    s += op.text;
+    s << (s.tellp() > 0 ? " " : "");
+    if (op.kind == GridOp::kDrawRun) s << op.row << ',' << op.column << ':' << op.text;
+    else s << (op.kind == GridOp::kScroll ? "S" : "B");
   }
-  return s;
+  return s.str();
 }
 
 // A grid of 4 columns and 3 rows on a large screen.
