@@ -57,8 +57,6 @@ class Recorder : public MidiSink, public MusicClock {
   bool open_ok = true;
   size_t pumps = 0;
   size_t stop_at_pump = 0;  // 0: never
-
- private:
   uint32_t base_;
   uint32_t now_;
   bool open_ = false;
