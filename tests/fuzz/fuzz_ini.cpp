@@ -2,6 +2,7 @@
 // and a value (each ended by a zero byte), then an INI text. Findings: a value
 // that does not read back, a second write that changes the text, another
 // entry changed by the write.
+#include <algorithm>
 #include <string_view>
 
 #include "core/shortstring.h"
@@ -21,10 +22,8 @@ std::string ProfileText(std::string_view s) {
 bool SameName(std::string_view a, std::string_view b) {
   a = TrimView(a);
   b = TrimView(b);
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (UpperLatin1(a[i]) != UpperLatin1(b[i])) return false;
-  return true;
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                    [](char x, char y) { return UpperLatin1(x) == UpperLatin1(y); });
 }
 
 std::string_view Part(std::string_view& rest) {

@@ -18,7 +18,6 @@
 #include "gui/gui_state.h"
 #include "gui/text_grid.h"
 #include "gui/text_statements.h"
-#include "host/screen.h"
 #include "platform/terminal/terminal_host.h"
 #include "runtime/assemble.h"
 #include "values/variables.h"
@@ -129,16 +128,9 @@ TEST(LineEditor, LimitsAndCodes) {
 
 // A window's screen: it paints the operations it is handed and reads no
 // lines itself.
-class WindowScreen : public Screen {
+class WindowScreen : public TerminalScreen {
  public:
-  bool OpenConsole() override { return true; }
-  void PumpMessages() override {}
-  void EndProgram() override {}
-  int ScreenWidth() override { return 640; }
-  int ScreenHeight() override { return 480; }
-  int ColorBits() override { return 24; }
-  int32_t DesktopHandle() override { return 0; }
-  int32_t FocusHandle() override { return 0; }
+  using TerminalScreen::TerminalScreen;
   void ReportTo(WindowEvents* e) override { events = e; }
   void ShowText(std::string_view, const std::vector<GridOp>& o) override { ops.insert(ops.end(), o.begin(), o.end()); }
   LineRead ReadLine(std::string&, size_t) override { return LineRead::kByKeys; }
@@ -148,7 +140,8 @@ class WindowScreen : public Screen {
 
 TEST(TextConsole, AWindowGetsTheGridsOperationsAndTypedKeysMakeTheLine) {
   TerminalHost terminal({"vestrun"});
-  WindowScreen screen;
+  StandardInput input;
+  WindowScreen screen{input};
   Host host = terminal.host();
   host.screen = &screen;
   auto rt = AssembleRuntime(host);
