@@ -2,7 +2,7 @@
 // decoded lines and on the text path; all it shows, its boxes, exit code,
 // line, statements, variables and last value must agree. With replay_main.cpp
 // it is the checker of the corpora.
-#include <cstring>
+#include <bit>
 
 #include "fuzz_host.h"
 
@@ -16,11 +16,7 @@ void Add(std::string& out, const char* label, int64_t v) {
   out += '\n';
 }
 
-void AddFloat(std::string& out, const char* label, double v) {
-  uint64_t bits;
-  std::memcpy(&bits, &v, sizeof bits);
-  Add(out, label, static_cast<int64_t>(bits));
-}
+void AddFloat(std::string& out, const char* label, double v) { Add(out, label, std::bit_cast<int64_t>(v)); }
 
 // Everything one run leaves that a program could show.
 std::string Run(const std::string& path, bool decode) {
