@@ -163,8 +163,7 @@ TEST(Compiler, FunctionsAndProceduresStoreTheirLine) {
   EXPECT_EQ(lines.back(), B("\xff\x5c\x02" "7"));
 }
 
-// The diagnostics of the checks: where they are (line:column) and how each
-// begins; every one of them names what to write instead.
+// The checks' diagnostics (line:column, how each begins); each names what to write instead.
 std::vector<std::string> Checked(const std::string& source, bool werror = false) {
   vestcomp::CompileOptions options;
   options.warnings_as_errors = werror;

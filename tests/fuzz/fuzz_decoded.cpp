@@ -1,7 +1,6 @@
 // Differential fuzz target: a program file run under a statement budget on
-// decoded lines and on the text path; all it shows, its boxes, exit code,
-// line, statements, variables and last value must agree. With replay_main.cpp
-// it is the checker of the corpora.
+// decoded lines and on the text path; what it shows, its boxes, exit code, line,
+// statements, variables and last value must agree (with replay_main.cpp: the corpora's checker).
 #include <bit>
 
 #include "fuzz_host.h"

@@ -1,8 +1,7 @@
 #pragma once
-// The host of the fuzz targets: the console runner's, but boxes answer OK
-// and Cancel in turn, INPUT reads a few numbers, the console shows nothing
-// (or records it), no program starts and every file name but the program's
-// leads nowhere.
+// The fuzz targets' host: the console runner's, but boxes answer OK and Cancel
+// in turn, INPUT reads a few numbers, the console shows nothing (or records
+// it), no program starts and every file but the program's leads nowhere.
 #include <unistd.h>
 
 #include <cstdint>

@@ -1,7 +1,6 @@
-// Fuzz target: the console runner's INI engine. The input: a section, a key
-// and a value (each ended by a zero byte), then an INI text. Findings: a value
-// that does not read back, a second write that changes the text, another
-// entry changed by the write.
+// Fuzz target: the console runner's INI engine; the input is a section, a key and a
+// value (each ended by a zero byte), then an INI text. Findings: a value that does not
+// read back, a second write that changes the text, another entry changed by the write.
 #include <algorithm>
 #include <string_view>
 

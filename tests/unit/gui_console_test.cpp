@@ -1,8 +1,5 @@
-// The window's console and drawing without a window: the character grid's
-// ring of rows, wrap and scroll, line input and the console one way to a
-// window's screen; the drawing and graphic-text statements against a canvas
-// that records its calls (the two targets, printing's scale and checks, the
-// brush, pen and font handed on, TBOX's glyphs, ENUMFONTS and the list).
+// The window's character grid, line input and console, and the drawing
+// statements against a canvas that records its calls.
 #include <gtest/gtest.h>
 
 #include <algorithm>

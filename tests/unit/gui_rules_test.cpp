@@ -1,7 +1,5 @@
-// The window rules that need no window: colours, scrolling, brush and pen,
-// printing's scale and page, window styles, @SENDKEYS's keys, the standard
-// dialogs' texts, filters and list order; the event record and the waits on
-// it, driven by scripted message sequences.
+// The window rules that need no window, and the event record and its waits
+// driven by scripted message sequences.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -160,9 +158,8 @@ TEST(GuiRules, StandardDialogs) {
 
 using Step = std::function<void(EventState&)>;
 
-// Each Pump delivers the next step of the script; a pump past the end
-// reports the end of the program, so a wait that misses its event fails
-// instead of hanging.
+// Each Pump delivers the next step; a pump past the end reports the end of
+// the program, so a wait that misses its event fails instead of hanging.
 class ScriptedPump : public EventPump {
  public:
   ScriptedPump(EventState& ev, std::vector<Step> steps) : ev_(ev), steps_(std::move(steps)) {}

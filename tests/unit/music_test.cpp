@@ -140,10 +140,9 @@ TEST(MidiNotes, ChordsLengthsAndExtensions) {
   Recorder r;
   ASSERT_TRUE(MidiNotes(chord, 4, 0, r, r));
   EXPECT_EQ(r.log, "[0 0:7f3c90 0:7f4091 0:7f4392 500:3c90 500:4091 500:4392 ]500");
-  // Sixteen notes go to channels 0..15 with 3 and 9 exchanged; a 17th is
-  // not read. A note n sounds key n - 1; negative values are note-offs
-  // (velocity 0) and get no note-off at the end; 0 sends nothing; values are
-  // kept as their low byte.
+  // Sixteen notes go to channels 0..15 with 3 and 9 exchanged (a 17th is not read);
+  // a note n sounds key n - 1; negative values are note-offs without a note-off at
+  // the end; 0 sends nothing; values are kept as their low byte.
   const int32_t notes[] = {20, -61, 0, 23, 24, 256 + 11, -128, 27, 28, 29, 30, 31, 32, 33, 34, 35, 36};
   Recorder all;
   ASSERT_TRUE(MidiNotes(notes, 8, 0, all, all));

@@ -1,6 +1,4 @@
-// The value and data rules below the statements: pictures, code pages, dates,
-// text/number conversions, the 48-bit real, the dispatch tables, serial mode
-// definitions and ODBC result widths, each a table of edges.
+// The value and data rules below the statements, each a table of edges.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -88,9 +86,8 @@ TEST(Values, Dates) {
   for (auto& o : orders) EXPECT_EQ(MakeDateSettings(o[0], o[1]).Code(), o[2]) << o[1];
 }
 
-// Limits and rounding of the text conversions: inserted text is not scanned
-// again, results are cut at 255, an overflow leaves the value read so far,
-// halves round away from zero and a carry runs through every digit.
+// Text conversions: inserted text is not scanned again, results are cut at
+// 255, an overflow keeps what was read, halves round away from zero.
 TEST(Values, TextLimitsAndRounding) {
   EXPECT_EQ(ReplaceAll("aaa", "aa", "b").view(), "ba");
   EXPECT_EQ(ReplaceAll(std::string(200, 'x'), "x", "yy").size(), 255u);
@@ -131,9 +128,8 @@ TEST(Values, Real48RoundsHalfAwayAndKeepsItsRange) {
   for (auto& [in, want] : longs) EXPECT_EQ(FloatToLong(in), want) << static_cast<double>(in);
 }
 
-// The assembled runtime binds a handler (or its not-implemented stand-in) to
-// every token of the list and to nothing else; CASE and CASENOT are
-// resolved by the loop.
+// A handler (or its stand-in) for every token of the list and nothing else;
+// CASE and CASENOT are resolved by the loop.
 TEST(Values, RuntimeDispatchCoversExactlyTheTokenList) {
   TerminalHost host({"vestrun"});
   auto rt = AssembleRuntime(host.host());
@@ -156,8 +152,8 @@ TEST(Values, RuntimeDispatchCoversExactlyTheTokenList) {
 // sensitivity, 100 XON/XOFF out and 200 in, 1000 RTS on (2000 handshake, 3000 toggle).
 std::string Mode(const CommState& s) {
   char buf[64];
-  std::snprintf(buf, sizeof buf, "%u %u%c%s %x", s.baud, s.data_bits, "NOEMS"[s.parity % 5],
-                s.stop_bits == CommState::kOneStopBit ? "1" : s.stop_bits == CommState::kTwoStopBits ? "2" : "1.5", s.flags);
+  const char* stop = s.stop_bits == CommState::kOneStopBit ? "1" : s.stop_bits == CommState::kTwoStopBits ? "2" : "1.5";
+  std::snprintf(buf, sizeof buf, "%u %u%c%s %x", s.baud, s.data_bits, "NOEMS"[s.parity % 5], stop, s.flags);
   return buf;
 }
 
