@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """The vestcomp command line: exit codes, default output names, no output
 after errors, list to standard output, --scramble, bind refusals, warnings
-and -Werror; every example compiles without a warning."""
+and -Werror; every example compiles without a warning and lists back."""
 import argparse
 import glob
 import os
@@ -29,16 +29,12 @@ def main():
             return os.path.exists(os.path.join(d, name))
 
         def read(name):
-            if not exists(name):
-                return b""
-            with open(os.path.join(d, name), "rb") as f:
-                return f.read()
+            return open(os.path.join(d, name), "rb").read() if exists(name) else b""
 
         for name, text in (("prog.vsl", 'PRINT "ä"\nEND\n'), ("bad.vsl", "END\nNOSUCH 1\nPRINT @NONE(1)\n"),
                            ("inc.vsl", 'INCLUDE "missing.vsl"\n'), ("runner", "plain text"),
                            ("warn.vsl", 'DECLARE a%\na% = "1"\n#NOWARN\na% = "2"\n')):
-            with open(os.path.join(d, name), "w", encoding="utf-8") as f:
-                f.write(text)
+            open(os.path.join(d, name), "w", encoding="utf-8").write(text)
         # (what, result, expected exit code, check of the result or None)
         checks = [
             ("--help", run("--help"), 0, lambda r: b"vestcomp list" in r.stdout),
@@ -58,14 +54,19 @@ def main():
             ("INCLUDE file not found", run("inc.vsl"), 1, lambda r: b"INCLUDE file not found" in r.stderr),
             ("bind refusal", run("bind", "runner", "prog.VSC", "-o", "app"), 1,
              lambda r: b"neither" in r.stderr and not exists("app")),
+            ("bind over the runner", run("bind", "runner", "prog.VSC", "-o", "runner"), 1,
+             lambda r: b"must not be the runner" in r.stderr and read("runner") == b"plain text"),
             ("a warning", run("warn.vsl"), 0, lambda r: r.stderr == WARNING),
             ("-Werror", run("warn.vsl", "-Werror", "-o", "w.VSC"), 1,
              lambda r: b"error:" in r.stderr and not exists("w.VSC")),
         ]
+        # Every example compiles without a warning; its listing compiles back to the same bytes.
         for src in sorted(glob.glob(os.path.join(os.path.abspath(args.examples), "*.vsl"))) if args.examples else []:
-            checks.append(("example " + os.path.basename(src),
-                           run(src, "-Werror", "--no-map", "-o", os.path.join(d, "example.VSC")), 0,
-                           lambda r: r.stderr == b""))
+            name = os.path.basename(src)
+            checks.append((name, run(src, "-Werror", "--no-map", "-o", "ex.VSC"), 0, lambda r: r.stderr == b""))
+            checks.append((name + " listed", run("list", "ex.VSC", "-o", "ex.vsl"), 0, lambda r: r.stderr == b""))
+            back = run("ex.vsl", "--no-check", "--no-map", "-o", "back.VSC")
+            checks.append((name + " listed and compiled", back, 0 if read("back.VSC") == read("ex.VSC") else -1, None))
         for what, r, code, ok in checks:
             if r.returncode != code or (ok and not ok(r)):
                 failures.append("%s %s" % (what, r))

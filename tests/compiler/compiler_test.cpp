@@ -1,35 +1,68 @@
-// Byte-exact compilation of every construct of the source language, and the
-// compiler's errors.
+// The compiler, lister and binder: byte-exact lines, every error and warning
+// once, listings that compile back to the same bytes, the binder's slot.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "test_util.h"
+#include <filesystem>
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "vestcomp/binder.h"
+#include "vestcomp/compiler.h"
+#include "vestcomp/lister.h"
+#include "vestcomp/program_file.h"
 
 namespace vestcomp_test {
 namespace {
 
 using vestcomp::ParseProgram;
 
-TEST(Compiler, HeaderScrambleAndDirectives) {
-  auto r = Compile("\n   \n\t\n");  // empty source: the fixed header and no line
-  ASSERT_TRUE(r.ok);
-  EXPECT_EQ(r.program, std::string(" KVN-VESTIL3VESTCOMP  1.0       "));
-  // The scramble marker XORs bodies but not lengths.
-  r = Compile("PRINT 1\nEND", {}, "AB");
+// Compiles `source` as "prog.vsl" without the checks; INCLUDE files come from `files`.
+vestcomp::CompileResult Compile(const std::string& source, const std::map<std::string, std::string>& files = {},
+                                std::optional<std::string> scramble = std::nullopt) {
+  vestcomp::CompileOptions options;
+  options.scramble = scramble;
+  options.checks = false;
+  options.read_file = [files](const std::filesystem::path& p, std::string& text) {
+    auto it = files.find(p.generic_string());
+    return it != files.end() && (text = it->second, true);
+  };
+  return vestcomp::CompileSource(source, "prog.vsl", options);
+}
+
+// The line bodies of a source that must compile.
+std::vector<std::string> Lines(const std::string& source) {
+  auto r = Compile(source);
+  EXPECT_TRUE(r.ok) << (r.errors.empty() ? "" : r.errors[0]);
+  return ParseProgram(r.program).lines;
+}
+
+// The first error of a source that must not compile.
+std::string Error(const std::string& source, const std::map<std::string, std::string>& files = {}) {
+  auto r = Compile(source, files);
+  EXPECT_TRUE(!r.ok && r.program.empty()) << source;
+  return r.errors.empty() ? std::string() : r.errors[0];
+}
+
+// Bytes from a string literal with embedded zeros: B("\xce" "a%=1").
+template <size_t N>
+std::string B(const char (&s)[N]) {
+  return std::string(s, N - 1);
+}
+
+// The fixed header; the scramble marker XORs bodies but not lengths; the
+// option wins over the directive; a short header is a whole file.
+TEST(Compiler, HeaderAndScramble) {
+  EXPECT_EQ(Compile("\n   \n\t\n").program, std::string(" KVN-VESTIL3VESTCOMP  1.0       "));
+  const std::string r = Compile("#SCRAMBLE xy\nPRINT 1\nEND", {}, "AB").program;
   const char key = 'A' | 'B';
-  EXPECT_EQ(r.program.substr(20), std::string("AB") + r.program.substr(22, 10) + "\x02" + char(0xa2 ^ key) +
-                                      char('1' ^ key) + "\x01" + char(0xbf ^ key));
-  EXPECT_EQ(ParseProgram(r.program).lines, (std::vector<std::string>{B("\xa2" "1"), B("\xbf")}));
-  EXPECT_EQ(Compile("#SCRAMBLE xy\nPRINT 1").program.substr(20, 2), "xy");
-  r = Compile("#SCRAMBLE xy\nPRINT 1", {}, "\\x{00}\\x{07}");  // the option wins
-  EXPECT_EQ(r.program.substr(20, 2) + r.program[33], std::string("\0\x07", 2) + char(0xa2 ^ 7));
+  EXPECT_EQ(r.substr(20), std::string("AB") + r.substr(22, 10) + "\x02" + char(0xa2 ^ key) + char('1' ^ key) + "\x01" +
+                              char(0xbf ^ key));
+  EXPECT_EQ(ParseProgram(r).lines, (std::vector<std::string>{B("\xa2" "1"), B("\xbf")}));
   EXPECT_FALSE(Compile("PRINT 1", {}, "ABC").ok);
-  std::string header(32, 'h'), hex;
-  header[20] = header[21] = ' ';
-  for (char c : header) hex += c == ' ' ? "20 " : "68";
-  EXPECT_EQ(Compile("#HEADER " + hex + "\n#RAW abc\n#TRAILER FF 01\n#TRAILER 02").program,
-            header + "\x03" "abc" + B("\xff\x01\x02"));
-  EXPECT_EQ(Compile("#HEADER 20 4B").program, " K");  // a short header is a whole file
+  EXPECT_EQ(Compile("#HEADER 20 4B").program, " K");
 }
 
 TEST(Compiler, LinesAreByteExact) {
@@ -55,18 +88,16 @@ TEST(Compiler, LinesAreByteExact) {
       {"CASE @EQU(a%, 1) : PRINT \"x:y\"", B("\x81@\x8a" "a%,1):\xa2\"x:y\"")},
       {"CASE \"a:b\" : CASENOT @EQU$(s$, \":\") : GOTO \"L\"", B("\x81\"a:b\":\x82@\x8ds$,\":\"):\x8d\"L\"")},
       {"CASENOT x% : a% = 1", B("\x82x%:\xce" "a%=1")}, {"CASE 1 : @NOP()", B("\x81" "1:\x40@\xfe)")},
-      // Escapes are plain data; at the start of a line the command token; after "@" the token bytes.
+      // Escapes are plain data (more in the lister's round trips).
       {"PRINT \"\\x{22}\\x{0D}\\x{5c}x{41}\"", B("\xa2\"\"\r\\x{41}\"")}, {"PRINT \\x{22} a b", B("\xa2\"ab")},
-      {"\\x{41} \\x{05}\\x{00} 1, 2", B("\x41\x05\x00" "1,2")}, {"PRINT @\\x{81}", B("\xa2@\x81")},
-      {"PRINT @\\x{61}\\x{01}\\x{00}(1, 2)", B("\xa2@\x61\x01\x00" "1,2)")}, {"PRINT \\x{25}TIMER", B("\xa2%TIMER")},
       // UTF-8 becomes Windows-1252; a byte order mark and CR go.
       {"PRINT \"Grüße € „x“ ½\"", B("\xa2\"Gr\xfc\xdf" "e \x80 \x84x\x93 \xbd\"")}, {"\xEF\xBB\xBFPRINT 1\r", B("\xa2" "1")},
   };
-  for (auto& [source, bytes] : rows) EXPECT_EQ(Line(source), bytes) << source;
+  for (auto& [source, bytes] : rows) EXPECT_EQ(Lines(source), std::vector<std::string>{bytes}) << source;
   // Blanks outside quotes do not count towards the 254 bytes.
-  EXPECT_EQ(Line("PRINT \"" + std::string(251, 'x') + "\"").size(), 254u);
-  EXPECT_EQ(Line("PRINT " + std::string(300, ' ') + "1").size(), 2u);
-  EXPECT_EQ(Line("#RAW " + std::string(254, 'r')).size(), 254u);
+  EXPECT_EQ(Lines("PRINT \"" + std::string(251, 'x') + "\"")[0].size(), 254u);
+  EXPECT_EQ(Lines("PRINT " + std::string(300, ' ') + "1")[0].size(), 2u);
+  EXPECT_EQ(Lines("#RAW " + std::string(254, 'r'))[0].size(), 254u);
 }
 
 TEST(Compiler, ErrorsNameWhatIsWrong) {
@@ -74,22 +105,21 @@ TEST(Compiler, ErrorsNameWhatIsWrong) {
   for (int i = 0; i < 150; ++i) deep += "@NOT(";
   const std::pair<std::string, const char*> rows[] = {
       {"#SCRAMBLE x", "two characters"}, {"#HEADER 20 4B\nEND", "shorter than 32"}, {"#HEADER 2", "hex"},
-      {"#HEADER " + std::string(66, '0'), "hex"}, {"#BOGUS 1", "unknown directive"},
+      {"#BOGUS 1", "unknown directive"},
       {"PRINT @NOSUCH(1)", "unknown function @NOSUCH"}, {"PRINT @ADD(1, 2", "missing ')'"},
-      {"PRINT 1, @", "function name expected"}, {"PRINT @ADD 1", "'(' expected"}, {"PRINT @%1", "'(' expected"},
+      {"PRINT 1, @", "function name expected"}, {"PRINT @%1", "'(' expected"},
       {"PRINT \"open", "unbalanced quotes"}, {deep + "1" + std::string(150, ')'), "nested too deeply"},
       {"DEFFN ADD(2) 1", "built-in"}, {"DEFFN F(1) 1\nDEFFN f(1) 2", "already defined in program line 1"},
       {"DEFFN F(13) 1", "0..12"}, {"DEFFN F(1)", "needs a body"}, {"DEFFN F 1", "parameter count"},
       {"DEFFN (1) 1", "function name"}, {"DEFFN F(2) 1\nPRINT @F(1)", "takes 2 argument(s), not 1"},
-      {"DEFFN F(0) 1\nPRINT @F(1)", "not 1"}, {"NOSUCH 1", "unknown keyword or procedure: NOSUCH"},
+      {"NOSUCH 1", "unknown keyword or procedure: NOSUCH"},
       {"PROC A\nENDPROC\nPROC a\nENDPROC", "already defined in program line 1"}, {"PROC\nENDPROC", "procedure name"},
       {"PROC A\nENDPROC\nCASE 1 : A", "procedure call cannot follow CASE"},
       // The loop resolves CASE then CASENOT, once each.
-      {"CASENOT 1 : CASE 1 : END", "would not be run"}, {"CASE 1 : CASE 1 : END", "would not be run"},
-      {"CASENOT 1 : CASENOT 1 : END", "would not be run"}, {"CASE 1 END", "needs ':'"},
+      {"CASENOT 1 : CASE 1 : END", "would not be run"}, {"CASE 1 END", "needs ':'"},
       {"CASE : END", "needs a condition"}, {"CASE 1 :  ", "statement missing"}, {"CASE 1 : L:", "label cannot follow"},
-      {"CASE 1 : DEFFN F(0) 1", "own"}, {"INCLUDE a.vsl", "double quotes"}, {"CASE 1 : INCLUDE \"a.vsl\"", "own"},
-      {"PRINT \"\\x{4}\"", "malformed escape"}, {"PRINT \\x{GG}", "malformed escape"},
+      {"CASE 1 : DEFFN F(0) 1", "own"}, {"INCLUDE a.vsl", "double quotes"},
+      {"PRINT \\x{GG}", "malformed escape"},
       {"PRINT \"→\"", "U+2192 has no Windows-1252 form"}, {"PRINT \"\xC3\"", "not valid UTF-8"},
       {"PRINT \"\xC2\x81\"", "U+0081"},
       {"END\nPRINT \"" + std::string(252, 'x') + "\"",
@@ -131,22 +161,9 @@ TEST(Compiler, FunctionsAndProceduresStoreTheirLine) {
   EXPECT_EQ(lines[0], B("\xa2@\x60\x5b\x02" "1)"));
   EXPECT_EQ(lines[1], B("\xff\x5c\x02"));
   EXPECT_EQ(lines.back(), B("\xff\x5c\x02" "7"));
-  // INCLUDE inserts lines in place, relative to the including file.
-  vestcomp::CompileOptions options;
-  options.read_file = [](const std::filesystem::path& p, std::string& text) {
-    if (p.generic_string() != "src/lib/util.vsl") return false;
-    text = "PROC HELLO\nPRINT \"hi\"\nENDPROC\n";
-    return true;
-  };
-  auto r = vestcomp::CompileSource("HELLO\nINCLUDE \"lib/util.vsl\"\nHELLO\n", "src/main.vsl", options);
-  ASSERT_TRUE(r.ok) << r.errors[0];
-  lines = ParseProgram(r.program).lines;
-  ASSERT_EQ(lines.size(), 5u);
-  EXPECT_EQ(lines[0] + lines[1] + lines[4], B("\xff\x02\x00\x8f" "HELLO\xff\x02\x00"));
 }
 
-// The diagnostics of the checks: where they are (line:column) and how each
-// begins; every one of them names what to write instead.
+// The checks' diagnostics (line:column, how each begins); each names what to write instead.
 std::vector<std::string> Checked(const std::string& source, bool werror = false) {
   vestcomp::CompileOptions options;
   options.warnings_as_errors = werror;
@@ -214,6 +231,187 @@ TEST(Checks, TheLineMapNamesTheSourceOfEveryProgramLine) {
   EXPECT_FALSE(vestil::ParseLineMap(map, r.program + "x", back));
   EXPECT_EQ(vestil::LineMapName("C:\\A.B\\PROG.VSC"), "C:\\A.B\\PROG.VSM");
   EXPECT_EQ(vestil::LineMapName("dir.x/prog"), "dir.x/prog.VSM");
+}
+
+// The lister.
+using vestcomp::ListProgram;
+
+// Compiling the listing gives the bytes back; returns the listing.
+std::string RoundTrip(const std::string& bytes) {
+  auto listed = ListProgram(bytes);
+  EXPECT_FALSE(listed.raw_fallback) << listed.text;
+  vestcomp::CompileOptions options;
+  options.checks = false;
+  options.read_file = [](const std::filesystem::path&, std::string&) { return false; };
+  auto back = vestcomp::CompileSource(listed.text, "listing.vsl", options);
+  EXPECT_TRUE(back.ok) << listed.text << "\n" << (back.errors.empty() ? "" : back.errors[0]);
+  EXPECT_EQ(back.program, bytes) << listed.text;
+  return listed.text;
+}
+
+std::string Program(const std::vector<std::string>& lines, const std::string& header = vestcomp::StandardHeader()) {
+  vestcomp::ProgramImage image{header, lines, ""};
+  return vestcomp::SerializeProgram(image);
+}
+
+// The listing of one line in a plain program.
+std::string ListOne(const std::string& body) {
+  std::string text = RoundTrip(Program({body}));
+  if (!text.empty() && text.back() == '\n') text.pop_back();
+  return text;
+}
+
+// A program of every construct, written as the lister writes it: blocks
+// indented, functions named by their line.
+const char* const kRichSource =
+    "' sample: every construct\n"
+    "DECLARE a%, s$\n"
+    "a% = @ADD(1, @MUL(2, 3))\n"
+    "s$ = \"Grüße, \\n\", $VERSION; %TIMER\n"
+    "SHOW a%, s$\n"
+    "IF @GT(a%, 2)\n"
+    "  WHILE @LT(a%, 10)\n"
+    "    INC a%\n"
+    "  ENDWHILE\n"
+    "ELSEIF @EQU(a%, 0)\n"
+    "  PRINT @FN17(a%), @FN18()\n"
+    "ELSE\n"
+    "  CASE @EQU(a%, 1) : CASENOT @EQU$(s$, \"x:y\") : GOTO \"DONE\"\n"
+    "ENDIF\n"
+    "DONE: ' the end\n"
+    "END\n"
+    "DEFFN FN17(1) @MUL(@%(1), @%(1))\n"
+    "DEFFN FN18(0) 42\n"
+    "PROC SHOW ' n%, s$\n"
+    "  PARAMETERS n%, t$\n"
+    "  PRINT n%; t$, @$(0)\n"
+    "ENDPROC\n";
+
+TEST(Listing, CompiledProgramsListReadablyWithNamesAndIndentation) {
+  EXPECT_EQ(RoundTrip(Compile(kRichSource).program), kRichSource);
+  EXPECT_EQ(RoundTrip(Compile("wend\nPRINT @sq(2)\nDEFFN Sq(1) 1").program), "ENDWHILE\nPRINT @FN3(2)\nDEFFN FN3(1) 1\n");
+}
+
+// Scramble markers, foreign headers, short files, broken lines and lines
+// beyond 32767 are kept exactly.
+TEST(Listing, OddFilesAreKeptExactly) {
+  EXPECT_EQ(RoundTrip(Compile("PRINT 1", {}, " \\x{01}").program), "#SCRAMBLE \\x{20}\\x{01}\nPRINT 1\n");
+  EXPECT_EQ(RoundTrip(Compile("PRINT 1", {}, "Q ").program), "#SCRAMBLE Q\\x{20}\nPRINT 1\n");
+  EXPECT_EQ(RoundTrip(""), "#HEADER\n");
+  EXPECT_EQ(RoundTrip(" KVN"), "#HEADER 20 4B 56 4E\n");
+  std::string header(" KVN-VESTIL3" + std::string(20, '\0'));
+  header[20] = 'a';
+  EXPECT_EQ(RoundTrip(Program({"\xa2" "1"}, header)).substr(103), "\nPRINT 1\n");  // "#HEADER" and 32 bytes
+  // A length of 255 and a truncated line end the lines; the rest is a trailer.
+  EXPECT_EQ(RoundTrip(Program({"\xbf"}) + "\xff" + std::string(255, '\'')).substr(0, 22), "END\n#TRAILER FF 27 27 ");
+  EXPECT_EQ(RoundTrip(Program({"\xbf"}) + "\x05" "ab"), "END\n#TRAILER 05 61 62\n");
+  const std::string text = RoundTrip(Program(std::vector<std::string>(32768, B("\xbf"))));
+  EXPECT_EQ(text.substr(text.size() - 19), "END\n#TRAILER 01 BF\n");
+}
+
+TEST(Listing, WhatCannotBeNamedIsEscaped) {
+  const std::pair<std::string, const char*> rows[] = {
+      {"", "#RAW"}, {B("\xa2" "1,@"), "PRINT 1, \\x{40}"}, {B("\xa2@\x81" "1,2"), "PRINT \\x{40}\\x{81}1, 2"},
+      {B("\xa2\"\\x{41}\""), "PRINT \"\\x{5C}x{41}\""}, {B("\xa2%TIMER,%\xc7x"), "PRINT \\x{25}TIMER, %TIMER\\x{78}"},
+      {B("\xa2@\x61\x01\x00" "1)"), "PRINT @\\x{61}\\x{01}\\x{00}(1)"},
+      {B("\xa2 (x)\""), "PRINT \\x{20}\\x{28}x\\x{29}\\x{22}"}, {B("\x41\x05\x00" "1"), "\\x{41} \\x{05}\\x{00}1"},
+      {B("\xff\x05\x00" "1"), "\\x{FF} \\x{05}\\x{00}1"}, {B("\x27 tail  "), "' tail \\x{20}"},
+      {B("\x27\x09\x81\xa0"), "'\\x{09}\\x{81}\\x{A0}"}, {B("\x82" "1:\x81" "1:\xbf"), "CASENOT 1 : \\x{81} 1:¿"},
+      {B("\x81" "1:"), "\\x{81} 1:"}, {B("\xa2" "=1"), "\\x{A2} =1"}, {B("\xfe" "A B:"), "\\x{FE} A\\x{20}B:"}};
+  for (auto& [body, text] : rows) EXPECT_EQ(ListOne(body), text);
+}
+
+TEST(Listing, CallsAreNamedOnlyWhenTheNameCompilesBack) {
+  // A procedure with a keyword name, twice the same name, a call to a line
+  // that is no PROC.
+  std::string text = RoundTrip(Program({B("\x8f" "PRINT"), B("\x8c"), B("\xff\x01\x00"), B("\x8f" "p"),
+                                        B("\x8f" "P"), B("\xff\x04\x00" "1"), B("\xff\x05\x00"),
+                                        B("\xff\x02\x00")}));
+  EXPECT_EQ(text, "PROC PRINT\nENDPROC\n\\x{FF} \\x{01}\\x{00}\nPROC p\n  \\x{8F} P\n    p 1\n"
+                  "    \\x{FF} \\x{05}\\x{00}\n    \\x{FF} \\x{02}\\x{00}\n");
+  // Definitions without our marker cannot be written as DEFFN; calls whose
+  // argument count differs from the definition are written raw.
+  text = RoundTrip(Program({B("\x83" "XXXX1)@%1)"), B("\x83" "DEFN2)@%1)"), B("\xa2@\x60\x01\x00" "5)"),
+                            B("\xa2@\x60\x02\x00" "5)"), B("\xa2@\x60\x02\x00" "5,6)")}));
+  EXPECT_EQ(text, "\\x{83} XXXX1\\x{29}@%(1)\nDEFFN FN2(2) @%(1)\nPRINT @\\x{60}\\x{01}\\x{00}(5)\n"
+                  "PRINT @\\x{60}\\x{02}\\x{00}(5)\nPRINT @FN2(5, 6)\n");
+}
+
+// Bytes that mean something to the compiler, lister or runtime.
+const std::string kInteresting = B("@\"():,;%$&!#'=\\x{} \t\x60\x81\x82\x83\x8f\xc7\xc4\xff\x00");
+
+// Mutations of the rich program (bytes changed, dropped, inserted, the file
+// cut): listed and compiled back exactly.
+TEST(ListingFuzz, MutatedFilesListAndCompileBackExactly) {
+  auto r = Compile(kRichSource);
+  ASSERT_TRUE(r.ok);
+  std::mt19937 rng(4711);
+  std::uniform_int_distribution<int> pct(0, 99), byte(0, 255);
+  for (int i = 0; i < 6000 && !HasFailure(); ++i) {
+    std::string bytes = r.program;
+    if (i % 50 == 0) bytes.replace(0, 32, std::string(32, static_cast<char>(byte(rng))));  // a foreign header
+    for (int m = std::uniform_int_distribution<int>(1, 6)(rng); m > 0; --m) {
+      const size_t pos = std::uniform_int_distribution<size_t>(32, bytes.size() - 1)(rng);
+      const int kind = pct(rng);
+      if (kind < 50) bytes[pos] = static_cast<char>(byte(rng));
+      else if (kind < 70) bytes[pos] = kInteresting[byte(rng) % kInteresting.size()];
+      else if (kind < 85) bytes.erase(pos, 1);
+      else bytes.insert(pos, 1, static_cast<char>(byte(rng)));
+      if (bytes.size() < 34) break;
+    }
+    if (pct(rng) < 5) bytes.resize(std::uniform_int_distribution<size_t>(0, bytes.size())(rng));
+    SCOPED_TRACE("file " + std::to_string(i));
+    RoundTrip(bytes);
+  }
+}
+
+// The binder: the offset slot of PE and ELF runners, and its refusals.
+std::string FakeElf(const std::string& slot_value = std::string(4, '\0')) {
+  return "\x7f" "ELF" + std::string(300, 'e') + "<<VESTIL-APPEND-SLOT>>" + slot_value + std::string(1000, 'f');
+}
+
+// An "MZ" file with e_lfanew at 0x3C and the slot at 0x80.
+std::string FakePe(uint32_t pe_offset, uint32_t slot = 0) {
+  std::string pe(0x400, '\0');
+  pe[0] = 'M';
+  pe[1] = 'Z';
+  for (int k = 0; k < 4; ++k) {
+    pe[0x3C + k] = static_cast<char>(pe_offset >> (8 * k));
+    pe[0x80 + k] = static_cast<char>(slot >> (8 * k));
+  }
+  if (pe_offset + 4 <= pe.size()) pe.replace(pe_offset, 4, std::string("PE\0\0", 4));
+  return pe;
+}
+
+// The slot (after the marker in ELF, at 0x80 in PE) gets the offset of the
+// appended header; nothing else of the runner changes.
+TEST(Binder, SlotGetsTheOffsetAndRefusals) {
+  const std::string program = Compile("PRINT \"bound\"\nEND").program;
+  std::string out, error;
+  for (const std::string& runner : {FakeElf(), FakePe(0x100)}) {
+    ASSERT_TRUE(vestcomp::BindImage(runner, program, out, error)) << error;
+    const size_t slot = runner[0] == 'M' ? 0x80 : runner.find("<<VESTIL-APPEND-SLOT>>") + 22;
+    std::string offset(4, '\0');
+    for (int k = 0; k < 4; ++k) offset[k] = static_cast<char>(runner.size() >> (8 * k));
+    EXPECT_EQ(out, runner.substr(0, slot) + offset + runner.substr(slot + 4) + program);
+  }
+  auto refused = [&](const std::string& runner, const std::string& prog, const char* why) {
+    out.clear();
+    EXPECT_FALSE(vestcomp::BindImage(runner, prog, out, error)) << why;
+    EXPECT_TRUE(out.empty());
+    EXPECT_NE(error.find(why), std::string::npos) << error;
+  };
+  refused(FakePe(0x80), program, "PE header starts at 0x80");
+  refused(FakePe(0x100, 0x1234), program, "already has a program appended (offset 0x1234)");
+  refused(FakePe(0x100).substr(0, 0x82), program, "too short");
+  refused("\x7f" "ELF plain", program, "no append slot");
+  refused(FakeElf() + FakeElf(), program, "more than once");
+  refused("\x7f" "ELF<<VESTIL-APPEND-SLOT>>\0\0", program, "cut off");
+  refused(FakeElf(), "not a program", "no VESTIL header");
+  refused(FakeElf(), program + "\x05" "ab", "damaged");
+  vestcomp::BindOptions unchecked;
+  unchecked.unchecked_program = true;
+  EXPECT_TRUE(vestcomp::BindImage(FakeElf(), "junk", out, error, unchecked));
 }
 
 }  // namespace

@@ -1,16 +1,10 @@
-// Fuzz target: the input is a BMP file. An accepted image is decoded in full
-// (every pixel the platform would read), and its decoded picture is written
-// in SAVEBMP's layout and read back. Findings besides the sanitizers': an
-// accepted image whose header, table or pixels reach past its block, and a
-// written file that does not read back as the same picture.
-#include <cstdint>
-#include <string>
+// Fuzz target: a BMP file, decoded in full, written in SAVEBMP's layout and
+// read back. Findings: header, table or pixels past the block of an accepted
+// image; a written file that does not read back as the same picture.
 #include <vector>
 
 #include "fuzz_check.h"
 #include "gui/bmp_file.h"
-
-using vestil::fuzz::Require;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace vestil::gui;

@@ -1,17 +1,10 @@
-// Fuzz target: the input is 30 bytes of three memo fields' texts followed by
-// a memo file (.DBT) of a table made by the engine. The memos are read,
-// written (new and in place), and copied by a pack, then read again.
-// Findings besides the sanitizers': a memo file grown beyond what was
-// written, a byte of the file as it was overwritten by a memo write.
+// Fuzz target: 30 bytes of three memo texts, then a memo file (.DBT) of a
+// table; memos read, written (new and in place), packed, read again.
+// Findings: a memo file grown beyond what was written, an overwritten byte.
 #include <algorithm>
-#include <cstdint>
-#include <string>
 #include <vector>
 
-#include "dbase_fuzz.h"
-
-using namespace vestil;
-using vestil::fuzz::Require;
+#include "fuzz_check.h"
 
 namespace {
 
@@ -37,11 +30,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   MemFiles fs;
   DbEngine e;
   e.files = &fs;
-  if (!fuzz::MakeTable(e, fs, "name;c;4;0\nmemo;m;10;0\n")) fuzz::Finding("no table");
+  if (!fuzz::MakeTable(e, fs, "name;c;4;0\nmemo;m;10;0\n")) Finding("no table");
   const MemBytes original(data + kFieldBytes, data + size);
   fs["T.DBT"] = original;
   DbTable t;
-  if (!fuzz::OpenTable(e, t, "T.DBF")) fuzz::Finding("the table does not open");
+  if (!fuzz::OpenTable(e, t, "T.DBF")) Finding("the table does not open");
   for (int r = 0; r < 3; ++r) {
     StoreField(t, 0, std::to_string(r));
     std::memcpy(t.record.data() + t.fields[1].offset, data + 10 * r, 10);

@@ -1,11 +1,7 @@
-// Differential fuzz target: the input is a program file, run twice under a
-// statement budget, once on decoded lines and once on the text path
-// (each line's text read again every time). What the program shows, the
-// boxes it raises, its exit code, where it stopped, the statements it ran,
-// its variables and the last value must agree; a difference aborts.
-// Built with replay_main.cpp it is the checker of the corpora.
-#include <cstdlib>
-#include <cstring>
+// Differential fuzz target: a program file run under a statement budget on
+// decoded lines and on the text path; what it shows, its boxes, exit code, line,
+// statements, variables and last value must agree (with replay_main.cpp: the corpora's checker).
+#include <bit>
 
 #include "fuzz_host.h"
 
@@ -19,11 +15,7 @@ void Add(std::string& out, const char* label, int64_t v) {
   out += '\n';
 }
 
-void AddFloat(std::string& out, const char* label, double v) {
-  uint64_t bits;
-  std::memcpy(&bits, &v, sizeof bits);
-  Add(out, label, static_cast<int64_t>(bits));
-}
+void AddFloat(std::string& out, const char* label, double v) { Add(out, label, std::bit_cast<int64_t>(v)); }
 
 // Everything one run leaves that a program could show.
 std::string Run(const std::string& path, bool decode) {

@@ -1,22 +1,13 @@
-// Fuzz target: the read-back of the DLL bridge's exchange file. The input
-// describes a call (a count of parameters, their types and, for areas, the
-// area sizes) and then holds the file as the bridge left it. The exchange
-// image is built from areas of those sizes and the file is read back into
-// them. Findings besides the sanitizers': a byte written past an area (its
-// closing zero byte changed) and an area changed when the file did not
-// reach its size field.
-#include <cstdint>
+// Fuzz target: the DLL bridge's exchange file read back. The input: a count
+// of parameters, their types and area sizes, then the file. Findings: a byte
+// written past an area, an area changed by a file that ends before it.
 #include <cstring>
 #include <memory>
-#include <string>
 #include <vector>
 
 #include "data/dll_calls.h"
 #include "fuzz_check.h"
 #include "values/variables.h"
-
-using namespace vestil;
-using vestil::fuzz::Finding;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 1) return 0;

@@ -1,8 +1,7 @@
 #pragma once
-// The host of the fuzz targets: the console runner's, but boxes answer OK
-// and Cancel in turn, INPUT reads a few numbers, the console shows nothing
-// (or records it), no program starts and every file name but the program's
-// leads nowhere.
+// The fuzz targets' host: the console runner's, but boxes answer OK and Cancel
+// in turn, INPUT reads a few numbers, the console shows nothing (or records
+// it), no program starts and every file but the program's leads nowhere.
 #include <unistd.h>
 
 #include <cstdint>
@@ -25,8 +24,6 @@ class FuzzFiles : public vestil::TerminalFiles {
   }
   std::vector<vestil::FoundFile> FindFiles(std::string_view) override { return {}; }
   int ChangeDirectory(const std::string&) override { return 5; }
-
- private:
   std::string program_;
 };
 
@@ -60,8 +57,6 @@ class FuzzScreen : public vestil::TerminalScreen {
     line = "42";
     return vestil::LineRead::kLine;
   }
-
- private:
   int lines_ = 0;
 };
 
@@ -70,19 +65,11 @@ class FuzzDialogs : public vestil::TerminalDialogs {
   using TerminalDialogs::TerminalDialogs;
   std::string* log = nullptr;  // the boxes shown, when recorded
   int MessageBox(std::string_view text, std::string_view caption, unsigned style) override {
-    if (log) {
-      log->append("\n[box ");
-      log->append(caption);
-      log->append(": ");
-      log->append(text);
-      log->append("]\n");
-    }
+    if (log) log->append("\n[box ").append(caption).append(": ").append(text).append("]\n");
     // Alternate the answers of warning boxes so both paths are explored.
     return (style & 0x0f) && (++boxes_ % 2 == 0) ? vestil::box::kIdCancel : vestil::box::kIdOk;
   }
   bool ChooseDirectory(std::string_view, std::string&) override { return false; }
-
- private:
   int boxes_ = 0;
 };
 
@@ -91,8 +78,6 @@ class FuzzSound : public vestil::TerminalSound {
   explicit FuzzSound(uint32_t& ticks) : ticks_(ticks) {}
   void DefaultBeep() override {}
   void Nap() override { ticks_ += 1000; }
-
- private:
   uint32_t& ticks_;
 };
 
@@ -133,24 +118,12 @@ class FuzzEvents : public vestil::Events {
   int32_t ShadowDcHandle() override { return 0; }
   int32_t ScriptFontHandle() override { return 0; }
   vestil::WindowEdges MainWindowEdges() override { return {}; }
-
- private:
   int inputs_ = 0;
   bool timer_ = false;
 };
 
 struct FuzzHost {
-  explicit FuzzHost(const std::string& path) : files(path), system({"fuzz", path}) {
-    host = vestil::Host{&files, &system, &locale, &screen, &dialogs, &profile, &sound, &ports, &serial,
-                          &libraries, &events};
-    host.canvas = &canvas;
-    host.menus = &menus;
-    host.windows = &windows;
-    host.icons = &icons;
-    host.controls = &controls;
-    host.printer = &printer;
-    host.bitmaps = &bitmaps;
-  }
+  explicit FuzzHost(const std::string& path) : files(path), system({"fuzz", path}) {}
   FuzzFiles files;
   FuzzSystem system;
   vestil::TerminalLocale locale;
@@ -170,17 +143,15 @@ struct FuzzHost {
   vestil::TerminalControls controls;
   vestil::TerminalPrinter printer;
   vestil::TerminalBitmaps bitmaps;
-  vestil::Host host;
+  // Everything but ODBC.
+  vestil::Host host{&files, &system, &locale, &screen, &dialogs, &profile, &sound, &ports, &serial, &libraries,
+                    &events, nullptr, &canvas, &menus, &windows, &icons, &controls, &printer, &bitmaps};
 };
 
-// This process's program file of a target: /tmp/vestil-<name>-<pid>.VSC.
-inline std::string ProgramPath(const char* name) {
-  return std::string("/tmp/vestil-") + name + "-" + std::to_string(getpid()) + ".VSC";
-}
-
-// Writes a fuzz input as the target's program file and gives its path.
+// Writes a fuzz input as this process's program file of a target
+// (/tmp/vestil-<name>-<pid>.VSC) and gives its path.
 inline std::string WriteProgram(const char* name, const uint8_t* data, size_t size) {
-  const std::string path = ProgramPath(name);
+  const std::string path = std::string("/tmp/vestil-") + name + "-" + std::to_string(getpid()) + ".VSC";
   if (FILE* f = std::fopen(path.c_str(), "wb")) {
     std::fwrite(data, 1, size, f);
     std::fclose(f);

@@ -1,19 +1,12 @@
-// Fuzz target: the profile (INI) engine of the console runner. The input is
-// a section, a key and a value (each ended by a zero byte) and then an INI
-// text. The entry is looked up, set, looked up again and set once more.
-// Findings besides the sanitizers': a value that does not read back as
-// written, a second write of the same value that changes the text, and an
-// entry of another section or key that the write changed.
-#include <cstdint>
-#include <string>
+// Fuzz target: the console runner's INI engine; the input is a section, a key and a
+// value (each ended by a zero byte), then an INI text. Findings: a value that does not
+// read back, a second write that changes the text, another entry changed by the write.
+#include <algorithm>
 #include <string_view>
 
 #include "core/shortstring.h"
 #include "fuzz_check.h"
 #include "platform/terminal/profile_file.h"
-
-using namespace vestil;
-using vestil::fuzz::Finding;
 
 namespace {
 
@@ -28,10 +21,8 @@ std::string ProfileText(std::string_view s) {
 bool SameName(std::string_view a, std::string_view b) {
   a = TrimView(a);
   b = TrimView(b);
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (UpperLatin1(a[i]) != UpperLatin1(b[i])) return false;
-  return true;
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                    [](char x, char y) { return UpperLatin1(x) == UpperLatin1(y); });
 }
 
 std::string_view Part(std::string_view& rest) {

@@ -1,15 +1,8 @@
-// Fuzz target: the input is an index file (.NDX) over a table of 40 records
-// made by the engine. It is opened, walked both ways, searched, positioned on
-// records, and updated by record writes and appends, then flushed and opened
-// again. Findings besides the sanitizers': a walk that does not end, an index
-// file grown beyond the pages the writes need.
-#include <cstdint>
-#include <string>
+// Fuzz target: an index file (.NDX) over a table of 40 records, walked both
+// ways, searched, updated by writes and appends, flushed and opened again.
+// Findings: a walk that does not end, an index grown beyond what writes need.
 
-#include "dbase_fuzz.h"
-
-using namespace vestil;
-using vestil::fuzz::Require;
+#include "fuzz_check.h"
 
 namespace {
 
@@ -40,9 +33,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   MemFiles fs;
   DbEngine e;
   e.files = &fs;
-  if (!fuzz::MakeTable(e, fs, "name;c;10;0\nnum;n;8;2\n")) fuzz::Finding("no table");
+  if (!fuzz::MakeTable(e, fs, "name;c;10;0\nnum;n;8;2\n")) Finding("no table");
   DbTable t;
-  if (!fuzz::OpenTable(e, t, "T.DBF")) fuzz::Finding("the table does not open");
+  if (!fuzz::OpenTable(e, t, "T.DBF")) Finding("the table does not open");
   for (int r = 1; r <= kRecords; ++r) {
     StoreField(t, 0, "K" + std::to_string(r * 7 % kRecords));
     StoreField(t, 1, std::to_string(r % 9) + ".5");

@@ -1,6 +1,5 @@
-// A fuzz target built without libFuzzer: every file named on the command
-// line, and every file of every folder named, is run through the target once
-// (a finding aborts). The tests replay the corpora this way.
+// A fuzz target without libFuzzer: every file named, and every file of every
+// folder named, runs through the target once (a finding aborts).
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>

@@ -1,16 +1,18 @@
-// The value rules below the statements: pictures, code pages, dates, the
-// scramble key, text/number conversions, the 48-bit real and the dispatch
-// tables, each a table of edges (rounding, carries, limits, every byte).
+// The value and data rules below the statements, each a table of edges.
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <limits>
 #include <string>
+#include <tuple>
 
 #include "base/cp1252.h"
 #include "base/tokens.h"
 #include "core/runtime.h"
 #include "data/dates.h"
+#include "data/odbc.h"
+#include "data/serial_mode.h"
 #include "platform/terminal/terminal_host.h"
 #include "runtime/assemble.h"
 #include "values/convert.h"
@@ -46,7 +48,9 @@ TEST(Values, FormatPicture) {
   EXPECT_EQ(en(std::string(224, '0')).size(), 224u);
   EXPECT_EQ(en(std::string(225, '0')), "");
   EXPECT_EQ(en(std::string(255, '#')), "");
-  EXPECT_EQ(en("," + std::string(223, '0')).size(), 255u);  // the result is cut
+  std::string grouped(224, '0');
+  grouped[0] = ',';
+  EXPECT_EQ(en(grouped).size(), 255u);  // the result is cut
   EXPECT_EQ(FormatPicture("#,##0", 1234567, ".", "").str(), "1234567");
   EXPECT_EQ(FormatPicture("0", 1.7e38, ".", ",").str().substr(0, 6), "1.7E38");
 }
@@ -69,86 +73,33 @@ TEST(Values, CodePages) {
   EXPECT_EQ(Utf8ToCp1252("\xe2\x86\x92\xff"), "?\xff");  // no form; not UTF-8: kept
 }
 
+// The calendar's limits (1900..2078, two-digit years, the 4000 rule) and the
+// date order read from the locale's separator and short date pattern.
 TEST(Values, Dates) {
   const int days[][3] = {{2000, 2, 29}, {1900, 2, 28}, {2024, 2, 29}, {4000, 2, 28}, {8000, 2, 28}, {2026, 13, 0}};
   for (auto& d : days) EXPECT_EQ(DaysInMonth(d[0], d[1]), d[2]) << d[0];
   const int valid[][4] = {{1900, 1, 1, 1}, {2078, 12, 31, 1}, {2079, 1, 1, 0}, {1899, 12, 31, 0}, {99, 12, 31, 1},
                           {0, 1, 1, 1}, {100, 1, 1, 0}, {2026, 0, 1, 0}, {2026, 1, 0, 0}};
   for (auto& d : valid) EXPECT_EQ(DateValid(d[0], d[1], d[2]), d[3] == 1) << d[0] << d[1] << d[2];
-  const int weekdays[][4] = {{2026, 12, 6, 0}, {2000, 1, 1, 6}, {2000, 2, 29, 2}, {1900, 1, 1, 1}, {2078, 12, 31, 6}};
-  for (auto& d : weekdays) EXPECT_EQ(Weekday(d[0], d[1], d[2]), d[3]) << d[0] << d[1] << d[2];
   const char* orders[][3] = {{".", "dd.MM.yyyy", ".dMy"}, {"", "", ".dMy"}, {"/", "M/d/yy", "/Mdy"},
                              {"-", "yyyy-MM-dd", "-yMd"}, {"/", "d", "/d"}, {".", "dd.MM.dd", ".dMd"}};
   for (auto& o : orders) EXPECT_EQ(MakeDateSettings(o[0], o[1]).Code(), o[2]) << o[1];
-  const char* forms[][3] = {{".", "dd.MM.yyyy", "05.01.2026"}, {"/", "MM/dd/yyyy", "01/05/2026"},
-                            {"-", "yyyy-MM-dd", "2026-01-05"}};
-  for (auto& f : forms) {
-    const DateSettings s = MakeDateSettings(f[0], f[1]);
-    EXPECT_EQ(DateToLocal("20260105", s).str(), f[2]);
-    EXPECT_EQ(LocalToDate(f[2], s).str(), "20260105");
-    EXPECT_EQ(DateToLocal("2026010", s).str() + DateToLocal("+2026010", s).str() + LocalToDate("", s).str(), "");
-  }
-  EXPECT_EQ(LongDate(2026, 3, 1, false).str(), "1. M\xe4rz  2026");
-  EXPECT_EQ(LongDate(2026, 12, 31, true).str(), "Donnerstag, der 31. Dezember 2026");
-  EXPECT_EQ(TimeText(0, 0, 0, 0, 0).str(), "00:00");
-  EXPECT_EQ(TimeText(23, 59, 59, 999, 1).str(), "59.999");
-  EXPECT_EQ(TimeText(23, 59, 0, 0, 1).str(), "00.00");
 }
 
-TEST(Values, ScrambleKeyAndInverse) {
-  EXPECT_TRUE(MakeScrambleKey("").empty());
-  const ShortString k = MakeScrambleKey("ABCD");
-  ASSERT_EQ(k.size(), 255u);
-  // 'A' = 0x41 gives low bits 01, 'D' 00; 255 = 63 * 4 + 3: the last copy is cut.
-  EXPECT_EQ(k.byte(0) << 16 | k.byte(3) << 8 | k.byte(254), 0x4000c0);
-  std::string all;
-  for (int b = 0; b < 255; ++b) all.push_back(static_cast<char>(b + 1));
-  const ShortString once = Scramble(all, k);
-  EXPECT_NE(once.view(), std::string_view(all));
-  EXPECT_EQ(Scramble(once, k).view(), std::string_view(all));
-  for (size_t i = 0; i < once.size(); ++i) EXPECT_EQ(once.byte(i) & 0x3f, (i + 1) & 0x3f);
-  EXPECT_EQ(Scramble("abc", ShortString("short")).view(), "abc");  // not a 255-byte key
-}
-
-TEST(Values, TextRules) {
-  const std::pair<const char*, size_t> separators[] = {{"a,b", 2}, {"\"a,b\",c", 6}, {"(a,b),c", 6}, {"),x", 0},
-                                                       {"\"abc,", 0}, {"", 0}};
-  for (auto& [text, at] : separators) EXPECT_EQ(FindSeparator(',', text), at) << text;
-  EXPECT_EQ(FindSeparator(')', "a)b,c"), 2u);  // compared before the depth changes
-  EXPECT_EQ(FindSeparator(':', "@\x8a\"a:\",1):x"), 0u);
-  EXPECT_EQ(ReplaceAll("aaa", "aa", "b").view(), "ba");  // inserted text is not scanned again
-  EXPECT_EQ(ReplaceAll("aa", "a", "aa").view(), "aaaa");
+// Text conversions: inserted text is not scanned again, results are cut at
+// 255, an overflow keeps what was read, halves round away from zero.
+TEST(Values, TextLimitsAndRounding) {
+  EXPECT_EQ(ReplaceAll("aaa", "aa", "b").view(), "ba");
   EXPECT_EQ(ReplaceAll(std::string(200, 'x'), "x", "yy").size(), 255u);
-  // Text to integer: accepted, the value left behind, overflow.
-  struct Int { const char* text; bool ok; int32_t v; };
-  for (const Int& r : {Int{"-2147483648", true, INT32_MIN}, {"2147483648", false, 214748364}, {"$ff", true, 255},
-                       {"$FFFFFFFF", true, -1}, {"  +12", true, 12}, {"12 ", false, 12}, {"1E5", false, 1}}) {
-    int32_t v = 0;
-    bool overflow = false;
-    EXPECT_EQ(TextToInt(r.text, v, &overflow), r.ok) << r.text;
-    EXPECT_EQ(v, r.v) << r.text;
-    EXPECT_EQ(overflow, r.text == std::string("2147483648")) << r.text;
-  }
-  int32_t v;
-  EXPECT_FALSE(TextToInt("", v) || TextToInt("-", v));
-  const std::pair<const char*, double> floats[] = {{"1E5", 1e5}, {".", 0}, {"-.5", -0.5}, {" 2.5e-3", 0.0025}};
-  for (auto& [text, want] : floats) {
-    double f = 1;
-    EXPECT_TRUE(TextToFloat(text, f) && f == want) << text;
-  }
-  for (const char* bad : {"1e", "1.5x", "", "+", "1,5", "1e999"}) {
-    double f;
-    EXPECT_FALSE(TextToFloat(bad, f)) << bad;
-  }
+  int32_t v = 0;
+  bool overflow = false;
+  EXPECT_FALSE(TextToInt("2147483648", v, &overflow));
+  EXPECT_TRUE(overflow && v == 214748364);
   struct Fixed { double v; int places, width; const char* want; };
   for (const Fixed& r : {Fixed{3.14159, 2, 8, "    3.14"}, {2.5, 0, 0, "3"}, {-0.5, 0, 0, "-1"}, {0.125, 2, 0, "0.13"},
-                         {0.1 + 0.2, 1, 0, "0.3"}, {1.005, 2, 0, "1.00"}, {999.9996, 3, 0, "1000.000"},
-                         {1e-7, 6, 0, "0.000000"}, {2147483648.0, 6, 0, "2147483648.000000"},
-                         {3.14159265358979, -1, 0, "3.1415926536E+00"}, {-12345.678, -1, 0, "-1.2345678000E+04"}})
+                         {999.9996, 3, 0, "1000.000"}, {3.14159265358979, -1, 0, "3.1415926536E+00"}})
     EXPECT_EQ(FormatFloat(r.v, r.places, r.width).view(), r.want) << r.v;
   EXPECT_EQ(FormatFloat(1e300, 6, 0).size(), 255u);
-  EXPECT_EQ(FormatInteger(-42, 6).view(), "   -42");
-  EXPECT_EQ(FormatInteger(123456, 3).view(), "123456");
 }
 
 TEST(Values, Real48RoundsHalfAwayAndKeepsItsRange) {
@@ -177,9 +128,8 @@ TEST(Values, Real48RoundsHalfAwayAndKeepsItsRange) {
   for (auto& [in, want] : longs) EXPECT_EQ(FloatToLong(in), want) << static_cast<double>(in);
 }
 
-// The assembled runtime binds a handler (or its not-implemented stand-in) to
-// every token of the list and to nothing else; CASE and CASENOT are
-// resolved by the loop.
+// A handler (or its stand-in) for every token of the list and nothing else;
+// CASE and CASENOT are resolved by the loop.
 TEST(Values, RuntimeDispatchCoversExactlyTheTokenList) {
   TerminalHost host({"vestrun"});
   auto rt = AssembleRuntime(host.host());
@@ -195,6 +145,92 @@ TEST(Values, RuntimeDispatchCoversExactlyTheTokenList) {
   }
   EXPECT_EQ(CommandTokenOf("WEND"), 0x8a);  // the second keyword leads to the first name
   EXPECT_STREQ(CommandName(0x8a), "ENDWHILE");
+}
+
+// A mode as "BAUD DATA PARITY STOP FLAGS", the flags in hex: 1 binary, 2 parity
+// check, 4 CTS and 8 DSR output flow, 10 DTR on (20 handshake), 40 DSR
+// sensitivity, 100 XON/XOFF out and 200 in, 1000 RTS on (2000 handshake, 3000 toggle).
+std::string Mode(const CommState& s) {
+  char buf[64];
+  const char* stop = s.stop_bits == CommState::kOneStopBit ? "1" : s.stop_bits == CommState::kTwoStopBits ? "2" : "1.5";
+  std::snprintf(buf, sizeof buf, "%u %u%c%s %x", s.baud, s.data_bits, "NOEMS"[s.parity % 5], stop, s.flags);
+  return buf;
+}
+
+TEST(DataRules, SerialModeDefinitions) {
+  CommState odd;  // what a definition leaves alone: data bits, parity, stop bits, limits, other flags
+  odd.baud = 4800;
+  odd.data_bits = 6;
+  odd.parity = CommState::kOdd;
+  odd.stop_bits = CommState::kTwoStopBits;
+  odd.xon_limit = 100;
+  odd.xoff_limit = 200;
+  odd.flags = 0x4345;  // binary, XON/XOFF, CTS output flow, DSR sensitivity and a bit of its own
+  CommState seven, slow, plain;
+  seven.data_bits = 7;
+  slow.baud = 110;
+  const std::tuple<const char*, const CommState*, const char*> rows[] = {
+      {"baud=19200 parity=E data=7 stop=2", &plain, "19200 7E2 1013"},
+      // Keys and letters in any case, the port's name before them, blanks around.
+      {"  COM3:  BAUD=96 Parity=o DATA=5 Stop=1.5 ", &plain, "9600 5O1.5 1013"},
+      {"9600,n,8,1", &plain, "9600 8N1 1011"},
+      // Two-digit rates; empty fields keep theirs; a retry letter sets flow control.
+      {"com1: 19, e, , 2, x", &seven, "19200 7E2 1313"}, {"48,n,8,1,p", &plain, "4800 8N1 202d"},
+      // Flow control is switched off unless asked for; DTR and RTS are on.
+      {"baud=1200", &odd, "1200 6O2 5013"},
+      {"baud=9600 xon=on odsr=on octs=on idsr=on dtr=hs rts=tog", &plain, "9600 8N1 336d"},
+      // 110 without a stop field takes two stop bits; with one, or unchanged, it keeps it.
+      {"baud=110", &plain, "110 8N2 1011"}, {"110,n,8,1", &plain, "110 8N1 1011"}, {"parity=n", &slow, "110 8N1 1011"},
+      {"parity=m", &plain, "9600 8M1 1013"}, {"parity=S", &plain, "9600 8S1 1013"}, {"11", &plain, "110 8N2 1011"},
+      {"57600", &plain, "57600 8N1 1011"}};
+  for (const auto& [def, before, want] : rows) {
+    CommState s = *before;
+    CommTimeouts t{50, 50, 50, 50, 50};
+    ASSERT_TRUE(ParseCommDefinition(def, s, t)) << def;
+    EXPECT_EQ(Mode(s), want) << def;
+    EXPECT_EQ(s.xon_limit + s.xoff_limit, before->xon_limit + before->xoff_limit) << def;
+    EXPECT_EQ(t.read_interval + t.write_constant, 100u) << def;  // without "to=" the timeouts stay
+  }
+  CommState s;
+  CommTimeouts t{50, 50, 50, 50, 50};
+  ASSERT_TRUE(ParseCommDefinition("baud=9600 to=on", s, t));
+  EXPECT_EQ(t.read_interval + t.read_multiplier + t.read_constant + t.write_multiplier, 0u);
+  EXPECT_EQ(t.write_constant, 60000u);
+  ASSERT_TRUE(ParseCommDefinition("baud=9600 TO=OFF dtr=off rts=off", s, t));
+  EXPECT_EQ(t.write_constant, 0u);
+  EXPECT_EQ(Mode(s), "9600 8N1 1");
+  // Refused definitions change nothing.
+  for (const char* bad :
+       {"", "   ", "COM1:", "baud=", "baud=0", "baud=96x", "parity=x", "data=4", "data=9", "stop=3", "stop=1.0",
+        "xon=yes", "dtr=tog", "rts=maybe", "speed=9600", "baud 9600", "baud=9600 parity", "9600,q,8,1", "9600,n,4,1",
+        "9600,n,8,3", "9600,n,8,1,z", "9600,n,8,1,x,1", "abc", "-9600,n,8,1", "9999999999"}) {
+    CommState b;
+    b.baud = 2400;
+    CommTimeouts bt{1, 2, 3, 4, 5};
+    EXPECT_FALSE(ParseCommDefinition(bad, b, bt)) << bad;
+    EXPECT_TRUE(b.baud == 2400u && b.flags == CommState::kBinary && bt.write_constant == 5u) << bad;
+  }
+}
+
+// The display widths of result columns (raised to the name) and the cells of console lines.
+TEST(DataRules, OdbcWidthsAndCells) {
+  struct Row { int16_t type; uint64_t size, width; uint8_t name = 1; };
+  const Row rows[] = {
+      {2, 8, 10},   {3, 12, 14},  {4, 99, 11},   {5, 99, 6},    {6, 99, 22},  {8, 99, 22}, {7, 99, 13},
+      {9, 99, 10},  {10, 99, 8},  {11, 99, 23},  {-7, 99, 1},   {-6, 99, 4},  {-5, 99, 20}, {-2, 16, 32},
+      {-3, 5, 10},  {-1, 9999, 50}, {1, 20, 21}, {12, 255, 256}, {-9, 0, 1}, {91, 7, 8},
+      {4, 10, 12, 12}, {4, 10, 11, 11}, {-7, 1, 1, 0}, {-2, 0, 3, 3}};  // KUNDENNUMMER INTEGER
+  for (const Row& r : rows) EXPECT_EQ(SqlDisplayWidth(r.type, r.size, r.name), r.width) << "type " << r.type;
+  ShortString line;  // pad, cut, and widths modulo 256
+  AppendSqlCell(line, "abc", 5);
+  AppendSqlCell(line, "abcdef", 4);
+  AppendSqlCell(line, "xyz", 256);  // 256 counts as 0
+  AppendSqlCell(line, "q", 257);    // and 257 as 1
+  EXPECT_EQ(line, "abc  abcdq");
+  ShortString full(std::string(250, 'a'));
+  AppendSqlCell(full, "bb", 10);
+  EXPECT_EQ(full.size(), 255u);
+  EXPECT_EQ(full.view().substr(248), "aabb   ");
 }
 
 }  // namespace
