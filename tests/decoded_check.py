@@ -46,7 +46,7 @@ def main():
     ap.add_argument("--vestrun", required=True)
     ap.add_argument("folders", nargs="+")
     a = ap.parse_args()
-    a.vestcomp, a.vestrun, a.keep = os.path.abspath(a.vestcomp), os.path.abspath(a.vestrun), False
+    a.vestcomp, a.vestrun = os.path.abspath(a.vestcomp), os.path.abspath(a.vestrun)
     paths = []
     for folder in a.folders:
         paths += sorted(glob.glob(os.path.join(folder, "*.cases")) + glob.glob(os.path.join(folder, "*.vsl")))

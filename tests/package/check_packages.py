@@ -13,7 +13,6 @@ import re
 import shutil
 import subprocess
 import sys
-import time
 import traceback
 import zipfile
 
@@ -136,15 +135,12 @@ def test_deb_install(a):
         r = run(['/usr/bin/vestrun', '--version'])
         expect(r.stdout == (VERSION_LINE % ('vestrun', project_version(a.build))).encode(), '--version: %r' % r.stdout)
         work = fresh(os.path.join(a.work, 'deb'))
-        for name in ('hello', 'files'):
-            run(['/usr/bin/vestcomp', '/usr/share/doc/vestil/examples/%s.vsl' % name, '-o', name + '.VSC'], cwd=work)
+        run(['/usr/bin/vestcomp', '/usr/share/doc/vestil/examples/hello.vsl', '-o', 'hello.VSC'], cwd=work)
         # The installed runner is stripped; its appended-program slot stays.
         run(['/usr/bin/vestcomp', 'bind', '/usr/bin/vestrun', 'hello.VSC', '-o', 'hello'], cwd=work)
         for argv in (['/usr/bin/vestrun', 'hello'], [work + '/hello']):
             r = run(argv, cwd=work)
             expect(r.stdout == HELLO_OUTPUT, '%s printed %r' % (argv, r.stdout))
-        run(['/usr/bin/vestrun', 'files.VSC'], cwd=work)
-        expect(read(os.path.join(work, 'squares.txt')) == SQUARES, 'files.vsl wrote another squares.txt')
         r = run(['man', 'vestrun'], env=MAN_ENV)
         expect(b'vestrun - run VESTIL programs' in r.stdout, 'man vestrun: %r' % r.stdout[:200])
     finally:
@@ -246,7 +242,6 @@ def main():
     a.work = os.path.join(a.build, 'package-tests')
     passed = failed = 0
     for name, func in TESTS.items():
-        t0 = time.monotonic()
         try:
             note = func(a)
         except Exception as e:
@@ -256,7 +251,7 @@ def main():
                 traceback.print_exc()
         else:
             passed += not note
-            print('SKIP %s: %s' % (name, note) if note else 'PASS %s (%.1f s)' % (name, time.monotonic() - t0), flush=True)
+            print('SKIP %s: %s' % (name, note) if note else 'PASS ' + name, flush=True)
     print('package tests: %d passed, %d failed' % (passed, failed))
     return 1 if failed else 0
 
