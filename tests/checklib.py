@@ -18,11 +18,10 @@ def expect(cond, what):
 
 
 def arguments(doc, *more):
-    """--vestcomp, --vestrun (made absolute), --keep and more (flags, keywords)."""
+    """--vestcomp, --vestrun (made absolute) and more (flags, keywords)."""
     ap = argparse.ArgumentParser(description=doc.strip().splitlines()[0])
     ap.add_argument("--vestcomp", required=True)
     ap.add_argument("--vestrun", required=True)
-    ap.add_argument("--keep", action="store_true", help="keep the scratch folder")
     for flags, kw in more:
         ap.add_argument(*flags, **kw)
     a = ap.parse_args()
@@ -36,10 +35,7 @@ def scratch(a, prefix):
     try:
         yield work
     finally:
-        if a.keep:
-            print("kept", work)
-        else:
-            shutil.rmtree(work, ignore_errors=True)
+        shutil.rmtree(work, ignore_errors=True)
 
 
 def compile_program(a, work, name, source):
