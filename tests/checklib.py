@@ -59,18 +59,5 @@ def run_program(a, work, name, source, env=None, encoding="utf-8"):
     return r.stdout.decode(encoding).split("\n")
 
 
-class Checks:
-    """Failures collected by name; report() prints them and gives the exit code."""
-
-    def __init__(self):
-        self.failures = []
-
-    def __call__(self, what, got, want):
-        if got != want:
-            self.failures.append("%s:\n  got  %r\n  want %r" % (what, got, want))
-
-    def report(self, name):
-        for f in self.failures:
-            print("FAIL", f)
-        print("%s: %d failures" % (name, len(self.failures)))
-        return 1 if self.failures else 0
+def check(what, got, want):
+    expect(got == want, "%s:\n  got  %r\n  want %r" % (what, got, want))

@@ -12,17 +12,12 @@
 namespace vestil::sound {
 namespace {
 
-// "TIME:MESSAGE" in hex, the time since the first tick; an open "[TIME", a close "]TIME".
-std::string Msg(uint32_t time, uint32_t msg, char mark = 0) {
+// Appends "TIME:MESSAGE" (hex; the time since the first tick) to a list
+// separated by blanks, or with a mark "[TIME" (an open) or "]TIME" (a close).
+void Add(std::string& list, uint32_t time, uint32_t msg, char mark = 0) {
   char buf[32];
   std::snprintf(buf, sizeof buf, mark ? "%c%u" : "%u:%x", mark ? mark : time, mark ? time : msg);
-  return buf;
-}
-
-// Appends an item to a list of items separated by blanks.
-void Add(std::string& list, const std::string& item) {
-  list += list.empty() ? "" : " ";
-  list += item;
+  list += (list.empty() ? "" : " ") + std::string(buf);
 }
 
 // Records the messages, and in `log` also the opens and closes.
@@ -32,19 +27,19 @@ class Recorder : public MidiSink, public MusicClock {
   unsigned OutputDevices() override { return devices; }
   bool Open() override {
     EXPECT_FALSE(open_) << "opened twice";
-    Add(log, Msg(now_ - base_, 0, '['));
+    Add(log, now_ - base_, 0, '[');
     return open_ = open_ok;
   }
   void ShortMessage(uint32_t msg) override {
     EXPECT_TRUE(open_) << "message to a closed device";
     ++sent;
-    Add(log, Msg(now_ - base_, msg));
-    Add(msgs, Msg(now_ - base_, msg));
+    Add(log, now_ - base_, msg);
+    Add(msgs, now_ - base_, msg);
   }
   void Close() override {
     EXPECT_TRUE(open_) << "closed without opening";
     open_ = false;
-    Add(log, Msg(now_ - base_, 0, ']'));
+    Add(log, now_ - base_, 0, ']');
   }
   uint32_t Now() override { return now_; }
   void WaitUntil(uint32_t start, uint32_t ms) override { now_ = now_ - start < ms ? start + ms : now_; }
