@@ -6,9 +6,7 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <memory>
 #include <string>
-#include <vector>
 
 #include "core/runtime.h"
 #include "platform/terminal/terminal_host.h"
@@ -79,7 +77,7 @@ class FuzzSound : public vestil::TerminalSound {
   uint32_t& ticks_;
 };
 
-// No library loads: a fuzzed program calls no function of the process.
+// No library loads, no port opens (the failure paths are taken).
 class FuzzLibraries : public vestil::Libraries {
  public:
   void* Load(std::string_view) override { return nullptr; }
@@ -92,7 +90,6 @@ class FuzzLibraries : public vestil::Libraries {
   void EndWait() override {}
 };
 
-// No devices: every port open fails, so the functions take their failure paths.
 class FuzzSerial : public vestil::TerminalSerialPorts {
  public:
   int32_t Open(std::string_view, uint32_t, uint32_t) override { return -1; }

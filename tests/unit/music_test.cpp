@@ -17,7 +17,8 @@ namespace {
 void Add(std::string& list, uint32_t time, uint32_t msg, char mark = 0) {
   char buf[32];
   std::snprintf(buf, sizeof buf, mark ? "%c%u" : "%u:%x", mark ? mark : time, mark ? time : msg);
-  list += (list.empty() ? "" : " ") + std::string(buf);
+  list += list.empty() ? "" : " ";
+  list += buf;
 }
 
 // Records the messages, and in `log` also the opens and closes.
