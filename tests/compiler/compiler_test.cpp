@@ -1,5 +1,4 @@
-// The compiler, lister and binder: byte-exact lines, every error and warning
-// once, listings that compile back to the same bytes, the binder's slot.
+// The compiler, lister and binder: byte-exact lines, errors and warnings, listings, the binder's slot.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -314,15 +313,13 @@ TEST(Listing, WhatCannotBeNamedIsEscaped) {
 }
 
 TEST(Listing, CallsAreNamedOnlyWhenTheNameCompilesBack) {
-  // A procedure with a keyword name, twice the same name, a call to a line
-  // that is no PROC.
+  // A procedure with a keyword name, twice the same name, a call to a line that is no PROC.
   std::string text = RoundTrip(Program({B("\x8f" "PRINT"), B("\x8c"), B("\xff\x01\x00"), B("\x8f" "p"),
                                         B("\x8f" "P"), B("\xff\x04\x00" "1"), B("\xff\x05\x00"),
                                         B("\xff\x02\x00")}));
   EXPECT_EQ(text, "PROC PRINT\nENDPROC\n\\x{FF} \\x{01}\\x{00}\nPROC p\n  \\x{8F} P\n    p 1\n"
                   "    \\x{FF} \\x{05}\\x{00}\n    \\x{FF} \\x{02}\\x{00}\n");
-  // Definitions without our marker cannot be written as DEFFN; calls whose
-  // argument count differs from the definition are written raw.
+  // Definitions without our marker are no DEFFN; calls with another argument count are raw.
   text = RoundTrip(Program({B("\x83" "XXXX1)@%1)"), B("\x83" "DEFN2)@%1)"), B("\xa2@\x60\x01\x00" "5)"),
                             B("\xa2@\x60\x02\x00" "5)"), B("\xa2@\x60\x02\x00" "5,6)")}));
   EXPECT_EQ(text, "\\x{83} XXXX1\\x{29}@%(1)\nDEFFN FN2(2) @%(1)\nPRINT @\\x{60}\\x{01}\\x{00}(5)\n"

@@ -23,7 +23,7 @@ from checklib import expect as check  # noqa: E402
 
 
 def peers():
-    """python3-dbf and dbfread, or the exit code 77 (skipped) without them."""
+    """python3-dbf and dbfread, or the exit code 77 (skipped)."""
     try:
         import dbf
         import dbfread
@@ -48,11 +48,6 @@ def put(**fields):
 
 def create(structure, table, *more):
     return ["DBCREATE %s > %s" % (q(structure), q(table)), "@DBOPEN(#1, %s)" % q(table)] + list(more)
-
-
-def write(folder, name, text):
-    with open(os.path.join(folder, name), "w") as f:
-        f.write(text)
 
 
 def read_dbf(path, killed=False):
@@ -137,7 +132,7 @@ WEND
 
 def case_interop(args, folder):
     dbf, dbfread = peers()
-    write(folder, "STRUKT.TXT", "name ; c ; 20 ; 0\nbetrag;n;10;2\ndatum;d;20;0\naktiv;l;5;0\nnotiz;m;1;0\nmenge;N;5;0\n")
+    open(os.path.join(folder, "STRUKT.TXT"), "w").write("name ; c ; 20 ; 0\nbetrag;n;10;2\ndatum;d;20;0\naktiv;l;5;0\nnotiz;m;1;0\nmenge;N;5;0\n")
     rows = [("Meier", "1234.50", "19961231", "T", "42", ["Zeile eins", "Zeile zwei"]),
             ("Schulze", "-7.25", "20000229", "F", "-3", []),
             ("Abel", "0.00", "18991230", "?", "0", ["Nur eine Zeile"])]
@@ -200,7 +195,7 @@ WEND
 
 def case_kill(args, folder):
     rng = random.Random(args.seed)
-    write(folder, "S.TXT", "name;c;12;0\n")
+    open(os.path.join(folder, "S.TXT"), "w").write("name;c;12;0\n")
     checklib.compile_program(args, folder, "APPEND", APPEND)
     probe = checklib.compile_program(args, folder, "PROBE", '@DBOPEN(#1, "T")\nPRINT @DBUSEINDEX("I")\n')
     outcomes = [0, 0]

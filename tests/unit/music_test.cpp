@@ -1,5 +1,4 @@
-// The music language, MIDINOTES, BEEP and PLAYSOUND against a recording MIDI
-// output and a clock that moves only when waited on.
+// The music language, MIDINOTES, BEEP and PLAYSOUND on a recording MIDI output and a waited-on clock.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -12,8 +11,7 @@
 namespace vestil::sound {
 namespace {
 
-// Appends "TIME:MESSAGE" (hex; the time since the first tick) to a list
-// separated by blanks, or with a mark "[TIME" (an open) or "]TIME" (a close).
+// Appends "TIME:MESSAGE" (hex; the time since the first tick), or an open "[TIME" or close "]TIME".
 void Add(std::string& list, uint32_t time, uint32_t msg, char mark = 0) {
   char buf[32];
   std::snprintf(buf, sizeof buf, mark ? "%c%u" : "%u:%x", mark ? mark : time, mark ? time : msg);
@@ -154,8 +152,7 @@ TEST(MidiNotes, ProgramChangesAndMissingDevice) {
   const int32_t programs[] = {1, 1, 1, 35};
   ASSERT_TRUE(MidiNotes(programs, -1, 0, r, r));
   EXPECT_EQ(r.log, "[0 0:1c0 0:1c1 0:1c2 ]0");
-  // The tenth note is channel 3's program; a negative value sends nothing;
-  // a length below -1 sends nothing at all.
+  // The tenth note is channel 3's program; a negative value, or a length below -1, sends nothing.
   const std::vector<int32_t> ten = {0, -5, 127, 9, 0, 0, 0, 0, 0, 42};
   Recorder r2;
   ASSERT_TRUE(MidiNotes(ten, -1, 0, r2, r2));
@@ -174,8 +171,7 @@ TEST(MidiNotes, ProgramChangesAndMissingDevice) {
   EXPECT_EQ(closed.msgs, "");
 }
 
-// BEEP's duration factor 0.37999696 (in 80-bit arithmetic), PLAYSOUND's flags
-// without a memory image, a resource or a file name.
+// BEEP's duration factor 0.37999696 (80-bit); PLAYSOUND's flags without memory, resource or file name.
 TEST(Beep, DurationFactorAndFlags) {
   EXPECT_EQ(BeepDuration(1000) * 10 + BeepDuration(2), 3801u);
   EXPECT_EQ(BeepDuration(2147483647), 816037258u);
