@@ -46,12 +46,9 @@ def main():
     ap.add_argument("--vestrun", required=True)
     ap.add_argument("folders", nargs="+")
     a = ap.parse_args()
-    a.vestcomp, a.vestrun, a.keep = os.path.abspath(a.vestcomp), os.path.abspath(a.vestrun), False
-    paths = []
-    for folder in a.folders:
-        paths += sorted(glob.glob(os.path.join(folder, "*.cases")) + glob.glob(os.path.join(folder, "*.vsl")))
+    a.vestcomp, a.vestrun = os.path.abspath(a.vestcomp), os.path.abspath(a.vestrun)
     runs, failures = 0, 0
-    for path in paths:
+    for path in [p for f in a.folders for p in sorted(glob.glob(f + "/*.cases") + glob.glob(f + "/*.vsl"))]:
         a.expect = path
         for case in cases_of(path):
             runs += 1

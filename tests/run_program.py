@@ -106,7 +106,6 @@ def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("--vestcomp", required=True)
     ap.add_argument("--vestrun", required=True)
-    ap.add_argument("--keep", action="store_true")
     ap.add_argument("expect", help="the .cases file")
     a = ap.parse_args()
     a.vestcomp, a.vestrun = os.path.abspath(a.vestcomp), os.path.abspath(a.vestrun)
@@ -126,12 +125,8 @@ def run_case(a, name, source, source_text, sections, extra_env=None, observe=Non
     """Runs one case; extra_env is added to the environment, observe(r, work)
     sees the finished run and its folder (tests/decoded_check.py)."""
     kinds = {k: (args, text) for k, args, text in sections}
-
-    def arg(kind, default=None):
-        return kinds[kind][0][0] if kind in kinds and kinds[kind][0] else default
-
-    def text(kind, default=""):
-        return kinds[kind][1] if kind in kinds else default
+    arg = lambda kind, default=None: kinds[kind][0][0] if kind in kinds and kinds[kind][0] else default  # noqa: E731
+    text = lambda kind, default="": kinds[kind][1] if kind in kinds else default  # noqa: E731
     work = tempfile.mkdtemp(prefix="vestil-" + name + "-")
     failures = []
     disk = None
@@ -196,10 +191,8 @@ def run_case(a, name, source, source_text, sections, extra_env=None, observe=Non
         env.update(extra_env or {})
         size = int(arg("limit")) if "limit" in kinds else None
         memory = int(arg("memory")) << 20 if "memory" in kinds else None
-        if memory:
-            with open(runner, "rb") as f:
-                if b"__asan_init" in f.read():
-                    memory = None
+        with open(runner, "rb") as f:
+            memory = None if memory and b"__asan_init" in f.read() else memory
         closed = [int(fd) for fd in kinds.get("closed", ([], ""))[0]]
 
         def limits():
@@ -212,10 +205,10 @@ def run_case(a, name, source, source_text, sections, extra_env=None, observe=Non
                 os.close(fd)
         run = dict(capture_output=True, cwd=work, env=env, timeout=120, preexec_fn=limits)
         if "stdinfile" in kinds:
-            with open(os.path.join(work, arg("stdinfile")), "rb") as f:
-                r = subprocess.run([runner] + argv, stdin=f, **run)
+            run["stdin"] = open(os.path.join(work, arg("stdinfile")), "rb")
         else:
-            r = subprocess.run([runner] + argv, input=text("stdin").encode("utf-8"), **run)
+            run["input"] = text("stdin").encode("utf-8")
+        r = subprocess.run([runner] + argv, **run)
         if observe:
             observe(r, work)
 
@@ -229,20 +222,16 @@ def run_case(a, name, source, source_text, sections, extra_env=None, observe=Non
         if r.returncode != want_exit:
             failures.append("exit code %d, expected %d" % (r.returncode, want_exit))
         for kind, args, body in sections:
-            if kind == "file":
-                p = os.path.join(work, args[0])
-                if not os.path.exists(p):
-                    failures.append("file %s was not written" % args[0])
-                else:
-                    with open(p, "rb") as f:
-                        compare("file " + args[0], f.read().decode("cp1252", "replace"), body)
+            p = os.path.join(work, args[0]) if kind == "file" else None
+            if p and not os.path.exists(p):
+                failures.append("file %s was not written" % args[0])
+            elif p:
+                with open(p, "rb") as f:
+                    compare("file " + args[0], f.read().decode("cp1252", "replace"), body)
     finally:
         if disk:
             subprocess.run(["umount", disk])
-        if a.keep:
-            print("kept", work)
-        else:
-            shutil.rmtree(work, ignore_errors=True)
+        shutil.rmtree(work, ignore_errors=True)
     for f in failures:
         print(f)
     return 1 if failures else 0

@@ -16,10 +16,6 @@ PICTURE = [[0, 1, 2, 3, 0],
            [1, 0, 0, 2, 3]]
 
 
-def rgb(i):
-    return COLORS[i]
-
-
 def bmp(width, height, bits, pixels, table=b"", compression=0, masks=b"",
         header_size=40, offset=None, image_size=None, colors_used=0,
         planes=1, magic=b"BM", extra_header=b""):
@@ -60,7 +56,7 @@ def rows(bits, pic, top_down=False, pack=None):
         elif bits == 8:
             row = bytes(r)
         else:
-            row = b"".join(pack(rgb(i)) for i in r)
+            row = b"".join(pack(COLORS[i]) for i in r)
         out += row + b"\0" * (-len(row) % 4)
     return out
 
@@ -86,7 +82,7 @@ def via16(c, green=5):
 
 
 def expect(conv=lambda c: c, pic=PICTURE):
-    return [[conv(rgb(i)) for i in r] for r in pic]
+    return [[conv(COLORS[i]) for i in r] for r in pic]
 
 
 def rle8(pic):
@@ -132,7 +128,7 @@ def good():
     # A delta skips to the top row's third pixel: the rest stays index 0.
     delta = b"\0\2\2\2" + bytes([1, 1]) + b"\0\1"
     g["rle8_delta"] = (bmp(w, h, 8, delta, table(4), compression=1, colors_used=4),
-                       [[0, 0, rgb(1), 0, 0], [0] * 5, [0] * 5])
+                       [[0, 0, COLORS[1], 0, 0], [0] * 5, [0] * 5])
     # Pixel data after a gap (offset beyond the table), as SAVEBMP writes.
     g["bits24_gap"] = (bmp(w, h, 24, rows(24, PICTURE, pack=p24), offset=58), expect())
     return g

@@ -1,7 +1,11 @@
 #!/usr/bin/env python3
 """The vestcomp command line: exit codes, default output names, no output
 after errors, list to standard output, --scramble, bind refusals, warnings
-and -Werror; every example compiles without a warning and lists back."""
+and -Werror; every example compiles without a warning and lists back.
+--help and --version of both: as the only argument they print the usage or
+the version; otherwise the word means what it meant before (a program file
+"--help.VSC" found regardless of case runs, a second argument makes it a
+program name, a bound program gets it as its parameter)."""
 import argparse
 import glob
 import os
@@ -16,14 +20,17 @@ WARNING = (b'warn.vsl:2:6: warning: the text "1" is assigned to the number varia
 def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("--vestcomp", required=True)
+    ap.add_argument("--vestrun", required=True)
+    ap.add_argument("--build-version", required=True, help="the CMake project version")
     ap.add_argument("--examples", help="a folder whose *.vsl must compile without a warning")
     args = ap.parse_args()
-    vc = os.path.abspath(args.vestcomp)
+    vc, vr = os.path.abspath(args.vestcomp), os.path.abspath(args.vestrun)
+    version = "vestrun %s (VESTIL runtime 5.0a-NT)\n" % args.build_version
     failures = []
 
     with tempfile.TemporaryDirectory() as d:
-        def run(*a):
-            return subprocess.run([vc] + list(a), capture_output=True, cwd=d)
+        def run(*a, exe=vc, cwd=d):
+            return subprocess.run([exe] + list(a), capture_output=True, cwd=cwd, stdin=subprocess.DEVNULL, timeout=60)
 
         def exists(name):
             return os.path.exists(os.path.join(d, name))
@@ -33,8 +40,11 @@ def main():
 
         for name, text in (("prog.vsl", 'PRINT "ä"\nEND\n'), ("bad.vsl", "END\nNOSUCH 1\nPRINT @NONE(1)\n"),
                            ("inc.vsl", 'INCLUDE "missing.vsl"\n'), ("runner", "plain text"),
-                           ("warn.vsl", 'DECLARE a%\na% = "1"\n#NOWARN\na% = "2"\n')):
+                           ("warn.vsl", 'DECLARE a%\na% = "1"\n#NOWARN\na% = "2"\n'),
+                           ("par.vsl", 'PRINT "program ran: "; @PAR$(1); $VERSION\nEND\n')):
             open(os.path.join(d, name), "w", encoding="utf-8").write(text)
+        alone = os.path.join(d, "alone")
+        os.mkdir(alone)
         # (what, result, expected exit code, check of the result or None)
         checks = [
             ("--help", run("--help"), 0, lambda r: b"vestcomp list" in r.stdout),
@@ -59,7 +69,22 @@ def main():
             ("a warning", run("warn.vsl"), 0, lambda r: r.stderr == WARNING),
             ("-Werror", run("warn.vsl", "-Werror", "-o", "w.VSC"), 1,
              lambda r: b"error:" in r.stderr and not exists("w.VSC")),
+            ("vestrun --help", run("--help", exe=vr), 0, lambda r: r.stdout.startswith(b"usage: vestrun [--trace")),
+            ("vestrun --version", run("--version", exe=vr), 0, lambda r: r.stdout == version.encode()),
+            ("vestcomp --version", run("--version"), 0, lambda r: r.stdout == version.replace("vestrun", "vestcomp").encode()),
+            ("vestrun --help x", run("--help", "x", exe=vr), 2,
+             lambda r: r.stdout == b"" and b"Datei nicht gefunden: --help.VSC" in r.stderr),
+            ("vestcomp --version x.vsl", run("--version", "x.vsl"), 2, lambda r: b"unknown option --version" in r.stderr),
+            ("compile --help.VSC", run("par.vsl", "-o", "--HELP.vsc"), 0, None),
+            ("vestrun --help with --HELP.vsc", run("--help", exe=vr), 0, lambda r: r.stdout == b"program ran: --help5.0a-NT\n"),
+            ("compile a file --version", run("par.vsl", "-o", "--version"), 0, None),
+            ("vestrun --version with a file --version", run("--version", exe=vr), 2,
+             lambda r: r.stdout == b"" and b"Datei nicht gefunden: --version.VSC" in r.stderr),
+            # A bound program in a folder of its own gets the word as its parameter.
+            ("bind", run("bind", vr, "-o", "alone/app", "--", "--version"), 0, lambda r: r.stderr == b""),
         ]
+        checks += [("bound program with " + w, run(w, exe=os.path.join(alone, "app"), cwd=alone), 0,
+                    lambda r, w=w: r.stdout == b"program ran: %s5.0a-NT\n" % w.encode()) for w in ("--help", "--version")]
         # Every example compiles without a warning; its listing compiles back to the same bytes.
         for src in sorted(glob.glob(os.path.join(os.path.abspath(args.examples), "*.vsl"))) if args.examples else []:
             name = os.path.basename(src)

@@ -39,9 +39,8 @@ int main(int argc, char **argv) {
 
   FILE *log = fopen("BRIDGE.LOG", "ab");
   const char *name = argv[2];
-  for (const char *p = argv[2]; *p; ++p) {
+  for (const char *p = argv[2]; *p; ++p)
     if (*p == '/' || *p == '\\') name = p + 1;
-  }
   if (log) {
     fprintf(log, "%s %s", argv[1], name);
     for (size_t i = 0; i < n; ++i) fprintf(log, " %02X", buf[i]);
@@ -58,14 +57,12 @@ int main(int argc, char **argv) {
     return 0;
   }
 #endif
-  /* The types are the third part of the first argument. */
   const char *types = strchr(argv[1], '|');
-  types = types ? strchr(types + 1, '|') : NULL;
+  types = types ? strchr(types + 1, '|') : NULL; /* the third part */
   if (!types) return 4;
-  ++types;
   long sum = 0;
   size_t pos = 0;
-  for (const char *t = types; *t && *t != '|'; ++t) {
+  for (const char *t = types + 1; *t && *t != '|'; ++t) {
     if (*t == '%' && pos + 2 <= n) {
       sum += (short)(buf[pos] | buf[pos + 1] << 8);
       pos += 2;
@@ -91,7 +88,5 @@ int main(int argc, char **argv) {
   char marker[4096];
   snprintf(marker, sizeof marker, "%s!", argv[2]);
   FILE *m = fopen(marker, "wb");
-  if (!m) return 5;
-  fclose(m);
-  return 0;
+  return m && fclose(m) == 0 ? 0 : 5;
 }

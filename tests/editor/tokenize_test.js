@@ -1,6 +1,5 @@
-// Tokenizes every example with the TextMate grammar of editors/vscode, by the
-// engine VS Code uses (vscode-textmate with vscode-oniguruma), and checks the
-// scopes of a few lines.
+// Tokenizes every example with the TextMate grammar of editors/vscode by VS Code's engine
+// (vscode-textmate with vscode-oniguruma) and checks the scopes of a few lines.
 // usage: node tokenize_test.js GRAMMAR.json FILE.vsl...
 'use strict';
 const fs = require('fs');

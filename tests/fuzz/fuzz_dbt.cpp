@@ -1,6 +1,5 @@
-// Fuzz target: 30 bytes of three memo texts, then a memo file (.DBT) of a
-// table; memos read, written (new and in place), packed, read again.
-// Findings: a memo file grown beyond what was written, an overwritten byte.
+// Fuzz target: 30 bytes of three memo fields, then a memo file (.DBT); memos read, written (new and
+// in place), packed, read again. Findings: a file grown beyond what was written, an overwritten byte.
 #include <algorithm>
 #include <vector>
 

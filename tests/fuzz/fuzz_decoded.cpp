@@ -9,11 +9,7 @@ extern "C" const char* __asan_default_options() { return "allocator_may_return_n
 
 namespace {
 
-void Add(std::string& out, const char* label, int64_t v) {
-  out += label;
-  out += std::to_string(v);
-  out += '\n';
-}
+void Add(std::string& out, const char* label, int64_t v) { out += label + std::to_string(v) + '\n'; }
 
 void AddFloat(std::string& out, const char* label, double v) { Add(out, label, std::bit_cast<int64_t>(v)); }
 

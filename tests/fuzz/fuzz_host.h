@@ -6,9 +6,7 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <memory>
 #include <string>
-#include <vector>
 
 #include "core/runtime.h"
 #include "platform/terminal/terminal_host.h"
@@ -31,11 +29,10 @@ class FuzzSystem : public vestil::TerminalSystem {
  public:
   using TerminalSystem::TerminalSystem;
   uint32_t AppendedProgramOffset() override { return 0; }
+  // The clocks stand still (a run repeats exactly) but for the naps of sound
+  // waits, so that a melody takes no real time and still ends.
   uint32_t MillisecondsSinceMidnightUtc() override { return 12345; }
-  // The clock of @DATE$ and @TIME$ stands still too: a run repeats exactly.
   vestil::LocalTime Now() override { return vestil::LocalTime{2026, 12, 7, 12, 34, 56, 789}; }
-  // The clock stands still but for the naps of sound waits, so that a
-  // melody takes no real time and still ends.
   uint32_t TickCount() override { return ticks; }
   uint32_t ticks = 1000;
   void Execute(std::string_view) override {}
@@ -63,10 +60,9 @@ class FuzzScreen : public vestil::TerminalScreen {
 class FuzzDialogs : public vestil::TerminalDialogs {
  public:
   using TerminalDialogs::TerminalDialogs;
-  std::string* log = nullptr;  // the boxes shown, when recorded
+  std::string* log = nullptr;  // the boxes shown, when recorded; warning boxes get OK and Cancel in turn
   int MessageBox(std::string_view text, std::string_view caption, unsigned style) override {
     if (log) log->append("\n[box ").append(caption).append(": ").append(text).append("]\n");
-    // Alternate the answers of warning boxes so both paths are explored.
     return (style & 0x0f) && (++boxes_ % 2 == 0) ? vestil::box::kIdCancel : vestil::box::kIdOk;
   }
   bool ChooseDirectory(std::string_view, std::string&) override { return false; }
@@ -81,7 +77,7 @@ class FuzzSound : public vestil::TerminalSound {
   uint32_t& ticks_;
 };
 
-// No library loads: a fuzzed program calls no function of the process.
+// No library loads, no port opens (the failure paths are taken).
 class FuzzLibraries : public vestil::Libraries {
  public:
   void* Load(std::string_view) override { return nullptr; }
@@ -94,7 +90,6 @@ class FuzzLibraries : public vestil::Libraries {
   void EndWait() override {}
 };
 
-// No devices: every port open fails, so the functions take their failure paths.
 class FuzzSerial : public vestil::TerminalSerialPorts {
  public:
   int32_t Open(std::string_view, uint32_t, uint32_t) override { return -1; }

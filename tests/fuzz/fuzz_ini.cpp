@@ -41,14 +41,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string value = ProfileText(Part(rest));
   const std::string_view content = rest;
 
-  std::string before;
-  const bool had = IniLookup(content, section, key, before);
   // A second entry to watch: the key "other" of the same section and the
   // same key in the section "other".
   std::string other_key, other_section, v;
   const bool had_other_key = IniLookup(content, section, "other", other_key);
   const bool had_other_section = IniLookup(content, "other", key, other_section);
-  (void)had;
 
   const std::string updated = IniUpdate(content, section, key, value);
   // A key the text cannot hold as written: one with "=" (the line would split
@@ -64,12 +61,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (got != expected) Finding("a written value reads back otherwise");
   if (IniUpdate(updated, section, key, value) != updated) Finding("writing the same value again changed the text");
 
-  const bool same_section = SameName(section, "other");
-  if (!SameName(key, "other") && had_other_key) {
-    if (!IniLookup(updated, section, "other", v) || v != other_key) Finding("another key of the section changed");
-  }
-  if (!same_section && had_other_section) {
-    if (!IniLookup(updated, "other", key, v) || v != other_section) Finding("the key of another section changed");
-  }
+  if (!SameName(key, "other") && had_other_key && (!IniLookup(updated, section, "other", v) || v != other_key))
+    Finding("another key of the section changed");
+  if (!SameName(section, "other") && had_other_section && (!IniLookup(updated, "other", key, v) || v != other_section))
+    Finding("the key of another section changed");
   return 0;
 }

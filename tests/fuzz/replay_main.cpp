@@ -13,12 +13,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
 int main(int argc, char** argv) {
   int inputs = 0;
   for (int a = 1; a < argc; ++a) {
-    std::vector<std::filesystem::path> paths;
-    if (std::filesystem::is_directory(argv[a])) {
-      for (const auto& e : std::filesystem::directory_iterator(argv[a])) paths.push_back(e.path());
-    } else {
-      paths.emplace_back(argv[a]);
-    }
+    std::vector<std::filesystem::path> paths{argv[a]};
+    if (std::filesystem::is_directory(argv[a]))
+      paths.assign(std::filesystem::directory_iterator(argv[a]), std::filesystem::directory_iterator());
     for (const auto& p : paths) {
       std::ifstream in(p, std::ios::binary);
       std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());

@@ -13,7 +13,6 @@ import re
 import shutil
 import subprocess
 import sys
-import time
 import traceback
 import zipfile
 
@@ -39,18 +38,12 @@ def run(argv, timeout=300, check=True, **kw):
 
 
 def read(path):
-    with open(path, 'rb') as f:
-        return f.read()
+    return open(path, 'rb').read()
 
 
 def files_under(folder, ext):
     top = os.path.join(ROOT, folder)
     return [os.path.relpath(p, top) for p in glob.glob(top + '/**/*' + ext, recursive=True)]
-
-
-def site_pages():
-    """The pages mkdocs makes of docs/ (use_directory_urls off): NAME.md -> NAME.html."""
-    return [p[:-3] + '.html' for p in files_under('docs', '.md')]
 
 
 def project_version(build):
@@ -92,7 +85,7 @@ def test_deb_contents(a):
     doc = '/usr/share/doc/vestil/'
     want = ['/usr/share/man/man1/vestrun.1', '/usr/share/man/man1/vestcomp.1', doc + 'README.md', doc + 'language.md']
     want += [doc + 'examples/' + e for e in files_under('examples', '.vsl')]
-    want += [doc + 'html/' + page for page in site_pages() + ['search/search_index.json']]
+    want += [doc + 'html/' + p[:-3] + '.html' for p in files_under('docs', '.md')] + [doc + 'html/search/search_index.json']
     for path in want:
         expect(path in entries, '%s is not in the package' % path)
     for path in ('/usr/bin/vestrun', '/usr/bin/vestcomp'):
@@ -107,8 +100,7 @@ def test_deb_contents(a):
 
 
 def installed():
-    r = run(['dpkg-query', '-W', '-f=${Status}', 'vestil'], check=False)
-    return r.returncode == 0 and b'install ok installed' in r.stdout
+    return b'install ok installed' in run(['dpkg-query', '-W', '-f=${Status}', 'vestil'], check=False).stdout
 
 
 def test_deb_install(a):
@@ -136,15 +128,12 @@ def test_deb_install(a):
         r = run(['/usr/bin/vestrun', '--version'])
         expect(r.stdout == (VERSION_LINE % ('vestrun', project_version(a.build))).encode(), '--version: %r' % r.stdout)
         work = fresh(os.path.join(a.work, 'deb'))
-        for name in ('hello', 'files'):
-            run(['/usr/bin/vestcomp', '/usr/share/doc/vestil/examples/%s.vsl' % name, '-o', name + '.VSC'], cwd=work)
+        run(['/usr/bin/vestcomp', '/usr/share/doc/vestil/examples/hello.vsl', '-o', 'hello.VSC'], cwd=work)
         # The installed runner is stripped; its appended-program slot stays.
         run(['/usr/bin/vestcomp', 'bind', '/usr/bin/vestrun', 'hello.VSC', '-o', 'hello'], cwd=work)
         for argv in (['/usr/bin/vestrun', 'hello'], [work + '/hello']):
             r = run(argv, cwd=work)
             expect(r.stdout == HELLO_OUTPUT, '%s printed %r' % (argv, r.stdout))
-        run(['/usr/bin/vestrun', 'files.VSC'], cwd=work)
-        expect(read(os.path.join(work, 'squares.txt')) == SQUARES, 'files.vsl wrote another squares.txt')
         r = run(['man', 'vestrun'], env=MAN_ENV)
         expect(b'vestrun - run VESTIL programs' in r.stdout, 'man vestrun: %r' % r.stdout[:200])
     finally:
@@ -168,7 +157,7 @@ def test_zip_contents(a):
         names = {n[len(top):] for n in names}
         samples = {'EXAMPLES/' + e for e in files_under('examples', '.vsl')}
         site = {n for n in names if n.startswith('HTML/')}
-        pages = {'HTML/' + page for page in site_pages()}
+        pages = {'HTML/' + p[:-3] + '.html' for p in files_under('docs', '.md')}  # mkdocs: NAME.md -> NAME.html
         expect(pages <= site, 'the zip lacks the pages %s' % sorted(pages - site))
         want = {'vestrun.exe', 'vestcomp.exe', 'README.TXT', 'LANGUAGE.TXT'} | samples
         expect(names - site == want, 'the zip holds %s, not %s' % (sorted(names - site), sorted(want)))
@@ -239,14 +228,12 @@ TESTS = {'deb-contents': test_deb_contents, 'deb-install': test_deb_install,
 
 def main():
     ap = argparse.ArgumentParser(description=__doc__.strip().splitlines()[0])
-    ap.add_argument('--build', default=os.path.join(ROOT, 'build'))
-    ap.add_argument('--build-win32', default=os.path.join(ROOT, 'build-win32'))
+    ap.add_argument('--build', default=os.path.join(ROOT, 'build'), type=os.path.abspath)
+    ap.add_argument('--build-win32', default=os.path.join(ROOT, 'build-win32'), type=os.path.abspath)
     a = ap.parse_args()
-    a.build, a.build_win32 = os.path.abspath(a.build), os.path.abspath(a.build_win32)
     a.work = os.path.join(a.build, 'package-tests')
     passed = failed = 0
     for name, func in TESTS.items():
-        t0 = time.monotonic()
         try:
             note = func(a)
         except Exception as e:
@@ -256,7 +243,7 @@ def main():
                 traceback.print_exc()
         else:
             passed += not note
-            print('SKIP %s: %s' % (name, note) if note else 'PASS %s (%.1f s)' % (name, time.monotonic() - t0), flush=True)
+            print('SKIP %s: %s' % (name, note) if note else 'PASS ' + name, flush=True)
     print('package tests: %d passed, %d failed' % (passed, failed))
     return 1 if failed else 0
 

@@ -15,7 +15,7 @@ import threading
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
-from checklib import Checks, arguments, run_program, scratch  # noqa: E402
+from checklib import arguments, check, run_program, scratch  # noqa: E402
 
 OPEN = 'DECLARE H&\nH& = @COMOPEN("COM1", 0, 0)\n'
 SPEEDS = {termios.B1200: 1200, termios.B9600: 9600, termios.B19200: 19200, termios.B115200: 115200}
@@ -34,7 +34,6 @@ def main():
     if not shutil.which("socat"):
         print("serial_pty: socat is not installed; skipped")
         return 77
-    check = Checks()
     with scratch(a, "vestil-serial-") as work:
         ends = [os.path.join(work, n) for n in "AB"]
         socat = subprocess.Popen(["socat", "pty,raw,echo=0,link=" + ends[0], "pty,raw,echo=0,link=" + ends[1]],
@@ -123,7 +122,8 @@ PRINT @GT(G&, 0); " "; @COMSETUP("9600,n,8,1"); " ["; @COMREAD$(G&, 10); "] "; @
             os.close(peer)
             socat.terminate()
             socat.wait(timeout=10)
-    return check.report("serial_pty")
+    print("serial_pty: ok")
+    return 0
 
 
 if __name__ == "__main__":

@@ -1,5 +1,4 @@
-// The window's character grid, line input and console, and the drawing
-// statements against a canvas that records its calls.
+// The window's character grid, line input and console; drawing statements on a recording canvas.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -59,8 +58,7 @@ TEST(TextGrid, ScrollWrapAndControlCharacters) {
   TextGrid g = SmallGrid();
   EXPECT_EQ(Ops(g.Write("a\nb\nc")), "0,0:a 1,0:b 2,0:c");
   EXPECT_EQ(g.first_line(), 0);
-  // A new line on the last row scrolls the ring; "c" is already drawn: the
-  // scroll, then the whole new last row.
+  // A new line on the last row scrolls the ring, then draws the whole new last row.
   EXPECT_EQ(Ops(g.Write("\nd")), "S 2,0:d   ");
   EXPECT_EQ(g.first_line(), 1);
   EXPECT_EQ(Show(g), "b   |c   |d   @1,2");
@@ -107,8 +105,7 @@ TEST(TextGrid, ClearAndCreateUseTheCurrentAttribute) {
   EXPECT_FALSE(g.exists());
 }
 
-// Backspace on nothing, control codes and the 127th character echo nothing;
-// 255 is a character; Enter ends the line.
+// Backspace on nothing, control codes and the 127th character echo nothing; 255 is a character.
 TEST(LineEditor, LimitsAndCodes) {
   LineEditor ed;
   std::string echo, echoes;
@@ -123,8 +120,7 @@ TEST(LineEditor, LimitsAndCodes) {
   EXPECT_EQ(ed.line(), echoes);
 }
 
-// A window's screen: it paints the operations it is handed and reads no
-// lines itself.
+// A window's screen: it paints the operations it is handed and reads no lines itself.
 class WindowScreen : public TerminalScreen {
  public:
   using TerminalScreen::TerminalScreen;
@@ -265,8 +261,7 @@ TEST_F(DrawStatements, TargetThenShadowAndTenthsWhilePrinting) {
             (Log{"T figure0 10 20 0 0 0 0 0 0 #0000ff", "S figure0 10 20 0 0 0 0 0 0 #0000ff",
                  "T figure7 1 2 3 4 5 6 7 -8 #000000", "S figure7 1 2 3 4 5 6 7 -8 #000000",
                  "T figure6 1 2 3 4 5 6 0 0 #000000", "S figure6 1 2 3 4 5 6 0 0 #000000"}));
-  // Printing: pixels and text once on the printer, figures twice (both
-  // targets are the printer), every coordinate times 10.
+  // Printing: pixels and text once, figures twice (both targets are the printer), coordinates times 10.
   model().printing = true;
   EXPECT_EQ(RunAll({{cmd::kFill, "10,20,992"}, {cmd::kLine, "1,2-3,4"}, {cmd::kDrawText, "3,4,\"Hallo\""},
                     {cmd::kUsePen, "0,2,0"}, {cmd::kUsePen, "1,1,0"}, {cmd::kUseFont, "\"Arial\",12,5,1,0,1"}}),
@@ -281,8 +276,7 @@ TEST_F(DrawStatements, TargetThenShadowAndTenthsWhilePrinting) {
 }
 
 TEST_F(DrawStatements, BrushPenFontAndClear) {
-  // A diagonal cross hatch, kept by a negative style and by an unknown
-  // hatch; hollow; CHARSET 7 is ignored.
+  // A diagonal cross hatch, kept by a negative style and an unknown hatch; hollow; CHARSET 7 ignored.
   EXPECT_EQ(RunAll({{cmd::kUseBrush, "7,31"}, {cmd::kUseBrush, "-1,992"}, {cmd::kUseBrush, "8,31744"},
                     {cmd::kUseBrush, "0,0"}, {cmd::kCharset, "1"}, {cmd::kCharset, "7"}, {cmd::kFontAngle, "900"},
                     {cmd::kUseFont, "\"Courier New\",-20,0,0,1,0"}}),

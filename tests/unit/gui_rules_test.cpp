@@ -1,5 +1,4 @@
-// The window rules that need no window, and the event record and its waits
-// driven by scripted message sequences.
+// The window rules that need no window; the event record and its waits on scripted messages.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -158,8 +157,7 @@ TEST(GuiRules, StandardDialogs) {
 
 using Step = std::function<void(EventState&)>;
 
-// Each Pump delivers the next step; a pump past the end reports the end of
-// the program, so a wait that misses its event fails instead of hanging.
+// Each Pump delivers the next step; past the end it reports the program's end (a missed event fails).
 class ScriptedPump : public EventPump {
  public:
   ScriptedPump(EventState& ev, std::vector<Step> steps) : ev_(ev), steps_(std::move(steps)) {}
@@ -274,8 +272,7 @@ TEST(Events, CommandRulesAndMouseTests) {
 }
 
 TEST(Events, EachWaitEndedByTheRightEventOnly) {
-  // {wait, events that do not end it, the one that does}: it ends on the last
-  // pump and sleeps only between tests while waiting.
+  // {wait, events that do not end it, the one that does}: it sleeps only between tests.
   const struct { Wait w; std::vector<Step> before; Step end; } rows[] = {
       {Wait::kWaitKey, {kChar, kLeft, kMenu, kTimer, kPaint}, kKey},
       {Wait::kWaitChar, {kLeft, kMove, kMenu, kTimer, kPaint}, kChar}, {Wait::kWaitChar, {kMove}, kKey},

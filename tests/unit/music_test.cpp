@@ -1,5 +1,4 @@
-// The music language, MIDINOTES, BEEP and PLAYSOUND against a recording MIDI
-// output and a clock that moves only when waited on.
+// The music language, MIDINOTES, BEEP and PLAYSOUND on a recording MIDI output and a waited-on clock.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -12,17 +11,12 @@
 namespace vestil::sound {
 namespace {
 
-// "TIME:MESSAGE" in hex, the time since the first tick; an open "[TIME", a close "]TIME".
-std::string Msg(uint32_t time, uint32_t msg, char mark = 0) {
+// Appends "TIME:MESSAGE" (hex; the time since the first tick), or an open "[TIME" or close "]TIME".
+void Add(std::string& list, uint32_t time, uint32_t msg, char mark = 0) {
   char buf[32];
   std::snprintf(buf, sizeof buf, mark ? "%c%u" : "%u:%x", mark ? mark : time, mark ? time : msg);
-  return buf;
-}
-
-// Appends an item to a list of items separated by blanks.
-void Add(std::string& list, const std::string& item) {
   list += list.empty() ? "" : " ";
-  list += item;
+  list += buf;
 }
 
 // Records the messages, and in `log` also the opens and closes.
@@ -32,19 +26,19 @@ class Recorder : public MidiSink, public MusicClock {
   unsigned OutputDevices() override { return devices; }
   bool Open() override {
     EXPECT_FALSE(open_) << "opened twice";
-    Add(log, Msg(now_ - base_, 0, '['));
+    Add(log, now_ - base_, 0, '[');
     return open_ = open_ok;
   }
   void ShortMessage(uint32_t msg) override {
     EXPECT_TRUE(open_) << "message to a closed device";
     ++sent;
-    Add(log, Msg(now_ - base_, msg));
-    Add(msgs, Msg(now_ - base_, msg));
+    Add(log, now_ - base_, msg);
+    Add(msgs, now_ - base_, msg);
   }
   void Close() override {
     EXPECT_TRUE(open_) << "closed without opening";
     open_ = false;
-    Add(log, Msg(now_ - base_, 0, ']'));
+    Add(log, now_ - base_, 0, ']');
   }
   uint32_t Now() override { return now_; }
   void WaitUntil(uint32_t start, uint32_t ms) override { now_ = now_ - start < ms ? start + ms : now_; }
@@ -158,8 +152,7 @@ TEST(MidiNotes, ProgramChangesAndMissingDevice) {
   const int32_t programs[] = {1, 1, 1, 35};
   ASSERT_TRUE(MidiNotes(programs, -1, 0, r, r));
   EXPECT_EQ(r.log, "[0 0:1c0 0:1c1 0:1c2 ]0");
-  // The tenth note is channel 3's program; a negative value sends nothing;
-  // a length below -1 sends nothing at all.
+  // The tenth note is channel 3's program; a negative value, or a length below -1, sends nothing.
   const std::vector<int32_t> ten = {0, -5, 127, 9, 0, 0, 0, 0, 0, 42};
   Recorder r2;
   ASSERT_TRUE(MidiNotes(ten, -1, 0, r2, r2));
@@ -178,8 +171,7 @@ TEST(MidiNotes, ProgramChangesAndMissingDevice) {
   EXPECT_EQ(closed.msgs, "");
 }
 
-// BEEP's duration factor 0.37999696 (in 80-bit arithmetic), PLAYSOUND's flags
-// without a memory image, a resource or a file name.
+// BEEP's duration factor 0.37999696 (80-bit); PLAYSOUND's flags without memory, resource or file name.
 TEST(Beep, DurationFactorAndFlags) {
   EXPECT_EQ(BeepDuration(1000) * 10 + BeepDuration(2), 3801u);
   EXPECT_EQ(BeepDuration(2147483647), 816037258u);

@@ -73,8 +73,7 @@ TEST(Values, CodePages) {
   EXPECT_EQ(Utf8ToCp1252("\xe2\x86\x92\xff"), "?\xff");  // no form; not UTF-8: kept
 }
 
-// The calendar's limits (1900..2078, two-digit years, the 4000 rule) and the
-// date order read from the locale's separator and short date pattern.
+// The calendar's limits (1900..2078, two-digit years, the 4000 rule); the date order from the locale.
 TEST(Values, Dates) {
   const int days[][3] = {{2000, 2, 29}, {1900, 2, 28}, {2024, 2, 29}, {4000, 2, 28}, {8000, 2, 28}, {2026, 13, 0}};
   for (auto& d : days) EXPECT_EQ(DaysInMonth(d[0], d[1]), d[2]) << d[0];
@@ -86,8 +85,7 @@ TEST(Values, Dates) {
   for (auto& o : orders) EXPECT_EQ(MakeDateSettings(o[0], o[1]).Code(), o[2]) << o[1];
 }
 
-// Text conversions: inserted text is not scanned again, results are cut at
-// 255, an overflow keeps what was read, halves round away from zero.
+// Inserted text is not scanned again, results are cut at 255, halves round away from zero.
 TEST(Values, TextLimitsAndRounding) {
   EXPECT_EQ(ReplaceAll("aaa", "aa", "b").view(), "ba");
   EXPECT_EQ(ReplaceAll(std::string(200, 'x'), "x", "yy").size(), 255u);
@@ -128,8 +126,7 @@ TEST(Values, Real48RoundsHalfAwayAndKeepsItsRange) {
   for (auto& [in, want] : longs) EXPECT_EQ(FloatToLong(in), want) << static_cast<double>(in);
 }
 
-// A handler (or its stand-in) for every token of the list and nothing else;
-// CASE and CASENOT are resolved by the loop.
+// A handler for every token of the list and nothing else (the loop resolves CASE and CASENOT).
 TEST(Values, RuntimeDispatchCoversExactlyTheTokenList) {
   TerminalHost host({"vestrun"});
   auto rt = AssembleRuntime(host.host());
@@ -147,9 +144,8 @@ TEST(Values, RuntimeDispatchCoversExactlyTheTokenList) {
   EXPECT_STREQ(CommandName(0x8a), "ENDWHILE");
 }
 
-// A mode as "BAUD DATA PARITY STOP FLAGS", the flags in hex: 1 binary, 2 parity
-// check, 4 CTS and 8 DSR output flow, 10 DTR on (20 handshake), 40 DSR
-// sensitivity, 100 XON/XOFF out and 200 in, 1000 RTS on (2000 handshake, 3000 toggle).
+// "BAUD DATA PARITY STOP FLAGS", flags in hex: 1 binary, 2 parity check, 4 CTS and 8 DSR output flow,
+// 10 DTR on (20 handshake), 40 DSR sensitivity, 100 XON/XOFF out, 200 in, 1000 RTS on (2000 hs, 3000 toggle).
 std::string Mode(const CommState& s) {
   char buf[64];
   const char* stop = s.stop_bits == CommState::kOneStopBit ? "1" : s.stop_bits == CommState::kTwoStopBits ? "2" : "1.5";
