@@ -48,14 +48,14 @@ def compile_program(a, work, name, source):
     return vsc
 
 
-def run_program(a, work, name, source, env=None, encoding="utf-8"):
-    """Compiles and runs source in work; the run must end with 0 and write no
-    stderr. Returns its output lines (the text after the last line end last)."""
+def run_program(a, work, name, source, env=None, stderr="", exit_code=0, encoding="utf-8"):
+    """Compiles and runs source in work; the run must end with exit_code and
+    write stderr. Returns its output lines (the text after the last line end last)."""
     vsc = compile_program(a, work, name, source)
     r = subprocess.run([a.vestrun, vsc], cwd=work, capture_output=True, timeout=120,
                        env=dict(os.environ, **(env or {})))
     err = r.stderr.decode("utf-8", "replace")
-    expect(r.returncode == 0 and err == "", "%s: vestrun ended with %d: %s" % (name, r.returncode, err))
+    expect(r.returncode == exit_code and err == stderr, "%s: vestrun ended with %d: %s" % (name, r.returncode, err))
     return r.stdout.decode(encoding).split("\n")
 
 

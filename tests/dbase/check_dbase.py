@@ -1,9 +1,11 @@
 #!/usr/bin/python3
 """The dBase engine against independent readers and writers: interop (tables
-read by dbfread and written by python3-dbf), kill (a script appending under an
-index is killed at random moments: every completed append is in the table, and
-the index, walked page by page, is complete or refused by @DBUSEINDEX with 608;
-the next run rebuilds a refused index). Run with /usr/bin/python3 (Debian's python3-dbf and
+read by dbfread and written by python3-dbf), random (thousands of edits, then
+the table, its memos and two indexes walked page by page and compared with a
+model, before and after a pack), kill (a script appending under an index is
+killed at random moments: every completed append is in the table, and the
+index is complete or refused by @DBUSEINDEX with 608; the next run rebuilds a
+refused index). Run with /usr/bin/python3 (Debian's python3-dbf and
 python3-dbfread live there); 77 when they are missing.
 """
 import datetime
@@ -33,8 +35,8 @@ def peers():
     return dbf, dbfread
 
 
-def run_program(args, folder, lines, name="T"):
-    return checklib.run_program(args, folder, name, lines, encoding="cp1252")
+def run_program(args, folder, lines, name="T", stderr="", exit_code=0):
+    return checklib.run_program(args, folder, name, lines, stderr=stderr, exit_code=exit_code, encoding="cp1252")
 
 
 def q(text):
@@ -70,8 +72,8 @@ def read_dbf(path, killed=False):
 
 
 def walk_ndx(path):
-    """Walks the B-tree; returns the records in key order after checking page
-    counts, key order and the separator keys."""
+    """Walks the B-tree; returns the (key bytes, record) pairs in order after
+    checking page counts, key order and the separator keys."""
     data = open(path, "rb").read()
     root, free, _, klen, maxk, ktype, esize = struct.unpack_from("<IIIHHHH", data, 0)
     check(len(data) % 512 == 0 and len(data) // 512 >= free, "file holds the pages in use")
@@ -110,7 +112,7 @@ def walk_ndx(path):
     walk(root, 0)
     keys = [key_of(k) for k, _ in out]
     check(all(keys[i] <= keys[i + 1] for i in range(len(keys) - 1)), "keys in order")
-    return [r for _, r in out]
+    return [(key_of(k), r) for k, r in out], (klen, esize, maxk, ktype, data[24:data.index(b"\0", 24)].decode())
 
 
 READ_ALL = """DECLARE N&, I%, K&
@@ -180,6 +182,79 @@ def case_interop(args, folder):
     check(out[16].startswith("Dritter") and out[17] == "memo -1", "empty memo reads as an empty list: %r" % out[16:])
 
 
+def case_random(args, folder):
+    rng = random.Random(1996)
+    open(os.path.join(folder, "S.TXT"), "w").write("name;C;6;0\nnum;N;9;2\n")
+    src = ["DECLARE R&"] + create("S.TXT", "RT", "DBINDEX \"NAME\" > \"RNAME\"")
+    model = []  # [name, num, deleted, when the name key went in, when the num key went in]
+    deleted = False  # the deletion flag in the record buffer, which an append copies
+
+    def ops(count, active):
+        """Edits with the index of model column `active` controlling (the only one kept up to date)."""
+        nonlocal src, deleted
+        for _ in range(count):
+            op = rng.random()
+            name, num = "K%03d" % rng.randrange(300), "%.2f" % (rng.randrange(-99999, 99999) / 100)
+            if op < 0.45 or not model:
+                src += put(name=name, num=num) + ["@DBAPPEND()"]
+                model.append([name, num, deleted, len(src), len(src)])
+                deleted = False
+                continue
+            r = rng.randrange(len(model))
+            m = model[r]
+            src += ["R& = @DBGO(%d)" % (r + 1), "CASENOT @EQU(R&, %d) : PRINT \"moved to \"; R&" % (r + 1)]
+            deleted = m[2]
+            if op < 0.6:
+                src += put(name=name) + ["@DBWRITE(0)"]
+                m[0], m[3] = name, len(src) if name != m[0] and active == 3 else m[3]
+            elif op < 0.8:
+                src += put(num=num) + ["@DBWRITE(0)"]
+                m[1], m[4] = num, len(src) if float(num) != float(m[1]) and active == 4 else m[4]
+            else:
+                src += ["@DBDELETE()" if op < 0.93 else "@DBRECALL()"]
+                m[2] = deleted = op < 0.93
+
+    def verify(rows, what, *indexes):
+        """The records, and the indexes' entries (equal keys in the order they went in) and headers."""
+        records = read_dbf(os.path.join(folder, "RT.DBF"))
+        check([(r["NAME"].rstrip(), float(r["NUM"]), d) for d, r in records] == [(m[0], float(m[1]), m[2]) for m in rows],
+              what + ": records")
+        for index, rows in indexes:
+            column, key, header = {"RNAME": (3, lambda m: m[0].ljust(6).encode(), (6, 16, 31, 0, "NAME")),
+                                   "RNUM": (4, lambda m: float(m[1]), (8, 16, 31, 1, "NUM"))}[index]
+            entries, h = walk_ndx(os.path.join(folder, index + ".NDX"))
+            order = sorted(range(len(rows)), key=lambda i: (key(rows[i]), rows[i][column]))
+            check(entries == [(key(rows[i]), i + 1) for i in order], "%s: %s entries" % (what, index))
+            check(h == header, "%s header %r" % (index, h))
+
+    ops(1800, 3)
+    snapshot = [list(m) for m in model]
+    for i, m in enumerate(model):
+        m[4] = i - len(model)  # DBINDEX inserts in file order
+    src += ["DBINDEX \"NUM\" > \"RNUM\""]
+    # DBINDEX goes to the first record in key order: its buffer is loaded.
+    deleted = min(model, key=lambda m: (float(m[1]), m[4]))[2]
+    ops(1200, 4)
+    out = run_program(args, folder, src + ["@DBCLOSE(#1)"])
+    check(out == [""], "every @DBGO reached its record: %r" % out[:5])
+    verify(model, "before pack", ("RNAME", snapshot), ("RNUM", model))
+    # Pack with both indexes open: both written again for the kept records;
+    # the table is left without an index (in file order).
+    out = run_program(args, folder, ["@DBOPEN(#1, \"RT\")", "PRINT @DBUSEINDEX(\"RNAME,RNUM\")",
+                                     "PRINT @DBPACK(); \" \"; &DBRECNO", "@DBGO(\"NEXT\")", "PRINT &DBRECNO",
+                                     "@DBCLOSE(#1)"], "P")
+    kept = [m[:3] + [i, i] for i, m in enumerate(m for m in model if not m[2])]
+    check(out[:3] == ["1", "%d 1" % len(kept), "2"], "pack count and position %r" % out[:3])
+    verify(kept, "after pack", ("RNAME", kept), ("RNUM", kept))
+    # A fatal error ends a program with the table open: its appends are all
+    # there and the index pages waiting in the cache are written.
+    src = ["@DBOPEN(#1, \"RT\")", "@DBUSEINDEX(\"RNAME\")"]
+    src += [x for i in range(300) for x in put(name="F%03d" % i, num="1") + ["@DBAPPEND()"]] + ["@DBSELECT(#5)"]
+    run_program(args, folder, src, "F", stderr="Tabellennummer noch nicht vergeben! | Zeile %6d!\n" % len(src), exit_code=2)
+    kept += [["F%03d" % i, "1", False, 5000 + i, 0] for i in range(300)]
+    verify(kept, "after a fatal error", ("RNAME", kept))
+
+
 APPEND = """DECLARE I%, R%
 @DBOPEN(#1, "T")
 R% = @DBUSEINDEX("I")
@@ -217,14 +292,14 @@ def case_kill(args, folder):
         r = subprocess.run([args.vestrun, probe], cwd=folder, capture_output=True)
         refused = r.stdout == b"0\n"
         check(b"nicht in Ordnung: I.NDX" in r.stderr if refused else r.stdout == b"1\n", "probe: %r" % r)
-        check(refused or sorted(walk_ndx(os.path.join(folder, "I.NDX"))) == list(range(1, count + 1)),
+        check(refused or sorted(x for _, x in walk_ndx(os.path.join(folder, "I.NDX"))[0]) == list(range(1, count + 1)),
               "the index opens but lacks records")
         outcomes[refused] += 1
     print("%d kills (seed %d): index complete %d times, refused with 608 %d times" % (args.kills, args.seed, *outcomes))
 
 
 def main():
-    cases = {"interop": case_interop, "kill": case_kill}
+    cases = {"interop": case_interop, "random": case_random, "kill": case_kill}
     args = arguments(__doc__, (["case"], dict(choices=list(cases))), (["--kills"], dict(type=int, default=20)),
                      (["--seed"], dict(type=int, default=int(time.time()))))
     with scratch(args, "dbase_" + args.case + "_") as folder:
