@@ -358,25 +358,21 @@ class SerialPair:
         self.socat.wait(10)
 
 
-# --- cases: "=== WINE NAME title" (here only) or "=== BOTH NAME title" (here and in the console runner),
-# the source, then sections "== KIND [ARG]": args, env, setup (after the compile), vestcomp, exit, file NAME
-# [crlf] [noeol] [nocase] as in run_program.py, and
-#   run FILE   instead of PROG.VSC (NAME.vsl: the source, run uncompiled; "-": what the actions start)
-#   needs printer   skipped without the printer PDF     serial / received   COM1 leads to a device that
-#   answers as this dict says {last byte received: answer} / what it must have received
-#   check      Python at the end: folder, fail(text), ctx (the Session), shots, tests, write, pdf(document)
-#              -> (path, pages) of a job, diagonal, words, red_share
-#   actions    one a line; without them no window may show:
-#     window CAPTION (the keys go to it)  open (it and its program still run)  key KEY...  type TEXT
-#     answer KEY (it closes the window)  click BUTTON X Y  move X Y  sleep S  touch NAME  copy FROM TO
-#     step N / still N    until SCHRITT.TXT holds N / it still holds N after a while
-#     box STYLE CAPTION|TEXT[|KEY]  a box equal to the reference box, answered with KEY (Return)
-#     opendialog          the open dialog equals the reference
-#     pixels KIND >= N[%]  waits for N pixels (or N % of the window) of a PIXELS kind; "<": at once
-#     run / start EXE ARG...  vestrun, a file of the folder or tests/wine/EXE.c run to exit 0 (with no
-#                         window unless a program started here runs) / started; end N: the last one ends with N
-#     wait NAME [TEXT] / stopped NAME   until the file starts with TEXT / stops growing
-#     shot NAME           the screen and the window's place, kept for the check
+# --- cases: "=== WINE NAME title" (here only) or "=== BOTH NAME title" (also in the console runner), the
+# source, then sections as in run_program.py (args, env, setup after the compile, vestcomp, exit, file NAME
+# [crlf] [noeol] [nocase]) and: run FILE (NAME.vsl: run uncompiled; "-": what the actions start);
+# needs printer; serial {last byte received: answer} / received BYTES (COM1 leads to such a device);
+# check: Python at the end (folder, fail, ctx the Session, shots, tests, write, pdf(document) -> (path, pages),
+# diagonal, words, red_share; setup's names); actions, one a line (without them no window may show):
+#   window CAPTION (the keys go to it)   open (it and its program still run)   key KEY...   type TEXT
+#   answer KEY (it closes the window)   click BUTTON X Y   move X Y   sleep S   touch NAME   copy FROM TO
+#   step TITLE / still TITLE   until the window's caption is TITLE / it still is after a while
+#   box STYLE CAPTION|TEXT[|KEY]   a box equal to the reference box, answered with KEY (Return)
+#   opendialog   the open dialog equals the reference;   shot NAME   the screen and the window's place
+#   pixels KIND >= N[%]   waits for N pixels (or N % of the window) of a PIXELS kind; "<": at once
+#   run / start EXE ARG...   vestrun, a file of the folder or tests/wine/EXE.c run to exit 0 (no window unless
+#                            one started here runs) / started; end N: the last one started ends with N
+#   wait NAME [TEXT] / stopped NAME   until the file starts with TEXT / stops growing
 # Texts may say @FOLDER@ (the folder as Wine shows it), @DIR@ (its Unix path), @RUNNER@ (vestrun.exe,
 # backslashes doubled), @EXE@ (its file name), @VERSION@, @CLASSLONG@ (GetClassLongPtrA on 64 bits).
 def parse_cases(path):
@@ -477,16 +473,17 @@ def act(s, st, verb, rest):
     window, folder, name = st['window'], st['folder'], st['name']
     proc = st['procs'][-1] if st['procs'] else None
     words = shlex.split(rest) if '"' in rest else rest.split()
-    path = os.path.join(folder, words[0] if verb in ('wait', 'stopped', 'touch', 'copy') else 'SCHRITT.TXT')
+    path = os.path.join(folder, words[0] if words else '')
+    title = lambda: s.xdotool('getwindowname', window, check=False).stdout.decode().strip()
     if verb == 'window':
         st['window'] = s.wait_window(x_regex(rest.encode('cp1252')), proc, name)
         time.sleep(0.5)  # it takes keys a moment after it shows
     elif verb == 'step':
-        s.until('step %s (at %r)' % (rest, read_text(path)), lambda: read_text(path).strip() == rest, proc, TIMEOUT)
+        s.until('step %s (at %r)' % (rest, title()), lambda: title() == rest, proc, TIMEOUT)
         time.sleep(0.5)
     elif verb in ('still', 'open'):
         time.sleep(1.5)
-        if proc is not None and proc.poll() is not None or verb == 'still' and read_text(path).strip() != rest:
+        if proc is not None and proc.poll() is not None or verb == 'still' and title() != rest:
             raise TestFailure('step %s: the wait ended too early' % rest)
         if verb == 'open' and window not in s.visible_windows('.'):
             raise TestFailure('the window closed')
