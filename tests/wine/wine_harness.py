@@ -37,12 +37,6 @@ class TestFailure(Exception):
     pass
 
 
-def pe_is_64_bit(path):
-    with open(path, 'rb') as f:
-        data = f.read(4096)
-    return struct.unpack_from('<H', data, struct.unpack_from('<I', data, 0x3c)[0] + 4)[0] == 0x8664
-
-
 def x_regex(caption_cp1252):
     """An xdotool name pattern matching exactly this caption (X shows UTF-8)."""
     return '^' + re.escape(caption_cp1252.decode('cp1252')) + '$'
@@ -91,7 +85,7 @@ class Session:
 
     def __init__(self, work, vestrun, vestcomp):
         self.work, self.vestrun, self.vestcomp = work, vestrun, vestcomp
-        self.mingw, self.xvfb, self.env, self.programs, self.references = MINGW, None, dict(os.environ), [], {}
+        self.xvfb, self.env, self.programs, self.references = None, dict(os.environ), [], {}
         self.shots, self.logs = os.path.join(work, 'shots'), os.path.join(work, 'logs')
         os.makedirs(self.shots, exist_ok=True)
         os.makedirs(self.logs, exist_ok=True)
@@ -108,11 +102,6 @@ class Session:
         if not number.endswith(b'\n'):
             raise TestFailure('Xvfb did not start')
         self.env['DISPLAY'] = ':' + number.decode().strip()
-
-    def stop_x(self):
-        if self.xvfb:
-            self.xvfb.terminate()
-            self.xvfb.wait(10)
 
     def boot_wine(self):
         """A fresh prefix of the runner's kind (64-bit where the kernel runs no 32-bit programs)."""
@@ -558,7 +547,8 @@ def main(description):
     work = os.path.join(os.path.dirname(os.path.abspath(args.vestrun)), 'wine-tests')
     for old in ('shots', 'logs', 'run'):
         shutil.rmtree(os.path.join(work, old), ignore_errors=True)
-    if pe_is_64_bit(args.vestrun):
+    exe = open(args.vestrun, 'rb').read(4096)
+    if struct.unpack_from('<H', exe, struct.unpack_from('<I', exe, 0x3c)[0] + 4)[0] == 0x8664:  # a 64-bit PE
         MINGW = 'x86_64-w64-mingw32'
         print('wine tests: %s is a 64-bit build; the helpers and the prefix are 64-bit too' % args.vestrun, flush=True)
     s = Session(work, os.path.abspath(args.vestrun), os.path.abspath(args.vestcomp))
@@ -583,7 +573,8 @@ def main(description):
         failed.append('setup')
     finally:
         s.keep_server('-k')
-        s.stop_x()
+        if s.xvfb:
+            s.xvfb.terminate()
     print('wine tests took %.1f s; screenshots and logs in %s' % (time.monotonic() - started, work))
     print('wine tests: %d passed, %d failed' % (len(passed), len(failed)))
     return 1 if failed else 0
