@@ -12,12 +12,6 @@
 #include <stdlib.h>
 #include <string.h>
 
-static HWND find_window(const char *title) {
-  HWND w = NULL;
-  for (int i = 0; i < 100 && !(w = FindWindowA(NULL, title)); ++i) Sleep(100);
-  return w;
-}
-
 static int reference(const char *path) {
   static char spec[8192], filter[1024], name[MAX_PATH + 1];
   FILE *f = fopen(path, "rb");
@@ -93,10 +87,8 @@ static int partner(const char *file) {
   if (!w || !record) return 1;
   setvbuf(record, NULL, _IONBF, 0);
   fprintf(record, "ready\n");
-  SetTimer(w, 1, 60000, NULL);
   MSG msg;
-  while (GetMessageA(&msg, NULL, 0, 0) > 0 && msg.message != WM_TIMER) DispatchMessageA(&msg);
-  if (msg.message == WM_TIMER) fprintf(record, "timeout\n");
+  while (GetMessageA(&msg, NULL, 0, 0) > 0) DispatchMessageA(&msg);
   fclose(record);
   return 0;
 }
@@ -122,7 +114,7 @@ static int clip(const char *what, int n) {
 
 int main(int argc, char **argv) {
   const char *verb = argc > 2 ? argv[1] : "";
-  HWND w = strcmp(verb, "form") == 0 || strcmp(verb, "redraw") == 0 ? find_window(argv[2]) : NULL;
+  HWND w = strcmp(verb, "form") == 0 || strcmp(verb, "redraw") == 0 ? FindWindowA(NULL, argv[2]) : NULL;
   if (strcmp(verb, "ref") == 0) return reference(argv[2]);
   if (strcmp(verb, "form") == 0) return w && argc == 4 ? form(w, argv[3]) : 1;
   if (strcmp(verb, "redraw") == 0) return w && RedrawWindow(w, NULL, NULL, RDW_INVALIDATE | RDW_ERASE) ? 0 : 1;
