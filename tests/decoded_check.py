@@ -2,7 +2,6 @@
 """Runs every program case (FOLDER/*.cases) and example (FOLDER/*.vsl) through
 run_program.py on decoded lines and on the text path (VESTIL_TEXT_PATH=1); the
 stdout, stderr, exit code and files left in the folder must be the same."""
-import argparse
 import contextlib
 import glob
 import io
@@ -11,6 +10,7 @@ import re
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import checklib  # noqa: E402
 import run_program  # noqa: E402
 
 
@@ -41,12 +41,7 @@ def run(a, case, extra_env):
 
 
 def main():
-    ap = argparse.ArgumentParser()
-    ap.add_argument("--vestcomp", required=True)
-    ap.add_argument("--vestrun", required=True)
-    ap.add_argument("folders", nargs="+")
-    a = ap.parse_args()
-    a.vestcomp, a.vestrun = os.path.abspath(a.vestcomp), os.path.abspath(a.vestrun)
+    a = checklib.arguments(__doc__, (["folders"], {"nargs": "+"}))
     runs, failures = 0, 0
     for path in [p for f in a.folders for p in sorted(glob.glob(f + "/*.cases") + glob.glob(f + "/*.vsl"))]:
         a.expect = path

@@ -29,7 +29,7 @@ starting with ">> "; each runs on its own with the case's sections. Sections:
 Text is UTF-8; the runtime's Windows-1252 crosses the terminal converted.
 Lines starting with "#" before the first case are comments.
 """
-import argparse
+import checklib
 import os
 import resource
 import shutil
@@ -103,12 +103,7 @@ def split_cases(lines):
 
 
 def main():
-    ap = argparse.ArgumentParser()
-    ap.add_argument("--vestcomp", required=True)
-    ap.add_argument("--vestrun", required=True)
-    ap.add_argument("expect", help="the .cases file")
-    a = ap.parse_args()
-    a.vestcomp, a.vestrun = os.path.abspath(a.vestcomp), os.path.abspath(a.vestrun)
+    a = checklib.arguments(__doc__, (["expect"], {"help": "the .cases file"}))
     name = os.path.splitext(os.path.basename(a.expect))[0]
     with open(a.expect, encoding="utf-8") as f:
         cases = split_cases(f.readlines())
