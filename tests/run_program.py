@@ -131,9 +131,8 @@ def run_case(a, name, source, source_text, sections, extra_env=None, observe=Non
             os.mkdir(disk)
             mount = ["mount", "-t", "tmpfs", "-o", "size=%sk" % arg("tmpfs"), "tmpfs", disk]
             if subprocess.run(mount, capture_output=True).returncode:
-                print("skipped: no tmpfs can be mounted here")
                 disk = None
-                return 0
+                return print("skipped: no tmpfs can be mounted here") or 0
         if source_text is not None:
             source = os.path.join(work, name + ".vsl")
             with open(source, "w", encoding="utf-8") as f:
@@ -150,8 +149,7 @@ def run_case(a, name, source, source_text, sections, extra_env=None, observe=Non
                 cmd = [a.vestcomp, source, "-o", os.path.join(work, program), "--no-map"]
             r = subprocess.run(cmd + kinds.get("vestcomp", ([], ""))[0], capture_output=True, cwd=work)
             if r.returncode != 0:
-                print("compile failed:", r.stdout.decode(), r.stderr.decode())
-                return 1
+                return print("compile failed:", r.stdout.decode(), r.stderr.decode()) or 1
             warnings = r.stderr.decode("utf-8", "replace").replace(source, name + ".vsl")
             if warnings != text("warnings"):
                 failures.append("compiler warnings differ\n--- expected\n%s\n--- got\n%s" % (text("warnings"), warnings))
@@ -172,8 +170,7 @@ def run_case(a, name, source, source_text, sections, extra_env=None, observe=Non
             r = subprocess.run([a.vestcomp, "bind", a.vestrun, os.path.join(work, program), "-o", runner],
                                capture_output=True)
             if r.returncode != 0:
-                print("bind failed:", r.stdout.decode(), r.stderr.decode())
-                return 1
+                return print("bind failed:", r.stdout.decode(), r.stderr.decode()) or 1
         elif "run" in kinds:
             argv += [f for f in [arg("run")] if f and f != "-"]
         else:

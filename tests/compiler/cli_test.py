@@ -2,29 +2,26 @@
 """The vestcomp command line: exit codes, default output names, no output
 after errors, list to standard output, --scramble, bind refusals, warnings
 and -Werror; every example compiles without a warning and lists back.
---help and --version of both: as the only argument they print the usage or
-the version; otherwise the word means what it meant before (a program file
-"--help.VSC" found regardless of case runs, a second argument makes it a
-program name, a bound program gets it as its parameter)."""
-import argparse
+--help and --version of both: alone they print the usage or the version;
+otherwise the word is a program name ("--help.VSC" found in any case) or a
+bound program's parameter."""
 import glob
 import os
 import subprocess
 import sys
 import tempfile
 
+sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+import checklib  # noqa: E402
+
 WARNING = (b'warn.vsl:2:6: warning: the text "1" is assigned to the number variable a%: write the number '
            b'without quotes (or use a text variable such as a$)\n')
 
 
 def main():
-    ap = argparse.ArgumentParser()
-    ap.add_argument("--vestcomp", required=True)
-    ap.add_argument("--vestrun", required=True)
-    ap.add_argument("--build-version", required=True, help="the CMake project version")
-    ap.add_argument("--examples", help="a folder whose *.vsl must compile without a warning")
-    args = ap.parse_args()
-    vc, vr = os.path.abspath(args.vestcomp), os.path.abspath(args.vestrun)
+    args = checklib.arguments(__doc__, (["--build-version"], {"required": True, "help": "the CMake project version"}),
+                              (["--examples"], {"help": "a folder whose *.vsl must compile without a warning"}))
+    vc, vr = args.vestcomp, args.vestrun
     version = "vestrun %s (VESTIL runtime 5.0a-NT)\n" % args.build_version
     failures = []
 
