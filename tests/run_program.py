@@ -123,8 +123,7 @@ def run_case(a, name, source, source_text, sections, extra_env=None, observe=Non
     arg = lambda kind, default=None: kinds[kind][0][0] if kind in kinds and kinds[kind][0] else default  # noqa: E731
     text = lambda kind, default="": kinds[kind][1] if kind in kinds else default  # noqa: E731
     work = tempfile.mkdtemp(prefix="vestil-" + name + "-")
-    failures = []
-    disk = None
+    failures, disk = [], None
     try:
         if "tmpfs" in kinds:
             disk = os.path.join(work, "disk")

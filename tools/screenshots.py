@@ -22,9 +22,14 @@ import wine_harness  # noqa: E402
 OUT = os.path.join(ROOT, 'docs', 'screenshots')
 
 
+def press(session, window, *keys):
+    session.xdotool('windowfocus', '--sync', window)
+    session.xdotool('key', '--clearmodifiers', *keys)
+
+
 def drive_gui(session, window):
     """examples/gui.vsl: a key, a click on the picture, three timer ticks."""
-    session.press(window, 'v')
+    press(session, window, 'v')
     session.xdotool('mousemove', '--window', window, '560', '280')
     time.sleep(0.2)
     # Held for a moment, as a person's click is: the program reads the
@@ -88,7 +93,7 @@ def main():
         wine_harness.MINGW = 'x86_64-w64-mingw32'
     os.makedirs(OUT, exist_ok=True)
     work = tempfile.mkdtemp(prefix='vestil-shots-')
-    session = wine_harness.Session(work, keep_prefix=False)
+    session = wine_harness.Session(work)
     try:
         session.start_x()
         session.boot_wine()
@@ -106,14 +111,15 @@ def main():
             if p.returncode != 0:
                 raise SystemExit('import failed: %s' % p.stderr.decode(errors='replace'))
             for key in keys:
-                session.press(window, key)
+                press(session, window, key)
                 time.sleep(0.3)
             session.wait_exit(proc, name)
             print('saved %s' % os.path.relpath(png, ROOT))
     finally:
         session.clean_up()
-        session.stop_wine()
-        session.stop_x()
+        session.keep_server('-k')
+        if session.xvfb:
+            session.xvfb.terminate()
         shutil.rmtree(work, ignore_errors=True)
 
 

@@ -71,7 +71,7 @@ def main():
     if wine_harness.pe_is_64_bit(vestrun):
         wine_harness.MINGW = 'x86_64-w64-mingw32'
     work = tempfile.mkdtemp(prefix='gui-bench-')
-    session = wine_harness.Session(work, keep_prefix=False)
+    session = wine_harness.Session(work)
     try:
         direct = os.path.join(work, 'direct_gdi.exe')
         subprocess.run([wine_harness.MINGW + '-gcc', '-O2', '-std=c11', '-static', '-o', direct,
@@ -103,8 +103,9 @@ def main():
                                              best['vestrun'] / max(best['direct'], 1)), flush=True)
     finally:
         session.clean_up()
-        session.stop_wine()
-        session.stop_x()
+        session.keep_server('-k')
+        if session.xvfb:
+            session.xvfb.terminate()
         shutil.rmtree(work, ignore_errors=True)
 
 

@@ -182,8 +182,9 @@ def test_zip_wine(a):
         print('zip-wine: this kernel runs no 32-bit programs; the exes of %s stand in' % stand_in, flush=True)
     native_vestcomp = os.path.join(a.build, 'vestcomp')
     work = fresh(os.path.join(a.work, 'wine'))
-    xvfb, display = wine_harness.start_xvfb('800x600x24')
-    env = dict(os.environ, DISPLAY=display, WINEPREFIX=os.path.join(work, 'prefix'), WINEDEBUG='-all',
+    x = wine_harness.Session(work)
+    x.start_x()
+    env = dict(os.environ, DISPLAY=x.env['DISPLAY'], WINEPREFIX=os.path.join(work, 'prefix'), WINEDEBUG='-all',
                WINEARCH='win64' if stand_in else 'win32', WINEDLLOVERRIDES='mscoree,mshtml=')
 
     def wine(cwd, exe, *argv):
@@ -218,8 +219,8 @@ def test_zip_wine(a):
         expect(read(os.path.join(alone, 'squares.txt')) == SQUARES, 'FILES.EXE wrote another squares.txt')
     finally:
         run(['wineserver', '-k'], env=env, timeout=60, check=False)
-        xvfb.kill()
-        xvfb.wait()
+        x.xvfb.kill()
+        x.xvfb.wait()
 
 
 TESTS = {'deb-contents': test_deb_contents, 'deb-install': test_deb_install,

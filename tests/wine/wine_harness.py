@@ -42,6 +42,12 @@ def x_regex(caption_cp1252):
     return '^' + re.escape(caption_cp1252.decode('cp1252')) + '$'
 
 
+def pe_is_64_bit(path):
+    """True for an x86-64 PE executable."""
+    data = open(path, 'rb').read(4096)
+    return struct.unpack_from('<H', data, struct.unpack_from('<I', data, 0x3c)[0] + 4)[0] == 0x8664
+
+
 def windows_path(path):
     return 'Z:' + os.path.abspath(path).replace('/', '\\')
 
@@ -83,7 +89,7 @@ class Ppm:
 class Session:
     """The X server, the Wine prefix, the runner under test and what drives them (`ctx` in a check)."""
 
-    def __init__(self, work, vestrun, vestcomp):
+    def __init__(self, work, vestrun=None, vestcomp=None):
         self.work, self.vestrun, self.vestcomp = work, vestrun, vestcomp
         self.xvfb, self.env, self.programs, self.references = None, dict(os.environ), [], {}
         self.shots, self.logs = os.path.join(work, 'shots'), os.path.join(work, 'logs')
@@ -547,8 +553,7 @@ def main(description):
     work = os.path.join(os.path.dirname(os.path.abspath(args.vestrun)), 'wine-tests')
     for old in ('shots', 'logs', 'run'):
         shutil.rmtree(os.path.join(work, old), ignore_errors=True)
-    exe = open(args.vestrun, 'rb').read(4096)
-    if struct.unpack_from('<H', exe, struct.unpack_from('<I', exe, 0x3c)[0] + 4)[0] == 0x8664:  # a 64-bit PE
+    if pe_is_64_bit(args.vestrun):
         MINGW = 'x86_64-w64-mingw32'
         print('wine tests: %s is a 64-bit build; the helpers and the prefix are 64-bit too' % args.vestrun, flush=True)
     s = Session(work, os.path.abspath(args.vestrun), os.path.abspath(args.vestcomp))
