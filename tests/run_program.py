@@ -68,24 +68,26 @@ def prog(lines, marker=b"  "):
     return data
 
 
+def case_blocks(lines):
+    """(KIND, the rest of its line, source lines, section lines) of each "=== KIND ..." case."""
+    blocks = []
+    for line in lines:
+        if line.startswith("=== "):
+            kind, _, rest = line[4:].strip().partition(" ")
+            blocks.append((kind, rest.strip(), [], []))
+        elif blocks:
+            b = blocks[-1]
+            (b[3] if b[3] or line.startswith("== ") else b[2]).append(line)
+    return blocks
+
+
 def split_cases(lines):
     """(title, source, section lines) of the cases the console runner runs
     (each program of a RUNS case is one)."""
-    cases = []
-    wine = False
-    for line in lines:
-        if line.startswith("=== "):
-            wine = line.startswith("=== WINE")
-            runs = line.startswith("=== RUNS")
-            if not wine:
-                cases.append([line[8:].strip(), [], [], runs])
-        elif cases and not wine:
-            c = cases[-1]
-            (c[2] if c[2] or line.startswith("== ") else c[1]).append(line)
     out = []
-    for title, src, rest, runs in cases:
-        if not runs:
-            out.append((title, "".join(src), rest))
+    for kind, title, src, rest in case_blocks(lines):
+        if kind != "RUNS":
+            out += [(title, "".join(src), rest)] if kind != "WINE" else []
             continue
         programs = [[[], [], []]]  # program, "<< " and ">> " lines of each run
         for line in src:

@@ -22,14 +22,9 @@ import wine_harness  # noqa: E402
 OUT = os.path.join(ROOT, 'docs', 'screenshots')
 
 
-def press(session, window, *keys):
-    session.xdotool('windowfocus', '--sync', window)
-    session.xdotool('key', '--clearmodifiers', *keys)
-
-
 def drive_gui(session, window):
     """examples/gui.vsl: a key, a click on the picture, three timer ticks."""
-    press(session, window, 'v')
+    session.press(window, 'v')
     session.xdotool('mousemove', '--window', window, '560', '280')
     time.sleep(0.2)
     # Held for a moment, as a person's click is: the program reads the
@@ -111,7 +106,7 @@ def main():
             if p.returncode != 0:
                 raise SystemExit('import failed: %s' % p.stderr.decode(errors='replace'))
             for key in keys:
-                press(session, window, key)
+                session.press(window, key)
                 time.sleep(0.3)
             session.wait_exit(proc, name)
             print('saved %s' % os.path.relpath(png, ROOT))

@@ -64,6 +64,14 @@ bool ConditionPrefix(Runtime& rt, bool negated) {
   return true;
 }
 
+// Drops a line's fast form, to be bound again from the general way's
+// resolutions; false, for the general way to run.
+bool DropFastForm(DecodedLine& dl) {
+  dl.fast = kFastNone;
+  dl.fast_tries = 0;
+  return false;
+}
+
 // The whole-statement form of a decoded line (DecodedLine::fast) at line
 // `line` (the loop's copy of the current line), with what the general way
 // leaves behind: the result registers, ArgToken's view and the separator as
@@ -74,14 +82,6 @@ bool ConditionPrefix(Runtime& rt, bool negated) {
 // the form, to be bound again from the general way's resolutions. What it
 // reads comes first: a store of a byte would make the compiler read the rest
 // again.
-// Drops a line's fast form, to be bound again from the general way's
-// resolutions; false, for the general way to run.
-bool DropFastForm(DecodedLine& dl) {
-  dl.fast = kFastNone;
-  dl.fast_tries = 0;
-  return false;
-}
-
 [[gnu::always_inline]] inline bool RunFastStatement(Runtime& rt, DecodedLine& dl, int& line) {
   auto& ev = rt.eval;
   auto& fl = rt.flow;

@@ -211,11 +211,14 @@ class Session:
         values = dict(line.split('=', 1) for line in out.split() if '=' in line)
         return tuple(int(values[k]) for k in ('X', 'Y', 'WIDTH', 'HEIGHT'))
 
+    def press(self, window, *keys):
+        self.xdotool('windowfocus', '--sync', window)
+        self.xdotool('key', '--clearmodifiers', *keys)
+
     def answer(self, window, key):
         """Presses a key that closes the window, again if it came before the window took input."""
         for _ in range(3):
-            self.xdotool('windowfocus', '--sync', window)
-            self.xdotool('key', '--clearmodifiers', key)
+            self.press(window, key)
             for _ in range(20):
                 if window not in self.visible_windows('.'):
                     return
@@ -372,16 +375,9 @@ class SerialPair:
 # backslashes doubled), @EXE@ (its file name), @VERSION@, @CLASSLONG@ (GetClassLongPtrA on 64 bits).
 def parse_cases(path):
     """The Wine cases of a .cases file: (name, source, sections as run_program.parse gives them)."""
-    out, cur = [], None
     with open(path, encoding='utf-8') as f:
-        for line in f:
-            if line.startswith('=== '):
-                head = line[4:].split()
-                cur = [head[1], [], []] if head[0] in ('WINE', 'BOTH') else None
-                out += [cur] if cur else []
-            elif cur:
-                (cur[2] if cur[2] or line.startswith('== ') else cur[1]).append(line)
-    return [(n, ''.join(src), run_program.parse(secs)) for n, src, secs in out]
+        return [(rest.split()[0], ''.join(src), run_program.parse(secs))
+                for kind, rest, src, secs in run_program.case_blocks(f) if kind in ('WINE', 'BOTH')]
 
 
 def run_case(s, name, source, sections):
@@ -482,9 +478,11 @@ def act(s, st, verb, rest):
             raise TestFailure('step %s: the wait ended too early' % rest)
         if verb == 'open' and window not in s.visible_windows('.'):
             raise TestFailure('the window closed')
-    elif verb in ('key', 'type'):
+    elif verb == 'key':
+        s.press(window, *words)
+    elif verb == 'type':
         s.xdotool('windowfocus', '--sync', window)
-        s.xdotool(*(['key', '--clearmodifiers'] + words if verb == 'key' else ['type', '--delay', '50', rest]))
+        s.xdotool('type', '--delay', '50', rest)
     elif verb in ('click', 'move'):
         s.xdotool('mousemove', '--window', window, *words[-2:])
         for updown in ('mousedown', 'mouseup') if verb == 'click' else ():
